@@ -1,0 +1,152 @@
+// Byte encodings of NSString: UTF-8 (strict, as Foundation decodes it), the JVM's modified
+// UTF-8, ASCII (decoded as Latin-1, as Foundation does for compatibility) and ISO Latin-1.
+#include "NSStringEncoding.h"
+
+namespace {
+
+void appendCodePoint(std::u16string& out, char32_t c) {
+  if (c < 0x10000) {
+    out.push_back(static_cast<char16_t>(c));
+  } else {
+    c -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+  }
+}
+
+bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+} // namespace
+
+std::optional<std::u16string> decodeUTF8Strict(std::string_view bytes) {
+  std::u16string out;
+  out.reserve(bytes.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned char b = p[i];
+    if (b < 0x80) {
+      out.push_back(b);
+      ++i;
+      continue;
+    }
+    std::size_t extra;
+    char32_t c;
+    char32_t minimum;
+    if (b >= 0xC2 && b <= 0xDF) {
+      extra = 1, c = b & 0x1F, minimum = 0x80;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      extra = 2, c = b & 0x0F, minimum = 0x800;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      extra = 3, c = b & 0x07, minimum = 0x10000;
+    } else {
+      return std::nullopt;
+    }
+    for (std::size_t k = 1; k <= extra; ++k) {
+      if (i + k >= n || !isContinuation(p[i + k])) return std::nullopt;
+      c = (c << 6) | (p[i + k] & 0x3F);
+    }
+    if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
+    appendCodePoint(out, c);
+    i += extra + 1;
+  }
+  return out;
+}
+
+std::optional<std::u16string> decodeModifiedUTF8(std::string_view bytes) {
+  std::u16string out;
+  out.reserve(bytes.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned char b = p[i];
+    if (b < 0x80) {
+      // A raw NUL byte never occurs inside modified UTF-8; it is not well formed.
+      if (b == 0) return std::nullopt;
+      out.push_back(b);
+      ++i;
+    } else if ((b & 0xE0) == 0xC0) {
+      if (i + 1 >= n || !isContinuation(p[i + 1])) return std::nullopt;
+      out.push_back(static_cast<char16_t>(((b & 0x1F) << 6) | (p[i + 1] & 0x3F)));
+      i += 2;
+    } else if ((b & 0xF0) == 0xE0) {
+      if (i + 2 >= n || !isContinuation(p[i + 1]) || !isContinuation(p[i + 2]))
+        return std::nullopt;
+      out.push_back(
+          static_cast<char16_t>(((b & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F)));
+      i += 3;
+    } else {
+      return std::nullopt;
+    }
+  }
+  return out;
+}
+
+std::string encodeModifiedUTF8(std::u16string_view text) {
+  std::string out;
+  out.resize(text.size() * 3);
+  char* q = out.data();
+  for (char16_t u : text) {
+    if (u != 0 && u < 0x80) {
+      *q++ = static_cast<char>(u);
+    } else if (u < 0x800) {
+      *q++ = static_cast<char>(0xC0 | (u >> 6));
+      *q++ = static_cast<char>(0x80 | (u & 0x3F));
+    } else {
+      *q++ = static_cast<char>(0xE0 | (u >> 12));
+      *q++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+      *q++ = static_cast<char>(0x80 | (u & 0x3F));
+    }
+  }
+  out.resize(static_cast<std::size_t>(q - out.data()));
+  return out;
+}
+
+std::optional<std::string> encodeUTF8(std::u16string_view text, bool replaceLoneSurrogates) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      if (!replaceLoneSurrogates) return std::nullopt;
+      c = 0xFFFD;
+    }
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return out;
+}
+
+std::u16string decodeLatin1(std::string_view bytes) {
+  std::u16string out(bytes.size(), u'\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) out[i] = static_cast<unsigned char>(bytes[i]);
+  return out;
+}
+
+std::optional<std::string> encodeSingleByte(std::u16string_view text, char16_t limit) {
+  std::string out(text.size(), '\0');
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] > limit) return std::nullopt;
+    out[i] = static_cast<char>(text[i]);
+  }
+  return out;
+}

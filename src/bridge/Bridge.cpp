@@ -1,0 +1,40 @@
+#include "Bridge.h"
+
+#include <cstring>
+
+namespace brix {
+JNIEnv* _env = nullptr;
+} // namespace brix
+
+extern "C" {
+
+NSString* jstringToNSString(JNIEnv* env, jstring string) {
+  if (!string) return nullptr;
+  const char* bytes = env->GetStringUTFChars(string, nullptr);
+  if (!bytes) return nullptr;  // out of memory; the JVM has an error pending for the caller
+  // The JVM hands out modified UTF-8, which never contains a NUL byte, so strlen is its length.
+  NSString* result = NSString::stringWithModifiedUTF8(bytes, std::strlen(bytes));
+  env->ReleaseStringUTFChars(string, bytes);
+  return result;
+}
+
+jstring nstringToJString(JNIEnv* env, NSString* string) {
+  if (!string) return nullptr;
+  return env->NewStringUTF(string->modifiedUTF8().c_str());
+}
+
+NSMutableArray* stringArrayToNSArray(JNIEnv* env, jobjectArray array) {
+  NSMutableArray* result = NSMutableArray::array();
+  if (!array) return result;
+  const jsize count = env->GetArrayLength(array);
+  for (jsize i = 0; i < count; ++i) {
+    auto element = static_cast<jstring>(env->GetObjectArrayElement(array, i));
+    NSString* string = jstringToNSString(env, element);
+    // A null element (or one that fails to convert) keeps its place as the empty string, so
+    // that indices in the result match the Java array.
+    result->addObject(string ? string : NSString::string());
+  }
+  return result;
+}
+
+} // extern "C"

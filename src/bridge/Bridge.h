@@ -1,0 +1,26 @@
+// The Java bridge: the remembered JNIEnv, string conversion between Java and the platform, and
+// the scope every native method opens.
+#pragma once
+
+#include <jni.h>
+
+#include "NSArray.h"
+#include "NSString.h"
+
+#define BRIX_EXPORT __attribute__((visibility("default")))
+
+namespace brix {
+// The JNIEnv of the most recent call of renderMacButton, showMacContextMenuWithJSON or
+// modifyMenuBar; null until one of them has run. The action targets call Java through it.
+extern JNIEnv* _env;
+} // namespace brix
+
+extern "C" {
+// A Java string as an autoreleased NSString, every Unicode character kept; nil for null.
+BRIX_EXPORT NSString* jstringToNSString(JNIEnv* env, jstring string);
+// An NSString as a new local Java string reference, every character kept; null for nil.
+BRIX_EXPORT jstring nstringToJString(JNIEnv* env, NSString* string);
+// A Java String[] as an autoreleased NSMutableArray. A null array gives an empty array; a null
+// element becomes the empty string, so indices keep matching the Java array.
+BRIX_EXPORT NSMutableArray* stringArrayToNSArray(JNIEnv* env, jobjectArray array);
+}

@@ -1,0 +1,15 @@
+#include "NativeScope.h"
+
+#include "NSLog.h"
+#include "NSThread.h"
+
+namespace brix {
+
+NativeScope::NativeScope(const char* methodName) : onMainThread_(NSThread::isMainThread()) {
+  if (!onMainThread_)
+    NSLog("%s was called off the main thread; the user interface is only touched on the main "
+          "thread, so the call does nothing",
+          methodName);
+}
+
+} // namespace brix

@@ -1,0 +1,114 @@
+// NSString: UTF-16 lengths, byte encodings that fail with nil instead of truncating, and
+// formatting that ignores the process locale.
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+#include "NSAutoreleasePool.h"
+#include "NSData.h"
+#include "NSGeometry.h"
+#include "NSNumber.h"
+#include "NSString.h"
+
+class StringTest : public ::testing::Test {
+  NSAutoreleasePool pool;
+};
+
+TEST_F(StringTest, LengthCountsUTF16Units) {
+  EXPECT_EQ(NSSTR("Vantrels")->length(), 8u);
+  EXPECT_EQ(NSSTR("東京")->length(), 2u);
+  EXPECT_EQ(NSSTR("\xF0\x9F\x98\x80")->length(), 2u);  // U+1F600 is a surrogate pair
+}
+
+TEST_F(StringTest, ASCIIDecodesHighBytesAsLatin1AndEncodingFailsWithNil) {
+  NSString* decoded = NSString::stringWithCString("caf\xC3\xA9", NSASCIIStringEncoding);
+  ASSERT_NE(decoded, nullptr);
+  EXPECT_EQ(decoded->utf16(), u"caf\u00C3\u00A9");
+  EXPECT_EQ(NSSTR("café")->cStringUsingEncoding(NSASCIIStringEncoding), nullptr);
+  EXPECT_EQ(NSSTR("café")->dataUsingEncoding(NSASCIIStringEncoding), nullptr);
+  EXPECT_STREQ(NSSTR("plain")->cStringUsingEncoding(NSASCIIStringEncoding), "plain");
+}
+
+TEST_F(StringTest, StrictUTF8RejectsMalformedBytes) {
+  EXPECT_EQ(NSString::stringWithUTF8String("\xC0\xAF"), nullptr);          // overlong
+  EXPECT_EQ(NSString::stringWithUTF8String("\xED\xA0\x80"), nullptr);      // encoded surrogate
+  EXPECT_EQ(NSString::stringWithUTF8String("\xF4\x90\x80\x80"), nullptr);  // past U+10FFFF
+  EXPECT_EQ(NSString::stringWithUTF8String("ab\xE6\x9D"), nullptr);        // truncated
+  EXPECT_EQ(NSString::stringWithUTF8String(nullptr), nullptr);
+  auto* data = NSData::dataWithBytes("\xEF\xBB\xBFok", 5);
+  auto* withMark = NSString::alloc()->initWithData(data, NSUTF8StringEncoding);
+  ASSERT_NE(withMark, nullptr);
+  EXPECT_EQ(withMark->utf8(), "ok");  // the byte-order mark is not text
+  withMark->release();
+  EXPECT_EQ(NSString::alloc()->initWithData(NSData::dataWithBytes("\xFF", 1), NSUTF8StringEncoding),
+            nullptr);
+  auto* empty = NSString::alloc()->initWithData(NSData::data(), NSUTF8StringEncoding);
+  ASSERT_NE(empty, nullptr);
+  EXPECT_EQ(empty->length(), 0u);
+  empty->release();
+}
+
+TEST_F(StringTest, ModifiedUTF8RoundTripsEveryCharacter) {
+  std::u16string text(u"a\u0000\u00E9\u6771\U0001F600_z", 8);
+  text[text.size() - 2] = 0xDC00;  // a lone surrogate too
+  auto* string = NSString::alloc()->initWithUTF16(text);
+  const std::string bytes = string->modifiedUTF8();
+  EXPECT_EQ(bytes.find('\0'), std::string::npos);
+  EXPECT_EQ(bytes.substr(1, 2), "\xC0\x80");
+  NSString* back = NSString::stringWithModifiedUTF8(bytes.data(), bytes.size());
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back->utf16(), text);
+  string->release();
+  // Standard 4-byte UTF-8 is not modified UTF-8.
+  EXPECT_EQ(NSString::stringWithModifiedUTF8("\xF0\x9F\x98\x80", 4), nullptr);
+  // A lone surrogate cannot be written as UTF-8 without loss.
+  const unichar lone = 0xD800;
+  EXPECT_EQ(NSString::stringWithCharacters(&lone, 1)->UTF8String(), nullptr);
+}
+
+TEST_F(StringTest, EncodingCacheFollowsMutation) {
+  auto* string = NSMutableString::stringWithString(NSSTR("abc"));
+  EXPECT_STREQ(string->UTF8String(), "abc");
+  string->appendString(NSSTR("déf"));
+  EXPECT_STREQ(string->UTF8String(), "abcdéf");
+  string->deleteCharactersInRange(NSMakeRange(0, 3));
+  EXPECT_STREQ(string->UTF8String(), "déf");
+}
+
+TEST_F(StringTest, FormatUsesCLocaleAndDescribesObjects) {
+  const char* previous = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+  EXPECT_EQ(NSString::stringWithFormat("sleep %f; ", 2.0)->utf8(), "sleep 2.000000; ");
+  if (previous) std::setlocale(LC_NUMERIC, "C");
+  EXPECT_EQ(NSString::stringWithFormat("ID: %@", NSSTR("東京"))->utf8(), "ID: 東京");
+  EXPECT_EQ(NSString::stringWithFormat("%@|%s|%d|%lu|%02X|%5.1f|%%", nullptr, "x", -3, 7ul, 0x118u,
+                                       2.25)
+                ->utf8(),
+            "(null)|x|-3|7|118|  2.2|%");
+  EXPECT_EQ(NSString::stringWithFormat("%@", NSNumber::numberWithInt(42))->utf8(), "42");
+}
+
+TEST_F(StringTest, IntValueScansLikeFoundation) {
+  EXPECT_EQ(NSSTR("  42abc")->intValue(), 42);
+  EXPECT_EQ(NSSTR("-7")->intValue(), -7);
+  EXPECT_EQ(NSSTR("2.9")->intValue(), 2);
+  EXPECT_EQ(NSSTR("0x10")->intValue(), 0);
+  EXPECT_EQ(NSSTR("x2")->intValue(), 0);
+  EXPECT_EQ(NSSTR("99999999999")->intValue(), INT_MAX);
+  EXPECT_EQ(NSSTR("-99999999999")->intValue(), INT_MIN);
+}
+
+TEST_F(StringTest, RectsPrintAsFoundationPrintsThem) {
+  EXPECT_EQ(NSStringFromRect(NSMakeRect(0, 0, 400, 178))->utf8(), "{{0, 0}, {400, 178}}");
+  EXPECT_EQ(NSStringFromRect(NSMakeRect(0.5, -2, 1440, 50))->utf8(), "{{0.5, -2}, {1440, 50}}");
+  EXPECT_EQ(NSStringFromRect(NSMakeRect(0.1, 0, 1, 1))->utf8(),
+            "{{0.10000000000000001, 0}, {1, 1}}");
+}
+
+TEST_F(StringTest, NumbersConvertAsFoundationDoes) {
+  EXPECT_EQ(NSNumber::numberWithDouble(2.9)->intValue(), 2);
+  EXPECT_EQ(NSNumber::numberWithDouble(-2.9)->intValue(), -2);
+  EXPECT_EQ(NSNumber::numberWithDouble(1e300)->intValue(), INT_MIN);
+  EXPECT_EQ(NSNumber::numberWithLongLong(3000000000LL)->intValue(), -1294967296);
+  EXPECT_EQ(NSNumber::numberWithBool(true)->intValue(), 1);
+  EXPECT_TRUE(NSNumber::numberWithInt(1)->isEqual(NSNumber::numberWithDouble(1.0)));
+}
