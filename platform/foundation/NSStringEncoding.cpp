@@ -1,6 +1,12 @@
 // Byte encodings of NSString: UTF-8 (strict, as Foundation decodes it), the JVM's modified
 // UTF-8, ASCII (decoded as Latin-1, as Foundation does for compatibility) and ISO Latin-1.
+// Hot loops of the Java bridge: let the compiler vectorise the ASCII runs.
+#pragma GCC optimize("O3")
+
 #include "NSStringEncoding.h"
+
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -55,40 +61,92 @@ std::optional<std::u16string> decodeUTF8Strict(std::string_view bytes) {
 }
 
 std::optional<std::u16string> decodeModifiedUTF8(std::string_view bytes) {
-  std::u16string out;
-  out.reserve(bytes.size());
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
+  // Every character takes at least one byte, so n units always suffice.
+  std::u16string out(n, u'\0');
+  char16_t* q = out.data();
   std::size_t i = 0;
   while (i < n) {
+    // Runs of ASCII, the common case, are found eight bytes at a time and then widened in
+    // one loop that the compiler vectorises.
+    std::size_t run = i;
+    while (run + 8 <= n) {
+      uint64_t chunk;
+      std::memcpy(&chunk, p + run, 8);
+      if (chunk & 0x8080808080808080ull) break;
+      run += 8;
+    }
+    for (std::size_t k = i; k < run; ++k) q[k - i] = p[k];
+    q += run - i;
+    i = run;
+    if (i >= n) break;
     const unsigned char b = p[i];
     if (b < 0x80) {
       // A raw NUL byte never occurs inside modified UTF-8; it is not well formed.
       if (b == 0) return std::nullopt;
-      out.push_back(b);
+      *q++ = b;
       ++i;
     } else if ((b & 0xE0) == 0xC0) {
       if (i + 1 >= n || !isContinuation(p[i + 1])) return std::nullopt;
-      out.push_back(static_cast<char16_t>(((b & 0x1F) << 6) | (p[i + 1] & 0x3F)));
+      *q++ = static_cast<char16_t>(((b & 0x1F) << 6) | (p[i + 1] & 0x3F));
       i += 2;
     } else if ((b & 0xF0) == 0xE0) {
       if (i + 2 >= n || !isContinuation(p[i + 1]) || !isContinuation(p[i + 2]))
         return std::nullopt;
-      out.push_back(
-          static_cast<char16_t>(((b & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F)));
+      *q++ = static_cast<char16_t>(((b & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F));
       i += 3;
     } else {
       return std::nullopt;
     }
   }
+  out.resize(static_cast<std::size_t>(q - out.data()));
   return out;
 }
 
-std::string encodeModifiedUTF8(std::u16string_view text) {
-  std::string out;
-  out.resize(text.size() * 3);
-  char* q = out.data();
-  for (char16_t u : text) {
+namespace {
+// True when four UTF-16 units starting at p are all in 1..0x7F (one byte each).
+bool fourAreASCII(const char16_t* p) {
+  uint64_t chunk;
+  std::memcpy(&chunk, p, 8);
+  constexpr uint64_t kHigh = 0xFF80FF80FF80FF80ull;  // bits that make a unit 0x80 or more
+  // A zero unit is two bytes in modified UTF-8: subtracting 1 from each lane borrows into its
+  // top bit exactly when the lane is zero.
+  const uint64_t zeroLane = (chunk - 0x0001000100010001ull) & ~chunk & 0x8000800080008000ull;
+  return !(chunk & kHigh) && !zeroLane;
+}
+} // namespace
+
+std::size_t modifiedUTF8Length(std::u16string_view text) {
+  const char16_t* p = text.data();
+  const std::size_t n = text.size();
+  std::size_t i = 0, length = 0;
+  while (i < n) {
+    if (i + 4 <= n && fourAreASCII(p + i)) {
+      length += 4;
+      i += 4;
+      continue;
+    }
+    const char16_t u = p[i++];
+    length += (u != 0 && u < 0x80) ? 1 : (u < 0x800 ? 2 : 3);
+  }
+  return length;
+}
+
+void writeModifiedUTF8(std::u16string_view text, char* q) {
+  const char16_t* p = text.data();
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  while (i < n) {
+    std::size_t run = i;
+    while (run + 4 <= n && fourAreASCII(p + run)) run += 4;
+    if (run > i) {
+      for (std::size_t k = i; k < run; ++k) q[k - i] = static_cast<char>(p[k]);
+      q += run - i;
+      i = run;
+      continue;
+    }
+    const char16_t u = p[i++];
     if (u != 0 && u < 0x80) {
       *q++ = static_cast<char>(u);
     } else if (u < 0x800) {
@@ -100,7 +158,11 @@ std::string encodeModifiedUTF8(std::u16string_view text) {
       *q++ = static_cast<char>(0x80 | (u & 0x3F));
     }
   }
-  out.resize(static_cast<std::size_t>(q - out.data()));
+}
+
+std::string encodeModifiedUTF8(std::u16string_view text) {
+  std::string out(modifiedUTF8Length(text), '\0');
+  writeModifiedUTF8(text, out.data());
   return out;
 }
 

@@ -1,6 +1,9 @@
 #include "Bridge.h"
 
 #include <cstring>
+#include <memory>
+
+#include "NSStringEncoding.h"
 
 namespace brix {
 JNIEnv* _env = nullptr;
@@ -20,7 +23,13 @@ NSString* jstringToNSString(JNIEnv* env, jstring string) {
 
 jstring nstringToJString(JNIEnv* env, NSString* string) {
   if (!string) return nullptr;
-  return env->NewStringUTF(string->modifiedUTF8().c_str());
+  const std::u16string& text = string->utf16();
+  const std::size_t length = modifiedUTF8Length(text);
+  // Left uninitialised: every byte is written before NewStringUTF reads it.
+  auto bytes = std::make_unique_for_overwrite<char[]>(length + 1);
+  writeModifiedUTF8(text, bytes.get());
+  bytes[length] = '\0';
+  return env->NewStringUTF(bytes.get());
 }
 
 NSMutableArray* stringArrayToNSArray(JNIEnv* env, jobjectArray array) {

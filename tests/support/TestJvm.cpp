@@ -22,15 +22,19 @@ void createJvm() {
   auto create = reinterpret_cast<CreateJavaVM>(dlsym(jvmLibrary, "JNI_CreateJavaVM"));
   std::string classPath = std::string("-Djava.class.path=") + BRIX_TEST_CLASSPATH;
   std::string libraryPath = std::string("-Djava.library.path=") + BRIX_BINARY_DIR;
+  // Benchmarks set BRIX_JNI_CHECK=0 to measure the JVM as applications run it; tests always
+  // run with -Xcheck:jni.
+  const char* check = std::getenv("BRIX_JNI_CHECK");
+  const bool checked = !check || std::string(check) != "0";
   JavaVMOption options[] = {
       {const_cast<char*>(classPath.c_str()), nullptr},
       {const_cast<char*>(libraryPath.c_str()), nullptr},
-      {const_cast<char*>("-Xcheck:jni"), nullptr},
       {const_cast<char*>("-Xss4m"), nullptr},
+      {const_cast<char*>("-Xcheck:jni"), nullptr},
   };
   JavaVMInitArgs args{};
   args.version = JNI_VERSION_10;
-  args.nOptions = sizeof options / sizeof options[0];
+  args.nOptions = sizeof options / sizeof options[0] - (checked ? 0 : 1);
   args.options = options;
   args.ignoreUnrecognized = JNI_FALSE;
   JNIEnv* env = nullptr;
