@@ -1,0 +1,115 @@
+#include "ContextMenuSlapper.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "NSColor.h"
+#include "NSColorPanel.h"
+#include "NSMenuItem.h"
+#include "NSTextField.h"
+#include "NSWindow.h"
+#include "SheetGlobals.h"
+#include "Upcall.h"
+
+namespace {
+
+// Prints the class and method lines of clickContextMenuItem: as each lookup is made.
+class DiagnosticLines final : public brix::UpcallObserver {
+public:
+  void classFound(jclass ixa) const override {
+    std::printf(" CLASS: %p\n", static_cast<void*>(ixa));
+  }
+  void methodFound(jmethodID method) const override {
+    std::printf(" METHORD %p\n", static_cast<void*>(method));
+  }
+};
+
+// Truncation toward zero as the C conversion does it, with the result x86-64 gives for values
+// that do not fit (instead of undefined behaviour).
+int truncatedComponent(double component) {
+  const double scaled = component * 255.0;
+  if (std::isnan(scaled) || scaled >= 2147483648.0 || scaled <= -2147483649.0) return INT32_MIN;
+  return static_cast<int>(scaled);
+}
+
+void endTextEntrySheet() {
+  if (brix::_progressWindowParent) brix::_progressWindowParent->endSheet(brix::_textEntryWindow);
+}
+
+} // namespace
+
+namespace brix {
+
+NSString* colorTextFromComponents(double red, double green, double blue) {
+  return NSString::stringWithFormat("#%02X%02X%02X", truncatedComponent(red),
+                                    truncatedComponent(green), truncatedComponent(blue));
+}
+
+} // namespace brix
+
+std::span<const NSActionEntry> ContextMenuSlapper::actionTable() const {
+  static const NSActionEntry table[] = {
+      {sel("clickContextMenuItem:"),
+       [](NSObject* self, NSObject* sender) {
+         static_cast<ContextMenuSlapper*>(self)->clickContextMenuItem(sender);
+       }},
+      {sel("clickButton:"),
+       [](NSObject* self, NSObject* sender) {
+         static_cast<ContextMenuSlapper*>(self)->clickButton(sender);
+       }},
+      {sel("colorChanged:"),
+       [](NSObject* self, NSObject* sender) {
+         static_cast<ContextMenuSlapper*>(self)->colorChanged(sender);
+       }},
+      {sel("clickCancelButton:"),
+       [](NSObject* self, NSObject* sender) {
+         static_cast<ContextMenuSlapper*>(self)->clickCancelButton(sender);
+       }},
+  };
+  return table;
+}
+
+void ContextMenuSlapper::clickContextMenuItem(NSObject* sender) {
+  std::printf(" ENV: %p\n", static_cast<void*>(brix::_env));
+  auto* item = ns_cast<NSMenuItem>(sender);
+  // Only a string can name an action; an item without one sends nothing.
+  auto* identity = item ? ns_cast<NSString>(item->representedObject()) : nullptr;
+  if (identity) {
+    const DiagnosticLines lines;
+    brix::callNamedRunnable(identity, &lines);
+  }
+  // Standard output is fully buffered when it is not a terminal; the lines belong together
+  // with whatever Java prints in the action.
+  std::fflush(stdout);
+}
+
+void ContextMenuSlapper::setIdentity(NSString* identity) {
+  NSString* copy = NSString::stringWithString(identity);
+  if (copy) copy->retain();
+  if (_identity) _identity->release();
+  _identity = copy;
+}
+
+void ContextMenuSlapper::setTextField(NSTextField* textField) { _textField = textField; }
+
+void ContextMenuSlapper::clickButton(NSObject*) {
+  NSString* text = _textField ? _textField->stringValue() : nullptr;
+  brix::callNamedRunnable(_identity, text);
+  endTextEntrySheet();
+}
+
+void ContextMenuSlapper::colorChanged(NSObject* sender) {
+  auto* panel = ns_cast<NSColorPanel>(sender);
+  NSColor* color = panel ? panel->color() : nullptr;
+  // A grey or catalogue colour has no red, green and blue of its own; read them from its RGB
+  // equivalent.
+  if (color && color->numberOfComponents() != 4)
+    color = color->colorUsingColorSpaceName(NSCalibratedRGBColorSpace);
+  if (!color) return;
+  brix::callNamedRunnable(NSSTR("COLORCHANGED"),
+                          brix::colorTextFromComponents(color->redComponent(),
+                                                        color->greenComponent(),
+                                                        color->blueComponent()));
+}
+
+void ContextMenuSlapper::clickCancelButton(NSObject*) { endTextEntrySheet(); }

@@ -1,0 +1,111 @@
+// Application-modal alerts: a message with up to three buttons, and a message with a text
+// field. Each runs AppKit's modal loop and returns the user's answer. The alert and its views
+// are made anew for every call and never released by the library.
+#include "Alerts.h"
+
+#include "NSAlert.h"
+#include "NSBundle.h"
+#include "NSImage.h"
+#include "NSTextField.h"
+#include "NativeScope.h"
+
+namespace {
+
+// The frame of the text-entry alert's field, in its own coordinates.
+constexpr NSRect kTextEntryFieldFrame = NSMakeRect(0, 0, 200, 24);
+
+// The message alerts of showMacDialog and show3ButtonMacDialog: the buttons are already added.
+NSModalResponse runMessageAlert(NSAlert* alert, NSString* message, NSString* informative) {
+  alert->setMessageText(message);
+  alert->setInformativeText(informative);
+  alert->setAlertStyle(NSAlertStyleWarning);
+  alert->setIcon(getIcon());
+  return alert->runModal();
+}
+
+} // namespace
+
+extern "C" {
+
+NSImage* getIcon() {
+  NSString* path = NSBundle::mainBundle()->pathForResource(NSSTR("Ixa"), NSSTR("icns"));
+  return path ? NSImage::alloc()->initWithContentsOfFile(path) : nullptr;
+}
+
+// IxaDialogs.showMacDialog(String, String, String, String)
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showMacDialog(JNIEnv* env, jclass, jstring message,
+                                                         jstring informative, jstring first,
+                                                         jstring second) {
+  jint result = 0;
+  brix::NativeScope scope("showMacDialog");
+  if (!scope.onMainThread()) return result;
+  NSString* messageText = jstringToNSString(env, message);
+  NSString* informativeText = jstringToNSString(env, informative);
+  NSString* firstTitle = jstringToNSString(env, first);
+  NSAlert* alert = NSAlert::alloc()->init();
+  alert->addButtonWithTitle(firstTitle);
+  if (second) alert->addButtonWithTitle(jstringToNSString(env, second));
+  result = runMessageAlert(alert, messageText, informativeText) == NSAlertFirstButtonReturn ? 1 : 0;
+  return result;
+}
+
+// IxaDialogs.show3ButtonMacDialog(String, String, String, String, String)
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_show3ButtonMacDialog(JNIEnv* env, jclass,
+                                                                jstring message,
+                                                                jstring informative, jstring first,
+                                                                jstring second, jstring third) {
+  jint result = -1;
+  brix::NativeScope scope("show3ButtonMacDialog");
+  if (!scope.onMainThread()) return result;
+  NSString* messageText = jstringToNSString(env, message);
+  NSString* informativeText = jstringToNSString(env, informative);
+  NSString* firstTitle = jstringToNSString(env, first);
+  NSAlert* alert = NSAlert::alloc()->init();
+  alert->addButtonWithTitle(firstTitle);
+  if (second) alert->addButtonWithTitle(jstringToNSString(env, second));
+  if (third) alert->addButtonWithTitle(jstringToNSString(env, third));
+  // Buttons count in the order they were added, whichever titles were null.
+  switch (static_cast<int>(runMessageAlert(alert, messageText, informativeText))) {
+  case NSAlertFirstButtonReturn:
+    result = 1;
+    break;
+  case NSAlertSecondButtonReturn:
+    result = 2;
+    break;
+  case NSAlertThirdButtonReturn:
+    result = 3;
+    break;
+  default:
+    result = -1;
+    break;
+  }
+  return result;
+}
+
+// IxaDialogs.showMacTextEntryDialog(String, String, String, String, String)
+JNIEXPORT jstring JNICALL Java_ixa_IxaDialogs_showMacTextEntryDialog(
+    JNIEnv* env, jclass, jstring message, jstring informative, jstring first, jstring second,
+    jstring initialText) {
+  jstring result = nullptr;
+  brix::NativeScope scope("showMacTextEntryDialog");
+  if (!scope.onMainThread()) return result;
+  NSString* messageText = jstringToNSString(env, message);
+  NSString* informativeText = jstringToNSString(env, informative);
+  NSString* firstTitle = jstringToNSString(env, first);
+  NSString* secondTitle = jstringToNSString(env, second);
+  NSString* initial = jstringToNSString(env, initialText);
+  NSAlert* alert = NSAlert::alloc()->init();
+  alert->addButtonWithTitle(firstTitle);
+  alert->addButtonWithTitle(secondTitle);
+  alert->setMessageText(messageText);
+  alert->setInformativeText(informativeText);
+  // No style and no icon: the alert keeps its defaults, the application's own icon among them.
+  NSTextField* field = NSTextField::alloc()->initWithFrame(kTextEntryFieldFrame);
+  field->setStringValue(initial);
+  alert->setAccessoryView(field);
+  if (alert->runModal() == NSAlertFirstButtonReturn)
+    result = nstringToJString(env, field->stringValue());
+  return result;
+}
+
+} // extern "C"

@@ -1,0 +1,97 @@
+// A progress sheet on the current window: a bold title, a message and a bar. Updates that
+// repeat the last applied value are filtered out before any conversion or drawing.
+#include <cmath>
+
+#include "NSProgressIndicator.h"
+#include "NSTextField.h"
+#include "NSWindow.h"
+#include "NativeScope.h"
+#include "SheetGlobals.h"
+#include "SheetLabels.h"
+#include "WindowLookup.h"
+
+namespace brix {
+NSWindow* _progressWindow = nullptr;
+NSProgressIndicator* _progressBar = nullptr;
+double _lastProgress = -1.0;
+} // namespace brix
+
+namespace {
+constexpr NSRect kTitleFrame = NSMakeRect(10, 20, 380, 140);
+constexpr NSRect kMessageFrame = NSMakeRect(10, 40, 380, 70);
+constexpr NSRect kBarFrame = NSMakeRect(10, 30, 380, 20);
+constexpr double kInitialBarValue = 20.0;
+// A negative value that always applies the texts, even when it repeats.
+constexpr double kAlwaysApply = -100;
+constexpr double kBarMinimum = 0, kBarMaximum = 100;
+
+void setLabel(NSTextField* label, NSString* text) {
+  if (!label) return;
+  label->setStringValue(text);
+  label->displayIfNeeded();
+}
+} // namespace
+
+extern "C" {
+
+// IxaDialogs.initProgressDialog()
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_initProgressDialog(JNIEnv*, jclass) {
+  brix::NativeScope scope("initProgressDialog");
+  if (!scope.onMainThread()) return 1;
+  brix::_progressWindow = brix::makeSheetWindow();
+  brix::_progressWindowParent = getCurrentWindow();
+  NSView* content = brix::_progressWindow->contentView();
+  brix::_progressTitleText = brix::addSheetLabel(content, kTitleFrame, true);
+  brix::_progressMessageText = brix::addSheetLabel(content, kMessageFrame, false);
+  brix::_progressBar = NSProgressIndicator::alloc()->init();
+  brix::_progressBar->setDoubleValue(kInitialBarValue);
+  brix::_progressBar->setUsesThreadedAnimation(true);
+  brix::_progressBar->setFrame(kBarFrame);
+  content->addSubview(brix::_progressBar);
+  if (NSWindow* parent = getCurrentWindow()) parent->beginSheet(brix::_progressWindow, nullptr);
+  return 1;
+}
+
+// IxaDialogs.updateProgressDialog(String, String, double)
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_updateProgressDialog(JNIEnv* env, jclass,
+                                                                jstring title, jstring message,
+                                                                jdouble value) {
+  brix::NativeScope scope("updateProgressDialog");
+  if (!scope.onMainThread()) return 1;
+  NSProgressIndicator* bar = brix::_progressBar;
+  if (bar) {
+    if (value >= 0) {
+      bar->setIndeterminate(false);
+    } else {  // negative, or not a number
+      bar->setIndeterminate(true);
+      bar->setUsesThreadedAnimation(true);
+      bar->startAnimation(nullptr);
+    }
+  }
+  if (value == brix::_lastProgress && value != kAlwaysApply) return 1;
+
+  brix::_lastProgress = value;
+  if (bar) {
+    // The indicator pins the value to its range, as AppKit's does; the library passes it on.
+    bar->setDoubleValue(value);
+    bar->setMaxValue(kBarMaximum);
+    bar->setMinValue(kBarMinimum);
+    bar->display();
+    bar->displayIfNeeded();
+  }
+  setLabel(brix::_progressTitleText, jstringToNSString(env, title));
+  setLabel(brix::_progressMessageText, jstringToNSString(env, message));
+  if (brix::_progressWindowParent)
+    if (NSView* content = brix::_progressWindowParent->contentView()) content->setNeedsDisplay(true);
+  return 1;
+}
+
+// IxaDialogs.closeProgressDialog()
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_closeProgressDialog(JNIEnv*, jclass) {
+  brix::NativeScope scope("closeProgressDialog");
+  if (!scope.onMainThread()) return 1;
+  if (brix::_progressWindowParent) brix::_progressWindowParent->endSheet(brix::_progressWindow);
+  return 1;
+}
+
+} // extern "C"

@@ -1,0 +1,94 @@
+#include "ContextMenu.h"
+
+#include "MenuRecord.h"
+#include "NSData.h"
+#include "NSJSONSerialization.h"
+#include "NSMenu.h"
+#include "NativeScope.h"
+#include "WindowLookup.h"
+
+namespace brix {
+NSMenu* theMenu = nullptr;
+} // namespace brix
+
+namespace {
+
+// The records of the description. The text is encoded as UTF-8, so titles and identities in any
+// script reach the menu. A text that does not parse, or whose top level is not an array, has no
+// records.
+NSArray* parseRecords(NSString* json) {
+  NSData* data = json ? json->dataUsingEncoding(NSUTF8StringEncoding) : nullptr;
+  if (!data) return nullptr;
+  NSError* error = nullptr;
+  return ns_cast<NSArray>(NSJSONSerialization::JSONObjectWithData(data, 0, &error));
+}
+
+} // namespace
+
+extern "C" {
+
+void populateMenu(NSMenuItem* parent, NSArray* children) {
+  if (!parent || !children) return;
+  // Attached before it is filled, as the menu tree is built depth first.
+  NSMenu* submenu = NSMenu::alloc()->init();
+  parent->setSubmenu(submenu);
+  for (NSUInteger i = 0; i < children->count(); ++i) {
+    const brix::MenuRecord record = brix::readMenuRecord(children->objectAtIndex(i));
+    if (!record.header) continue;
+    if (record.isSeparator()) {
+      submenu->addItem(NSMenuItem::separatorItem());
+      continue;
+    }
+    NSMenuItem* item = brix::makeMenuItem(record);
+    if (record.isDisabled()) item->setAction(nullptr);
+    if (record.state) item->setState(record.isOn() ? NSControlStateValueOn : NSControlStateValueOff);
+    submenu->addItem(item);
+    if (record.children) populateMenu(item, record.children);
+    item->setIndentationLevel(record.indentation);
+  }
+}
+
+// IxaDialogs.showMacContextMenuWithJSON(double, double, String)
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showMacContextMenuWithJSON(JNIEnv* env, jclass,
+                                                                      jdouble x, jdouble y,
+                                                                      jstring json) {
+  brix::NativeScope scope("showMacContextMenuWithJSON");
+  if (!scope.onMainThread()) return 1;  // an environment of another thread is never kept
+  brix::_env = env;
+  NSMenuItem* positioningItem = nullptr;
+  NSMenu* menu = brix::buildContextMenu(jstringToNSString(env, json), &positioningItem);
+  // Runs the menu; returns when it closes. Whether an item was chosen does not matter here:
+  // the item's target has already told Java.
+  menu->popUpMenuPositioningItem(positioningItem, NSMakePoint(x, y), getFrontView());
+  return 1;
+}
+
+} // extern "C"
+
+namespace brix {
+
+NSMenu* buildContextMenu(NSString* json, NSMenuItem** positioningItem) {
+  NSArray* records = parseRecords(json);
+  if (theMenu) theMenu->cancelTrackingWithoutAnimation();
+  theMenu = NSMenu::alloc()->initWithTitle(NSSTR("Contextual Menu"));
+  *positioningItem = nullptr;
+  const NSUInteger count = records ? records->count() : 0;
+  for (NSUInteger i = 0; i < count; ++i) {
+    const MenuRecord record = readMenuRecord(records->objectAtIndex(i));
+    if (!record.header) continue;
+    if (record.isSeparator()) {
+      theMenu->addItem(NSMenuItem::separatorItem());
+      continue;
+    }
+    NSMenuItem* item = makeMenuItem(record);
+    if (record.state) item->setState(record.isOn() ? NSControlStateValueOn : NSControlStateValueOff);
+    if (record.isDisabled()) item->setAction(nullptr);
+    if (!*positioningItem) *positioningItem = item;
+    item->setIndentationLevel(record.indentation);
+    theMenu->addItem(item);
+    if (record.children) populateMenu(item, record.children);
+  }
+  return theMenu;
+}
+
+} // namespace brix

@@ -1,0 +1,24 @@
+// Context menus built from a JSON description and popped up in the front view.
+#pragma once
+
+#include "Bridge.h"
+
+class NSArray;
+class NSMenu;
+class NSMenuItem;
+
+namespace brix {
+// The menu built last; never freed.
+extern NSMenu* theMenu;
+} // namespace brix
+
+extern "C" {
+// Makes a submenu for parent from the records in children, depth first.
+BRIX_EXPORT void populateMenu(NSMenuItem* parent, NSArray* children);
+}
+
+namespace brix {
+// Parses the description and builds the top-level menu (stored in theMenu), with the item to
+// place at the pop-up location, or nil. Text that does not parse gives an empty menu.
+NSMenu* buildContextMenu(NSString* json, NSMenuItem** positioningItem);
+} // namespace brix

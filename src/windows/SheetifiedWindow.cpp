@@ -1,0 +1,78 @@
+// Showing the Java window titled "SHEETIFY" as a sheet of the current window, closing it again,
+// and the window's full-screen controls.
+#include "Bridge.h"
+#include "NSApplication.h"
+#include "NSButton.h"
+#include "NSWindowStandardButton.h"
+#include "NSWindow.h"
+#include "NativeScope.h"
+#include "WindowLookup.h"
+#include "dispatch.h"
+
+namespace {
+// The attachment waits a tenth of a second, so the window is off the screen and redrawn first.
+constexpr int64_t kAttachDelayNanoseconds = 100000000;
+} // namespace
+
+extern "C" {
+
+// IxaDialogs.sheetifyWindow()
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_sheetifyWindow(JNIEnv*, jclass) {
+  brix::NativeScope scope("sheetifyWindow");
+  if (!scope.onMainThread()) return 1;
+  NSWindow* window = getCurrentSheetWindow();
+  if (window) {
+    brix::_sheetifiedWindow = window;
+    window->orderOut(window);
+    window->setViewsNeedDisplay(true);
+    window->update();
+    window->display();
+    if (NSView* content = window->contentView()) content->display();
+    // The block holds the window until it has run; the parent is whatever window is current
+    // then.
+    dispatch_after(dispatch_time(DISPATCH_TIME_NOW, kAttachDelayNanoseconds),
+                   dispatch_get_main_queue(), [held = retained(window)] {
+                     if (NSWindow* parent = getCurrentWindow()) parent->beginSheet(held, nullptr);
+                   });
+  }
+  return 1;
+}
+
+// IxaDialogs.closeSheetifiedWindow()
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_closeSheetifiedWindow(JNIEnv*, jclass) {
+  brix::NativeScope scope("closeSheetifiedWindow");
+  if (!scope.onMainThread()) return 1;
+  NSWindow* window = brix::_sheetifiedWindow;
+  // With nothing sheetified there is no sheet to end.
+  if (window) {
+    if (NSWindow* current = getCurrentWindow()) current->endSheet(window);
+    window->orderOut(window);
+    window->close();
+  }
+  brix::_sheetifiedWindow = nullptr;
+  return 1;
+}
+
+// IxaDialogs.enterFullScreen()
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_enterFullScreen(JNIEnv*, jclass) {
+  brix::NativeScope scope("enterFullScreen");
+  if (!scope.onMainThread()) return 1;
+  if (NSWindow* window = getCurrentWindow()) window->toggleFullScreen(nullptr);
+  return 1;
+}
+
+// Hides and disables the window's full-screen title-bar button, when it has one.
+BRIX_EXPORT void hideFullscreenButtonOfWindow(NSWindow* window) {
+  auto* button = window ? window->standardWindowButton(NSWindowFullScreenButton) : nullptr;
+  if (!button) return;
+  button->setHidden(true);
+  button->setAlphaValue(0.0);
+  button->setEnabled(false);
+  // The title-bar buttons carry images only where they are full buttons.
+  if (auto* imageButton = ns_cast<NSButton>(button)) {
+    imageButton->setImage(nullptr);
+    imageButton->setAlternateImage(nullptr);
+  }
+}
+
+} // extern "C"

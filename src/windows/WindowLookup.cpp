@@ -1,0 +1,46 @@
+#include "WindowLookup.h"
+
+#include "NSApplication.h"
+#include "NSWindow.h"
+
+namespace brix {
+NSWindow* _sheetifiedWindow = nullptr;
+} // namespace brix
+
+namespace {
+
+bool isSheetifyTitled(NSWindow* window) { return window->title() && window->title()->isEqualToString(NSSTR("SHEETIFY")); }
+
+// The front-most ordered window whose "SHEETIFY" marking is as wanted. The count is asked
+// again before each step, as the list is walked.
+NSWindow* frontMostWindow(bool sheetify) {
+  NSArray* windows = NSApplication::sharedApplication()->orderedWindows();
+  for (NSUInteger i = 0; i < windows->count(); ++i) {
+    auto* window = static_cast<NSWindow*>(windows->objectAtIndex(i));
+    if (isSheetifyTitled(window) == sheetify) return window;
+  }
+  return nullptr;
+}
+
+} // namespace
+
+extern "C" {
+
+NSWindow* getCurrentWindow() { return frontMostWindow(false); }
+
+NSWindow* getCurrentSheetWindow() { return frontMostWindow(true); }
+
+NSView* getCurrentSheetView() {
+  NSWindow* window = getCurrentSheetWindow();
+  return window ? window->contentView() : nullptr;
+}
+
+NSView* getCurrentView() {
+  NSArray* windows = NSApplication::sharedApplication()->orderedWindows();
+  auto* front = static_cast<NSWindow*>(windows->firstObject());
+  return front ? front->contentView() : nullptr;
+}
+
+NSView* getFrontView() { return brix::_sheetifiedWindow ? getCurrentSheetView() : getCurrentView(); }
+
+} // extern "C"

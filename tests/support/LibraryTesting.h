@@ -1,0 +1,23 @@
+// Helpers for tests of the library: a clean screen, windows like a Java application's, running
+// the main run loop, and the upcalls that reached Java.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "NSWindow.h"
+
+// Closes every window, ends modal sessions and sheets, so each test starts with an empty screen.
+void closeAllWindows();
+// A titled, closable, resizable window, ordered front and made key, whose content view holds one
+// plain subview that fills it (as a Java toolkit's own window does).
+NSWindow* openTestWindow(const char* title, NSRect frame = NSMakeRect(100, 100, 600, 400));
+// Serves the main run loop for that long.
+void runMainLoop(double seconds);
+// Runs action on the main run loop after delay seconds, from inside whatever loop is running
+// then (an alert's runModal, an open menu).
+void afterDelay(double seconds, std::function<void()> action);
+
+// Upcalls: start recording calls of name, and take the calls recorded so far ("name|value").
+void recordUpcalls(const char* name);
+std::string drainUpcalls();
