@@ -4,6 +4,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <cwctype>
 #include <locale.h>
 
 #include "NSData.h"
@@ -182,6 +183,28 @@ double NSString::doubleValue() const {
   const std::string bytes = utf8();
   return strtod_l(bytes.c_str(), nullptr, cLocale);
 }
+
+namespace {
+locale_t caseLocale() {
+  static locale_t locale = [] {
+    locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    return utf8 ? utf8 : newlocale(LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr));
+  }();
+  return locale;
+}
+
+NSString* mapCase(const std::u16string& text, wint_t (*map)(wint_t, locale_t)) {
+  std::u16string out(text);
+  // Surrogate halves are left alone; every character of the basic plane is mapped alone.
+  for (auto& c : out)
+    if (c < 0xD800 || c > 0xDFFF) c = static_cast<char16_t>(map(c, caseLocale()));
+  return make(std::move(out));
+}
+} // namespace
+
+NSString* NSString::uppercaseString() const { return mapCase(text_, towupper_l); }
+
+NSString* NSString::lowercaseString() const { return mapCase(text_, towlower_l); }
 
 NSString* NSString::description() const { return const_cast<NSString*>(this); }
 

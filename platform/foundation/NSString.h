@@ -78,6 +78,10 @@ class NSString : public NSObject {
   NSString* stringByAppendingString(const NSString* other) const;
   int intValue() const;
   double doubleValue() const;
+  float floatValue() const { return static_cast<float>(doubleValue()); }
+  // Case mapping of each character in the C.UTF-8 locale's tables.
+  NSString* uppercaseString() const;
+  NSString* lowercaseString() const;
 
   NSString* description() const override;
   bool isEqual(const NSObject* other) const override;
