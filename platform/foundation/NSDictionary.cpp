@@ -11,10 +11,26 @@ NSDictionary::~NSDictionary() {
   }
 }
 
+std::size_t NSDictionary::find(const NSObject* key) const {
+  if (entries_.size() <= kLinearLimit) {
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+      if (entries_[i].key->isEqual(key)) return i;
+    return entries_.size();
+  }
+  auto found = index_.find(key);
+  return found == index_.end() ? entries_.size() : found->second;
+}
+
+void NSDictionary::reindex() {
+  index_.clear();
+  if (entries_.size() <= kLinearLimit) return;
+  for (std::size_t i = 0; i < entries_.size(); ++i) index_.emplace(entries_[i].key, i);
+}
+
 NSObject* NSDictionary::objectForKey(const NSObject* key) const {
   if (!key) return nullptr;
-  auto found = index_.find(key);
-  return found == index_.end() ? nullptr : entries_[found->second].value;
+  const std::size_t position = find(key);
+  return position == entries_.size() ? nullptr : entries_[position].value;
 }
 
 NSArray* NSDictionary::allKeys() const {
@@ -44,9 +60,9 @@ NSMutableDictionary* NSMutableDictionary::dictionary() {
 void NSMutableDictionary::setObject(NSObject* value, NSObject* key) {
   if (!value || !key) return;
   value->retain();
-  auto found = index_.find(key);
-  if (found != index_.end()) {
-    auto& entry = entries_[found->second];
+  const std::size_t position = find(key);
+  if (position != entries_.size()) {
+    auto& entry = entries_[position];
     entry.value->release();
     entry.value = value;
     return;
@@ -55,19 +71,19 @@ void NSMutableDictionary::setObject(NSObject* value, NSObject* key) {
   // gives the same guarantee.
   key->retain();
   entries_.push_back({key, value});
-  index_.emplace(key, entries_.size() - 1);
+  if (entries_.size() == kLinearLimit + 1)
+    reindex();
+  else if (entries_.size() > kLinearLimit)
+    index_.emplace(key, entries_.size() - 1);
 }
 
 void NSMutableDictionary::removeObjectForKey(const NSObject* key) {
   if (!key) return;
-  auto found = index_.find(key);
-  if (found == index_.end()) return;
-  const std::size_t position = found->second;
+  const std::size_t position = find(key);
+  if (position == entries_.size()) return;
   Entry removed = entries_[position];
-  index_.erase(found);
   entries_.erase(entries_.begin() + static_cast<long>(position));
-  for (auto& [k, i] : index_)
-    if (i > position) --i;
+  reindex();
   removed.key->release();
   removed.value->release();
 }

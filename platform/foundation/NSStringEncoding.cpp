@@ -1,7 +1,9 @@
 // Byte encodings of NSString: UTF-8 (strict, as Foundation decodes it), the JVM's modified
 // UTF-8, ASCII (decoded as Latin-1, as Foundation does for compatibility) and ISO Latin-1.
 // Hot loops of the Java bridge: let the compiler vectorise the ASCII runs.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC optimize("O3")
+#endif
 
 #include "NSStringEncoding.h"
 

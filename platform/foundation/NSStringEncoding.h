@@ -13,6 +13,9 @@ std::optional<std::string> encodeUTF8(std::u16string_view text, bool replaceLone
 // The JVM's modified UTF-8 (U+0000 as C0 80, supplementary characters as two 3-byte units).
 std::optional<std::u16string> decodeModifiedUTF8(std::string_view bytes);
 std::string encodeModifiedUTF8(std::u16string_view text);
+// The same in two steps, for callers that bring their own buffer (length bytes, no terminator).
+std::size_t modifiedUTF8Length(std::u16string_view text);
+void writeModifiedUTF8(std::u16string_view text, char* out);
 // Each byte as the character of the same value (ISO Latin-1).
 std::u16string decodeLatin1(std::string_view bytes);
 // One byte per character; an error for any character above limit (0x7F ASCII, 0xFF Latin-1).

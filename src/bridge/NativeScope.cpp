@@ -5,7 +5,8 @@
 
 namespace brix {
 
-NativeScope::NativeScope(const char* methodName) : onMainThread_(NSThread::isMainThread()) {
+NativeScope::NativeScope(const char* methodName, ThreadRule rule)
+    : onMainThread_(rule == ThreadRule::AnyThread || NSThread::isMainThread()) {
   if (!onMainThread_)
     NSLog("%s was called off the main thread; the user interface is only touched on the main "
           "thread, so the call does nothing",

@@ -7,13 +7,17 @@
 
 namespace brix {
 
+// Methods that touch the user interface run on the main thread only; the others (shell
+// commands, system queries) run on any thread and never claim it as the main one.
+enum class ThreadRule { MainOnly, AnyThread };
+
 class NativeScope {
 public:
-  explicit NativeScope(const char* methodName);
+  explicit NativeScope(const char* methodName, ThreadRule rule = ThreadRule::MainOnly);
   NativeScope(const NativeScope&) = delete;
   NativeScope& operator=(const NativeScope&) = delete;
 
-  // False when the method was called off the main thread; the caller then returns at once.
+  // False when the method may not run on this thread; the caller then returns at once.
   bool onMainThread() const { return onMainThread_; }
 
 private:

@@ -81,6 +81,7 @@ TEST_F(ActionTarget, AThrowingHandlerLeavesItsExceptionPendingAndLaterUpcallsAre
   jmethodID throwOn = e->GetStaticMethodID(recorder, "throwOn", "(Ljava/lang/String;)V");
   jstring name = e->NewStringUTF("ITEM");
   e->CallStaticVoidMethod(recorder, throwOn, name);
+  expectNoPendingException(e);
   testing::internal::CaptureStdout();
   target->clickContextMenuItem(itemWith(NSSTR("ITEM")));
   target->clickContextMenuItem(itemWith(NSSTR("ITEM")));  // skipped: one is pending
@@ -88,6 +89,7 @@ TEST_F(ActionTarget, AThrowingHandlerLeavesItsExceptionPendingAndLaterUpcallsAre
   EXPECT_TRUE(e->ExceptionCheck());
   e->ExceptionClear();
   e->CallStaticVoidMethod(recorder, throwOn, nullptr);
+  expectNoPendingException(e);
   EXPECT_EQ(drainUpcalls(), "ITEM");
   e->DeleteLocalRef(name);
   e->DeleteLocalRef(recorder);

@@ -1,0 +1,162 @@
+package ixa;
+
+import static org.junit.jupiter.api.Assertions.assertEquals;
+import static org.junit.jupiter.api.Assertions.assertFalse;
+import static org.junit.jupiter.api.Assertions.assertNull;
+import static org.junit.jupiter.api.Assertions.assertTrue;
+
+import ixa.testing.UpcallRecorder;
+import ixa.testkit.Screen;
+import ixa.testkit.User;
+import java.util.concurrent.CompletableFuture;
+import java.util.concurrent.TimeUnit;
+import org.junit.jupiter.api.AfterEach;
+import org.junit.jupiter.api.BeforeAll;
+import org.junit.jupiter.api.Test;
+
+/**
+ * Alerts, sheets and the sheetified window driven as a user would: a second thread presses and
+ * types while the main thread is inside the alert's modal loop or serves the run loop.
+ */
+class DialogsTest {
+  private final java.util.List<Integer> opened = new java.util.ArrayList<>();
+
+  @BeforeAll
+  static void becomeTheMainThread() {
+    Screen.run(0);
+    IxaDialogs.renderMacButton(0, 0, 0);  // remembers this thread's environment for upcalls
+  }
+
+  @AfterEach
+  void closeWindows() {
+    IxaDialogs.closeSheetifiedWindow();
+    for (int window : opened) {
+      try {
+        Screen.close(window);
+      } catch (IllegalArgumentException alreadyGone) {
+        // closed by the test itself
+      }
+    }
+    Screen.run(0.05);
+  }
+
+  private int open(String title) {
+    int window = Screen.openWindow(title, 100 + 20 * opened.size(), 200, 600, 400);
+    opened.add(window);
+    Screen.run(0);
+    return window;
+  }
+
+  /** Runs user on a second thread once an alert is up. */
+  private static CompletableFuture<Void> asUser(Runnable user) {
+    return CompletableFuture.runAsync(
+        () -> {
+          for (int i = 0; i < 2000 && !Screen.describe().contains("\"alert\":{"); i++) {
+            try {
+              Thread.sleep(5);
+            } catch (InterruptedException e) {
+              Thread.currentThread().interrupt();
+            }
+          }
+          user.run();
+        });
+  }
+
+  @Test
+  void alertButtonsPressedFromAnotherThread() throws Exception {
+    open("Main");
+    CompletableFuture<Void> user = asUser(() -> assertTrue(User.pressButton("Discard")));
+    assertEquals(0, IxaDialogs.showMacDialog("Close?", "Unsaved changes", "Save", "Discard"));
+    user.get(10, TimeUnit.SECONDS);
+
+    user = asUser(() -> assertTrue(User.pressButton("Later")));
+    assertEquals(2, IxaDialogs.show3ButtonMacDialog("Update?", "", "Install", null, "Later"));
+    user.get(10, TimeUnit.SECONDS);
+
+    user = asUser(() -> User.pressKey("Return"));  // the first button is the default
+    assertEquals(1, IxaDialogs.showMacDialog("Done", "", "OK", null));
+    user.get(10, TimeUnit.SECONDS);
+  }
+
+  @Test
+  void textEntryAlertReturnsTheTypedTextOrNull() throws Exception {
+    CompletableFuture<Void> user =
+        asUser(
+            () -> {
+              User.focusField(0);
+              User.type(" 東京 😀");
+              User.pressKey("Return");
+            });
+    assertEquals("Name 東京 😀", IxaDialogs.showMacTextEntryDialog("Name?", "", "OK", "Cancel", "Name"));
+    user.get(10, TimeUnit.SECONDS);
+
+    user = asUser(() -> assertTrue(User.pressButton("Cancel")));
+    assertNull(IxaDialogs.showMacTextEntryDialog("Name?", "", "OK", "Cancel", "x"));
+    user.get(10, TimeUnit.SECONDS);
+  }
+
+  @Test
+  void textEntrySheetReturnSendsIdentityAndTextCancelSendsNothing() {
+    open("Main");
+    UpcallRecorder.record("RENAME");
+    UpcallRecorder.drain();
+    IxaDialogs.showTextEntrySheetDialog("Rename", "New name:", "Rename", "Cancel", "RENAME");
+    Screen.run(0.02);
+    assertTrue(Screen.describe().contains("\"attachedSheet\":"));
+    User.focusField(0);
+    User.type("Q3");
+    User.pressKey("Return");
+    Screen.run(0.02);
+    assertEquals("RENAME|Q3", UpcallRecorder.drain());
+
+    IxaDialogs.showTextEntrySheetDialog("Rename", "New name:", "Rename", "Cancel", "RENAME");
+    Screen.run(0.02);
+    assertTrue(User.pressButton("Cancel"));
+    Screen.run(0.02);
+    assertEquals("", UpcallRecorder.drain());
+    assertTrue(Screen.log().length > 0);
+  }
+
+  @Test
+  void progressSheetAppliesTheUpdateRule() {
+    open("Main");
+    assertEquals(1, IxaDialogs.initProgressDialog());
+    IxaDialogs.updateProgressDialog("Copying", "first", 30);
+    IxaDialogs.updateProgressDialog("Ignored", "repeat", 30);
+    String described = Screen.describe();
+    assertTrue(described.contains("\"text\":\"Copying\""), described);
+    assertFalse(described.contains("Ignored"));
+    assertTrue(described.contains("\"doubleValue\":30"), described);
+    IxaDialogs.updateProgressDialog("Waiting", "", -100);
+    described = Screen.describe();
+    assertTrue(described.contains("\"text\":\"Waiting\""));
+    assertTrue(described.contains("\"indeterminate\":true"));
+    assertEquals(1, IxaDialogs.closeProgressDialog());
+  }
+
+  @Test
+  void sheetifiedWindowIsAttachedATenthOfASecondLater() {
+    int main = open("Main");
+    open("SHEETIFY");
+    assertEquals(1, IxaDialogs.sheetifyWindow());
+    String[] titles = Screen.windowTitles();
+    assertEquals("Main", titles[0]);  // taken off the screen at once
+    Screen.run(0.2);
+    String described = Screen.describe();
+    assertTrue(described.contains("\"sheetParent\":" + main), described);
+    IxaDialogs.closeSheetifiedWindow();
+    Screen.run(0.02);
+    assertFalse(Screen.describe().contains("\"sheetParent\":" + main));
+  }
+
+  @Test
+  void onlyTheExactMarkerTitleIsSheetified() {
+    int main = open("Main");
+    open("Sheetify");
+    open("SHEETIFY ");
+    assertEquals(1, IxaDialogs.sheetifyWindow());
+    Screen.run(0.2);
+    assertFalse(Screen.describe().contains("\"sheetParent\":" + main));
+    assertEquals(3, Screen.windowTitles().length);
+  }
+}

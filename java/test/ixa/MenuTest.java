@@ -1,0 +1,74 @@
+package ixa;
+
+import static org.junit.jupiter.api.Assertions.assertEquals;
+import static org.junit.jupiter.api.Assertions.assertFalse;
+import static org.junit.jupiter.api.Assertions.assertTrue;
+
+import ixa.testing.UpcallRecorder;
+import ixa.testkit.Screen;
+import ixa.testkit.User;
+import java.util.concurrent.CompletableFuture;
+import java.util.concurrent.TimeUnit;
+import org.junit.jupiter.api.BeforeAll;
+import org.junit.jupiter.api.Test;
+
+/**
+ * Context menus and the application menu driven as a user would: the main thread runs the menu
+ * while a second thread chooses from it, and shortcuts go in as key events.
+ */
+class MenuTest {
+  private static final String FILE_MENU =
+      "[{\"HEADER\":\"File\",\"CHILDREN\":["
+          + "{\"HEADER\":\"Open\",\"IDENTITY\":\"open\"},"
+          + "{\"HEADER\":\"Recent\",\"CHILDREN\":["
+          + "{\"HEADER\":\"a.txt\",\"IDENTITY\":\"recent-a\"},"
+          + "{\"HEADER\":\"gone\",\"IDENTITY\":\"gone\",\"DISABLED\":\"1\"}]}]},"
+          + "{\"HEADER\":\"-\"},{\"HEADER\":\"Quit\",\"IDENTITY\":\"quit\"}]";
+
+  @BeforeAll
+  static void becomeTheMainThread() {
+    Screen.run(0);
+  }
+
+  @Test
+  void aSecondThreadChoosesANestedItemOfTheOpenMenu() throws Exception {
+    UpcallRecorder.record("recent-a");
+    UpcallRecorder.record("gone");
+    UpcallRecorder.drain();
+    CompletableFuture<Boolean> user =
+        CompletableFuture.supplyAsync(() -> User.chooseMenuItem("File", "Recent", "a.txt"));
+    assertEquals(1, IxaDialogs.showMacContextMenuWithJSON(10, 20, FILE_MENU));
+    assertTrue(user.get(15, TimeUnit.SECONDS));
+    assertEquals("recent-a", UpcallRecorder.drain());
+    assertTrue(Screen.describe().contains("\"title\":\"Contextual Menu\",\"open\":false"));
+  }
+
+  @Test
+  void aDisabledItemCannotBeChosenAndTheMenuCanBeDismissed() throws Exception {
+    UpcallRecorder.record("gone");
+    UpcallRecorder.drain();
+    CompletableFuture<Boolean> disabled =
+        CompletableFuture.supplyAsync(
+            () -> {
+              boolean chosen = User.chooseMenuItem("File", "Recent", "gone");
+              User.dismissMenu();
+              return chosen;
+            });
+    assertEquals(1, IxaDialogs.showMacContextMenuWithJSON(10, 20, FILE_MENU));
+    assertFalse(disabled.get(30, TimeUnit.SECONDS));
+    assertEquals("", UpcallRecorder.drain());
+  }
+
+  @Test
+  void commandCommaSendsThePreferencesIdentity() {
+    Screen.setApplicationMenu("A", "-", "B");
+    assertEquals(1, IxaDialogs.modifyMenuBar());
+    UpcallRecorder.record("APPMENU_PREFS");
+    UpcallRecorder.drain();
+    User.pressShortcut(",", "command");
+    assertEquals("APPMENU_PREFS", UpcallRecorder.drain());
+    String menu = Screen.describe();
+    assertTrue(menu.contains("\"title\":\"About Ixa\""), menu);
+    assertTrue(menu.contains("\"title\":\"Check for Updates...\""), menu);
+  }
+}

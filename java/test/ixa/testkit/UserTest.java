@@ -1,0 +1,216 @@
+package ixa.testkit;
+
+import static org.junit.jupiter.api.Assertions.assertArrayEquals;
+import static org.junit.jupiter.api.Assertions.assertEquals;
+import static org.junit.jupiter.api.Assertions.assertFalse;
+import static org.junit.jupiter.api.Assertions.assertNotNull;
+import static org.junit.jupiter.api.Assertions.assertNull;
+import static org.junit.jupiter.api.Assertions.assertThrows;
+import static org.junit.jupiter.api.Assertions.assertTrue;
+
+import java.util.Arrays;
+import java.util.List;
+import java.util.Map;
+import java.util.concurrent.CompletableFuture;
+import java.util.concurrent.ExecutionException;
+import java.util.concurrent.TimeUnit;
+import org.junit.jupiter.api.BeforeAll;
+import org.junit.jupiter.api.Test;
+
+/**
+ * The simulated user from a second thread while the main thread is inside an alert's runModal:
+ * pressing buttons, typing into the accessory field, Return and Escape, the description and
+ * snapshots of the alert, and the errors a caller can get.
+ */
+class UserTest {
+  /** What the user thread does while the alert runs; may throw. */
+  interface UserActions {
+    void run() throws Exception;
+  }
+
+  @BeforeAll
+  static void becomeTheMainThread() {
+    // The first thread that uses the platform is its main thread: make it this one.
+    Screen.run(0);
+  }
+
+  /**
+   * Runs the alert on this (main) thread while a second thread acts as the user; returns the
+   * alert's response after rethrowing whatever went wrong on the user's thread. Should the
+   * user's actions fail before they end the alert, Escape and Return end it.
+   */
+  private static int runAlertAnsweredBy(
+      UserActions actions, String message, String fieldText, String... buttons) throws Exception {
+    CompletableFuture<Void> done = new CompletableFuture<>();
+    Thread user =
+        new Thread(
+            () -> {
+              try {
+                actions.run();
+                done.complete(null);
+              } catch (Throwable thrown) {
+                done.completeExceptionally(thrown);
+                try {
+                  User.pressKey("Escape");
+                  User.pressKey("Return");
+                } catch (RuntimeException ignored) {
+                  // the alert may have ended already
+                }
+              }
+            },
+            "simulated-user");
+    user.start();
+    int response = Modal.runAlert(message, fieldText, buttons);
+    user.join(TimeUnit.SECONDS.toMillis(15));
+    try {
+      done.get(0, TimeUnit.SECONDS);
+    } catch (ExecutionException failed) {
+      if (failed.getCause() instanceof Exception exception) throw exception;
+      throw failed;
+    }
+    return response;
+  }
+
+  @Test
+  void pressButtonAnswersTheAlertWithThatButtonsCode() throws Exception {
+    int response =
+        runAlertAnsweredBy(
+            () -> assertTrue(User.pressButton("Later")), "Update now?", null, "Update", "Later",
+            "Never");
+    assertEquals(1001, response);
+    response =
+        runAlertAnsweredBy(() -> assertTrue(User.pressButton("OK")), "Just OK", null);
+    assertEquals(1000, response);
+  }
+
+  @Test
+  void typingIntoTheAccessoryFieldThenReturnAccepts() throws Exception {
+    int response =
+        runAlertAnsweredBy(
+            () -> {
+              User.focusField(0);
+              User.pressKey("End");
+              User.pressKey("Backspace");
+              User.type(" Grüße \uD83D\uDE00");
+              User.pressKey("Return");
+            },
+            "Name the file",
+            "drafts",
+            "Save",
+            "Cancel");
+    assertEquals(1000, response);
+    assertEquals("draft Grüße \uD83D\uDE00", Modal.lastFieldText());
+  }
+
+  @Test
+  void escapePressesCancelWhateverWasTyped() throws Exception {
+    int response =
+        runAlertAnsweredBy(
+            () -> {
+              User.focusField(0);
+              User.type("ignored");
+              User.pressKey("escape");
+            },
+            "Rename",
+            "",
+            "Rename",
+            "Cancel");
+    assertEquals(1001, response);
+  }
+
+  @Test
+  void describeAndSnapshotShowTheRunningAlert() throws Exception {
+    Object[] seen = new Object[3];
+    int response =
+        runAlertAnsweredBy(
+            () -> {
+              // pressButton waits for the alert; a title that is not there yet is fine.
+              waitForAlert();
+              seen[0] = Json.object(Json.parse(Screen.describe())).get("alert");
+              Map<String, Object> alert = Json.object(seen[0]);
+              int window = ((Double) alert.get("window")).intValue();
+              seen[1] = Snapshots.snapshot(window, 2);
+              seen[2] = Snapshots.snapshotScreen(1);
+              assertTrue(User.pressButton("Don't Save"));
+            },
+            "Save changes?",
+            null,
+            "Save",
+            "Cancel",
+            "Don't Save");
+    assertEquals(1002, response);
+    Map<String, Object> alert = Json.object(seen[0]);
+    assertEquals("Save changes?", alert.get("messageText"));
+    assertEquals(0.0, alert.get("alertStyle"));
+    assertNull(alert.get("icon"));
+    assertNull(alert.get("accessoryView"));
+    List<Object> buttons = Json.array(alert.get("buttons"));
+    assertEquals(3, buttons.size());
+    assertEquals("\r", Json.object(buttons.get(0)).get("keyEquivalent"));
+    assertEquals("\u001b", Json.object(buttons.get(1)).get("keyEquivalent"));
+    assertEquals("d", Json.object(buttons.get(2)).get("keyEquivalent"));
+    assertPng((byte[]) seen[1], -1, -1);
+    assertPng((byte[]) seen[2], 1440, 900);
+    // Once the alert has ended, the description says so.
+    assertNull(Json.object(Json.parse(Screen.describe())).get("alert"));
+  }
+
+  @Test
+  void badArgumentsAreRefused() {
+    assertThrows(IllegalArgumentException.class, () -> User.pressKey("NoSuchKey"));
+    assertThrows(IllegalArgumentException.class, () -> User.click(987654, 1, 1));
+    assertThrows(IllegalArgumentException.class, () -> User.click(1, Double.NaN, 1));
+    assertThrows(NullPointerException.class, () -> User.type(null));
+    assertThrows(NullPointerException.class, () -> User.pressButton(null));
+    assertThrows(IllegalArgumentException.class, () -> Snapshots.snapshotScreen(0));
+    assertThrows(IllegalArgumentException.class, () -> Snapshots.snapshot(987654, 1));
+  }
+
+  @Test
+  void aMainThreadThatDoesNotServeTheLoopLeavesTheUserWaitingThenFailing() throws Exception {
+    CompletableFuture<Throwable> outcome = new CompletableFuture<>();
+    Thread user =
+        new Thread(
+            () -> {
+              try {
+                User.type("x");
+                outcome.complete(null);
+              } catch (Throwable thrown) {
+                outcome.complete(thrown);
+              }
+            },
+            "simulated-user");
+    user.start();
+    // This thread is the main thread and does not serve the run loop meanwhile.
+    Throwable thrown = outcome.get(20, TimeUnit.SECONDS);
+    assertNotNull(thrown);
+    assertEquals(IllegalStateException.class, thrown.getClass());
+    Screen.run(0);  // serve what the user left behind
+  }
+
+  private static void waitForAlert() throws InterruptedException {
+    for (int i = 0; i < 1000; i++) {
+      if (Json.object(Json.parse(Screen.describe())).get("alert") != null) return;
+      Thread.sleep(5);
+    }
+  }
+
+  private static void assertPng(byte[] png, int width, int height) {
+    assertNotNull(png);
+    assertArrayEquals(
+        new byte[] {(byte) 0x89, 'P', 'N', 'G'}, Arrays.copyOfRange(png, 0, 4));
+    int pngWidth = readInt(png, 16);
+    int pngHeight = readInt(png, 20);
+    assertTrue(pngWidth > 0 && pngHeight > 0);
+    if (width > 0) assertEquals(width, pngWidth);
+    if (height > 0) assertEquals(height, pngHeight);
+    assertFalse(png.length < 100);
+  }
+
+  private static int readInt(byte[] bytes, int at) {
+    return ((bytes[at] & 0xff) << 24)
+        | ((bytes[at + 1] & 0xff) << 16)
+        | ((bytes[at + 2] & 0xff) << 8)
+        | (bytes[at + 3] & 0xff);
+  }
+}

@@ -1,0 +1,26 @@
+#include "CALayer.h"
+
+#include <algorithm>
+#include <cmath>
+
+CALayer* CALayer::layer() {
+  return static_cast<CALayer*>(alloc()->autorelease());
+}
+
+CGColorRef CALayer::backgroundColor() const {
+  if (!backgroundColor_) return std::nullopt;
+  return backgroundColor_->CGColor();
+}
+
+void CALayer::setBackgroundColor(const CGColorRef& color) {
+  backgroundColor_ = retained(NSColor::colorWithCGColor(color));
+}
+
+void CALayer::setBackgroundColor(NSColor* color) {
+  backgroundColor_ = retained(color);
+}
+
+void CALayer::setOpacity(float opacity) {
+  if (std::isnan(opacity)) return;
+  opacity_ = std::clamp(opacity, 0.0f, 1.0f);
+}

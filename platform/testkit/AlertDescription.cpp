@@ -1,0 +1,21 @@
+// The "alert" section of Screen.describe(): the front-most alert on screen (the innermost one
+// running, as a modal panel or a sheet), or null when none is up.
+#include "JsonWriter.h"
+#include "NSAlert.h"
+#include "ScreenDescription.h"
+
+namespace {
+
+// Registered when the platform library loads, replacing the placeholder section.
+[[maybe_unused]] const bool registered = [] {
+  ScreenDescription::registerSection("alert", [](JsonWriter& json) {
+    NSAlert* alert = NSAlert::frontmostAlert();
+    if (alert)
+      alert->describe(json);
+    else
+      json.null();
+  });
+  return true;
+}();
+
+} // namespace

@@ -1,0 +1,27 @@
+// The dark side panel at the left end of the header band. It paints only while the visibility
+// flag shared by every panel is set, and then holds the shared logo image view.
+#pragma once
+
+#include "NSImageView.h"
+#include "NSView.h"
+#include "bridge/Bridge.h"
+
+namespace brix {
+extern "C" {
+// Whether side panels paint; written by every setVisible, read by every panel's drawRect.
+BRIX_EXPORT extern bool _visible;
+// The logo image view of the most recently created panel; nil before the first panel.
+BRIX_EXPORT extern NSImageView* _iv;
+}
+} // namespace brix
+
+class BRIX_EXPORT QVRectView : public NSView {
+  NS_OBJECT_CLASS(QVRectView)
+
+  // Also makes a new logo image view for _iv; it joins a panel only through setVisible.
+  QVRectView* initWithFrame(NSRect frame) override;
+  // Sets the shared flag and moves the logo image view into this panel (YES) or out of
+  // whichever panel holds it (NO). It does not ask for a redraw.
+  void setVisible(bool flag);
+  void drawRect(NSRect dirtyRect) override;
+};

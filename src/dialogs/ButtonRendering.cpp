@@ -1,0 +1,75 @@
+#include "ButtonRendering.h"
+
+#include "NSBitmapImageRep.h"
+#include "NSButton.h"
+#include "NSImage.h"
+#include "NativeScope.h"
+#include "ViewPDFRendering.h"
+
+namespace {
+
+constexpr NSRect kWindowContentRect{{0, 0}, {200, 200}};
+// The button sits at the content view's upper-right corner, outside the 200 x 200 content
+// area; the rendering uses its own bounds, so where it sits does not matter.
+constexpr NSRect kButtonFrame{{200, 200}, {200, 30}};
+
+} // namespace
+
+extern "C" NSWindow* makeWindow(void) {
+  NSWindow* window = NSWindow::alloc()->initWithContentRect(
+      kWindowContentRect, NSWindowStyleMaskBorderless, NSBackingStoreBuffered, false);
+  if (window) window->autorelease();
+  return window;
+}
+
+namespace brix {
+
+void renderPushButtonOffscreen() {
+  NSWindow* window = makeWindow();
+  NSButton* button = NSButton::alloc()->initWithFrame(kButtonFrame);
+  if (window && window->contentView()) window->contentView()->addSubview(button);
+  NSWindowSetDefaultButtonCell(window, button->cell());
+  button->setKeyEquivalent(NSSTR("\r"));
+  button->setButtonType(NSButtonTypeMomentaryPushIn);
+  button->setBezelStyle(NSBezelStyleRounded);
+  button->setTitle(NSSTR("A test button"));
+  button->setNeedsDisplay(true);
+
+  NSData* pdf = dataWithPDFInsideRect(button, button->bounds());
+  NSImage* image = NSImage::alloc()->initWithData(pdf);
+  if (image) {
+    image->lockFocus();
+    const NSSize size = image->size();
+    NSBitmapImageRep* bitmap = NSBitmapImageRep::alloc()->initWithFocusedViewRect(
+        NSMakeRect(0, 0, size.width, size.height));
+    image->unlockFocus();
+    // Nothing of the rendering outlives the call.
+    if (bitmap) bitmap->release();
+    image->release();
+  }
+  // The window holds the button until the window goes.
+  button->release();
+  // The application keeps every window until it is closed, also one that was never shown; the
+  // off-screen window is closed (without the release that closing would add to the autorelease
+  // it already had) so that the pool can let it go with the button.
+  if (window) {
+    window->setReleasedWhenClosed(false);
+    window->close();
+  }
+}
+
+} // namespace brix
+
+// static int IxaDialogs.renderMacButton(double width, double height, long unused); none of the
+// three arguments is read.
+extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_renderMacButton(JNIEnv* env, jclass, jdouble,
+                                                                      jdouble, jlong) {
+  brix::NativeScope scope("renderMacButton");
+  if (!scope.onMainThread()) return 0;
+  // Remembered first, so the later upcalls of the action targets find it whatever happens
+  // below. Only a main-thread environment is kept: the upcalls run on the main thread, and an
+  // environment of another thread would be unusable there.
+  brix::_env = env;
+  brix::renderPushButtonOffscreen();
+  return 0;
+}

@@ -1,0 +1,32 @@
+#include "ColorPopover.h"
+
+#include <jni.h>
+
+#include "ContextMenuSlapper.h"
+#include "NSColorPanel.h"
+#include "NativeScope.h"
+
+namespace brix {
+
+void showColorPanel() {
+  // The panel does not retain its target and the library keeps no reference, so the target is
+  // never released: it lives for the process, and an earlier one is simply no longer used.
+  ContextMenuSlapper* target = ContextMenuSlapper::alloc()->init();
+  NSColorPanel* panel = NSColorPanel::sharedColorPanel();
+  // Fronted before the action and target are set, made key after.
+  panel->orderFront(nullptr);
+  panel->setAction(sel("colorChanged:"));
+  panel->setTarget(target);
+  panel->makeKeyAndOrderFront(nullptr);
+}
+
+} // namespace brix
+
+// static int IxaDialogs.showMacColorPopover(double x, double y); the position is not used.
+extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showMacColorPopover(JNIEnv*, jclass, jdouble,
+                                                                          jdouble) {
+  brix::NativeScope scope("showMacColorPopover");
+  if (!scope.onMainThread()) return 1;
+  brix::showColorPanel();
+  return 1;
+}

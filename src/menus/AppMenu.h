@@ -1,0 +1,15 @@
+// The application menu's entries (About, Check for Updates..., Preferences) and the store flag.
+#pragma once
+
+#include "Bridge.h"
+
+namespace brix {
+// True once setAsAppStore has run; the update entry is then left out.
+extern bool _appStore;
+} // namespace brix
+
+extern "C" {
+BRIX_EXPORT bool isAppStore();
+// Inserts the entries into the submenu of the main menu's first item.
+BRIX_EXPORT void setupAppMenu();
+}

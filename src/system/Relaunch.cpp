@@ -1,0 +1,31 @@
+// Relaunching the application: a detached shell brings it back once it has quit.
+#include "NSApplication.h"
+#include "NSLog.h"
+#include "NativeScope.h"
+#include "RelaunchTask.h"
+#include "System.h"
+
+extern "C" BRIX_EXPORT void relaunchAfterDelay(float delaySeconds) {
+  Ref<NSTask> task = brix::makeRelaunchTask(delaySeconds);
+  // Quitting without a shell that brings the application back would simply end it, so a
+  // relaunch that cannot be set up leaves the application running.
+  if (!task) {
+    NSLog("relaunchAfterDelay: this process's command line cannot be read; not quitting");
+    return;
+  }
+  if (!task->launch()) {
+    NSLog("relaunchAfterDelay: the relaunch shell did not start; not quitting");
+    return;
+  }
+  // The shell leads its own session and is reaped by the platform should it end while the
+  // application is still running (when the termination is cancelled).
+  NSApplication* application = NSApplication::sharedApplication();
+  if (application) application->terminate(nullptr);
+}
+
+// static int IxaDialogs.relaunchThyself()
+extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_relaunchThyself(JNIEnv*, jclass) {
+  brix::NativeScope scope("relaunchThyself");
+  if (scope.onMainThread()) relaunchAfterDelay(2.0f);
+  return 1;
+}
