@@ -16,6 +16,8 @@ demo: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j 2
+	# The JSON-to-menu fuzzer, instrumented, for a bounded time.
+	BRIX_FUZZ_BUILD=$(BUILD)-fuzz scripts/run-fuzz 60
 
 # Optional: the C++ suites again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps

@@ -13,12 +13,14 @@ namespace {
 
 std::u16string makeText(std::size_t characters, bool mixed) {
   const std::u16string ascii = u"The quick brown fox jumps over the lazy dog. ";
-  const std::u16string scripts = u"Gr\u00FC\u00DFe \u6771\u4EAC \U0001F600 \u0645\u0631\u062D\u0628\u0627 ";
+  const std::u16string scripts =
+      u"Gr\u00FC\u00DFe \u6771\u4EAC \U0001F600 \u0645\u0631\u062D\u0628\u0627 ";
   const std::u16string& unit = mixed ? scripts : ascii;
   std::u16string text;
-  while (text.size() < characters) text += unit;
+  while (text.size() < characters)
+    text += unit;
   text.resize(characters);
-  if (mixed && (text.back() & 0xFC00) == 0xD800) text.back() = u'x';  // no split pair at the end
+  if (mixed && (text.back() & 0xFC00) == 0xD800) text.back() = u'x'; // no split pair at the end
   return text;
 }
 

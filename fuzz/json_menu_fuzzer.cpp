@@ -61,11 +61,13 @@ void exerciseMenu(const uint8_t* bytes, size_t size) {
   });
   NSRunLoop::mainRunLoop().performAsync([menu] { menu->cancelTrackingWithoutAnimation(); });
   (void)menu->popUpMenuPositioningItem(positioningItem, NSMakePoint(1, 2), nullptr);
-  // The builder keeps its own reference to every submenu beside the item's, and the target of
-  // every item, for the life of the process.
+  // The builder keeps its own reference to every item and submenu beside their menu's, and the
+  // target of every item, for the life of the process. Separators are the menu's alone.
   menu->forEachItemDepthFirst([](NSMenuItem* item) {
+    if (item->isSeparatorItem()) return false;
     if (NSObject* target = item->target()) target->release();
     if (NSMenu* submenu = item->submenu()) submenu->release();
+    item->release();
     return false;
   });
   brix::theMenu = nullptr;

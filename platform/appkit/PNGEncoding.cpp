@@ -61,8 +61,9 @@ std::vector<uint8_t> encodeSurfaceAsPNG(cairo_surface_t* surface) {
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
   png_write_info(png, info);
   for (int y = 0; y < height; ++y) {
-    unpremultiplyRow(reinterpret_cast<const uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride),
-                     row.data(), width, format == CAIRO_FORMAT_ARGB32);
+    unpremultiplyRow(
+        reinterpret_cast<const uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride),
+        row.data(), width, format == CAIRO_FORMAT_ARGB32);
     png_write_row(png, row.data());
   }
   png_write_end(png, nullptr);

@@ -1,5 +1,7 @@
 #include "PangoSupport.h"
 
+#include "NSStringEncoding.h"
+
 #include <algorithm>
 
 namespace {
@@ -42,24 +44,7 @@ NSUTF8Mapping NSMapUTF16ToUTF8(std::u16string_view text) {
   NSUTF8Mapping mapping;
   mapping.utf8.reserve(text.size());
   mapping.byteOffsets.reserve(text.size() + 1);
-  auto append = [&](char32_t c) {
-    std::string& out = mapping.utf8;
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  };
+  auto append = [&](char32_t c) { appendUTF8(mapping.utf8, c); };
   for (std::size_t i = 0; i < text.size(); ++i) {
     mapping.byteOffsets.push_back(static_cast<int>(mapping.utf8.size()));
     char16_t unit = text[i];

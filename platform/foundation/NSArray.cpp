@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-NSArray* NSArray::array() { return static_cast<NSArray*>(alloc()->autorelease()); }
+NSArray* NSArray::array() {
+  return static_cast<NSArray*>(alloc()->autorelease());
+}
 
 NSArray* NSArray::arrayWithObjects(std::initializer_list<NSObject*> objects) {
   auto* result = alloc();
@@ -12,7 +14,8 @@ NSArray* NSArray::arrayWithObjects(std::initializer_list<NSObject*> objects) {
 }
 
 NSArray::~NSArray() {
-  for (NSObject* object : objects_) object->release();
+  for (NSObject* object : objects_)
+    object->release();
 }
 
 NSObject* NSArray::objectAtIndex(NSUInteger index) const {
@@ -93,5 +96,6 @@ void NSMutableArray::removeObjectIdenticalTo(const NSObject* object) {
 void NSMutableArray::removeAllObjects() {
   std::vector<NSObject*> old;
   old.swap(objects_);
-  for (NSObject* object : old) object->release();
+  for (NSObject* object : old)
+    object->release();
 }

@@ -20,8 +20,8 @@ class NSArray : public NSObject {
   NSObject* firstObject() const { return objects_.empty() ? nullptr : objects_.front(); }
   NSObject* lastObject() const { return objects_.empty() ? nullptr : objects_.back(); }
   bool containsObject(const NSObject* object) const;
-  NSUInteger indexOfObject(const NSObject* object) const;           // isEqual, or NSNotFound
-  NSUInteger indexOfObjectIdenticalTo(const NSObject* object) const;  // pointer, or NSNotFound
+  NSUInteger indexOfObject(const NSObject* object) const;            // isEqual, or NSNotFound
+  NSUInteger indexOfObjectIdenticalTo(const NSObject* object) const; // pointer, or NSNotFound
 
   auto begin() const { return objects_.begin(); }
   auto end() const { return objects_.end(); }
@@ -30,7 +30,7 @@ class NSArray : public NSObject {
   bool isEqual(const NSObject* other) const override;
 
 protected:
-  std::vector<NSObject*> objects_;  // each element retained once
+  std::vector<NSObject*> objects_; // each element retained once
 };
 
 class NSMutableArray : public NSArray {
@@ -38,10 +38,10 @@ class NSMutableArray : public NSArray {
 
   static NSMutableArray* array();
   static NSMutableArray* arrayWithCapacity(NSUInteger capacity);
-  void addObject(NSObject* object);  // nil is ignored (Foundation would raise)
-  void insertObject(NSObject* object, NSUInteger index);  // index clamped to count
+  void addObject(NSObject* object);                      // nil is ignored (Foundation would raise)
+  void insertObject(NSObject* object, NSUInteger index); // index clamped to count
   void removeObjectAtIndex(NSUInteger index);
-  void removeObject(const NSObject* object);  // every element equal to object
+  void removeObject(const NSObject* object); // every element equal to object
   void removeObjectIdenticalTo(const NSObject* object);
   void removeAllObjects();
 };

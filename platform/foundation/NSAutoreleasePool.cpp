@@ -9,7 +9,9 @@ thread_local NSAutoreleasePool* innermost = nullptr;
 thread_local bool warnedWithoutPool = false;
 } // namespace
 
-NSAutoreleasePool::NSAutoreleasePool() : outer_(innermost) { innermost = this; }
+NSAutoreleasePool::NSAutoreleasePool() : outer_(innermost) {
+  innermost = this;
+}
 
 NSAutoreleasePool::~NSAutoreleasePool() {
   drain();
@@ -21,7 +23,8 @@ void NSAutoreleasePool::drain() {
   while (!objects_.empty()) {
     std::vector<NSObject*> batch;
     batch.swap(objects_);
-    for (NSObject* object : batch) object->release();
+    for (NSObject* object : batch)
+      object->release();
   }
 }
 
@@ -37,4 +40,6 @@ void NSAutoreleasePool::addObject(NSObject* object) {
   innermost->objects_.push_back(object);
 }
 
-std::size_t NSAutoreleasePool::pendingCount() { return innermost ? innermost->objects_.size() : 0; }
+std::size_t NSAutoreleasePool::pendingCount() {
+  return innermost ? innermost->objects_.size() : 0;
+}

@@ -6,7 +6,9 @@
 #include <iterator>
 #include <unistd.h>
 
-NSData* NSData::data() { return static_cast<NSData*>(alloc()->autorelease()); }
+NSData* NSData::data() {
+  return static_cast<NSData*>(alloc()->autorelease());
+}
 
 NSData* NSData::dataWithBytes(const void* bytes, NSUInteger length) {
   return static_cast<NSData*>(alloc()->initWithBytes(bytes, length)->autorelease());
@@ -22,7 +24,8 @@ NSData* NSData::dataWithContentsOfFile(const NSString* path) {
   if (!path) return nullptr;
   std::ifstream in(path->utf8(), std::ios::binary);
   if (!in) return nullptr;
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
   if (in.bad()) return nullptr;
   return dataWithVector(std::move(bytes));
 }
@@ -65,7 +68,9 @@ bool NSData::isEqual(const NSObject* other) const {
   return data && data->bytes_ == bytes_;
 }
 
-NSMutableData* NSMutableData::data() { return static_cast<NSMutableData*>(alloc()->autorelease()); }
+NSMutableData* NSMutableData::data() {
+  return static_cast<NSMutableData*>(alloc()->autorelease());
+}
 
 void NSMutableData::appendBytes(const void* bytes, NSUInteger length) {
   if (!bytes || !length) return;

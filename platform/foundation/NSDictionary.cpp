@@ -24,7 +24,8 @@ std::size_t NSDictionary::find(const NSObject* key) const {
 void NSDictionary::reindex() {
   index_.clear();
   if (entries_.size() <= kLinearLimit) return;
-  for (std::size_t i = 0; i < entries_.size(); ++i) index_.emplace(entries_[i].key, i);
+  for (std::size_t i = 0; i < entries_.size(); ++i)
+    index_.emplace(entries_[i].key, i);
 }
 
 NSObject* NSDictionary::objectForKey(const NSObject* key) const {
@@ -35,20 +36,23 @@ NSObject* NSDictionary::objectForKey(const NSObject* key) const {
 
 NSArray* NSDictionary::allKeys() const {
   auto* keys = NSMutableArray::array();
-  for (const auto& entry : entries_) keys->addObject(entry.key);
+  for (const auto& entry : entries_)
+    keys->addObject(entry.key);
   return keys;
 }
 
 NSArray* NSDictionary::allValues() const {
   auto* values = NSMutableArray::array();
-  for (const auto& entry : entries_) values->addObject(entry.value);
+  for (const auto& entry : entries_)
+    values->addObject(entry.value);
   return values;
 }
 
 NSString* NSDictionary::description() const {
   auto* text = NSMutableString::string();
   text->appendString(NSSTR("{"));
-  for (const auto& entry : entries_) text->appendFormat("\n    %@ = %@;", entry.key, entry.value);
+  for (const auto& entry : entries_)
+    text->appendFormat("\n    %@ = %@;", entry.key, entry.value);
   text->appendString(NSSTR(entries_.empty() ? "}" : "\n}"));
   return text;
 }

@@ -38,7 +38,7 @@ protected:
   // Small dictionaries (most of them) are searched linearly; the hash index is built only once
   // there are more than kLinearLimit entries, which saves its allocations.
   static constexpr std::size_t kLinearLimit = 8;
-  std::size_t find(const NSObject* key) const;  // position in entries_, or entries_.size()
+  std::size_t find(const NSObject* key) const; // position in entries_, or entries_.size()
   void reindex();
   std::vector<Entry> entries_;
   std::unordered_map<const NSObject*, std::size_t, KeyHash, KeyEqual> index_;

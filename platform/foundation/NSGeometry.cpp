@@ -7,7 +7,9 @@ bool NSPointInRect(NSPoint point, NSRect rect) {
          point.y < NSMaxY(rect);
 }
 
-bool NSIsEmptyRect(NSRect rect) { return !(rect.size.width > 0 && rect.size.height > 0); }
+bool NSIsEmptyRect(NSRect rect) {
+  return !(rect.size.width > 0 && rect.size.height > 0);
+}
 
 NSRect NSIntersectionRect(NSRect a, NSRect b) {
   const CGFloat x0 = std::max(NSMinX(a), NSMinX(b)), x1 = std::min(NSMaxX(a), NSMaxX(b));

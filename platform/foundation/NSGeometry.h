@@ -26,19 +26,45 @@ constexpr NSRect NSZeroRect{};
 constexpr NSPoint NSZeroPoint{};
 constexpr NSSize NSZeroSize{};
 
-constexpr NSPoint NSMakePoint(CGFloat x, CGFloat y) { return {x, y}; }
-constexpr NSSize NSMakeSize(CGFloat w, CGFloat h) { return {w, h}; }
-constexpr NSRect NSMakeRect(CGFloat x, CGFloat y, CGFloat w, CGFloat h) { return {{x, y}, {w, h}}; }
-constexpr NSRect CGRectMake(CGFloat x, CGFloat y, CGFloat w, CGFloat h) { return NSMakeRect(x, y, w, h); }
-constexpr CGFloat NSMinX(NSRect r) { return r.origin.x; }
-constexpr CGFloat NSMinY(NSRect r) { return r.origin.y; }
-constexpr CGFloat NSMaxX(NSRect r) { return r.origin.x + r.size.width; }
-constexpr CGFloat NSMaxY(NSRect r) { return r.origin.y + r.size.height; }
-constexpr CGFloat NSMidX(NSRect r) { return r.origin.x + r.size.width / 2; }
-constexpr CGFloat NSMidY(NSRect r) { return r.origin.y + r.size.height / 2; }
-constexpr CGFloat NSWidth(NSRect r) { return r.size.width; }
-constexpr CGFloat NSHeight(NSRect r) { return r.size.height; }
-constexpr bool NSEqualRects(NSRect a, NSRect b) { return a == b; }
+constexpr NSPoint NSMakePoint(CGFloat x, CGFloat y) {
+  return {x, y};
+}
+constexpr NSSize NSMakeSize(CGFloat w, CGFloat h) {
+  return {w, h};
+}
+constexpr NSRect NSMakeRect(CGFloat x, CGFloat y, CGFloat w, CGFloat h) {
+  return {{x, y}, {w, h}};
+}
+constexpr NSRect CGRectMake(CGFloat x, CGFloat y, CGFloat w, CGFloat h) {
+  return NSMakeRect(x, y, w, h);
+}
+constexpr CGFloat NSMinX(NSRect r) {
+  return r.origin.x;
+}
+constexpr CGFloat NSMinY(NSRect r) {
+  return r.origin.y;
+}
+constexpr CGFloat NSMaxX(NSRect r) {
+  return r.origin.x + r.size.width;
+}
+constexpr CGFloat NSMaxY(NSRect r) {
+  return r.origin.y + r.size.height;
+}
+constexpr CGFloat NSMidX(NSRect r) {
+  return r.origin.x + r.size.width / 2;
+}
+constexpr CGFloat NSMidY(NSRect r) {
+  return r.origin.y + r.size.height / 2;
+}
+constexpr CGFloat NSWidth(NSRect r) {
+  return r.size.width;
+}
+constexpr CGFloat NSHeight(NSRect r) {
+  return r.size.height;
+}
+constexpr bool NSEqualRects(NSRect a, NSRect b) {
+  return a == b;
+}
 bool NSPointInRect(NSPoint point, NSRect rect);
 NSRect NSIntersectionRect(NSRect a, NSRect b);
 NSRect NSUnionRect(NSRect a, NSRect b);

@@ -46,7 +46,7 @@ void NSLog(const char* format, ...) {
   va_start(arguments, format);
   NSString* message = NSString::stringWithFormatV(format, arguments);
   va_end(arguments);
-  if (!message || message->length() == 0) return;  // Foundation drops empty messages
+  if (!message || message->length() == 0) return; // Foundation drops empty messages
   std::string text = message->utf8();
   std::string line = banner() + text;
   if (line.back() != '\n') line.push_back('\n');
@@ -62,7 +62,8 @@ void NSLog(const char* format, ...) {
   }
   if (!text.empty() && text.back() == '\n') text.pop_back();
   log.lines.push_back(std::move(text));
-  while (log.lines.size() > kNSLogBufferCapacity) log.lines.pop_front();
+  while (log.lines.size() > kNSLogBufferCapacity)
+    log.lines.pop_front();
 }
 
 std::vector<std::string> NSLogBufferedLines() {

@@ -113,7 +113,9 @@ bool NSNumber::isEqual(const NSObject* other) const {
   return longLongValue() == number->longLongValue();
 }
 
-std::size_t NSNumber::hash() const { return std::hash<double>{}(doubleValue()); }
+std::size_t NSNumber::hash() const {
+  return std::hash<double>{}(doubleValue());
+}
 
 NSNull* NSNull::null() {
   // The one instance lives for the life of the process.
@@ -121,4 +123,6 @@ NSNull* NSNull::null() {
   return instance;
 }
 
-NSString* NSNull::description() const { return NSSTR("<null>"); }
+NSString* NSNull::description() const {
+  return NSSTR("<null>");
+}

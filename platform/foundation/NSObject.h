@@ -14,10 +14,14 @@
 class NSString;
 
 // Declares the class-name query and the factory of a concrete platform class.
-#define NS_OBJECT_CLASS(Class)                                                                    \
+#define NS_OBJECT_CLASS(Class)                                                                     \
 public:                                                                                            \
-  static Class* alloc() { return new Class(); }                                                   \
-  const char* className() const override { return #Class; }                                       \
+  static Class* alloc() {                                                                          \
+    return new Class();                                                                            \
+  }                                                                                                \
+  const char* className() const override {                                                         \
+    return #Class;                                                                                 \
+  }                                                                                                \
                                                                                                    \
 protected:                                                                                         \
   Class() = default;                                                                               \
@@ -101,5 +105,9 @@ private:
   T* object_ = nullptr;
 };
 
-template <class T> Ref<T> retained(T* object) { return Ref<T>(object); }
-template <class T> Ref<T> adopted(T* object) { return Ref<T>::adopt(object); }
+template <class T> Ref<T> retained(T* object) {
+  return Ref<T>(object);
+}
+template <class T> Ref<T> adopted(T* object) {
+  return Ref<T>::adopt(object);
+}

@@ -21,7 +21,7 @@ std::optional<std::u16string> decode(std::string_view bytes, NSStringEncoding en
   switch (encoding) {
   case NSUTF8StringEncoding:
     return decodeUTF8Strict(bytes);
-  case NSASCIIStringEncoding:  // bytes above 0x7F read as Latin-1, as Foundation reads them
+  case NSASCIIStringEncoding: // bytes above 0x7F read as Latin-1, as Foundation reads them
   case NSISOLatin1StringEncoding:
     return decodeLatin1(bytes);
   case NSUTF16StringEncoding: {
@@ -42,7 +42,9 @@ bool isScanWhitespace(char16_t c) {
 
 } // namespace
 
-NSString* NSString::string() { return make({}); }
+NSString* NSString::string() {
+  return make({});
+}
 
 NSString* NSString::stringWithString(const NSString* other) {
   return other ? make(other->text_) : nullptr;
@@ -70,7 +72,9 @@ NSString* NSString::stringWithModifiedUTF8(const char* bytes, std::size_t length
 }
 
 // Foundation on Linux uses UTF-8 as the default C-string encoding.
-NSStringEncoding NSString::defaultCStringEncoding() { return NSUTF8StringEncoding; }
+NSStringEncoding NSString::defaultCStringEncoding() {
+  return NSUTF8StringEncoding;
+}
 
 NSString* NSString::initWithUTF16(std::u16string text) {
   text_ = std::move(text);
@@ -88,7 +92,8 @@ NSString* NSString::initWithData(const NSData* data, NSStringEncoding encoding) 
 NSString* NSString::initWithBytes(const void* bytes, NSUInteger length, NSStringEncoding encoding) {
   std::string_view view(static_cast<const char*>(bytes), length);
   // A leading byte-order mark is not part of the text.
-  if (encoding == NSUTF8StringEncoding && view.substr(0, 3) == "\xEF\xBB\xBF") view.remove_prefix(3);
+  if (encoding == NSUTF8StringEncoding && view.substr(0, 3) == "\xEF\xBB\xBF")
+    view.remove_prefix(3);
   auto text = decode(view, encoding);
   if (!text) {
     release();
@@ -131,9 +136,13 @@ NSData* NSString::dataUsingEncoding(NSStringEncoding encoding) const {
   return NSData::dataWithBytes(bytes, encoded_.at(encoding).size());
 }
 
-std::string NSString::utf8() const { return *encodeUTF8(text_, true); }
+std::string NSString::utf8() const {
+  return *encodeUTF8(text_, true);
+}
 
-std::string NSString::modifiedUTF8() const { return encodeModifiedUTF8(text_); }
+std::string NSString::modifiedUTF8() const {
+  return encodeModifiedUTF8(text_);
+}
 
 bool NSString::isEqualToString(const NSString* other) const {
   return other && other->text_ == text_;
@@ -159,10 +168,12 @@ NSString* NSString::stringByAppendingString(const NSString* other) const {
 int NSString::intValue() const {
   std::size_t i = 0;
   const std::size_t n = text_.size();
-  while (i < n && isScanWhitespace(text_[i])) ++i;
+  while (i < n && isScanWhitespace(text_[i]))
+    ++i;
   bool negative = false;
   if (i < n && (text_[i] == u'+' || text_[i] == u'-')) negative = text_[i++] == u'-';
-  while (i < n && isScanWhitespace(text_[i])) ++i;
+  while (i < n && isScanWhitespace(text_[i]))
+    ++i;
   long long value = 0;
   bool overflow = false;
   for (; i < n && text_[i] >= u'0' && text_[i] <= u'9'; ++i) {
@@ -173,7 +184,7 @@ int NSString::intValue() const {
   }
   if (negative) {
     return (overflow || value > static_cast<long long>(INT_MAX) + 1) ? INT_MIN
-                                                                      : static_cast<int>(-value);
+                                                                     : static_cast<int>(-value);
   }
   return (overflow || value > INT_MAX) ? INT_MAX : static_cast<int>(value);
 }
@@ -202,18 +213,26 @@ NSString* mapCase(const std::u16string& text, wint_t (*map)(wint_t, locale_t)) {
 }
 } // namespace
 
-NSString* NSString::uppercaseString() const { return mapCase(text_, towupper_l); }
+NSString* NSString::uppercaseString() const {
+  return mapCase(text_, towupper_l);
+}
 
-NSString* NSString::lowercaseString() const { return mapCase(text_, towlower_l); }
+NSString* NSString::lowercaseString() const {
+  return mapCase(text_, towlower_l);
+}
 
-NSString* NSString::description() const { return const_cast<NSString*>(this); }
+NSString* NSString::description() const {
+  return const_cast<NSString*>(this);
+}
 
 bool NSString::isEqual(const NSObject* other) const {
   auto* string = ns_cast<NSString>(other);
   return string && string->text_ == text_;
 }
 
-std::size_t NSString::hash() const { return std::hash<std::u16string>{}(text_); }
+std::size_t NSString::hash() const {
+  return std::hash<std::u16string>{}(text_);
+}
 
 NSString* NSSTR(std::string_view utf8) {
   return make(decodeUTF8Strict(utf8).value_or(std::u16string()));
@@ -223,4 +242,6 @@ std::u16string NSUTF8ToUTF16(std::string_view utf8) {
   return decodeUTF8Strict(utf8).value_or(std::u16string());
 }
 
-std::string NSUTF16ToUTF8(std::u16string_view utf16) { return *encodeUTF8(utf16, true); }
+std::string NSUTF16ToUTF8(std::u16string_view utf16) {
+  return *encodeUTF8(utf16, true);
+}

@@ -29,7 +29,9 @@ struct NSRange {
   NSUInteger location = 0;
   NSUInteger length = 0;
 };
-inline NSRange NSMakeRange(NSUInteger location, NSUInteger length) { return {location, length}; }
+inline NSRange NSMakeRange(NSUInteger location, NSUInteger length) {
+  return {location, length};
+}
 constexpr NSUInteger NSNotFound = static_cast<NSUInteger>(-1) >> 1;
 
 class NSString : public NSObject {

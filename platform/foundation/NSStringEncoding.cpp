@@ -22,7 +22,9 @@ void appendCodePoint(std::u16string& out, char32_t c) {
   }
 }
 
-bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+bool isContinuation(unsigned char b) {
+  return (b & 0xC0) == 0x80;
+}
 
 } // namespace
 
@@ -79,7 +81,8 @@ std::optional<std::u16string> decodeModifiedUTF8(std::string_view bytes) {
       if (chunk & 0x8080808080808080ull) break;
       run += 8;
     }
-    for (std::size_t k = i; k < run; ++k) q[k - i] = p[k];
+    for (std::size_t k = i; k < run; ++k)
+      q[k - i] = p[k];
     q += run - i;
     i = run;
     if (i >= n) break;
@@ -94,9 +97,9 @@ std::optional<std::u16string> decodeModifiedUTF8(std::string_view bytes) {
       *q++ = static_cast<char16_t>(((b & 0x1F) << 6) | (p[i + 1] & 0x3F));
       i += 2;
     } else if ((b & 0xF0) == 0xE0) {
-      if (i + 2 >= n || !isContinuation(p[i + 1]) || !isContinuation(p[i + 2]))
-        return std::nullopt;
-      *q++ = static_cast<char16_t>(((b & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F));
+      if (i + 2 >= n || !isContinuation(p[i + 1]) || !isContinuation(p[i + 2])) return std::nullopt;
+      *q++ =
+          static_cast<char16_t>(((b & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F));
       i += 3;
     } else {
       return std::nullopt;
@@ -111,7 +114,7 @@ namespace {
 bool fourAreASCII(const char16_t* p) {
   uint64_t chunk;
   std::memcpy(&chunk, p, 8);
-  constexpr uint64_t kHigh = 0xFF80FF80FF80FF80ull;  // bits that make a unit 0x80 or more
+  constexpr uint64_t kHigh = 0xFF80FF80FF80FF80ull; // bits that make a unit 0x80 or more
   // A zero unit is two bytes in modified UTF-8: subtracting 1 from each lane borrows into its
   // top bit exactly when the lane is zero.
   const uint64_t zeroLane = (chunk - 0x0001000100010001ull) & ~chunk & 0x8000800080008000ull;
@@ -141,9 +144,11 @@ void writeModifiedUTF8(std::u16string_view text, char* q) {
   std::size_t i = 0;
   while (i < n) {
     std::size_t run = i;
-    while (run + 4 <= n && fourAreASCII(p + run)) run += 4;
+    while (run + 4 <= n && fourAreASCII(p + run))
+      run += 4;
     if (run > i) {
-      for (std::size_t k = i; k < run; ++k) q[k - i] = static_cast<char>(p[k]);
+      for (std::size_t k = i; k < run; ++k)
+        q[k - i] = static_cast<char>(p[k]);
       q += run - i;
       i = run;
       continue;
@@ -168,6 +173,24 @@ std::string encodeModifiedUTF8(std::u16string_view text) {
   return out;
 }
 
+void appendUTF8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
 std::optional<std::string> encodeUTF8(std::u16string_view text, bool replaceLoneSurrogates) {
   std::string out;
   out.reserve(text.size());
@@ -181,28 +204,15 @@ std::optional<std::string> encodeUTF8(std::u16string_view text, bool replaceLone
       if (!replaceLoneSurrogates) return std::nullopt;
       c = 0xFFFD;
     }
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
+    appendUTF8(out, c);
   }
   return out;
 }
 
 std::u16string decodeLatin1(std::string_view bytes) {
   std::u16string out(bytes.size(), u'\0');
-  for (std::size_t i = 0; i < bytes.size(); ++i) out[i] = static_cast<unsigned char>(bytes[i]);
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    out[i] = static_cast<unsigned char>(bytes[i]);
   return out;
 }
 

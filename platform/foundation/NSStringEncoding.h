@@ -8,6 +8,8 @@
 // Strict UTF-8: overlong forms, encoded surrogates, values past U+10FFFF and truncated
 // sequences are errors.
 std::optional<std::u16string> decodeUTF8Strict(std::string_view bytes);
+// Appends one code point as UTF-8.
+void appendUTF8(std::string& out, char32_t c);
 // UTF-8 from UTF-16; a lone surrogate is an error unless replaced by U+FFFD.
 std::optional<std::string> encodeUTF8(std::u16string_view text, bool replaceLoneSurrogates);
 // The JVM's modified UTF-8 (U+0000 as C0 80, supplementary characters as two 3-byte units).

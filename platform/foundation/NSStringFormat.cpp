@@ -52,13 +52,15 @@ NSString* NSString::stringWithFormatV(const char* format, va_list arguments) {
     }
     std::string spec = "%";
     // Flags, then width and precision, where '*' takes an int argument.
-    while (*p && std::string_view("-+ #0'").find(*p) != std::string_view::npos) spec += *p++;
+    while (*p && std::string_view("-+ #0'").find(*p) != std::string_view::npos)
+      spec += *p++;
     auto numberOrStar = [&] {
       if (*p == '*') {
         spec += std::to_string(va_arg(args, int));
         ++p;
       }
-      while (*p >= '0' && *p <= '9') spec += *p++;
+      while (*p >= '0' && *p <= '9')
+        spec += *p++;
     };
     numberOrStar();
     if (*p == '.') {
@@ -66,7 +68,8 @@ NSString* NSString::stringWithFormatV(const char* format, va_list arguments) {
       numberOrStar();
     }
     std::string length;
-    while (*p && std::string_view("hlqLzjt").find(*p) != std::string_view::npos) length += *p++;
+    while (*p && std::string_view("hlqLzjt").find(*p) != std::string_view::npos)
+      length += *p++;
     const char conversion = *p ? *p++ : '\0';
     switch (conversion) {
     case '@': {

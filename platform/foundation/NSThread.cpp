@@ -14,4 +14,6 @@ bool NSThread::isMainThread() {
   return expected == self;
 }
 
-bool NSThread::hasMainThread() { return mainThread.load() != std::thread::id(); }
+bool NSThread::hasMainThread() {
+  return mainThread.load() != std::thread::id();
+}

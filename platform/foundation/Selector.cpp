@@ -33,4 +33,6 @@ SEL NSSelectorFromString(std::string_view name) {
   return it->second.get();
 }
 
-const char* sel_getName(SEL selector) { return selector ? selector->name.c_str() : ""; }
+const char* sel_getName(SEL selector) {
+  return selector ? selector->name.c_str() : "";
+}

@@ -13,4 +13,6 @@ SEL NSSelectorFromString(std::string_view name);
 const char* sel_getName(SEL selector);
 
 // Short form used throughout the platform and the library: sel("clickButton:").
-inline SEL sel(std::string_view name) { return NSSelectorFromString(name); }
+inline SEL sel(std::string_view name) {
+  return NSSelectorFromString(name);
+}

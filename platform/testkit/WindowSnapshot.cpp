@@ -5,6 +5,7 @@
 
 #include "ControlLook.h"
 #include "DisplayBackend.h"
+#include "MenuDrawing.h"
 #include "NSApplication.h"
 #include "NSBezierPath.h"
 #include "NSFont.h"
@@ -166,6 +167,7 @@ NSBitmapImageRep* NSScreenSnapshotBitmap(double scale) {
       context->restoreGState();
     }
     drawMenuBar(screen);
+    NSDrawOpenMenus(screen);
   });
 }
 

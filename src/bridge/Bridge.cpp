@@ -14,7 +14,7 @@ extern "C" {
 NSString* jstringToNSString(JNIEnv* env, jstring string) {
   if (!string) return nullptr;
   const char* bytes = env->GetStringUTFChars(string, nullptr);
-  if (!bytes) return nullptr;  // out of memory; the JVM has an error pending for the caller
+  if (!bytes) return nullptr; // out of memory; the JVM has an error pending for the caller
   // The JVM hands out modified UTF-8, which never contains a NUL byte, so strlen is its length.
   NSString* result = NSString::stringWithModifiedUTF8(bytes, std::strlen(bytes));
   env->ReleaseStringUTFChars(string, bytes);

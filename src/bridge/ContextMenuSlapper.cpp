@@ -90,7 +90,9 @@ void ContextMenuSlapper::setIdentity(NSString* identity) {
   _identity = copy;
 }
 
-void ContextMenuSlapper::setTextField(NSTextField* textField) { _textField = textField; }
+void ContextMenuSlapper::setTextField(NSTextField* textField) {
+  _textField = textField;
+}
 
 void ContextMenuSlapper::clickButton(NSObject*) {
   NSString* text = _textField ? _textField->stringValue() : nullptr;
@@ -106,10 +108,11 @@ void ContextMenuSlapper::colorChanged(NSObject* sender) {
   if (color && color->numberOfComponents() != 4)
     color = color->colorUsingColorSpaceName(NSCalibratedRGBColorSpace);
   if (!color) return;
-  brix::callNamedRunnable(NSSTR("COLORCHANGED"),
-                          brix::colorTextFromComponents(color->redComponent(),
-                                                        color->greenComponent(),
-                                                        color->blueComponent()));
+  brix::callNamedRunnable(NSSTR("COLORCHANGED"), brix::colorTextFromComponents(
+                                                     color->redComponent(), color->greenComponent(),
+                                                     color->blueComponent()));
 }
 
-void ContextMenuSlapper::clickCancelButton(NSObject*) { endTextEntrySheet(); }
+void ContextMenuSlapper::clickCancelButton(NSObject*) {
+  endTextEntrySheet();
+}

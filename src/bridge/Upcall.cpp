@@ -17,7 +17,7 @@ template <class... Strings>
 void upcall(const char* signature, const UpcallObserver* observer, Strings*... strings) {
   JNIEnv* env = _env;
   if (!env || env->ExceptionCheck()) return;
-  if (env->PushLocalFrame(kLocalFrameCapacity) != 0) return;  // out of memory is now pending
+  if (env->PushLocalFrame(kLocalFrameCapacity) != 0) return; // out of memory is now pending
   jstring converted[] = {nstringToJString(env, strings)...};
   jclass ixa = env->ExceptionCheck() ? nullptr : env->FindClass(kClassName);
   if (observer) observer->classFound(ixa);

@@ -3,6 +3,8 @@
 // are made anew for every call and never released by the library.
 #include "Alerts.h"
 
+#include <initializer_list>
+
 #include "NSAlert.h"
 #include "NSBundle.h"
 #include "NSImage.h"
@@ -14,10 +16,20 @@ namespace {
 // The frame of the text-entry alert's field, in its own coordinates.
 constexpr NSRect kTextEntryFieldFrame = NSMakeRect(0, 0, 200, 24);
 
-// The message alerts of showMacDialog and show3ButtonMacDialog: the buttons are already added.
-NSModalResponse runMessageAlert(NSAlert* alert, NSString* message, NSString* informative) {
-  alert->setMessageText(message);
-  alert->setInformativeText(informative);
+// The message alerts of showMacDialog and show3ButtonMacDialog. The texts and the first title
+// are converted first; each optional title only when it is not null, after the alert exists.
+// Buttons count in the order they were added, whichever titles were null.
+NSModalResponse runMessageAlert(JNIEnv* env, jstring message, jstring informative, jstring first,
+                                std::initializer_list<jstring> optionalTitles) {
+  NSString* messageText = jstringToNSString(env, message);
+  NSString* informativeText = jstringToNSString(env, informative);
+  NSString* firstTitle = jstringToNSString(env, first);
+  NSAlert* alert = NSAlert::alloc()->init();
+  alert->addButtonWithTitle(firstTitle);
+  for (jstring title : optionalTitles)
+    if (title) alert->addButtonWithTitle(jstringToNSString(env, title));
+  alert->setMessageText(messageText);
+  alert->setInformativeText(informativeText);
   alert->setAlertStyle(NSAlertStyleWarning);
   alert->setIcon(getIcon());
   return alert->runModal();
@@ -39,13 +51,8 @@ JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showMacDialog(JNIEnv* env, jclass, js
   jint result = 0;
   brix::NativeScope scope("showMacDialog");
   if (!scope.onMainThread()) return result;
-  NSString* messageText = jstringToNSString(env, message);
-  NSString* informativeText = jstringToNSString(env, informative);
-  NSString* firstTitle = jstringToNSString(env, first);
-  NSAlert* alert = NSAlert::alloc()->init();
-  alert->addButtonWithTitle(firstTitle);
-  if (second) alert->addButtonWithTitle(jstringToNSString(env, second));
-  result = runMessageAlert(alert, messageText, informativeText) == NSAlertFirstButtonReturn ? 1 : 0;
+  if (runMessageAlert(env, message, informative, first, {second}) == NSAlertFirstButtonReturn)
+    result = 1;
   return result;
 }
 
@@ -57,15 +64,7 @@ JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_show3ButtonMacDialog(JNIEnv* env, jcl
   jint result = -1;
   brix::NativeScope scope("show3ButtonMacDialog");
   if (!scope.onMainThread()) return result;
-  NSString* messageText = jstringToNSString(env, message);
-  NSString* informativeText = jstringToNSString(env, informative);
-  NSString* firstTitle = jstringToNSString(env, first);
-  NSAlert* alert = NSAlert::alloc()->init();
-  alert->addButtonWithTitle(firstTitle);
-  if (second) alert->addButtonWithTitle(jstringToNSString(env, second));
-  if (third) alert->addButtonWithTitle(jstringToNSString(env, third));
-  // Buttons count in the order they were added, whichever titles were null.
-  switch (static_cast<int>(runMessageAlert(alert, messageText, informativeText))) {
+  switch (static_cast<int>(runMessageAlert(env, message, informative, first, {second, third}))) {
   case NSAlertFirstButtonReturn:
     result = 1;
     break;
@@ -83,9 +82,11 @@ JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_show3ButtonMacDialog(JNIEnv* env, jcl
 }
 
 // IxaDialogs.showMacTextEntryDialog(String, String, String, String, String)
-JNIEXPORT jstring JNICALL Java_ixa_IxaDialogs_showMacTextEntryDialog(
-    JNIEnv* env, jclass, jstring message, jstring informative, jstring first, jstring second,
-    jstring initialText) {
+JNIEXPORT jstring JNICALL Java_ixa_IxaDialogs_showMacTextEntryDialog(JNIEnv* env, jclass,
+                                                                     jstring message,
+                                                                     jstring informative,
+                                                                     jstring first, jstring second,
+                                                                     jstring initialText) {
   jstring result = nullptr;
   brix::NativeScope scope("showMacTextEntryDialog");
   if (!scope.onMainThread()) return result;

@@ -53,16 +53,15 @@ JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_initProgressDialog(JNIEnv*, jclass) {
 }
 
 // IxaDialogs.updateProgressDialog(String, String, double)
-JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_updateProgressDialog(JNIEnv* env, jclass,
-                                                                jstring title, jstring message,
-                                                                jdouble value) {
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_updateProgressDialog(JNIEnv* env, jclass, jstring title,
+                                                                jstring message, jdouble value) {
   brix::NativeScope scope("updateProgressDialog");
   if (!scope.onMainThread()) return 1;
   NSProgressIndicator* bar = brix::_progressBar;
   if (bar) {
     if (value >= 0) {
       bar->setIndeterminate(false);
-    } else {  // negative, or not a number
+    } else { // negative, or not a number
       bar->setIndeterminate(true);
       bar->setUsesThreadedAnimation(true);
       bar->startAnimation(nullptr);
@@ -82,7 +81,8 @@ JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_updateProgressDialog(JNIEnv* env, jcl
   setLabel(brix::_progressTitleText, jstringToNSString(env, title));
   setLabel(brix::_progressMessageText, jstringToNSString(env, message));
   if (brix::_progressWindowParent)
-    if (NSView* content = brix::_progressWindowParent->contentView()) content->setNeedsDisplay(true);
+    if (NSView* content = brix::_progressWindowParent->contentView())
+      content->setNeedsDisplay(true);
   return 1;
 }
 

@@ -32,8 +32,7 @@ extern "C" {
 
 // IxaDialogs.showTextEntrySheetDialog(String, String, String, String, String)
 JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showTextEntrySheetDialog(JNIEnv* env, jclass,
-                                                                    jstring title,
-                                                                    jstring message,
+                                                                    jstring title, jstring message,
                                                                     jstring acceptTitle,
                                                                     jstring cancelTitle,
                                                                     jstring identity) {

@@ -41,7 +41,8 @@ void populateMenu(NSMenuItem* parent, NSArray* children) {
     }
     NSMenuItem* item = brix::makeMenuItem(record);
     if (record.isDisabled()) item->setAction(nullptr);
-    if (record.state) item->setState(record.isOn() ? NSControlStateValueOn : NSControlStateValueOff);
+    if (record.state)
+      item->setState(record.isOn() ? NSControlStateValueOn : NSControlStateValueOff);
     submenu->addItem(item);
     if (record.children) populateMenu(item, record.children);
     item->setIndentationLevel(record.indentation);
@@ -53,7 +54,7 @@ JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showMacContextMenuWithJSON(JNIEnv* en
                                                                       jdouble x, jdouble y,
                                                                       jstring json) {
   brix::NativeScope scope("showMacContextMenuWithJSON");
-  if (!scope.onMainThread()) return 1;  // an environment of another thread is never kept
+  if (!scope.onMainThread()) return 1; // an environment of another thread is never kept
   brix::_env = env;
   NSMenuItem* positioningItem = nullptr;
   NSMenu* menu = brix::buildContextMenu(jstringToNSString(env, json), &positioningItem);
@@ -81,7 +82,8 @@ NSMenu* buildContextMenu(NSString* json, NSMenuItem** positioningItem) {
       continue;
     }
     NSMenuItem* item = makeMenuItem(record);
-    if (record.state) item->setState(record.isOn() ? NSControlStateValueOn : NSControlStateValueOff);
+    if (record.state)
+      item->setState(record.isOn() ? NSControlStateValueOn : NSControlStateValueOff);
     if (record.isDisabled()) item->setAction(nullptr);
     if (!*positioningItem) *positioningItem = item;
     item->setIndentationLevel(record.indentation);

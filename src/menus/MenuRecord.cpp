@@ -8,7 +8,9 @@ namespace brix {
 namespace {
 
 // The keys live for the life of the process, so every lookup reuses them.
-NSString* key(const char* name) { return static_cast<NSString*>(NSSTR(name)->retain()); }
+NSString* key(const char* name) {
+  return static_cast<NSString*>(NSSTR(name)->retain());
+}
 
 NSString* stringFor(NSDictionary* record, NSString* name) {
   return ns_cast<NSString>(record->objectForKey(name));
@@ -34,9 +36,13 @@ bool MenuRecord::isSeparator() const {
   return header && header->isEqualToString(dash);
 }
 
-bool MenuRecord::isOn() const { return equalsOne(state); }
+bool MenuRecord::isOn() const {
+  return equalsOne(state);
+}
 
-bool MenuRecord::isDisabled() const { return equalsOne(disabled); }
+bool MenuRecord::isDisabled() const {
+  return equalsOne(disabled);
+}
 
 MenuRecord readMenuRecord(NSObject* element) {
   static NSString* const kHeader = key("HEADER");

@@ -11,7 +11,7 @@ class NSMenuItem;
 namespace brix {
 
 struct MenuRecord {
-  NSString* header = nullptr;  // nil: the record cannot be built
+  NSString* header = nullptr; // nil: the record cannot be built
   NSString* identity = nullptr;
   NSString* keyboardShortcut = nullptr;
   NSString* state = nullptr;
@@ -20,8 +20,8 @@ struct MenuRecord {
   NSArray* children = nullptr;
 
   bool isSeparator() const;
-  bool isOn() const;        // "STATE" exactly "1"
-  bool isDisabled() const;  // "DISABLED" exactly "1"
+  bool isOn() const;       // "STATE" exactly "1"
+  bool isDisabled() const; // "DISABLED" exactly "1"
 };
 
 // The record's values; an element that is not an object gives a record without a header.

@@ -9,7 +9,9 @@ NSWindow* _sheetifiedWindow = nullptr;
 
 namespace {
 
-bool isSheetifyTitled(NSWindow* window) { return window->title() && window->title()->isEqualToString(NSSTR("SHEETIFY")); }
+bool isSheetifyTitled(NSWindow* window) {
+  return window->title() && window->title()->isEqualToString(NSSTR("SHEETIFY"));
+}
 
 // The front-most ordered window whose "SHEETIFY" marking is as wanted. The count is asked
 // again before each step, as the list is walked.
@@ -26,9 +28,13 @@ NSWindow* frontMostWindow(bool sheetify) {
 
 extern "C" {
 
-NSWindow* getCurrentWindow() { return frontMostWindow(false); }
+NSWindow* getCurrentWindow() {
+  return frontMostWindow(false);
+}
 
-NSWindow* getCurrentSheetWindow() { return frontMostWindow(true); }
+NSWindow* getCurrentSheetWindow() {
+  return frontMostWindow(true);
+}
 
 NSView* getCurrentSheetView() {
   NSWindow* window = getCurrentSheetWindow();
@@ -41,6 +47,8 @@ NSView* getCurrentView() {
   return front ? front->contentView() : nullptr;
 }
 
-NSView* getFrontView() { return brix::_sheetifiedWindow ? getCurrentSheetView() : getCurrentView(); }
+NSView* getFrontView() {
+  return brix::_sheetifiedWindow ? getCurrentSheetView() : getCurrentView();
+}
 
 } // extern "C"

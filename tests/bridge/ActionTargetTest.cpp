@@ -55,7 +55,7 @@ TEST_F(ActionTarget, MenuItemSendsItsIdentityAfterThreeLines) {
 TEST_F(ActionTarget, ActionsAreReachedBySelector) {
   EXPECT_TRUE(target->respondsToSelector(sel("clickContextMenuItem:")));
   EXPECT_TRUE(target->respondsToSelector(sel("colorChanged:")));
-  EXPECT_FALSE(target->respondsToSelector(sel("setIdentity:")));  // configuration, not an action
+  EXPECT_FALSE(target->respondsToSelector(sel("setIdentity:"))); // configuration, not an action
   testing::internal::CaptureStdout();
   EXPECT_TRUE(target->performAction(sel("clickContextMenuItem:"), itemWith(NSSTR("ITEM"))));
   testing::internal::GetCapturedStdout();
@@ -64,8 +64,8 @@ TEST_F(ActionTarget, ActionsAreReachedBySelector) {
 
 TEST_F(ActionTarget, UnsendableUpcallsAreSkipped) {
   testing::internal::CaptureStdout();
-  target->clickContextMenuItem(itemWith(nullptr));  // no identity
-  target->clickContextMenuItem(itemWith(NSNumber::numberWithInt(3)));  // not a string
+  target->clickContextMenuItem(itemWith(nullptr));                    // no identity
+  target->clickContextMenuItem(itemWith(NSNumber::numberWithInt(3))); // not a string
   target->clickContextMenuItem(nullptr);
   brix::_env = nullptr;
   target->clickContextMenuItem(itemWith(NSSTR("ITEM")));
@@ -84,7 +84,7 @@ TEST_F(ActionTarget, AThrowingHandlerLeavesItsExceptionPendingAndLaterUpcallsAre
   expectNoPendingException(e);
   testing::internal::CaptureStdout();
   target->clickContextMenuItem(itemWith(NSSTR("ITEM")));
-  target->clickContextMenuItem(itemWith(NSSTR("ITEM")));  // skipped: one is pending
+  target->clickContextMenuItem(itemWith(NSSTR("ITEM"))); // skipped: one is pending
   testing::internal::GetCapturedStdout();
   EXPECT_TRUE(e->ExceptionCheck());
   e->ExceptionClear();
@@ -106,9 +106,9 @@ TEST_F(ActionTarget, ColourPanelPicksReachJavaAlsoForGreys) {
   NSColorPanel* panel = NSColorPanel::sharedColorPanel();
   panel->setColor(NSColor::colorWithCalibratedRed(1.0, 0.5, 0.0, 1.0));
   target->colorChanged(panel);
-  panel->setColor(NSColor::colorWithCalibratedWhite(1.0, 1.0));  // converted to RGB first
+  panel->setColor(NSColor::colorWithCalibratedWhite(1.0, 1.0)); // converted to RGB first
   target->colorChanged(panel);
-  target->colorChanged(nullptr);  // no panel: nothing
+  target->colorChanged(nullptr); // no panel: nothing
   EXPECT_EQ(drainUpcalls(), "COLORCHANGED|#FF7F00\nCOLORCHANGED|#FFFFFF");
 }
 

@@ -12,7 +12,7 @@
 
 TEST(NativeScope, MainThreadIsTheFirstUserAndOtherThreadsAreRefusedWithALogLine) {
   testJniEnv();
-  ASSERT_TRUE(NSThread::isMainThread());  // the test's thread claimed it
+  ASSERT_TRUE(NSThread::isMainThread()); // the test's thread claimed it
   {
     brix::NativeScope scope("sheetifyWindow");
     EXPECT_TRUE(scope.onMainThread());

@@ -23,8 +23,13 @@ protected:
 };
 
 const std::u16string samples[] = {
-    u"plain ASCII text", u"", u"\u00E9", u"\u6771\u4EAC", u"\U0001F600",
-    std::u16string(u"before\0after", 12), u"mixed \u00E9\u6771\U0001F600 \u0000 end",
+    u"plain ASCII text",
+    u"",
+    u"\u00E9",
+    u"\u6771\u4EAC",
+    u"\U0001F600",
+    std::u16string(u"before\0after", 12),
+    u"mixed \u00E9\u6771\U0001F600 \u0000 end",
 };
 
 } // namespace

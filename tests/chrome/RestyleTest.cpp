@@ -87,7 +87,8 @@ TEST_F(ChromeTest, PassRestylesEveryWindowAndShrinksOnlyTheFirstSubview) {
   NSWindow* front = openToolkitWindow(NSMakeRect(300, 200, 800, 500), "Front");
   front->setRestorationClass("JavaWindowRestorer");
   NSView* frontFiller = front->contentView()->subviewList()[0].get();
-  NSView* oldFrontContent = front->contentView();
+  // Held, so that it can be looked at after the window has let it go.
+  Ref<NSView> oldFrontContent = retained(front->contentView());
 
   EXPECT_EQ(Java_ixa_IxaDialogs_modifyWindows(nullptr, nullptr), 1);
 
@@ -110,7 +111,7 @@ TEST_F(ChromeTest, PassRestylesEveryWindowAndShrinksOnlyTheFirstSubview) {
     EXPECT_EQ(effect->blendingMode(), NSVisualEffectBlendingModeBehindWindow);
     EXPECT_EQ(effect->state(), NSVisualEffectStateFollowsWindowActiveState);
   }
-  EXPECT_TRUE(oldFrontContent == nullptr || oldFrontContent->subviewList().empty());
+  EXPECT_TRUE(oldFrontContent->subviewList().empty());
 
   // The filler took the whole window when the title bar became part of the content; it keeps its
   // bottom-left origin and now ends 50 points below the window's top edge, on a clear layer.

@@ -35,7 +35,8 @@ void pressWhenShown(const std::string& title, SeenAlert* seen,
     NSAlert* alert = NSAlert::frontmostAlert();
     ASSERT_NE(alert, nullptr);
     seen->titles.clear();
-    for (const auto& button : alert->buttonList()) seen->titles.push_back(button->title()->utf8());
+    for (const auto& button : alert->buttonList())
+      seen->titles.push_back(button->title()->utf8());
     seen->message = alert->messageText()->utf8();
     seen->informative = alert->informativeText()->utf8();
     seen->hasIcon = alert->hasCustomIcon();
@@ -74,7 +75,7 @@ TEST_F(Alerts, ShowMacDialogAnswersWhetherTheFirstButtonWasPressed) {
   EXPECT_EQ(seen.titles, std::vector<std::string>{"Delete"});
   EXPECT_EQ(seen.message, "Delete?");
   EXPECT_EQ(seen.informative, "For ever");
-  EXPECT_TRUE(seen.hasIcon);  // Ixa.icns from the bundle
+  EXPECT_TRUE(seen.hasIcon); // Ixa.icns from the bundle
 
   pressWhenShown("Keep", &seen);
   EXPECT_EQ(Java_ixa_IxaDialogs_showMacDialog(env, nullptr, j("m"), j("i"), j("Delete"), j("Keep")),
@@ -114,21 +115,21 @@ TEST_F(Alerts, TextEntryAnswersTheFieldOnlyForTheFirstButton) {
   pressWhenShown("OK", &seen, [](NSAlert* alert) {
     auto* field = ns_cast<NSTextField>(alert->accessoryView());
     ASSERT_NE(field, nullptr);
-    EXPECT_EQ(field->frame().size, NSMakeSize(200, 24));  // the alert places it
+    EXPECT_EQ(field->frame().size, NSMakeSize(200, 24)); // the alert places it
     EXPECT_TRUE(field->isEditable());
     EXPECT_EQ(field->stringValue()->utf8(), "initial");
   });
   jstring answer = Java_ixa_IxaDialogs_showMacTextEntryDialog(env, nullptr, j("Name?"), j("i"),
                                                               j("OK"), j("Cancel"), j("initial"));
   EXPECT_EQ(testJavaStringValue(env, answer), u"initial");
-  EXPECT_FALSE(seen.hasIcon);  // the application's own icon
+  EXPECT_FALSE(seen.hasIcon); // the application's own icon
 
   pressWhenShown("OK", &seen, [](NSAlert* alert) {
     ns_cast<NSTextField>(alert->accessoryView())->setStringValue(NSSTR(""));
   });
   answer = Java_ixa_IxaDialogs_showMacTextEntryDialog(env, nullptr, j("m"), j("i"), j("OK"),
                                                       j("Cancel"), j("x"));
-  ASSERT_NE(answer, nullptr);  // emptied: the empty string, not null
+  ASSERT_NE(answer, nullptr); // emptied: the empty string, not null
   EXPECT_EQ(testJavaStringValue(env, answer), u"");
 
   pressWhenShown("Cancel", &seen, [](NSAlert* alert) {
@@ -144,7 +145,7 @@ TEST_F(Alerts, IconComesFromTheBundleAndIsNilWithoutIt) {
   ASSERT_NE(icon, nullptr);
   EXPECT_GT(icon->size().width, 0);
   NSImage* second = getIcon();
-  EXPECT_NE(icon, second);  // a new image every time
+  EXPECT_NE(icon, second); // a new image every time
   icon->release();
   second->release();
   const char* bundle = std::getenv("BRIX_MAIN_BUNDLE");

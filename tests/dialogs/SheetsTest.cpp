@@ -57,9 +57,9 @@ protected:
     return ns_cast<NSTextField>(brix::_textEntryWindow->contentView()->subviewList()[2].get());
   }
   void pressReturn(NSWindow* window) {
-    auto* key = NSEvent::keyEventWithType(NSEventTypeKeyDown, NSZeroPoint, 0, 0,
-                                          window->windowNumber(), nullptr, NSSTR("\r"),
-                                          NSSTR("\r"), false, 36);
+    auto* key =
+        NSEvent::keyEventWithType(NSEventTypeKeyDown, NSZeroPoint, 0, 0, window->windowNumber(),
+                                  nullptr, NSSTR("\r"), NSSTR("\r"), false, 36);
     NSRunLoop::mainRunLoop().postEvent(key);
     runMainLoop(0.02);
   }
@@ -119,8 +119,8 @@ TEST_F(Sheets, AcceptingSendsIdentityAndTextThenEndsCancelSendsNothing) {
   EXPECT_EQ(parent->attachedSheet(), nullptr);
 
   showSheet();
-  pressReturn(brix::_textEntryWindow);  // Return is the accepting button's key equivalent
-  EXPECT_EQ(drainUpcalls(), "ID-1|");     // an empty field sends the empty string
+  pressReturn(brix::_textEntryWindow); // Return is the accepting button's key equivalent
+  EXPECT_EQ(drainUpcalls(), "ID-1|");  // an empty field sends the empty string
   EXPECT_EQ(parent->attachedSheet(), nullptr);
 
   showSheet();
@@ -134,12 +134,12 @@ TEST_F(Sheets, NoEligibleWindowShowsNoSheet) {
   EXPECT_EQ(showSheet(), 1);
   EXPECT_EQ(brix::_progressWindowParent, nullptr);
   EXPECT_FALSE(brix::_textEntryWindow->isVisible());
-  button("Cancel")->performClick(nullptr);  // ends nothing, crashes nothing
+  button("Cancel")->performClick(nullptr); // ends nothing, crashes nothing
 }
 
 TEST_F(Sheets, ProgressSheetAndTheUpdateRule) {
   NSWindow* parent = openTestWindow("Main");
-  brix::_lastProgress = -1.0;  // as the process starts
+  brix::_lastProgress = -1.0; // as the process starts
   EXPECT_EQ(Java_ixa_IxaDialogs_initProgressDialog(env, nullptr), 1);
   NSProgressIndicator* bar = brix::_progressBar;
   EXPECT_EQ(parent->attachedSheet(), brix::_progressWindow);
@@ -164,21 +164,21 @@ TEST_F(Sheets, ProgressSheetAndTheUpdateRule) {
   EXPECT_EQ(bar->doubleValue(), 50);
   EXPECT_EQ(title(), "fifty");
   const auto displays = bar->displayCount();
-  update("ignored", 50);  // a repeat changes nothing
+  update("ignored", 50); // a repeat changes nothing
   EXPECT_EQ(title(), "fifty");
   EXPECT_EQ(bar->displayCount(), displays);
   update("zero", 0);
   EXPECT_FALSE(bar->isIndeterminate());
   EXPECT_EQ(bar->doubleValue(), 0);
   update("a", -100);
-  update("b", -100);  // -100 always applies
+  update("b", -100); // -100 always applies
   EXPECT_EQ(title(), "b");
   update("nan", std::nan(""));
   EXPECT_TRUE(bar->isIndeterminate());
   EXPECT_EQ(title(), "nan");
-  update("nan again", std::nan(""));  // never equal: applied again
+  update("nan again", std::nan("")); // never equal: applied again
   EXPECT_EQ(title(), "nan again");
-  update("over", 150);  // passed on; the indicator pins it to its range
+  update("over", 150); // passed on; the indicator pins it to its range
   EXPECT_EQ(brix::_lastProgress, 150);
   EXPECT_EQ(bar->doubleValue(), 100);
 
@@ -196,7 +196,7 @@ TEST_F(Sheets, SharedGlobalsLetTheNewestSheetWin) {
   NSWindow* parent = openTestWindow("Main");
   Java_ixa_IxaDialogs_initProgressDialog(env, nullptr);
   NSWindow* progress = brix::_progressWindow;
-  showSheet();  // queued behind the progress sheet on the same parent
+  showSheet(); // queued behind the progress sheet on the same parent
   Java_ixa_IxaDialogs_updateProgressDialog(env, nullptr, j("into the text sheet"), j("m"), 77);
   EXPECT_EQ(brix::_progressTitleText->stringValue()->utf8(), "into the text sheet");
   EXPECT_EQ(brix::_progressTitleText->window(), brix::_textEntryWindow);

@@ -13,7 +13,7 @@ TEST(Log, BannerFormatAndBuffer) {
   NSLogClearBuffer();
   testing::internal::CaptureStderr();
   NSLog("ID: %@", NSSTR("SHEET-1"));
-  NSLog("%s", "");  // empty messages are dropped
+  NSLog("%s", ""); // empty messages are dropped
   NSLog("ends with newline\n");
   const std::string err = testing::internal::GetCapturedStderr();
   const std::regex line(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} [^\[ ]+\[\d+:\d+\] ID: SHEET-1
@@ -26,7 +26,8 @@ TEST(Log, BannerFormatAndBuffer) {
 TEST(Log, BufferIsBounded) {
   NSLogClearBuffer();
   testing::internal::CaptureStderr();
-  for (std::size_t i = 0; i < kNSLogBufferCapacity + 5; ++i) NSLog("%zu", i);
+  for (std::size_t i = 0; i < kNSLogBufferCapacity + 5; ++i)
+    NSLog("%zu", i);
   testing::internal::GetCapturedStderr();
   const auto lines = NSLogBufferedLines();
   ASSERT_EQ(lines.size(), kNSLogBufferCapacity);

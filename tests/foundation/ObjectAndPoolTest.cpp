@@ -54,10 +54,10 @@ TEST(AutoreleasePool, DrainReleasesOnceAndPoolsNest) {
       Tracked::alloc()->autorelease();
       EXPECT_EQ(NSAutoreleasePool::pendingCount(), 1u);
     }
-    EXPECT_EQ(Tracked::destroyed, 1);      // the inner pool's object is gone
-    EXPECT_EQ(NSAutoreleasePool::pendingCount(), 1u);  // the outer one still waits
+    EXPECT_EQ(Tracked::destroyed, 1);                 // the inner pool's object is gone
+    EXPECT_EQ(NSAutoreleasePool::pendingCount(), 1u); // the outer one still waits
   }
-  EXPECT_EQ(Tracked::destroyed, 1);  // retained once more, so it survives its pool
+  EXPECT_EQ(Tracked::destroyed, 1); // retained once more, so it survives its pool
   EXPECT_EQ(survivor->retainCount(), 1u);
   survivor->release();
   EXPECT_EQ(Tracked::destroyed, 2);
@@ -81,10 +81,10 @@ TEST(Containers, RetainElementsAndReleaseThemWhenRemovedOrFreed) {
   auto* array = NSMutableArray::alloc();
   auto element = adopted(Tracked::alloc());
   array->addObject(element);
-  array->addObject(nullptr);  // ignored, not a crash
+  array->addObject(nullptr); // ignored, not a crash
   EXPECT_EQ(array->count(), 1u);
   EXPECT_EQ(element->retainCount(), 2u);
-  array->insertObject(element, 99);  // past the end: appended
+  array->insertObject(element, 99); // past the end: appended
   EXPECT_EQ(array->count(), 2u);
   EXPECT_EQ(array->objectAtIndex(5), nullptr);
   array->removeObjectAtIndex(0);
@@ -94,7 +94,7 @@ TEST(Containers, RetainElementsAndReleaseThemWhenRemovedOrFreed) {
 
   auto* dictionary = NSMutableDictionary::alloc();
   dictionary->setObject(element, NSSTR("key"));
-  dictionary->setObject(NSSTR("other"), NSSTR("key"));  // an equal key replaces the value
+  dictionary->setObject(NSSTR("other"), NSSTR("key")); // an equal key replaces the value
   EXPECT_EQ(dictionary->count(), 1u);
   EXPECT_EQ(element->retainCount(), 1u);
   EXPECT_TRUE(dictionary->objectForKey(NSSTR("key"))->isEqual(NSSTR("other")));

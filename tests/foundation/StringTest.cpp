@@ -17,7 +17,7 @@ class StringTest : public ::testing::Test {
 TEST_F(StringTest, LengthCountsUTF16Units) {
   EXPECT_EQ(NSSTR("Vantrels")->length(), 8u);
   EXPECT_EQ(NSSTR("東京")->length(), 2u);
-  EXPECT_EQ(NSSTR("\xF0\x9F\x98\x80")->length(), 2u);  // U+1F600 is a surrogate pair
+  EXPECT_EQ(NSSTR("\xF0\x9F\x98\x80")->length(), 2u); // U+1F600 is a surrogate pair
 }
 
 TEST_F(StringTest, ASCIIDecodesHighBytesAsLatin1AndEncodingFailsWithNil) {
@@ -30,15 +30,15 @@ TEST_F(StringTest, ASCIIDecodesHighBytesAsLatin1AndEncodingFailsWithNil) {
 }
 
 TEST_F(StringTest, StrictUTF8RejectsMalformedBytes) {
-  EXPECT_EQ(NSString::stringWithUTF8String("\xC0\xAF"), nullptr);          // overlong
-  EXPECT_EQ(NSString::stringWithUTF8String("\xED\xA0\x80"), nullptr);      // encoded surrogate
-  EXPECT_EQ(NSString::stringWithUTF8String("\xF4\x90\x80\x80"), nullptr);  // past U+10FFFF
-  EXPECT_EQ(NSString::stringWithUTF8String("ab\xE6\x9D"), nullptr);        // truncated
+  EXPECT_EQ(NSString::stringWithUTF8String("\xC0\xAF"), nullptr);         // overlong
+  EXPECT_EQ(NSString::stringWithUTF8String("\xED\xA0\x80"), nullptr);     // encoded surrogate
+  EXPECT_EQ(NSString::stringWithUTF8String("\xF4\x90\x80\x80"), nullptr); // past U+10FFFF
+  EXPECT_EQ(NSString::stringWithUTF8String("ab\xE6\x9D"), nullptr);       // truncated
   EXPECT_EQ(NSString::stringWithUTF8String(nullptr), nullptr);
   auto* data = NSData::dataWithBytes("\xEF\xBB\xBFok", 5);
   auto* withMark = NSString::alloc()->initWithData(data, NSUTF8StringEncoding);
   ASSERT_NE(withMark, nullptr);
-  EXPECT_EQ(withMark->utf8(), "ok");  // the byte-order mark is not text
+  EXPECT_EQ(withMark->utf8(), "ok"); // the byte-order mark is not text
   withMark->release();
   EXPECT_EQ(NSString::alloc()->initWithData(NSData::dataWithBytes("\xFF", 1), NSUTF8StringEncoding),
             nullptr);
@@ -50,7 +50,7 @@ TEST_F(StringTest, StrictUTF8RejectsMalformedBytes) {
 
 TEST_F(StringTest, ModifiedUTF8RoundTripsEveryCharacter) {
   std::u16string text(u"a\u0000\u00E9\u6771\U0001F600_z", 8);
-  text[text.size() - 2] = 0xDC00;  // a lone surrogate too
+  text[text.size() - 2] = 0xDC00; // a lone surrogate too
   auto* string = NSString::alloc()->initWithUTF16(text);
   const std::string bytes = string->modifiedUTF8();
   EXPECT_EQ(bytes.find('\0'), std::string::npos);
@@ -80,10 +80,10 @@ TEST_F(StringTest, FormatUsesCLocaleAndDescribesObjects) {
   EXPECT_EQ(NSString::stringWithFormat("sleep %f; ", 2.0)->utf8(), "sleep 2.000000; ");
   if (previous) std::setlocale(LC_NUMERIC, "C");
   EXPECT_EQ(NSString::stringWithFormat("ID: %@", NSSTR("東京"))->utf8(), "ID: 東京");
-  EXPECT_EQ(NSString::stringWithFormat("%@|%s|%d|%lu|%02X|%5.1f|%%", nullptr, "x", -3, 7ul, 0x118u,
-                                       2.25)
-                ->utf8(),
-            "(null)|x|-3|7|118|  2.2|%");
+  EXPECT_EQ(
+      NSString::stringWithFormat("%@|%s|%d|%lu|%02X|%5.1f|%%", nullptr, "x", -3, 7ul, 0x118u, 2.25)
+          ->utf8(),
+      "(null)|x|-3|7|118|  2.2|%");
   EXPECT_EQ(NSString::stringWithFormat("%@", NSNumber::numberWithInt(42))->utf8(), "42");
 }
 

@@ -1,10 +1,15 @@
 // Context menus from JSON: the items each record gives at the top level and in submenus, the
 // positioning item, input outside the format, and choosing items while the menu is open.
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 #include "ContextMenu.h"
+#include "MenuDrawing.h"
 #include "MenuTesting.h"
 #include "MenuUser.h"
+#include "NSBitmapImageRep.h"
+#include "NSGraphicsContext.h"
 #include "NSJSONSerialization.h"
 #include "NSRunLoop.h"
 #include "ScreenDescription.h"
@@ -106,6 +111,37 @@ TEST_F(ContextMenus, TheLocationIsInTheFrontViewsCoordinates) {
   EXPECT_EQ(seen.positioningItem.get(), item(0));
   const std::string described = ScreenDescription::describe();
   EXPECT_NE(described.find("\"location\":[110,120]"), std::string::npos) << described;
+}
+
+TEST_F(ContextMenus, TheOpenMenuIsPlacedByItsPositioningItem) {
+  NSRect frame{};
+  afterDelay(0, [&] {
+    frame = NSOpenMenuFrame(brix::theMenu);
+    NSBitmapImageRep* bitmap = NSBitmapImageRep::alloc()->initWithPixelsWide(400, 600);
+    NSGraphicsContext::saveGraphicsState();
+    NSGraphicsContext::setCurrentContext(
+        NSGraphicsContext::graphicsContextWithBitmapImageRep(bitmap));
+    NSDrawOpenMenus(NSMakeRect(0, 0, 400, 600));
+    NSGraphicsContext::restoreGraphicsState();
+    if (const char* path = std::getenv("BRIX_MENU_PICTURE")) {
+      NSData* png = bitmap->representationUsingType(NSBitmapImageFileTypePNG, nullptr);
+      if (FILE* file = std::fopen(path, "wb")) {
+        std::fwrite(png->bytes(), 1, png->length(), file);
+        std::fclose(file);
+      }
+    }
+    bitmap->release();
+    MenuUser::dismissMenu();
+  });
+  ASSERT_EQ(show(R"([{"HEADER": "-"}, {"HEADER": "First", "STATE": "1"},
+    {"HEADER": "Second", "KEYBOARDSHORTCUT": "s", "INDENTATION": 1},
+    {"HEADER": "Third", "DISABLED": "1", "CHILDREN": []}])",
+                 100, 500),
+            1);
+  // The top padding and the separator lie above the positioning item's top-left corner.
+  EXPECT_EQ(frame.origin.x, 100);
+  EXPECT_EQ(NSMaxY(frame), 500 + 5 + 11);
+  EXPECT_EQ(frame.size.height, 5 + 11 + 22 + 22 + 22 + 5);
 }
 
 TEST_F(ContextMenus, StateDisabledAndIndentationFollowTheExactValues) {

@@ -9,7 +9,8 @@
 
 void closeAllWindows() {
   NSApplication* app = NSApplication::sharedApplication();
-  while (app->modalWindow()) app->abortModal();
+  while (app->modalWindow())
+    app->abortModal();
   for (NSWindow* window : app->windowList()) {
     if (NSWindow* sheet = window->attachedSheet()) window->endSheet(sheet);
   }
@@ -23,7 +24,8 @@ void closeAllWindows() {
 NSWindow* openTestWindow(const char* title, NSRect frame) {
   const auto style = NSWindowStyleMaskTitled | NSWindowStyleMaskClosable |
                      NSWindowStyleMaskResizable | NSWindowStyleMaskMiniaturizable;
-  NSWindow* window = NSWindow::alloc()->initWithContentRect(frame, style, NSBackingStoreBuffered, false);
+  NSWindow* window =
+      NSWindow::alloc()->initWithContentRect(frame, style, NSBackingStoreBuffered, false);
   window->setTitle(NSSTR(title));
   NSView* content = window->contentView();
   NSView* fill = NSView::alloc()->initWithFrame(content->bounds());
@@ -34,7 +36,9 @@ NSWindow* openTestWindow(const char* title, NSRect frame) {
   return window;
 }
 
-void runMainLoop(double seconds) { NSRunLoop::mainRunLoop().runForSeconds(seconds); }
+void runMainLoop(double seconds) {
+  NSRunLoop::mainRunLoop().runForSeconds(seconds);
+}
 
 void afterDelay(double seconds, std::function<void()> action) {
   dispatch_after(dispatch_time(DISPATCH_TIME_NOW, static_cast<int64_t>(seconds * 1e9)),

@@ -61,7 +61,8 @@ JNIEnv* testJniEnv() {
 }
 
 jstring testJavaString(JNIEnv* env, const std::u16string& text) {
-  return env->NewString(reinterpret_cast<const jchar*>(text.data()), static_cast<jsize>(text.size()));
+  return env->NewString(reinterpret_cast<const jchar*>(text.data()),
+                        static_cast<jsize>(text.size()));
 }
 
 std::u16string testJavaStringValue(JNIEnv* env, jstring string) {
@@ -83,4 +84,6 @@ void expectNoPendingException(JNIEnv* env) {
 // The library's code is linked into each test binary. This hook tells the JVM that
 // "brixdialogs" is built in, so System.loadLibrary("brixdialogs") binds the native methods to
 // the functions in this executable instead of loading a second copy of the library.
-extern "C" JNIEXPORT jint JNICALL JNI_OnLoad_brixdialogs(JavaVM*, void*) { return JNI_VERSION_1_8; }
+extern "C" JNIEXPORT jint JNICALL JNI_OnLoad_brixdialogs(JavaVM*, void*) {
+  return JNI_VERSION_1_8;
+}

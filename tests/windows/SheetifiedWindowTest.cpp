@@ -39,10 +39,10 @@ TEST_F(SheetifiedWindow, HiddenAtOnceAndAttachedToTheCurrentWindowLater) {
   EXPECT_EQ(Java_ixa_IxaDialogs_sheetifyWindow(env, nullptr), 1);
   EXPECT_EQ(brix::_sheetifiedWindow, s);
   EXPECT_FALSE(s->isVisible());
-  EXPECT_GT(s->displayCount(), displaysBefore);  // the forced redraw
+  EXPECT_GT(s->displayCount(), displaysBefore); // the forced redraw
   EXPECT_EQ(a->attachedSheet(), nullptr);
   runMainLoop(0.05);
-  EXPECT_EQ(a->attachedSheet(), nullptr);  // not before a tenth of a second
+  EXPECT_EQ(a->attachedSheet(), nullptr); // not before a tenth of a second
   runMainLoop(0.2);
   EXPECT_EQ(a->attachedSheet(), s);
   EXPECT_EQ(s->sheetParent(), a);
@@ -59,7 +59,7 @@ TEST_F(SheetifiedWindow, TheParentIsChosenWhenTheAttachmentRuns) {
   NSWindow* a = openTestWindow("A");
   openTestWindow("SHEETIFY");
   Java_ixa_IxaDialogs_sheetifyWindow(env, nullptr);
-  NSWindow* b = openTestWindow("B");  // comes to the front within the tenth of a second
+  NSWindow* b = openTestWindow("B"); // comes to the front within the tenth of a second
   runMainLoop(0.25);
   EXPECT_EQ(b->attachedSheet(), brix::_sheetifiedWindow);
   EXPECT_EQ(a->attachedSheet(), nullptr);
@@ -109,9 +109,9 @@ TEST_F(SheetifiedWindow, FullScreenTogglesTheCurrentWindow) {
   runMainLoop(0.05);
   EXPECT_FALSE(a->isFullScreen());
   closeAllWindows();
-  EXPECT_EQ(Java_ixa_IxaDialogs_enterFullScreen(env, nullptr), 1);  // no window: nothing
+  EXPECT_EQ(Java_ixa_IxaDialogs_enterFullScreen(env, nullptr), 1); // no window: nothing
   hideFullscreenButtonOfWindow(nullptr);
   NSWindow* b = openTestWindow("B");
-  hideFullscreenButtonOfWindow(b);  // modern windows have no such button: nothing happens
+  hideFullscreenButtonOfWindow(b); // modern windows have no such button: nothing happens
   EXPECT_EQ(b->standardWindowButton(NSWindowFullScreenButton), nullptr);
 }

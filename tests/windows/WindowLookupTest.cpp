@@ -44,7 +44,7 @@ TEST_F(WindowLookup, SheetifyBehindAndTwice) {
 TEST_F(WindowLookup, OnlyTheExactTitleMarksASheet) {
   NSWindow* untitled = openTestWindow("");
   untitled->setTitle(nullptr);
-  EXPECT_EQ(getCurrentWindow(), untitled);  // no title is an ordinary window
+  EXPECT_EQ(getCurrentWindow(), untitled); // no title is an ordinary window
   NSWindow* lower = openTestWindow("sheetify");
   EXPECT_EQ(getCurrentWindow(), lower);
   NSWindow* spaced = openTestWindow("SHEETIFY ");
@@ -59,18 +59,18 @@ TEST_F(WindowLookup, NothingToFind) {
   EXPECT_EQ(getCurrentView(), nullptr);
   EXPECT_EQ(getFrontView(), nullptr);
   openTestWindow("SHEETIFY");
-  EXPECT_EQ(getCurrentWindow(), nullptr);  // only a sheet candidate
+  EXPECT_EQ(getCurrentWindow(), nullptr); // only a sheet candidate
 }
 
 TEST_F(WindowLookup, FrontViewFollowsTheSheetifiedStateNotTheWindowItself) {
   NSWindow* s = openTestWindow("SHEETIFY");
   NSWindow* a = openTestWindow("A");
   EXPECT_EQ(getFrontView(), a->contentView());
-  brix::_sheetifiedWindow = a;  // any window: only set or nil counts
+  brix::_sheetifiedWindow = a; // any window: only set or nil counts
   EXPECT_EQ(getFrontView(), s->contentView());
   s->orderOut(nullptr);
   EXPECT_EQ(getFrontView(), nullptr);
   brix::_sheetifiedWindow = nullptr;
   s->orderFront(nullptr);
-  EXPECT_EQ(getFrontView(), s->contentView());  // front-most, even titled "SHEETIFY"
+  EXPECT_EQ(getFrontView(), s->contentView()); // front-most, even titled "SHEETIFY"
 }

@@ -1,0 +1,14 @@
+// Drawing of the open context menu for screen snapshots: a rounded white panel with the items'
+// titles (grey when disabled), check marks, indentation, key equivalents, submenu arrows and
+// separators, placed so that the positioning item's top-left corner lies at the pop-up location.
+#pragma once
+
+#include "foundation/NSGeometry.h"
+
+class NSMenu;
+
+// The frame of the open menu in screen coordinates, as the pop-up placed it.
+NSRect NSOpenMenuFrame(const NSMenu* menu);
+// Draws the open context menu, if any, into the current context, whose user space has the
+// screen's lower-left corner (screen.origin) at the origin. Main thread only.
+void NSDrawOpenMenus(NSRect screen);
