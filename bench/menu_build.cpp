@@ -1,6 +1,7 @@
 // The context-menu path from JSON text to a complete menu tree with its targets
-// (brix::buildContextMenu, without the pop-up), beside its two floors measured in the same binary
-// on the same generated text: simdjson's parse alone, and simdjson into a plain tree of structs.
+// (brix::buildContextMenu, without the pop-up), beside its floors measured in the same binary on
+// the same generated text: simdjson's parse alone, simdjson into a plain tree of structs, and
+// NSJSONSerialization into Foundation objects.
 // Each reports microseconds of CPU time of the benchmark's thread per item ("us_per_item").
 //
 //   build-*/bench_menu_build --benchmark_counters_tabular=true
@@ -17,6 +18,7 @@
 #include "MenuJsonGenerator.h"
 #include "NSMenu.h"
 #include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSJSONSerialization.h"
 
 namespace {
 
@@ -112,6 +114,21 @@ void BM_SimdjsonToStructs(benchmark::State& state) {
   reportPerItem(state, menu, threadCpuSeconds() - start);
 }
 
+void BM_NSJSONSerialization(benchmark::State& state) {
+  const auto& menu = menuText(static_cast<std::size_t>(state.range(0)));
+  NSAutoreleasePool outer;
+  NSData* data = NSData::dataWithBytes(menu.text.data(), menu.text.size());
+  const double start = threadCpuSeconds();
+  for (auto _ : state) {
+    // The pool's drain frees the tree, as the native call's pool does.
+    NSAutoreleasePool pool;
+    NSObject* tree = NSJSONSerialization::JSONObjectWithData(data, 0, nullptr);
+    if (!tree) state.SkipWithError("parse failed");
+    benchmark::DoNotOptimize(tree);
+  }
+  reportPerItem(state, menu, threadCpuSeconds() - start);
+}
+
 void BM_BuildContextMenu(benchmark::State& state) {
   const auto& menu = menuText(static_cast<std::size_t>(state.range(0)));
   NSAutoreleasePool outer;
@@ -140,6 +157,7 @@ void BM_BuildContextMenu(benchmark::State& state) {
 
 BENCHMARK(BM_SimdjsonParse)->Arg(1000)->Arg(10000)->Arg(100000);
 BENCHMARK(BM_SimdjsonToStructs)->Arg(1000)->Arg(10000)->Arg(100000);
+BENCHMARK(BM_NSJSONSerialization)->Arg(1000)->Arg(10000)->Arg(100000);
 BENCHMARK(BM_BuildContextMenu)->Arg(1000)->Arg(10000)->Arg(100000);
 
 } // namespace
