@@ -41,9 +41,9 @@ TEST_F(SheetifiedWindow, HiddenAtOnceAndAttachedToTheCurrentWindowLater) {
   EXPECT_FALSE(s->isVisible());
   EXPECT_GT(s->displayCount(), displaysBefore); // the forced redraw
   EXPECT_EQ(a->attachedSheet(), nullptr);
-  runMainLoop(0.05);
+  runMainLoop(0.03);
   EXPECT_EQ(a->attachedSheet(), nullptr); // not before a tenth of a second
-  runMainLoop(0.2);
+  runMainLoop(0.25);
   EXPECT_EQ(a->attachedSheet(), s);
   EXPECT_EQ(s->sheetParent(), a);
   EXPECT_TRUE(s->isVisible());
