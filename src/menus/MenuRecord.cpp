@@ -66,11 +66,13 @@ MenuRecord readMenuRecord(NSObject* element) {
 }
 
 NSMenuItem* makeMenuItem(const MenuRecord& record) {
-  NSMenuItem* item = NSMenuItem::alloc()->initWithTitle(record.header, nullptr, NSSTR(""));
+  static NSString* const noKeyEquivalent = key("");
+  static const SEL action = sel("clickContextMenuItem:");
+  NSMenuItem* item = NSMenuItem::alloc()->initWithTitle(record.header, nullptr, noKeyEquivalent);
   // Each item has its own target, which lives as long as the process: the item does not own it.
   ContextMenuSlapper* target = ContextMenuSlapper::alloc()->init();
   item->setTarget(target);
-  item->setAction(sel("clickContextMenuItem:"));
+  item->setAction(action);
   item->setRepresentedObject(record.identity);
   if (record.keyboardShortcut) item->setKeyEquivalent(record.keyboardShortcut);
   return item;
