@@ -26,16 +26,22 @@ NSString* copied(const NSString* text) {
 
 } // namespace
 
-NSEvent* NSEvent::mouseEventWithType(NSEventType type, NSPoint location, NSEventModifierFlags flags,
-                                     NSTimeInterval timestamp, NSInteger windowNumber,
-                                     NSGraphicsContext*, NSInteger eventNumber,
-                                     NSInteger clickCount, float pressure) {
+NSEvent* NSEvent::withCommonFields(NSEventType type, NSPoint location, NSEventModifierFlags flags,
+                                   NSTimeInterval timestamp, NSInteger windowNumber) {
   NSEvent* event = alloc();
   event->type_ = type;
   event->location_ = location;
   event->flags_ = flags;
   event->timestamp_ = timestamp;
   event->windowNumber_ = windowNumber;
+  return event;
+}
+
+NSEvent* NSEvent::mouseEventWithType(NSEventType type, NSPoint location, NSEventModifierFlags flags,
+                                     NSTimeInterval timestamp, NSInteger windowNumber,
+                                     NSGraphicsContext*, NSInteger eventNumber,
+                                     NSInteger clickCount, float pressure) {
+  NSEvent* event = withCommonFields(type, location, flags, timestamp, windowNumber);
   event->eventNumber_ = eventNumber;
   event->clickCount_ = clickCount;
   event->pressure_ = pressure;
@@ -48,12 +54,7 @@ NSEvent* NSEvent::keyEventWithType(NSEventType type, NSPoint location, NSEventMo
                                    NSGraphicsContext*, const NSString* characters,
                                    const NSString* charactersIgnoringModifiers, bool isARepeat,
                                    unsigned short keyCode) {
-  NSEvent* event = alloc();
-  event->type_ = type;
-  event->location_ = location;
-  event->flags_ = flags;
-  event->timestamp_ = timestamp;
-  event->windowNumber_ = windowNumber;
+  NSEvent* event = withCommonFields(type, location, flags, timestamp, windowNumber);
   event->characters_ = copied(characters);
   event->charactersIgnoringModifiers_ = copied(charactersIgnoringModifiers);
   event->isARepeat_ = isARepeat;
@@ -66,12 +67,7 @@ NSEvent* NSEvent::otherEventWithType(NSEventType type, NSPoint location, NSEvent
                                      NSTimeInterval timestamp, NSInteger windowNumber,
                                      NSGraphicsContext*, short subtype, NSInteger data1,
                                      NSInteger data2) {
-  NSEvent* event = alloc();
-  event->type_ = type;
-  event->location_ = location;
-  event->flags_ = flags;
-  event->timestamp_ = timestamp;
-  event->windowNumber_ = windowNumber;
+  NSEvent* event = withCommonFields(type, location, flags, timestamp, windowNumber);
   event->subtype_ = subtype;
   event->data1_ = data1;
   event->data2_ = data2;

@@ -98,6 +98,9 @@ class NSEvent : public NSObject {
   NSString* description() const override;
 
 private:
+  // A new event (+1) with the fields every kind of event has.
+  static NSEvent* withCommonFields(NSEventType type, NSPoint location, NSEventModifierFlags flags,
+                                   NSTimeInterval timestamp, NSInteger windowNumber);
   NSEventType type_ = NSEventTypeApplicationDefined;
   NSPoint location_;
   NSEventModifierFlags flags_ = 0;

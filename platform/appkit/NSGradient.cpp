@@ -100,14 +100,21 @@ void NSGradient::drawClipped(NSRect bounds, CGFloat angle) const {
   cairo_pattern_destroy(pattern);
 }
 
+namespace {
+// Limits drawing to rect until the next cairo_restore.
+void clipToRect(cairo_t* cairo, NSRect rect) {
+  cairo_new_path(cairo);
+  cairo_rectangle(cairo, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
+  cairo_clip(cairo);
+}
+} // namespace
+
 void NSGradient::drawInRect(NSRect rect, CGFloat angle) const {
   NSGraphicsContext* context = NSGraphicsContext::currentContext();
   if (!context || NSIsEmptyRect(rect)) return;
   cairo_t* cairo = context->cairo();
   cairo_save(cairo);
-  cairo_new_path(cairo);
-  cairo_rectangle(cairo, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
-  cairo_clip(cairo);
+  clipToRect(cairo, rect);
   drawClipped(rect, angle);
   cairo_restore(cairo);
 }
@@ -145,9 +152,7 @@ void NSGradient::drawInRectRelativeCenter(NSRect rect, NSPoint relativeCenter) c
   if (!context || NSIsEmptyRect(rect)) return;
   cairo_t* cairo = context->cairo();
   cairo_save(cairo);
-  cairo_new_path(cairo);
-  cairo_rectangle(cairo, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
-  cairo_clip(cairo);
+  clipToRect(cairo, rect);
   CGFloat cx = NSMidX(rect) + relativeCenter.x * rect.size.width / 2;
   CGFloat cy = NSMidY(rect) + relativeCenter.y * rect.size.height / 2;
   CGFloat radius = 0;

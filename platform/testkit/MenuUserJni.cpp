@@ -5,24 +5,9 @@
 
 #include "MenuUser.h"
 #include "TestkitJni.h"
+#include "UserActionJni.h"
 
 using namespace testkit;
-
-namespace {
-
-template <class Action> void act(JNIEnv* env, const char* method, Action action) {
-  guarded(env, method, [&] {
-    try {
-      action();
-    } catch (const SimulatedUserError& error) {
-      const char* type =
-          error.kind == SimulatedUserError::Kind::Timeout ? kIllegalState : kIllegalArgument;
-      throwJava(env, type, std::string(method) + ": " + error.what());
-    }
-  });
-}
-
-} // namespace
 
 // static boolean chooseMenuItem(String... titlePath)
 extern "C" JNIEXPORT jboolean JNICALL Java_ixa_testkit_User_chooseMenuItem(JNIEnv* env, jclass,

@@ -9,23 +9,11 @@
 
 #include "SimulatedUser.h"
 #include "TestkitJni.h"
+#include "UserActionJni.h"
 
 using namespace testkit;
 
 namespace {
-
-// Runs a SimulatedUser action, turning its errors into the Java exceptions above.
-template <class Action> void act(JNIEnv* env, const char* method, Action action) {
-  guarded(env, method, [&] {
-    try {
-      action();
-    } catch (const SimulatedUserError& error) {
-      const char* type =
-          error.kind == SimulatedUserError::Kind::Timeout ? kIllegalState : kIllegalArgument;
-      throwJava(env, type, std::string(method) + ": " + error.what());
-    }
-  });
-}
 
 bool requireString(JNIEnv* env, const char* method, jstring value, const char* what,
                    std::u16string& out) {

@@ -3,6 +3,8 @@
 // coordinates.
 #pragma once
 
+#include "PixelTesting.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -78,46 +80,7 @@ inline NSWindow* openToolkitWindow(NSRect contentRect, const char* title = "Wind
 // view drawn with its subviews into a transparent bitmap of its size, at scale.
 inline Ref<NSBitmapImageRep> renderView(NSView* view, CGFloat scale) {
   const NSSize size = view->bounds().size;
-  auto bitmap = adopted(NSBitmapImageRep::alloc()->initWithPixelsWide(
-      static_cast<NSInteger>(size.width * scale), static_cast<NSInteger>(size.height * scale)));
-  bitmap->setSize(size);
-  NSGraphicsContext::saveGraphicsState();
-  NSGraphicsContext::setCurrentContext(
-      NSGraphicsContext::graphicsContextWithBitmapImageRep(bitmap.get()));
-  NSDrawViewHierarchy(view);
-  NSGraphicsContext::restoreGraphicsState();
-  return bitmap;
-}
-
-struct Pixel {
-  int red, green, blue, alpha; // 0...255, not premultiplied
-};
-
-inline std::ostream& operator<<(std::ostream& out, const Pixel& pixel) {
-  return out << "rgba(" << pixel.red << ", " << pixel.green << ", " << pixel.blue << ", "
-             << pixel.alpha << ")";
-}
-
-// The pixel that covers the point (x, y) in points, origin at the lower left.
-inline Pixel pixelAt(const NSBitmapImageRep* bitmap, CGFloat x, CGFloat y) {
-  const CGFloat scale = bitmap->pixelsWide() / bitmap->size().width;
-  const auto column = static_cast<NSInteger>(x * scale);
-  const auto row = bitmap->pixelsHigh() - 1 - static_cast<NSInteger>(y * scale);
-  NSColor* color = bitmap->colorAtX(column, row);
-  if (!color) return {-1, -1, -1, -1};
-  auto byte = [](CGFloat value) { return static_cast<int>(value * 255 + 0.5); };
-  return {byte(color->redComponent()), byte(color->greenComponent()), byte(color->blueComponent()),
-          byte(color->alphaComponent())};
-}
-
-inline ::testing::AssertionResult near(const Pixel& actual, const Pixel& expected,
-                                       int tolerance = 2) {
-  auto close = [&](int a, int b) { return std::abs(a - b) <= tolerance; };
-  if (close(actual.red, expected.red) && close(actual.green, expected.green) &&
-      close(actual.blue, expected.blue) && close(actual.alpha, expected.alpha))
-    return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure()
-         << actual << " is not within " << tolerance << " of " << expected;
+  return render(size.width, size.height, scale, [view] { NSDrawViewHierarchy(view); });
 }
 
 // The subviews of a view, as a vector.

@@ -47,22 +47,7 @@ void pressWhenShown(const std::string& title, SeenAlert* seen,
   });
 }
 
-class Alerts : public ::testing::Test {
-protected:
-  void SetUp() override {
-    env = testJniEnv();
-    env->PushLocalFrame(32);
-    closeAllWindows();
-  }
-  void TearDown() override {
-    expectNoPendingException(env);
-    env->PopLocalFrame(nullptr);
-    closeAllWindows();
-  }
-  jstring j(const char* text) { return env->NewStringUTF(text); }
-  JNIEnv* env = nullptr;
-  NSAutoreleasePool pool;
-};
+class Alerts : public LibraryTest {};
 
 } // namespace
 

@@ -28,22 +28,14 @@ jint Java_ixa_IxaDialogs_closeProgressDialog(JNIEnv*, jclass);
 
 namespace {
 
-class Sheets : public ::testing::Test {
+class Sheets : public LibraryTest {
 protected:
   void SetUp() override {
-    env = testJniEnv();
-    env->PushLocalFrame(64);
-    closeAllWindows();
+    LibraryTest::SetUp();
     brix::_env = env;
     recordUpcalls("ID-1");
     drainUpcalls();
   }
-  void TearDown() override {
-    expectNoPendingException(env);
-    env->PopLocalFrame(nullptr);
-    closeAllWindows();
-  }
-  jstring j(const char* text) { return env->NewStringUTF(text); }
   jint showSheet(const char* identity = "ID-1") {
     return Java_ixa_IxaDialogs_showTextEntrySheetDialog(env, nullptr, j("Title"), j("Message"),
                                                         j("Save"), j("Cancel"), j(identity));
@@ -63,8 +55,6 @@ protected:
     NSRunLoop::mainRunLoop().postEvent(key);
     runMainLoop(0.02);
   }
-  JNIEnv* env = nullptr;
-  NSAutoreleasePool pool;
 };
 
 } // namespace

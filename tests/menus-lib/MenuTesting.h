@@ -18,23 +18,7 @@ jint Java_ixa_IxaDialogs_modifyMenuBar(JNIEnv*, jclass);
 jint Java_ixa_IxaDialogs_setAsAppStore(JNIEnv*, jclass);
 }
 
-class MenuTest : public ::testing::Test {
-protected:
-  void SetUp() override {
-    env = testJniEnv();
-    env->PushLocalFrame(64);
-    closeAllWindows();
-  }
-  void TearDown() override {
-    expectNoPendingException(env);
-    env->PopLocalFrame(nullptr);
-    closeAllWindows();
-  }
-  jstring j(const char* text) { return env->NewStringUTF(text); }
-
-  JNIEnv* env = nullptr;
-  NSAutoreleasePool pool;
-};
+class MenuTest : public LibraryTest {};
 
 inline std::vector<std::string> titlesOf(const NSMenu* menu) {
   std::vector<std::string> titles;

@@ -77,3 +77,15 @@ std::string drainUpcalls() {
   env->DeleteLocalRef(recorder);
   return result;
 }
+
+void LibraryTest::SetUp() {
+  env = testJniEnv();
+  env->PushLocalFrame(64);
+  closeAllWindows();
+}
+
+void LibraryTest::TearDown() {
+  expectNoPendingException(env);
+  env->PopLocalFrame(nullptr);
+  closeAllWindows();
+}

@@ -2,9 +2,13 @@
 // the main run loop, and the upcalls that reached Java.
 #pragma once
 
+#include <gtest/gtest.h>
+#include <jni.h>
+
 #include <functional>
 #include <string>
 
+#include "NSAutoreleasePool.h"
 #include "NSWindow.h"
 
 // Closes every window, ends modal sessions and sheets, so each test starts with an empty screen.
@@ -21,3 +25,16 @@ void afterDelay(double seconds, std::function<void()> action);
 // Upcalls: start recording calls of name, and take the calls recorded so far ("name|value").
 void recordUpcalls(const char* name);
 std::string drainUpcalls();
+
+// A test of the library's native methods: the in-process JVM's environment with a local frame
+// of its own, an autorelease pool, and an empty screen before and after.
+class LibraryTest : public ::testing::Test {
+protected:
+  void SetUp() override;
+  void TearDown() override;
+  // A new local Java string of UTF-8 text.
+  jstring j(const char* text) { return env->NewStringUTF(text); }
+
+  JNIEnv* env = nullptr;
+  NSAutoreleasePool pool;
+};
