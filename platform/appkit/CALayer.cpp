@@ -1,5 +1,7 @@
 #include "CALayer.h"
 
+#include "NSView.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -23,4 +25,12 @@ void CALayer::setBackgroundColor(NSColor* color) {
 void CALayer::setOpacity(float opacity) {
   if (std::isnan(opacity)) return;
   opacity_ = std::clamp(opacity, 0.0f, 1.0f);
+}
+
+NSView* CALayer::delegate() const {
+  return delegate_.get();
+}
+
+void CALayer::setDelegate(NSView* view) {
+  delegate_ = view;
 }

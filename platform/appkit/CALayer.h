@@ -24,12 +24,12 @@ class CALayer : public NSObject {
   void setCornerRadius(CGFloat radius) { cornerRadius_ = radius; }
 
   // The view this layer backs; not retained.
-  NSView* delegate() const { return delegate_; }
-  void setDelegate(NSView* view) { delegate_ = view; }
+  NSView* delegate() const;
+  void setDelegate(NSView* view);
 
 private:
   Ref<NSColor> backgroundColor_;
   float opacity_ = 1;
   CGFloat cornerRadius_ = 0;
-  NSView* delegate_ = nullptr;
+  Weak<NSView> delegate_; // not retained: the view owns its layer
 };

@@ -95,7 +95,7 @@ private:
   Ref<NSImageView> badgeView_;
   Ref<NSTextField> messageField_;
   Ref<NSTextField> informativeField_;
-  NSWindow* sheetParent_ = nullptr;
+  Weak<NSWindow> sheetParent_;
   std::function<void(NSModalResponse)> sheetHandler_;
 
   void prepareToShow();

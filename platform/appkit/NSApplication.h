@@ -135,8 +135,8 @@ private:
   std::vector<NSWindow*> allWindows_; // not retained
   std::vector<Ref<NSWindow>> openWindows_;
   std::vector<NSWindow*> screenList_; // front to back, not retained (open windows are)
-  NSWindow* keyWindow_ = nullptr;
-  NSWindow* mainWindow_ = nullptr;
+  Weak<NSWindow> keyWindow_;
+  Weak<NSWindow> mainWindow_;
   Ref<NSAppearance> appearance_;
   Ref<NSMenu> mainMenu_;
   std::function<bool(NSEvent*)> mainMenuKeyEquivalents_;

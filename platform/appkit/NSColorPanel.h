@@ -50,7 +50,7 @@ class NSColorPanel : public NSPanel {
 
 private:
   Ref<NSColor> color_;
-  NSObject* target_ = nullptr;
+  Weak<NSObject> target_; // not retained, as in AppKit
   SEL action_ = nullptr;
   bool continuous_ = true;
   bool showsAlpha_ = false;

@@ -70,7 +70,7 @@ protected:
   virtual NSCell* makeCell() const;
 
 private:
-  NSObject* target_ = nullptr;
+  Weak<NSObject> target_; // not retained, as in AppKit
   SEL action_ = nullptr;
   bool enabled_ = true;
   NSInteger tag_ = 0;

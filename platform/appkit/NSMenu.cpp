@@ -24,10 +24,11 @@ NSMenu* NSMenu::initWithTitle(const NSString* title) {
 }
 
 NSMenu::~NSMenu() {
-  // Items that outlive the menu (held elsewhere) must not point back at it.
-  for (auto& item : items_)
-    item->menu_ = nullptr;
   if (title_) title_->release();
+}
+
+NSMenuItem* NSMenu::parentItem() const {
+  return parentItem_.get();
 }
 
 void NSMenu::setTitle(const NSString* title) {

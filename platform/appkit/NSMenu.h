@@ -61,7 +61,7 @@ class NSMenu : public NSObject {
   // The menu whose item holds this menu as its submenu; nil for a top-level menu.
   NSMenu* supermenu() const;
   // The item whose submenu this menu is; nil for a top-level menu.
-  NSMenuItem* parentItem() const { return parentItem_; }
+  NSMenuItem* parentItem() const;
 
   // MARK: enabling and actions
   // Enabling is evaluated whenever isEnabled() is asked, so update() has nothing left to do; it
@@ -127,7 +127,7 @@ private:
 
   NSString* title_ = nullptr; // retained
   std::vector<Ref<NSMenuItem>> items_;
-  NSMenuItem* parentItem_ = nullptr;
+  Weak<NSMenuItem> parentItem_;
   bool autoenablesItems_ = true;
   TrackingState tracking_;
 };

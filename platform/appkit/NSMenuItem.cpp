@@ -78,7 +78,7 @@ bool NSMenuItem::isEnabled() const {
   // An item that opens a submenu is usable whatever its action.
   if (submenu_) return true;
   if (!action_) return false;
-  NSObject* receiver = target_ ? target_ : NSMenu::targetForNilTargetedAction(action_);
+  NSObject* receiver = target_ ? target_.get() : NSMenu::targetForNilTargetedAction(action_);
   if (!receiver || !receiver->respondsToSelector(action_)) return false;
   if (auto* validator = dynamic_cast<NSMenuItemValidation*>(receiver))
     return validator->validateMenuItem(const_cast<NSMenuItem*>(this));

@@ -84,10 +84,10 @@ private:
   NSString* title_ = nullptr;         // retained
   NSString* keyEquivalent_ = nullptr; // retained
   SEL action_ = nullptr;
-  NSObject* target_ = nullptr;
+  Weak<NSObject> target_;                 // not retained, as in AppKit
   NSObject* representedObject_ = nullptr; // retained
   NSMenu* submenu_ = nullptr;             // retained
-  NSMenu* menu_ = nullptr;
+  Weak<NSMenu> menu_;
   NSEventModifierFlags keyEquivalentModifierMask_ = NSEventModifierFlagCommand;
   NSControlStateValue state_ = NSControlStateValueOff;
   NSInteger indentationLevel_ = 0;

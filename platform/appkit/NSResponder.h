@@ -11,7 +11,7 @@ class NSResponder : public NSObject {
   NS_OBJECT_CLASS(NSResponder)
 
   // Not retained: a view's next responder is its superview, a window's is nil.
-  NSResponder* nextResponder() const { return nextResponder_; }
+  NSResponder* nextResponder() const { return nextResponder_.get(); }
   void setNextResponder(NSResponder* responder) { nextResponder_ = responder; }
 
   virtual void mouseDown(NSEvent* event);
@@ -36,5 +36,5 @@ class NSResponder : public NSObject {
   virtual void noResponderFor(NSEvent* event);
 
 private:
-  NSResponder* nextResponder_ = nullptr;
+  Weak<NSResponder> nextResponder_; // not retained, as in AppKit
 };

@@ -25,13 +25,10 @@ NSView* NSView::initWithFrame(NSRect frame) {
 }
 
 NSView::~NSView() {
-  // Subviews outlive us only if someone else holds them; they must not point back.
-  for (auto& subview : subviews_) {
-    subview->superview_ = nullptr;
-    subview->setNextResponder(nullptr);
+  // Subviews outlive us only if someone else holds them; their superview reads as nil by
+  // itself, and they are no longer part of any window.
+  for (auto& subview : subviews_)
     subview->setWindowRecursively(nullptr);
-  }
-  if (layer_) layer_->setDelegate(nullptr);
 }
 
 // MARK: the view tree

@@ -140,8 +140,8 @@ private:
 
   NSRect frame_;
   NSPoint boundsOrigin_;
-  NSView* superview_ = nullptr;
-  NSWindow* window_ = nullptr;
+  Weak<NSView> superview_;
+  Weak<NSWindow> window_;
   std::vector<Ref<NSView>> subviews_;
   NSAutoresizingMaskOptions autoresizingMask_ = NSViewNotSizable;
   bool autoresizesSubviews_ = true;

@@ -122,11 +122,11 @@ class NSWindow : public NSResponder {
   virtual void resignKeyWindow() {}
 
   // MARK: responders and events
-  NSResponder* firstResponder() const { return firstResponder_; }
+  NSResponder* firstResponder() const;
   // nil makes the window itself first responder. Refused (false) when the current responder
   // will not resign, the new one will not become first responder, or is not in this window.
   bool makeFirstResponder(NSResponder* responder);
-  NSView* initialFirstResponder() const { return initialFirstResponder_; }
+  NSView* initialFirstResponder() const;
   void setInitialFirstResponder(NSView* view) { initialFirstResponder_ = view; }
   // Routes an event of this window: mouse events to the view under them (the view that took
   // the mouse-down keeps the drags and the mouse-up), key events to the first responder.
@@ -148,7 +148,7 @@ class NSWindow : public NSResponder {
   void endSheet(NSWindow* sheet);
   void endSheet(NSWindow* sheet, NSModalResponse returnCode);
   NSWindow* attachedSheet() const { return attachedSheet_; }
-  NSWindow* sheetParent() const { return sheetParent_; }
+  NSWindow* sheetParent() const { return sheetParent_.get(); }
   // The presented sheet, then the queued ones.
   NSArray* sheets() const;
   // Whether this window has ever been presented as a sheet.
@@ -203,9 +203,10 @@ private:
   bool onScreen_ = false;
   bool closed_ = false;
   bool defunct_ = false; // closed and released: AppKit would have freed it
-  NSResponder* firstResponder_ = this;
-  NSView* initialFirstResponder_ = nullptr;
-  NSView* mouseTrackingView_ = nullptr;
+  // Not retained; a responder that has gone reads as nil, which means the window itself.
+  Weak<NSResponder> firstResponder_;
+  Weak<NSView> initialFirstResponder_;
+  Weak<NSView> mouseTrackingView_;
   bool viewsNeedDisplay_ = false;
   unsigned long updateCount_ = 0;
   unsigned long displayCount_ = 0;
@@ -215,8 +216,8 @@ private:
     Ref<NSWindow> sheet;
     std::function<void(NSModalResponse)> handler;
   };
-  NSWindow* sheetParent_ = nullptr;
-  NSWindow* queuedOn_ = nullptr; // the window whose sheet queue holds this one
+  Weak<NSWindow> sheetParent_;
+  Weak<NSWindow> queuedOn_; // the window whose sheet queue holds this one
   Ref<NSWindow> attachedSheet_;
   std::function<void(NSModalResponse)> attachedSheetHandler_;
   std::vector<PendingSheet> queuedSheets_;

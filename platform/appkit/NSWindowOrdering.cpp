@@ -99,15 +99,24 @@ void NSWindow::makeMainWindow() {
 
 // MARK: responders
 
+NSResponder* NSWindow::firstResponder() const {
+  if (NSResponder* responder = firstResponder_) return responder;
+  return const_cast<NSWindow*>(this);
+}
+
+NSView* NSWindow::initialFirstResponder() const {
+  return initialFirstResponder_.get();
+}
+
 bool NSWindow::makeFirstResponder(NSResponder* responder) {
   if (!responder) responder = this;
-  if (responder == firstResponder_) return true;
+  if (responder == firstResponder()) return true;
   if (responder != this) {
     NSView* view = ns_cast<NSView>(responder);
     if (!view || view->window() != this) return false;
   }
-  Ref<NSResponder> previous(firstResponder_);
-  if (!firstResponder_->resignFirstResponder()) return false;
+  Ref<NSResponder> previous(firstResponder());
+  if (!previous->resignFirstResponder()) return false;
   firstResponder_ = this;
   if (responder == this) return true;
   Ref<NSResponder> next(responder);
@@ -117,7 +126,7 @@ bool NSWindow::makeFirstResponder(NSResponder* responder) {
 }
 
 void NSWindow::viewWillLeave(NSView* view) {
-  if (NSView* responder = ns_cast<NSView>(firstResponder_);
+  if (NSView* responder = ns_cast<NSView>(firstResponder_.get());
       responder && responder->isDescendantOf(view))
     firstResponder_ = this;
   if (mouseTrackingView_ && mouseTrackingView_->isDescendantOf(view)) mouseTrackingView_ = nullptr;
@@ -138,18 +147,18 @@ void NSWindow::sendEvent(NSEvent* event) {
   case NSEventTypeLeftMouseDown: {
     Ref<NSView> view(viewForMouseEvent(event));
     if (!view) return;
-    if (view.get() != firstResponder_ && view->acceptsFirstResponder()) makeFirstResponder(view);
+    if (view.get() != firstResponder() && view->acceptsFirstResponder()) makeFirstResponder(view);
     mouseTrackingView_ = view;
     view->mouseDown(event);
     return;
   }
   case NSEventTypeLeftMouseDragged: {
-    Ref<NSView> view(mouseTrackingView_ ? mouseTrackingView_ : viewForMouseEvent(event));
+    Ref<NSView> view(mouseTrackingView_ ? mouseTrackingView_.get() : viewForMouseEvent(event));
     if (view) view->mouseDragged(event);
     return;
   }
   case NSEventTypeLeftMouseUp: {
-    Ref<NSView> view(mouseTrackingView_ ? mouseTrackingView_ : viewForMouseEvent(event));
+    Ref<NSView> view(mouseTrackingView_ ? mouseTrackingView_.get() : viewForMouseEvent(event));
     mouseTrackingView_ = nullptr;
     if (view) view->mouseUp(event);
     return;
@@ -167,13 +176,13 @@ void NSWindow::sendEvent(NSEvent* event) {
     if (Ref<NSView> view{viewForMouseEvent(event)}) view->scrollWheel(event);
     return;
   case NSEventTypeKeyDown:
-    Ref<NSResponder>(firstResponder_)->keyDown(event);
+    Ref<NSResponder>(firstResponder())->keyDown(event);
     return;
   case NSEventTypeKeyUp:
-    Ref<NSResponder>(firstResponder_)->keyUp(event);
+    Ref<NSResponder>(firstResponder())->keyUp(event);
     return;
   case NSEventTypeFlagsChanged:
-    Ref<NSResponder>(firstResponder_)->flagsChanged(event);
+    Ref<NSResponder>(firstResponder())->flagsChanged(event);
     return;
   default:
     return;

@@ -1,5 +1,9 @@
 #include "NSObject.h"
 
+#include <memory>
+#include <mutex>
+#include <vector>
+
 #include "NSAutoreleasePool.h"
 #include "NSString.h"
 
@@ -8,7 +12,91 @@ NSObject* NSObject::retain() {
   return this;
 }
 
+namespace {
+
+// Guards the object pointers of all weak-reference boxes, so that a weak load never sees an
+// object that another thread is deallocating.
+std::mutex& weakReferenceLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+} // namespace
+
+struct NSObject::AssociatedObjects {
+  std::vector<std::pair<const void*, Ref<NSObject>>> entries;
+};
+
 void NSObject::release() {
+  if (refs_.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+  // Weak references read nil from here on, before any part of the object is torn down.
+  if (NSWeakReferenceBox* box = weakBox_.load(std::memory_order_acquire)) {
+    {
+      std::lock_guard guard(weakReferenceLock());
+      box->object_ = nullptr;
+    }
+    box->release();
+  }
+  if (census_) census_->objectDeallocated();
+  // Associated objects go after the object itself, as the runtime releases them at dispose.
+  std::unique_ptr<AssociatedObjects> associated(associated_);
+  delete this;
+}
+
+void NSObject::setAssociatedObject(const void* key, NSObject* value) {
+  if (!associated_) {
+    if (!value) return;
+    associated_ = new AssociatedObjects();
+  }
+  auto& entries = associated_->entries;
+  for (auto it = entries.begin(); it != entries.end(); ++it) {
+    if (it->first != key) continue;
+    if (value) {
+      it->second = Ref<NSObject>(value);
+    } else {
+      // Released after the entry is gone, in case its deallocation touches this object.
+      Ref<NSObject> released = std::move(it->second);
+      entries.erase(it);
+    }
+    return;
+  }
+  if (value) entries.emplace_back(key, Ref<NSObject>(value));
+}
+
+NSObject* NSObject::associatedObject(const void* key) const {
+  if (!associated_) return nullptr;
+  for (const auto& [entryKey, value] : associated_->entries)
+    if (entryKey == key) return value;
+  return nullptr;
+}
+
+bool NSObject::tryRetain() {
+  std::size_t count = refs_.load(std::memory_order_relaxed);
+  while (count != 0)
+    if (refs_.compare_exchange_weak(count, count + 1, std::memory_order_relaxed)) return true;
+  return false;
+}
+
+NSWeakReferenceBox* NSObject::weakBox() {
+  NSWeakReferenceBox* box = weakBox_.load(std::memory_order_acquire);
+  if (box) return box;
+  auto* fresh = new NSWeakReferenceBox(this);
+  if (weakBox_.compare_exchange_strong(box, fresh, std::memory_order_acq_rel)) return fresh;
+  delete fresh; // another thread made one first
+  return box;
+}
+
+NSObject* NSWeakReferenceBox::load() const {
+  std::lock_guard guard(weakReferenceLock());
+  return object_;
+}
+
+NSObject* NSWeakReferenceBox::loadRetained() const {
+  std::lock_guard guard(weakReferenceLock());
+  return object_ && object_->tryRetain() ? object_ : nullptr;
+}
+
+void NSWeakReferenceBox::release() {
   if (refs_.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
 }
 

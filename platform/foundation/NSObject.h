@@ -9,15 +9,24 @@
 #include <span>
 #include <utility>
 
+#include "NSCensus.h"
 #include "Selector.h"
 
 class NSString;
+class NSWeakReferenceBox;
 
-// Declares the class-name query and the factory of a concrete platform class.
+// Declares the class-name query and the factory of a concrete platform class. Every object made
+// through alloc() is counted in the census of its class until it is deallocated.
 #define NS_OBJECT_CLASS(Class)                                                                     \
 public:                                                                                            \
   static Class* alloc() {                                                                          \
-    return new Class();                                                                            \
+    Class* object = new Class();                                                                   \
+    object->enterCensus(classCensus());                                                            \
+    return object;                                                                                 \
+  }                                                                                                \
+  static NSCensusEntry& classCensus() {                                                            \
+    static NSCensusEntry entry(#Class);                                                            \
+    return entry;                                                                                  \
   }                                                                                                \
   const char* className() const override {                                                         \
     return #Class;                                                                                 \
@@ -36,7 +45,15 @@ struct NSActionEntry {
 
 class NSObject {
 public:
-  static NSObject* alloc() { return new NSObject(); }
+  static NSObject* alloc() {
+    NSObject* object = new NSObject();
+    object->enterCensus(classCensus());
+    return object;
+  }
+  static NSCensusEntry& classCensus() {
+    static NSCensusEntry entry("NSObject");
+    return entry;
+  }
   NSObject* init() { return this; }
 
   NSObject(const NSObject&) = delete;
@@ -58,13 +75,37 @@ public:
   bool respondsToSelector(SEL selector) const;
   bool performAction(SEL selector, NSObject* sender);
 
+  // Associated objects, as the Objective-C runtime keeps them: value is retained under key for as
+  // long as this object lives (or until replaced; nil removes it). The way to tie a helper, such
+  // as an action target that nothing else owns, to the lifetime of what uses it.
+  void setAssociatedObject(const void* key, NSObject* value);
+  NSObject* associatedObject(const void* key) const;
+
+  // Counts this object in entry until it is deallocated; called once, by alloc().
+  void enterCensus(NSCensusEntry& entry) {
+    census_ = &entry;
+    entry.objectCreated();
+  }
+
 protected:
   NSObject() = default;
   virtual ~NSObject() = default;
   virtual std::span<const NSActionEntry> actionTable() const { return {}; }
 
 private:
+  template <class T> friend class Weak;
+  friend class NSWeakReferenceBox;
+
+  // The box that weak references to this object share; made on first use.
+  NSWeakReferenceBox* weakBox();
+  // Retains unless the count has already reached zero (the object is being deallocated).
+  bool tryRetain();
+
   std::atomic<std::size_t> refs_{1};
+  NSCensusEntry* census_ = nullptr;
+  std::atomic<NSWeakReferenceBox*> weakBox_{nullptr};
+  struct AssociatedObjects;
+  AssociatedObjects* associated_ = nullptr;
 };
 
 // Dynamic class test and cast, like isKindOfClass: followed by a cast; nil-safe.
@@ -103,6 +144,82 @@ public:
 
 private:
   T* object_ = nullptr;
+};
+
+// What weak references to one object share: the object while it lives, nil from the moment its
+// last strong reference goes. The box itself lives as long as the object or any weak reference.
+class NSWeakReferenceBox {
+public:
+  explicit NSWeakReferenceBox(NSObject* object) : object_(object) {}
+  // The object, or nil once it is deallocating. Not retained: use it on the thread that owns it.
+  NSObject* load() const;
+  // The object retained, or nil; safe against deallocation on another thread.
+  NSObject* loadRetained() const;
+  void retain() { refs_.fetch_add(1, std::memory_order_relaxed); }
+  void release();
+
+private:
+  friend class NSObject;
+  NSObject* object_;
+  std::atomic<std::size_t> refs_{1}; // the object's own reference, plus one per weak reference
+};
+
+// A zeroing weak reference: holds its object without retaining it and reads as nil once the
+// object has been deallocated, as a __weak variable does. Used for what AppKit does not retain
+// (superview, window, parent menu, target, delegate) and for globals that must not outlive
+// what they name.
+template <class T> class Weak {
+public:
+  Weak() = default;
+  Weak(std::nullptr_t) {}
+  Weak(T* object) { reset(object); }
+  Weak(const Weak& other) : object_(other.object_), box_(other.box_) {
+    if (box_) box_->retain();
+  }
+  Weak(Weak&& other) noexcept
+      : object_(std::exchange(other.object_, nullptr)), box_(std::exchange(other.box_, nullptr)) {}
+  Weak& operator=(T* object) {
+    reset(object);
+    return *this;
+  }
+  Weak& operator=(const Weak& other) {
+    if (this != &other) {
+      if (other.box_) other.box_->retain();
+      if (box_) box_->release();
+      box_ = other.box_;
+      object_ = other.object_;
+    }
+    return *this;
+  }
+  Weak& operator=(Weak&& other) noexcept {
+    std::swap(box_, other.box_);
+    std::swap(object_, other.object_);
+    return *this;
+  }
+  ~Weak() {
+    if (box_) box_->release();
+  }
+
+  // The object, or nil once it is gone.
+  T* get() const { return box_ && box_->load() ? object_ : nullptr; }
+  // A strong reference for as long as the caller needs the object.
+  Ref<T> strong() const { return box_ && box_->loadRetained() ? Ref<T>::adopt(object_) : Ref<T>(); }
+  T* operator->() const { return get(); }
+  operator T*() const { return get(); }
+  explicit operator bool() const { return get() != nullptr; }
+
+private:
+  void reset(T* object) {
+    NSWeakReferenceBox* box = object ? static_cast<NSObject*>(object)->weakBox() : nullptr;
+    if (box) box->retain();
+    if (box_) box_->release();
+    box_ = box;
+    object_ = object;
+  }
+
+  // Kept beside the box so that reading needs no conversion (T may be incomplete there).
+  T* object_ = nullptr;
+  NSWeakReferenceBox* box_ = nullptr;
 };
 
 template <class T> Ref<T> retained(T* object) {

@@ -32,6 +32,9 @@ int truncatedComponent(double component) {
   return static_cast<int>(scaled);
 }
 
+// The key under which an object keeps its action target alive.
+const char kOwnedTargetKey = 0;
+
 void endTextEntrySheet() {
   if (brix::_progressWindowParent) brix::_progressWindowParent->endSheet(brix::_textEntryWindow);
 }
@@ -83,11 +86,16 @@ void ContextMenuSlapper::clickContextMenuItem(NSObject* sender) {
   std::fflush(stdout);
 }
 
+ContextMenuSlapper* ContextMenuSlapper::targetOwnedBy(NSObject* owner) {
+  ContextMenuSlapper* target = alloc()->init();
+  if (!owner) return static_cast<ContextMenuSlapper*>(target->autorelease());
+  owner->setAssociatedObject(&kOwnedTargetKey, target);
+  target->release();
+  return target;
+}
+
 void ContextMenuSlapper::setIdentity(NSString* identity) {
-  NSString* copy = NSString::stringWithString(identity);
-  if (copy) copy->retain();
-  if (_identity) _identity->release();
-  _identity = copy;
+  _identity = retained(NSString::stringWithString(identity));
 }
 
 void ContextMenuSlapper::setTextField(NSTextField* textField) {

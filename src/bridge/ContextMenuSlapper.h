@@ -1,7 +1,7 @@
 // The action target of menu items, sheet buttons and the colour panel. Three of its actions
 // report the user's choice to Java through ixa.Ixa.callNamedRunnable; the others configure it
-// or only end the text-entry sheet. Instances are never released: menu items, buttons and the
-// colour panel do not own their targets, and nothing else refers to them.
+// or only end the text-entry sheet. Menu items, buttons and the colour panel do not retain their
+// targets, so each target is tied to the object that uses it (targetOwnedBy) and goes with it.
 #pragma once
 
 #include "Bridge.h"
@@ -13,6 +13,9 @@ class BRIX_EXPORT ContextMenuSlapper : public NSObject {
   NS_OBJECT_CLASS(ContextMenuSlapper)
 
   ContextMenuSlapper* init() { return this; }
+  // A new target that lives exactly as long as owner (a menu item, a sheet window, the colour
+  // panel), or until owner takes another target the same way.
+  static ContextMenuSlapper* targetOwnedBy(NSObject* owner);
 
   // One-string upcall with the chosen item's represented object, after three diagnostic lines
   // on standard output.
@@ -28,15 +31,15 @@ class BRIX_EXPORT ContextMenuSlapper : public NSObject {
   // Ends the text-entry sheet; Java is not told.
   void clickCancelButton(NSObject* sender);
 
-  NSString* identity() const { return _identity; }
-  NSTextField* textField() const { return _textField; }
+  NSString* identity() const { return _identity.get(); }
+  NSTextField* textField() const { return _textField.get(); }
 
 protected:
   std::span<const NSActionEntry> actionTable() const override;
 
 private:
-  NSTextField* _textField = nullptr;
-  NSString* _identity = nullptr;
+  Weak<NSTextField> _textField;
+  Ref<NSString> _identity;
 };
 
 namespace brix {

@@ -24,10 +24,12 @@ constexpr NSPoint kRuleEnd{300.0, 400.0};
 
 QVRectView* QVRectView::initWithFrame(NSRect frame) {
   NSView::initWithFrame(frame);
-  // The image view lives for the process: _iv keeps it, and an earlier one stays where it is.
+  // _iv keeps the newest image view for good; an earlier one stays where it is, held only by
+  // the panel that shows it, and goes with that panel.
+  NSImageView* previous = brix::_iv;
   brix::_iv = NSImageView::alloc()->initWithFrame(kLogoFrame);
-  // getImage hands over its image; like every image the band loads it is kept for good.
-  brix::_iv->setImage(getImage(NSSTR("monologo")));
+  if (previous) previous->release();
+  brix::_iv->setImage(adopted(getImage(NSSTR("monologo"))));
   return this;
 }
 

@@ -9,9 +9,8 @@
 #include "bridge/Bridge.h"
 
 namespace brix {
-// The side panel of the band laid last; nil before the first band. Not retained: the band's
-// views are kept alive for the life of the process.
-extern QVRectView* _sideRect;
+// The side panel of the band laid last; nil before the first band and once its window has gone.
+extern Weak<QVRectView> _sideRect;
 
 // One restyling pass over NSApp's ordered windows, with its numbered trace in the log.
 void restyleWindows();

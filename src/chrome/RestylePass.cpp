@@ -14,7 +14,7 @@
 #include "VantrelsBrandLogoView.h"
 
 namespace brix {
-QVRectView* _sideRect = nullptr;
+Weak<QVRectView> _sideRect;
 } // namespace brix
 
 namespace {
@@ -52,8 +52,9 @@ void restyleWindow(NSWindow* window) {
   NSLog("IXA LOG LOOP... 8");
   window->setTitlebarAppearsTransparent(true);
   NSLog("IXA LOG LOOP... 9");
-  // The effect view lives as long as the window keeps it; the library never releases it.
-  NSVisualEffectView* effectView = NSVisualEffectView::alloc()->initWithFrame(window->frame());
+  // The window owns the effect view once it is its content view.
+  const Ref<NSVisualEffectView> effectView =
+      adopted(NSVisualEffectView::alloc()->initWithFrame(window->frame()));
   NSLog("IXA LOG LOOP... 10");
   moveSubViewsIntoView(window->contentView(), effectView);
   NSLog("IXA LOG LOOP... 11");
@@ -137,23 +138,24 @@ void debugViews(NSView* view, NSString* indentation) {
 
 void addGrad(NSView* parent) {
   if (!parent) return;
-  // The band's views live for the process, held by their parent and never released here.
+  // The band's views are owned by their parent and go with it.
   NSRect frame = parent->frame();
-  QVGradView* strip = QVGradView::alloc()->initWithFrame(
-      NSMakeRect(0, frame.size.height - kBandHeight, kStripWidth, kBandHeight));
+  const Ref<QVGradView> strip = adopted(QVGradView::alloc()->initWithFrame(
+      NSMakeRect(0, frame.size.height - kBandHeight, kStripWidth, kBandHeight)));
   strip->setAutoresizingMask(kStripMask);
   parent->addSubview(strip);
 
   frame = parent->frame();
-  brix::_sideRect = QVRectView::alloc()->initWithFrame(
-      NSMakeRect(0, frame.size.height - kBandHeight, kSidePanelWidth, kBandHeight));
-  brix::_sideRect->setAutoresizingMask(kSidePanelMask);
-  parent->addSubview(brix::_sideRect);
+  const Ref<QVRectView> sidePanel = adopted(QVRectView::alloc()->initWithFrame(
+      NSMakeRect(0, frame.size.height - kBandHeight, kSidePanelWidth, kBandHeight)));
+  brix::_sideRect = sidePanel;
+  sidePanel->setAutoresizingMask(kSidePanelMask);
+  parent->addSubview(sidePanel);
 
   frame = parent->frame();
-  VantrelsBrandLogoView* brand = VantrelsBrandLogoView::alloc()->initWithFrame(
+  const Ref<VantrelsBrandLogoView> brand = adopted(VantrelsBrandLogoView::alloc()->initWithFrame(
       NSMakeRect(frame.size.width - kBrandInsetFromRight, frame.size.height - kBrandSize.height,
-                 kBrandSize.width, kBrandSize.height));
+                 kBrandSize.width, kBrandSize.height)));
   brand->setup();
   brand->setAutoresizingMask(kTopRightMask);
   parent->addSubview(brand);
@@ -163,11 +165,11 @@ void addLogo(NSView* parent) {
   NSLog("bp :%@", NSBundle::mainBundle()->bundlePath());
   if (!parent) return;
   const NSRect frame = parent->frame();
-  NSImageView* logo = NSImageView::alloc()->initWithFrame(NSMakeRect(
+  const Ref<NSImageView> logo = adopted(NSImageView::alloc()->initWithFrame(NSMakeRect(
       frame.size.width - kTitleLogoInsetFromRight, frame.size.height - kTitleLogoInsetFromTop,
-      kTitleLogoSize.width, kTitleLogoSize.height));
+      kTitleLogoSize.width, kTitleLogoSize.height)));
   logo->setAutoresizingMask(kTopRightMask);
-  logo->setImage(getImage(NSSTR("title_logo")));
+  logo->setImage(adopted(getImage(NSSTR("title_logo"))));
   parent->addSubview(logo);
 }
 

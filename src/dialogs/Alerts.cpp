@@ -1,6 +1,6 @@
 // Application-modal alerts: a message with up to three buttons, and a message with a text
 // field. Each runs AppKit's modal loop and returns the user's answer. The alert and its views
-// are made anew for every call and never released by the library.
+// are made anew for every call and released when it returns, which closes the alert's panel.
 #include "Alerts.h"
 
 #include <initializer_list>
@@ -24,14 +24,14 @@ NSModalResponse runMessageAlert(JNIEnv* env, jstring message, jstring informativ
   NSString* messageText = jstringToNSString(env, message);
   NSString* informativeText = jstringToNSString(env, informative);
   NSString* firstTitle = jstringToNSString(env, first);
-  NSAlert* alert = NSAlert::alloc()->init();
+  const Ref<NSAlert> alert = adopted(NSAlert::alloc()->init());
   alert->addButtonWithTitle(firstTitle);
   for (jstring title : optionalTitles)
     if (title) alert->addButtonWithTitle(jstringToNSString(env, title));
   alert->setMessageText(messageText);
   alert->setInformativeText(informativeText);
   alert->setAlertStyle(NSAlertStyleWarning);
-  alert->setIcon(getIcon());
+  alert->setIcon(adopted(getIcon()));
   return alert->runModal();
 }
 
@@ -95,13 +95,13 @@ JNIEXPORT jstring JNICALL Java_ixa_IxaDialogs_showMacTextEntryDialog(JNIEnv* env
   NSString* firstTitle = jstringToNSString(env, first);
   NSString* secondTitle = jstringToNSString(env, second);
   NSString* initial = jstringToNSString(env, initialText);
-  NSAlert* alert = NSAlert::alloc()->init();
+  const Ref<NSAlert> alert = adopted(NSAlert::alloc()->init());
   alert->addButtonWithTitle(firstTitle);
   alert->addButtonWithTitle(secondTitle);
   alert->setMessageText(messageText);
   alert->setInformativeText(informativeText);
   // No style and no icon: the alert keeps its defaults, the application's own icon among them.
-  NSTextField* field = NSTextField::alloc()->initWithFrame(kTextEntryFieldFrame);
+  const Ref<NSTextField> field = adopted(NSTextField::alloc()->initWithFrame(kTextEntryFieldFrame));
   field->setStringValue(initial);
   alert->setAccessoryView(field);
   if (alert->runModal() == NSAlertFirstButtonReturn)

@@ -9,10 +9,10 @@
 namespace brix {
 
 void showColorPanel() {
-  // The panel does not retain its target and the library keeps no reference, so the target is
-  // never released: it lives for the process, and an earlier one is simply no longer used.
-  ContextMenuSlapper* target = ContextMenuSlapper::alloc()->init();
+  // The panel does not retain its target; the panel keeps this one alive instead, until the
+  // next call gives it another.
   NSColorPanel* panel = NSColorPanel::sharedColorPanel();
+  ContextMenuSlapper* target = ContextMenuSlapper::targetOwnedBy(panel);
   // Fronted before the action and target are set, made key after.
   panel->orderFront(nullptr);
   panel->setAction(sel("colorChanged:"));

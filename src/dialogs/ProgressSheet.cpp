@@ -11,8 +11,8 @@
 #include "WindowLookup.h"
 
 namespace brix {
-NSWindow* _progressWindow = nullptr;
-NSProgressIndicator* _progressBar = nullptr;
+Weak<NSWindow> _progressWindow;
+Weak<NSProgressIndicator> _progressBar;
 double _lastProgress = -1.0;
 } // namespace brix
 
@@ -43,12 +43,13 @@ JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_initProgressDialog(JNIEnv*, jclass) {
   NSView* content = brix::_progressWindow->contentView();
   brix::_progressTitleText = brix::addSheetLabel(content, kTitleFrame, true);
   brix::_progressMessageText = brix::addSheetLabel(content, kMessageFrame, false);
-  brix::_progressBar = NSProgressIndicator::alloc()->init();
-  brix::_progressBar->setDoubleValue(kInitialBarValue);
-  brix::_progressBar->setUsesThreadedAnimation(true);
-  brix::_progressBar->setFrame(kBarFrame);
-  content->addSubview(brix::_progressBar);
-  if (NSWindow* parent = getCurrentWindow()) parent->beginSheet(brix::_progressWindow, nullptr);
+  NSProgressIndicator* bar = NSProgressIndicator::alloc()->init();
+  brix::_progressBar = bar;
+  bar->setDoubleValue(kInitialBarValue);
+  bar->setUsesThreadedAnimation(true);
+  bar->setFrame(kBarFrame);
+  brix::addSubviewOwned(content, bar);
+  brix::beginLibrarySheet(brix::_progressWindow);
   return 1;
 }
 

@@ -1,8 +1,10 @@
 #include "SheetLabels.h"
 
+#include "NSArray.h"
 #include "NSFont.h"
 #include "NSTextField.h"
 #include "NSWindow.h"
+#include "WindowLookup.h"
 
 namespace brix {
 namespace {
@@ -18,8 +20,30 @@ NSTextField* addSheetLabel(NSView* container, NSRect frame, bool bold) {
   label->setEditable(false);
   label->setSelectable(false);
   if (bold) label->setFont(NSFont::boldSystemFontOfSize(kTitleFontSize));
-  if (container) container->addSubview(label);
+  addSubviewOwned(container, label);
   return label;
+}
+
+void addSubviewOwned(NSView* container, NSView* view) {
+  if (!container) {
+    view->autorelease();
+    return;
+  }
+  container->addSubview(view);
+  view->release();
+}
+
+void beginLibrarySheet(NSWindow* sheet) {
+  if (!sheet) return;
+  NSWindow* parent = getCurrentWindow();
+  // The sheet window is closed, which lets it go, whenever its session ends: a button, the
+  // library ending it, or its parent closing under it.
+  if (parent)
+    parent->beginSheet(sheet, [weakSheet = Weak<NSWindow>(sheet)](NSModalResponse) {
+      if (NSWindow* ended = weakSheet) ended->close();
+    });
+  // Without a parent, or refused by it, the sheet could never be shown.
+  if (!sheet->sheetParent() && !(parent && parent->sheets()->containsObject(sheet))) sheet->close();
 }
 
 NSWindow* makeSheetWindow() {

@@ -11,10 +11,10 @@
 #include "WindowLookup.h"
 
 namespace brix {
-NSWindow* _textEntryWindow = nullptr;
-NSWindow* _progressWindowParent = nullptr;
-NSTextField* _progressTitleText = nullptr;
-NSTextField* _progressMessageText = nullptr;
+Weak<NSWindow> _textEntryWindow;
+Weak<NSWindow> _progressWindowParent;
+Weak<NSTextField> _progressTitleText;
+Weak<NSTextField> _progressMessageText;
 } // namespace brix
 
 namespace {
@@ -52,7 +52,7 @@ JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showTextEntrySheetDialog(JNIEnv* env,
 
   NSTextField* field = NSTextField::alloc()->init();
   field->setFrame(kFieldFrame);
-  content->addSubview(field);
+  brix::addSubviewOwned(content, field);
 
   NSButton* accept = NSButton::alloc()->initWithFrame(kAcceptFrame);
   accept->setKeyEquivalent(NSSTR("\r"));
@@ -60,13 +60,13 @@ JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showTextEntrySheetDialog(JNIEnv* env,
   accept->setBezelStyle(NSBezelStyleRounded);
   accept->setTitle(jstringToNSString(env, acceptTitle));
   accept->setNeedsDisplay(true);
-  // One target serves both buttons; like every action target it lives as long as the process.
-  ContextMenuSlapper* target = ContextMenuSlapper::alloc()->init();
+  // One target serves both buttons and lives as long as the sheet window.
+  ContextMenuSlapper* target = ContextMenuSlapper::targetOwnedBy(brix::_textEntryWindow);
   accept->setTarget(target);
   accept->setAction(sel("clickButton:"));
   target->setIdentity(jstringToNSString(env, identity));
   target->setTextField(field);
-  content->addSubview(accept);
+  brix::addSubviewOwned(content, accept);
 
   NSButton* cancel = NSButton::alloc()->initWithFrame(kCancelFrame);
   cancel->setButtonType(NSButtonTypeMomentaryPushIn);
@@ -75,9 +75,9 @@ JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showTextEntrySheetDialog(JNIEnv* env,
   cancel->setNeedsDisplay(true);
   cancel->setTarget(target);
   cancel->setAction(sel("clickCancelButton:"));
-  content->addSubview(cancel);
+  brix::addSubviewOwned(content, cancel);
 
-  if (NSWindow* parent = getCurrentWindow()) parent->beginSheet(brix::_textEntryWindow, nullptr);
+  brix::beginLibrarySheet(brix::_textEntryWindow);
   return 1;
 }
 

@@ -35,11 +35,11 @@ void insertAt(NSMenuItem* item, NSInteger index) {
 }
 
 NSMenuItem* makeEntry(const char* title, const char* keyEquivalent, const char* identity) {
+  // The menu it is inserted into owns the item, and the item its target.
   NSMenuItem* item =
       NSMenuItem::alloc()->initWithTitle(NSSTR(title), nullptr, NSSTR(keyEquivalent));
-  // Lives as long as the process: the item does not own its target.
-  ContextMenuSlapper* target = ContextMenuSlapper::alloc()->init();
-  item->setTarget(target);
+  item->autorelease();
+  item->setTarget(ContextMenuSlapper::targetOwnedBy(item));
   item->setAction(sel("clickContextMenuItem:"));
   item->setRepresentedObject(NSSTR(identity));
   return item;

@@ -9,7 +9,7 @@ class NSMenuItem;
 
 namespace brix {
 // The menu built last; never freed.
-extern NSMenu* theMenu;
+extern Weak<NSMenu> theMenu;
 } // namespace brix
 
 extern "C" {
@@ -18,7 +18,8 @@ BRIX_EXPORT void populateMenu(NSMenuItem* parent, NSArray* children);
 }
 
 namespace brix {
-// Parses the description and builds the top-level menu (stored in theMenu), with the item to
+// Parses the description and builds the top-level menu (stored in theMenu and kept until the
+// next menu is built), with the item to
 // place at the pop-up location, or nil. Text that does not parse gives an empty menu.
 NSMenu* buildContextMenu(NSString* json, NSMenuItem** positioningItem);
 } // namespace brix

@@ -69,9 +69,9 @@ NSMenuItem* makeMenuItem(const MenuRecord& record) {
   static NSString* const noKeyEquivalent = key("");
   static const SEL action = sel("clickContextMenuItem:");
   NSMenuItem* item = NSMenuItem::alloc()->initWithTitle(record.header, nullptr, noKeyEquivalent);
-  // Each item has its own target, which lives as long as the process: the item does not own it.
-  ContextMenuSlapper* target = ContextMenuSlapper::alloc()->init();
-  item->setTarget(target);
+  item->autorelease(); // the menu it is added to owns it
+  // Each item has its own target, which lives as long as the item.
+  item->setTarget(ContextMenuSlapper::targetOwnedBy(item));
   item->setAction(action);
   item->setRepresentedObject(record.identity);
   if (record.keyboardShortcut) item->setKeyEquivalent(record.keyboardShortcut);

@@ -27,7 +27,8 @@ struct MenuRecord {
 // The record's values; an element that is not an object gives a record without a header.
 MenuRecord readMenuRecord(NSObject* element);
 
-// An item titled by the record's header with a new action target, its identity as represented
+// An autoreleased item titled by the record's header with its own action target (which lives as
+// long as the item), its identity as represented
 // object and its key equivalent; state, disabling and indentation are left to the caller,
 // whose order of steps differs between the top level and submenus.
 NSMenuItem* makeMenuItem(const MenuRecord& record);

@@ -29,9 +29,10 @@ JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_sheetifyWindow(JNIEnv*, jclass) {
     window->display();
     if (NSView* content = window->contentView()) content->display();
     // The block holds the window until it has run; the parent is whatever window is current
-    // then.
+    // then. A window closed in the meantime is not brought back as a sheet.
     dispatch_after(dispatch_time(DISPATCH_TIME_NOW, kAttachDelayNanoseconds),
                    dispatch_get_main_queue(), [held = retained(window)] {
+                     if (held->isClosed()) return;
                      if (NSWindow* parent = getCurrentWindow()) parent->beginSheet(held, nullptr);
                    });
   }

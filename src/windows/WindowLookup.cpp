@@ -4,7 +4,7 @@
 #include "NSWindow.h"
 
 namespace brix {
-NSWindow* _sheetifiedWindow = nullptr;
+Weak<NSWindow> _sheetifiedWindow;
 } // namespace brix
 
 namespace {

@@ -9,8 +9,8 @@ class NSView;
 class NSWindow;
 
 namespace brix {
-// The window that sheetifyWindow found last, or nil; a plain reference, not retained.
-extern NSWindow* _sheetifiedWindow;
+// The window that sheetifyWindow found last, or nil; weak, so a closed window reads as nil.
+extern Weak<NSWindow> _sheetifiedWindow;
 } // namespace brix
 
 extern "C" {

@@ -1,0 +1,19 @@
+// The "census" section of the screen's description: live platform objects per class, so that a
+// Java test can see that a repeated operation leaves nothing behind.
+#include "JsonWriter.h"
+#include "ScreenDescription.h"
+#include "foundation/NSCensus.h"
+
+namespace {
+
+const bool registered = [] {
+  ScreenDescription::registerSection("census", [](JsonWriter& json) {
+    json.beginObject();
+    for (const auto& [className, live] : NSCensus::snapshot())
+      json.field(className, live);
+    json.endObject();
+  });
+  return true;
+}();
+
+} // namespace
