@@ -45,8 +45,14 @@ std::string abbreviatedWithTilde(const std::string& path) {
   std::string home = homeDirectory();
   if (home == "/") return path;
   if (path == home) return "~";
-  if (path.compare(0, home.size() + 1, home + "/") == 0) return "~" + path.substr(home.size());
-  return path;
+  if (!path.starts_with(home) || path.size() <= home.size() || path[home.size()] != '/')
+    return path;
+  // Appended piece by piece: GCC 12 misreads `"~" + std::string` as an overlapping copy.
+  std::string abbreviated;
+  abbreviated.reserve(1 + path.size() - home.size());
+  abbreviated.push_back('~');
+  abbreviated.append(path, home.size());
+  return abbreviated;
 }
 
 } // namespace

@@ -32,7 +32,7 @@ protected:
   }
   JNIEnv* env = nullptr;
   NSAutoreleasePool pool;
-  ContextMenuSlapper* target = ContextMenuSlapper::alloc()->init();
+  const Ref<ContextMenuSlapper> target = adopted(ContextMenuSlapper::alloc()->init());
 };
 
 } // namespace

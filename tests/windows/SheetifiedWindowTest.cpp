@@ -35,6 +35,8 @@ protected:
 TEST_F(SheetifiedWindow, HiddenAtOnceAndAttachedToTheCurrentWindowLater) {
   NSWindow* a = openTestWindow("A");
   NSWindow* s = openTestWindow("SHEETIFY");
+  // Closing the sheetified window releases it; the test holds it to look at it afterwards.
+  const Ref<NSWindow> held = retained(s);
   const auto displaysBefore = s->displayCount();
   EXPECT_EQ(Java_ixa_IxaDialogs_sheetifyWindow(env, nullptr), 1);
   EXPECT_EQ(brix::_sheetifiedWindow, s);
