@@ -43,7 +43,9 @@ JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_sheetifyWindow(JNIEnv*, jclass) {
 JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_closeSheetifiedWindow(JNIEnv*, jclass) {
   brix::NativeScope scope("closeSheetifiedWindow");
   if (!scope.onMainThread()) return 1;
-  NSWindow* window = brix::_sheetifiedWindow;
+  // Held while it is taken down: ending the sheet may drop the last other reference to it (a
+  // window Java already closed lives only as its parent's sheet).
+  const Ref<NSWindow> window = brix::_sheetifiedWindow.strong();
   // With nothing sheetified there is no sheet to end.
   if (window) {
     if (NSWindow* current = getCurrentWindow()) current->endSheet(window);
