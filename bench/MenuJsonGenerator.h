@@ -88,7 +88,10 @@ private:
     std::string& out = result_.text;
     out += R"({"HEADER":")";
     out += kTitles[next() % (sizeof kTitles / sizeof kTitles[0])];
-    if (chance(40)) out += " " + std::to_string(next() % 1000);
+    if (chance(40)) {
+      out += ' ';
+      out += std::to_string(next() % 1000);
+    }
     out += R"(","IDENTITY":"MENU_ITEM_)" + std::to_string(++identity_) + '"';
     if (chance(15)) {
       out += R"(,"KEYBOARDSHORTCUT":")";

@@ -91,8 +91,11 @@ TEST(WeakReference, LoadsRacingTheLastReleaseSeeTheObjectOrNil) {
     std::thread reader([&] {
       while (!go.load()) {
       }
-      for (int i = 0; i < 50; ++i)
-        if (Ref<Widget> strong = weak.strong()) EXPECT_GT(strong->retainCount(), 0u);
+      for (int i = 0; i < 50; ++i) {
+        if (Ref<Widget> strong = weak.strong()) {
+          EXPECT_GT(strong->retainCount(), 0u);
+        }
+      }
     });
     go = true;
     object->release();

@@ -146,7 +146,7 @@ TEST_F(JSONReading, IntegersBeyond64BitsBecomeTheNearestDouble) {
   EXPECT_EQ(onlyNumber("[-9223372036854775809]")->doubleValue(), -9223372036854775809.0);
   EXPECT_EQ(onlyNumber("[123456789012345678901234567890,]")->doubleValue(),
             123456789012345678901234567890.0);
-  EXPECT_NE(failure("[" + std::string(400, '9') + "]"), ""); // beyond any double
+  EXPECT_NE(failure(std::string("[").append(400, '9').append("]")), ""); // beyond any double
 }
 
 TEST_F(JSONReading, MalformedNumbersFail) {
