@@ -18,10 +18,25 @@ protected:
   ~UpcallObserver() = default;
 };
 
+// The static method an upcall goes to, looked up by these names.
+struct UpcallTarget {
+  const char* className;  // in JNI form, "ixa/Ixa"
+  const char* methodName; // the signature follows from the number of strings
+};
+extern const UpcallTarget kNamedRunnable;
+
 // Each upcall is skipped, sending nothing, when _env is null, when a Java exception is already
 // pending (an earlier upcall threw: it stays pending for the Java caller of the running native
-// method), or when the class or method cannot be found.
+// method), or when the class or method cannot be found. A failed lookup is logged with what was
+// missing, and its error is cleared: the Java caller did nothing wrong, and a call that returns
+// normally must not leave an Error behind.
 void callNamedRunnable(NSString* name, const UpcallObserver* observer = nullptr);
 void callNamedRunnable(NSString* name, NSString* value);
+
+// The same upcalls to any static void method that takes one or two strings; callNamedRunnable is
+// these with kNamedRunnable. Tests name a missing class or method to reach the lookup failures.
+void callStaticStringMethod(const UpcallTarget& target, NSString* name,
+                            const UpcallObserver* observer = nullptr);
+void callStaticStringMethod(const UpcallTarget& target, NSString* name, NSString* value);
 
 } // namespace brix
