@@ -1,7 +1,8 @@
 // Reading JSON: simdjson parses and validates the text (UTF-8, escapes, numbers, structure,
 // nesting), then one iterative walk over its document builds the Foundation objects, so no input
-// can exhaust the stack. Forms that Foundation tolerates and simdjson refuses (trailing commas,
-// integers beyond 64 bits) are repaired in a second attempt, which costs nothing for strict text.
+// can exhaust the stack. Forms that the reader tolerates and simdjson refuses (trailing commas,
+// integers beyond 64 bits, lone surrogate escapes) are repaired in a second attempt, which costs
+// nothing for strict text.
 #include "NSJSONSerialization.h"
 
 #include <simdjson.h>
@@ -76,8 +77,7 @@ ReadFailure describeParseError(simdjson::error_code code, std::string_view text)
   case UNESCAPED_CHARS:
     return {"Unescaped control character in a string."};
   case STRING_ERROR:
-    return {"Invalid string: an unknown escape, a malformed \\u escape or an unpaired "
-            "surrogate."};
+    return {"Invalid string: an unknown escape or a malformed \\u escape."};
   case NUMBER_ERROR:
     return {"Invalid number: a leading zero, a missing digit, or a value out of range."};
   case T_ATOM_ERROR:
@@ -134,12 +134,13 @@ std::u16string widen(std::string_view utf8) {
 }
 
 // The containers the reader makes. They are the Foundation classes in every respect (class name
-// included) and only size their storage once, from the element counts the parser already knows,
-// instead of growing it element by element.
+// and census included) and only size their storage once, from the element counts the parser already
+// knows, instead of growing it element by element.
 class JSONArray final : public NSMutableArray {
 public:
   static JSONArray* withCapacity(std::size_t count) {
     auto* array = new JSONArray();
+    array->enterCensus(NSMutableArray::classCensus());
     array->objects_.reserve(count);
     return array;
   }
@@ -149,6 +150,7 @@ class JSONDictionary final : public NSMutableDictionary {
 public:
   static JSONDictionary* withCapacity(std::size_t count) {
     auto* dictionary = new JSONDictionary();
+    dictionary->enterCensus(NSMutableDictionary::classCensus());
     dictionary->entries_.reserve(count);
     if (count > kLinearLimit) dictionary->index_.reserve(count);
     return dictionary;
@@ -285,7 +287,9 @@ simdjson::simdjson_result<element> parseTolerant(simdjson::dom::parser& parser,
                                                  std::string_view text, std::string& repaired) {
   auto result = parser.parse(text.data(), text.size());
   const auto code = result.error();
-  if (code != simdjson::TAPE_ERROR && code != simdjson::NUMBER_ERROR) return result;
+  if (code != simdjson::TAPE_ERROR && code != simdjson::NUMBER_ERROR &&
+      code != simdjson::STRING_ERROR)
+    return result;
   auto fixed = json_text::repairToleratedForms(text);
   if (!fixed) return result;
   repaired = std::move(*fixed);

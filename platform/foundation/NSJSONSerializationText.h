@@ -16,10 +16,11 @@ namespace json_text {
 // in the detected encoding (an unpaired surrogate, a value past U+10FFFF, a truncated unit).
 std::optional<std::string_view> decodeToUTF8(std::string_view bytes, std::string& storage);
 
-// The text with what a strict parser refuses but Foundation reads turned into what it means, at
-// the same byte offsets: a comma that follows a value and precedes a closing bracket or brace
-// becomes a space, and an integer too large for 64 bits is rewritten as the nearest double in
-// exponent form, padded with spaces. nullopt when there is nothing to repair.
+// The text with what a strict parser refuses but the reader accepts turned into what it means,
+// at the same byte offsets: a comma that follows a value and precedes a closing bracket or brace
+// becomes a space, an integer too large for 64 bits is rewritten as the nearest double in
+// exponent form, padded with spaces, and an escaped surrogate that is not half of a pair becomes
+// \uFFFD. nullopt when there is nothing to repair.
 std::optional<std::string> repairToleratedForms(std::string_view text);
 
 // The offset of the first opening bracket or brace that nests deeper than maxDepth, or

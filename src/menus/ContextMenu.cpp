@@ -1,5 +1,7 @@
 #include "ContextMenu.h"
 
+#include <string>
+
 #include "MenuRecord.h"
 #include "NSData.h"
 #include "NSJSONSerialization.h"
@@ -8,17 +10,24 @@
 #include "WindowLookup.h"
 
 namespace brix {
-NSMenu* theMenu = nullptr;
+Weak<NSMenu> theMenu;
 } // namespace brix
+
+namespace {
+// The menu built last, kept until the next one replaces it; its items' targets go with it.
+Ref<NSMenu> menuBuiltLast;
+} // namespace
 
 namespace {
 
 // The records of the description. The text is encoded as UTF-8, so titles and identities in any
-// script reach the menu. A text that does not parse, or whose top level is not an array, has no
-// records.
+// script reach the menu; a lone surrogate, which UTF-8 cannot hold, becomes U+FFFD, so broken
+// text costs one character rather than the whole menu. A text that does not parse, or whose top
+// level is not an array, has no records.
 NSArray* parseRecords(NSString* json) {
-  NSData* data = json ? json->dataUsingEncoding(NSUTF8StringEncoding) : nullptr;
-  if (!data) return nullptr;
+  if (!json) return nullptr;
+  const std::string text = json->utf8();
+  NSData* data = NSData::dataWithBytes(text.data(), text.size());
   NSError* error = nullptr;
   return ns_cast<NSArray>(NSJSONSerialization::JSONObjectWithData(data, 0, &error));
 }
@@ -32,6 +41,7 @@ void populateMenu(NSMenuItem* parent, NSArray* children) {
   // Attached before it is filled, as the menu tree is built depth first.
   NSMenu* submenu = NSMenu::alloc()->init();
   parent->setSubmenu(submenu);
+  submenu->release(); // the parent item owns it
   for (NSUInteger i = 0; i < children->count(); ++i) {
     const brix::MenuRecord record = brix::readMenuRecord(children->objectAtIndex(i));
     if (!record.header) continue;
@@ -58,6 +68,9 @@ JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showMacContextMenuWithJSON(JNIEnv* en
   brix::_env = env;
   NSMenuItem* positioningItem = nullptr;
   NSMenu* menu = brix::buildContextMenu(jstringToNSString(env, json), &positioningItem);
+  // A menu without items would show nothing that could be chosen or clicked away, and the call
+  // would wait for a dismissal nobody can give.
+  if (menu->numberOfItems() == 0) return 1;
   // Runs the menu; returns when it closes. Whether an item was chosen does not matter here:
   // the item's target has already told Java.
   menu->popUpMenuPositioningItem(positioningItem, NSMakePoint(x, y), getFrontView());
@@ -71,7 +84,8 @@ namespace brix {
 NSMenu* buildContextMenu(NSString* json, NSMenuItem** positioningItem) {
   NSArray* records = parseRecords(json);
   if (theMenu) theMenu->cancelTrackingWithoutAnimation();
-  theMenu = NSMenu::alloc()->initWithTitle(NSSTR("Contextual Menu"));
+  menuBuiltLast = adopted(NSMenu::alloc()->initWithTitle(NSSTR("Contextual Menu")));
+  theMenu = menuBuiltLast;
   *positioningItem = nullptr;
   const NSUInteger count = records ? records->count() : 0;
   for (NSUInteger i = 0; i < count; ++i) {

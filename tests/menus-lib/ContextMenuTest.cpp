@@ -39,6 +39,24 @@ protected:
                                                           json ? j(json) : nullptr);
   }
   NSMenuItem* item(NSInteger index) { return brix::theMenu->itemAtIndex(index); }
+  // Shows a menu that must not open. Were it popped up, the guard would find it open, dismiss it
+  // (so that the test fails instead of waiting forever) and tell; the guard runs before this
+  // returns either way, so it never reaches a later menu.
+  jint showExpectingNoPopUp(const char* json) {
+    NSMenu* const lastShown = NSMenu::lastPoppedUpMenu();
+    bool poppedUp = false;
+    afterDelay(0.01, [&poppedUp] {
+      NSMenu* open = NSMenu::lastPoppedUpMenu();
+      if (!open || !open->isTracking()) return;
+      poppedUp = true;
+      MenuUser::dismissMenu();
+    });
+    const jint result = show(json);
+    runMainLoop(0.02);
+    EXPECT_FALSE(poppedUp);
+    EXPECT_EQ(NSMenu::lastPoppedUpMenu(), lastShown);
+    return result;
+  }
 };
 
 TEST_F(ContextMenus, ChoosingANestedItemFromTheRunLoopSendsItsIdentity) {
@@ -156,7 +174,7 @@ TEST_F(ContextMenus, StateDisabledAndIndentationFollowTheExactValues) {
   for (const std::string& json : {std::string(records), nested}) {
     SCOPED_TRACE(json);
     ASSERT_EQ(showAndDismiss(json.c_str()), 1);
-    NSMenu* menu = json == records ? brix::theMenu : item(0)->submenu();
+    NSMenu* menu = json == records ? brix::theMenu.get() : item(0)->submenu();
     ASSERT_NE(menu, nullptr);
     ASSERT_EQ(titlesOf(menu), (std::vector<std::string>{"a", "b", "c", "d", "e", "f"}));
     const std::vector<NSControlStateValue> states{1, 0, 0, 0, 0, 0};
@@ -187,20 +205,43 @@ TEST_F(ContextMenus, SeparatorsIgnoreTheirChildrenAndNeverPosition) {
   EXPECT_EQ(brix::theMenu->trackingState().positioningItem.get(), nullptr);
 }
 
-TEST_F(ContextMenus, TextOutsideTheFormatGivesWhatCanBeBuilt) {
-  for (const char* text :
-       {"[]", "not json", "42", "\"x\"", "null", R"({"HEADER": "x"})", "",
-        "[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[]]]]]]]]]]"
-        "]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]"}) {
-    SCOPED_TRACE(text);
-    NSMenu* previous = brix::theMenu;
-    ASSERT_EQ(showAndDismiss(text), 1);
-    EXPECT_NE(brix::theMenu, previous);
-    EXPECT_EQ(brix::theMenu->title()->utf8(), "Contextual Menu");
-    EXPECT_EQ(brix::theMenu->trackingState().positioningItem.get(), nullptr);
+// A menu without items shows nothing that could be chosen, nor anything to click away: it is not
+// popped up, and the call returns at once without anyone dismissing it.
+TEST_F(ContextMenus, AMenuWithoutItemsIsNotPoppedUp) {
+  for (const char* text : std::initializer_list<const char*>{
+           "[]", "not json", "42", "\"x\"", "null", R"({"HEADER": "x"})", "",
+           R"([5, "s", null, {"IDENTITY": "no header"}, {"HEADER": 5}, {"HEADER": null}])",
+           "[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[]]]]]]]]]]"
+           "]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]",
+           nullptr}) {
+    SCOPED_TRACE(text ? text : "null");
+    EXPECT_EQ(showExpectingNoPopUp(text), 1);
   }
-  EXPECT_EQ(showAndDismiss(nullptr), 1);
+}
 
+TEST_F(ContextMenus, AMenuWithoutItemsStillClosesTheOpenOne) {
+  NSMenu* first = nullptr;
+  bool firstCancelled = false, emptyPoppedUp = false;
+  NSRunLoop::mainRunLoop().performAsync([&] {
+    first = brix::theMenu;
+    // Were the empty menu popped up, this would dismiss it so that the test ends.
+    afterDelay(0.01, [&] {
+      NSMenu* open = NSMenu::lastPoppedUpMenu();
+      if (open == first || !open->isTracking()) return;
+      emptyPoppedUp = true;
+      MenuUser::dismissMenu();
+    });
+    show("[]");
+    firstCancelled = first->trackingState().cancelRequested;
+  });
+  ASSERT_EQ(show(R"([{"HEADER": "first"}])"), 1);
+  runMainLoop(0.02); // the guard above runs now if it has not yet
+  EXPECT_TRUE(firstCancelled);
+  EXPECT_FALSE(emptyPoppedUp);
+  EXPECT_FALSE(first->isTracking());
+}
+
+TEST_F(ContextMenus, TextOutsideTheFormatGivesWhatCanBeBuilt) {
   ASSERT_EQ(showAndDismiss(R"([5, "s", null, {"IDENTITY": "no header"}, {"HEADER": 5},
       {"HEADER": "ok", "STATE": 1, "DISABLED": true, "KEYBOARDSHORTCUT": 7, "IDENTITY": 3,
        "INDENTATION": [1], "CHILDREN": "none"}])"),
@@ -221,6 +262,30 @@ TEST_F(ContextMenus, TitlesAndIdentitiesOutsideAsciiArriveWhole) {
   EXPECT_EQ(item(0)->title()->utf8(), "\xc3\x96"
                                       "ffnen \xe6\x97\xa5\xe6\x9c\xac");
   EXPECT_EQ(drainUpcalls(), "\xc3\xa9t\xc3\xa9-\xe6\x97\xa5");
+}
+
+// A lone surrogate, raw in the Java string or escaped in the JSON, becomes U+FFFD; the rest of
+// its title and every other item are built as usual, and the item can still be chosen.
+TEST_F(ContextMenus, ALoneSurrogateCostsOneCharacterNotTheMenu) {
+  const std::string replacement = "\xef\xbf\xbd";
+  recordUpcalls(("open" + replacement).c_str());
+  // High and low surrogates, at the start and the end of titles and identities.
+  const std::u16string raw = u"[{\"HEADER\": \"\xD800"
+                             u"Open\", \"IDENTITY\": \"open\xDC00\"},"
+                             u" {\"HEADER\": \"-\"}, {\"HEADER\": \"Close\xDBFF\"},"
+                             u" {\"HEADER\": \"\xDFFF"
+                             u"Quit\", \"IDENTITY\": \"quit\"}]";
+  const char* escaped = R"([{"HEADER": "\ud800Open", "IDENTITY": "open\udc00"}, {"HEADER": "-"},
+                            {"HEADER": "Close\udbff"}, {"HEADER": "\udfffQuit", "IDENTITY": "quit"}])";
+  for (jstring json : {testJavaString(env, raw), j(escaped)}) {
+    afterDelay(0.01, [] { MenuUser::chooseMenuItem({u"\uFFFDOpen"}); });
+    ASSERT_EQ(Java_ixa_IxaDialogs_showMacContextMenuWithJSON(env, nullptr, 10, 20, json), 1);
+    ASSERT_EQ(titlesOf(brix::theMenu),
+              (std::vector<std::string>{replacement + "Open", "-", "Close" + replacement,
+                                        replacement + "Quit"}));
+    EXPECT_EQ(ns_cast<NSString>(item(3)->representedObject())->utf8(), "quit");
+    EXPECT_EQ(drainUpcalls(), "open" + replacement);
+  }
 }
 
 TEST_F(ContextMenus, ASecondMenuCancelsTheFirst) {
