@@ -10,6 +10,9 @@
 #include "NSApplication.h"
 #include "NSEvent.h"
 #include "foundation/NSArray.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSNumber.h"
+#include "foundation/NSUserDefaults.h"
 
 namespace {
 
@@ -32,6 +35,45 @@ void writeOffscreenWindows(JsonWriter& json) {
   json.endArray();
 }
 
+// A property-list value as JSON: booleans stay booleans, integers integers, so a test sees the
+// type a default was stored with. Data and dates, which the defaults do not hold, would be null.
+void writePropertyList(JsonWriter& json, const NSObject* value) {
+  if (auto* string = ns_cast<NSString>(value)) return json.string(string);
+  if (auto* number = ns_cast<NSNumber>(value)) {
+    switch (number->kind()) {
+    case NSNumber::Kind::Bool:
+      return json.boolean(number->boolValue());
+    case NSNumber::Kind::Int:
+      return json.integer(number->longLongValue());
+    case NSNumber::Kind::UInt:
+    case NSNumber::Kind::Double:
+      return json.number(number->doubleValue());
+    }
+  }
+  if (auto* dictionary = ns_cast<NSDictionary>(value)) {
+    json.beginObject();
+    for (const auto& entry : dictionary->entries()) {
+      auto* key = ns_cast<NSString>(entry.key);
+      json.key(key ? key->utf8() : std::string());
+      writePropertyList(json, entry.value);
+    }
+    return json.endObject();
+  }
+  if (auto* array = ns_cast<NSArray>(value)) {
+    json.beginArray();
+    for (NSUInteger i = 0; i < array->count(); ++i)
+      writePropertyList(json, array->objectAtIndex(i));
+    return json.endArray();
+  }
+  json.null();
+}
+
+// Every key and value of the standard user defaults, in the order the keys were first set.
+void writeUserDefaults(JsonWriter& json) {
+  NSAutoreleasePool pool; // describe() may run on a thread with no pool of its own
+  writePropertyList(json, NSUserDefaults::standardUserDefaults()->dictionaryRepresentation());
+}
+
 Sections& sections() {
   static Sections* const registry = [] {
     auto* sections = new Sections;
@@ -44,10 +86,7 @@ Sections& sections() {
     sections->writers.emplace_back("contextMenu", [](JsonWriter& json) { json.null(); });
     sections->writers.emplace_back("alert", [](JsonWriter& json) { json.null(); });
     sections->writers.emplace_back("colorPanel", [](JsonWriter& json) { json.null(); });
-    sections->writers.emplace_back("userDefaults", [](JsonWriter& json) {
-      json.beginObject();
-      json.endObject();
-    });
+    sections->writers.emplace_back("userDefaults", writeUserDefaults);
     return sections;
   }();
   return *registry;
