@@ -61,8 +61,14 @@ TEST(ControlDescription, FieldsButtonsProgressAndImageViews) {
 
   Ref<NSImageView> imageView = adopted(NSImageView::alloc()->init());
   expectContains(described(imageView), {R"("image":null)"});
-  imageView->setImage(NSImage::imageNamed(NSSTR("monologo")));
-  if (imageView->image()) expectContains(described(imageView), {R"("image":"monologo.png")"});
+  // Read from the sample bundle directly, so the description is checked whatever the
+  // environment's main bundle is.
+  NSImage* logo = NSImage::alloc()->initWithContentsOfFile(
+      NSSTR(BRIX_SOURCE_DIR "/resources/Ixa.app/Contents/Resources/monologo.png"));
+  ASSERT_NE(logo, nullptr);
+  imageView->setImage(logo);
+  logo->release();
+  expectContains(described(imageView), {R"("image":"monologo.png")"});
 }
 
 TEST(AlertDescription, MessageButtonsIconAndAccessory) {

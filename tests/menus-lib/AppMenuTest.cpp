@@ -23,17 +23,25 @@ protected:
 
 using Titles = std::vector<std::string>;
 
-TEST_F(AppMenus, TheApplicationMenuStartsAsAJavaApplicationsDoes) {
-  NSMenu* bar = NSApplication::sharedApplication()->mainMenu();
-  ASSERT_NE(bar, nullptr);
-  ASSERT_GE(bar->numberOfItems(), 1);
-  const std::string name = program_invocation_short_name;
-  // Earlier tests may have changed it; only the first test of the binary sees it untouched.
-  if (appMenu()->numberOfItems() == 11) {
-    EXPECT_EQ(titlesOf(appMenu()),
-              (Titles{"About " + name, "-", "Preferences\xe2\x80\xa6", "-", "Services", "-",
-                      "Hide " + name, "Hide Others", "Show All", "-", "Quit " + name}));
+// The menu bar as the process starts with it, taken before any test runs: the tests change the
+// application menu, and gtest may run them in any order.
+struct StartingMenuBar : ::testing::Environment {
+  void SetUp() override {
+    NSAutoreleasePool pool;
+    NSMenu* bar = NSApplication::sharedApplication()->mainMenu();
+    NSMenuItem* first = bar && bar->numberOfItems() > 0 ? bar->itemAtIndex(0) : nullptr;
+    if (first && first->submenu()) applicationMenu = titlesOf(first->submenu());
   }
+  static inline Titles applicationMenu;
+};
+[[maybe_unused]] ::testing::Environment* const startingMenuBar =
+    ::testing::AddGlobalTestEnvironment(new StartingMenuBar);
+
+TEST_F(AppMenus, TheApplicationMenuStartsAsAJavaApplicationsDoes) {
+  const std::string name = program_invocation_short_name;
+  EXPECT_EQ(StartingMenuBar::applicationMenu,
+            (Titles{"About " + name, "-", "Preferences\xe2\x80\xa6", "-", "Services", "-",
+                    "Hide " + name, "Hide Others", "Show All", "-", "Quit " + name}));
 }
 
 TEST_F(AppMenus, EntriesGoToAbsoluteIndices) {

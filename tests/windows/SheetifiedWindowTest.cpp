@@ -82,6 +82,7 @@ TEST_F(SheetifiedWindow, CloseWithNothingSheetifiedAndCloseBeforeTheAttachment) 
   NSWindow* a = openTestWindow("A");
   EXPECT_EQ(Java_ixa_IxaDialogs_closeSheetifiedWindow(env, nullptr), 1);
   EXPECT_TRUE(a->isVisible());
+  EXPECT_TRUE(a->isKeyWindow());
   NSWindow* s = openTestWindow("SHEETIFY");
   s->setReleasedWhenClosed(false);
   Java_ixa_IxaDialogs_sheetifyWindow(env, nullptr);
@@ -89,7 +90,11 @@ TEST_F(SheetifiedWindow, CloseWithNothingSheetifiedAndCloseBeforeTheAttachment) 
   // The scheduled attachment still holds the closed window; it must not bring it back alive in
   // a broken state or crash.
   runMainLoop(0.25);
-  EXPECT_EQ(brix::_sheetifiedWindow, nullptr);
+  EXPECT_EQ(a->attachedSheet(), nullptr);
+  EXPECT_EQ(s->sheetParent(), nullptr);
+  EXPECT_FALSE(s->isVisible());
+  EXPECT_TRUE(a->isKeyWindow());
+  EXPECT_EQ(getCurrentWindow(), a);
 }
 
 TEST_F(SheetifiedWindow, NoOrdinaryWindowLeavesTheSheetOffScreen) {

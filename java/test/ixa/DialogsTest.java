@@ -8,6 +8,7 @@ import static org.junit.jupiter.api.Assertions.assertTrue;
 import ixa.testing.UpcallRecorder;
 import ixa.testkit.Screen;
 import ixa.testkit.User;
+import java.util.List;
 import java.util.concurrent.CompletableFuture;
 import java.util.concurrent.TimeUnit;
 import org.junit.jupiter.api.AfterEach;
@@ -100,7 +101,9 @@ class DialogsTest {
     open("Main");
     UpcallRecorder.record("RENAME");
     UpcallRecorder.drain();
+    Screen.clearLog();
     IxaDialogs.showTextEntrySheetDialog("Rename", "New name:", "Rename", "Cancel", "RENAME");
+    assertEquals(List.of("ID: RENAME"), List.of(Screen.log())); // one line per sheet
     Screen.run(0.02);
     assertTrue(Screen.describe().contains("\"attachedSheet\":"));
     User.focusField(0);
@@ -114,7 +117,7 @@ class DialogsTest {
     assertTrue(User.pressButton("Cancel"));
     Screen.run(0.02);
     assertEquals("", UpcallRecorder.drain());
-    assertTrue(Screen.log().length > 0);
+    assertEquals(List.of("ID: RENAME", "ID: RENAME"), List.of(Screen.log()));
   }
 
   @Test
