@@ -24,7 +24,7 @@ class UserDefaultsDescriptionTest {
     public static void main(String[] args) {
       Screen.run(0);
       JsonObject before = userDefaults();
-      if (before.size() != 0) throw new AssertionError("a fresh application has defaults: " + before);
+      if (before.size() != 0) throw new AssertionError("fresh, yet with defaults: " + before);
       Screen.openWindow("Report", 100, 100, 600, 400);
       if (IxaDialogs.modifyWindows() != 1) throw new AssertionError("modifyWindows returns 1");
       JsonObject after = userDefaults();
