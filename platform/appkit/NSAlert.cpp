@@ -22,10 +22,6 @@ std::vector<NSAlert*>& allAlerts() {
   return alerts;
 }
 
-NSString* copyOf(const NSString* text) {
-  return NSString::alloc()->initWithUTF16(text ? text->utf16() : u"");
-}
-
 // The automatic key equivalent of the button at index with that title, and its modifiers.
 std::pair<std::u16string, NSEventModifierFlags>
 automaticKeyEquivalent(std::size_t index, const std::u16string& title) {
@@ -39,8 +35,8 @@ automaticKeyEquivalent(std::size_t index, const std::u16string& title) {
 } // namespace
 
 NSAlert* NSAlert::init() {
-  messageText_ = adopted(copyOf(nullptr));
-  informativeText_ = adopted(copyOf(nullptr));
+  messageText_ = copiedStringOrEmpty(nullptr);
+  informativeText_ = copiedStringOrEmpty(nullptr);
   // An alert's panel has no title bar; it floats above the application's windows.
   panel_ = adopted(NSPanel::alloc()->initWithContentRect(
       NSMakeRect(0, 0, 420, 150), NSWindowStyleMaskBorderless, NSBackingStoreBuffered, false));
@@ -59,11 +55,11 @@ NSAlert::~NSAlert() {
 // MARK: content
 
 void NSAlert::setMessageText(const NSString* text) {
-  messageText_ = adopted(copyOf(text));
+  messageText_ = copiedStringOrEmpty(text);
 }
 
 void NSAlert::setInformativeText(const NSString* text) {
-  informativeText_ = adopted(copyOf(text));
+  informativeText_ = copiedStringOrEmpty(text);
 }
 
 void NSAlert::setAlertStyle(NSAlertStyle style) {

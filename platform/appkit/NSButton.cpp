@@ -11,10 +11,6 @@
 
 namespace {
 
-NSString* copyOf(const NSString* text) {
-  return NSString::alloc()->initWithUTF16(text ? text->utf16() : u"");
-}
-
 // The modifier keys that take part in matching a key equivalent.
 constexpr NSEventModifierFlags kKeyEquivalentModifiers =
     NSEventModifierFlagShift | NSEventModifierFlagControl | NSEventModifierFlagOption |
@@ -32,8 +28,8 @@ constexpr CGFloat kPushButtonFrameHeight = 32;
 
 NSButton* NSButton::initWithFrame(NSRect frame) {
   NSControl::initWithFrame(frame);
-  title_ = adopted(copyOf(NSSTR("Button")));
-  keyEquivalent_ = adopted(copyOf(nullptr));
+  title_ = copiedStringOrEmpty(NSSTR("Button"));
+  keyEquivalent_ = copiedStringOrEmpty(nullptr);
   return this;
 }
 
@@ -50,7 +46,7 @@ NSButton* NSButton::buttonWithTitle(const NSString* title, NSObject* target, SEL
 // MARK: title, image, type
 
 void NSButton::setTitle(const NSString* title) {
-  title_ = adopted(copyOf(title));
+  title_ = copiedStringOrEmpty(title);
   setNeedsDisplay(true);
 }
 
@@ -106,7 +102,7 @@ void NSButton::highlight(bool flag) {
 // MARK: key equivalents
 
 void NSButton::setKeyEquivalent(const NSString* key) {
-  keyEquivalent_ = adopted(copyOf(key));
+  keyEquivalent_ = copiedStringOrEmpty(key);
   setNeedsDisplay(true); // a Return key equivalent changes the look
 }
 

@@ -86,7 +86,7 @@ NSString* NSControl::stringValue() const {
 }
 
 void NSControl::setStringValue(const NSString* value) {
-  stringValue_ = adopted(NSString::alloc()->initWithUTF16(value ? value->utf16() : u""));
+  stringValue_ = copiedStringOrEmpty(value);
   setNeedsDisplay(true);
 }
 

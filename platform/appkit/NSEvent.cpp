@@ -18,10 +18,9 @@ NSPoint& storedMouseLocation() {
   return location;
 }
 
-NSString* copied(const NSString* text) {
-  if (!text) return nullptr;
-  NSString* copy = NSString::alloc()->initWithUTF16(text->utf16());
-  return copy;
+// A key event's characters are copied; nil stays nil, as AppKit reports no characters.
+Ref<NSString> copied(const NSString* text) {
+  return text ? copiedStringOrEmpty(text) : nullptr;
 }
 
 } // namespace
@@ -75,10 +74,7 @@ NSEvent* NSEvent::otherEventWithType(NSEventType type, NSPoint location, NSEvent
   return event;
 }
 
-NSEvent::~NSEvent() {
-  if (characters_) characters_->release();
-  if (charactersIgnoringModifiers_) charactersIgnoringModifiers_->release();
-}
+NSEvent::~NSEvent() = default;
 
 NSTimeInterval NSEvent::currentTimestamp() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - kPlatformStart).count();

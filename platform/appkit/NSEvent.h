@@ -109,8 +109,8 @@ private:
   NSInteger eventNumber_ = 0;
   NSInteger clickCount_ = 0;
   float pressure_ = 0;
-  NSString* characters_ = nullptr;                  // retained
-  NSString* charactersIgnoringModifiers_ = nullptr; // retained
+  Ref<NSString> characters_;
+  Ref<NSString> charactersIgnoringModifiers_;
   bool isARepeat_ = false;
   unsigned short keyCode_ = 0;
   short subtype_ = 0;

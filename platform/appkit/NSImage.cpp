@@ -132,8 +132,7 @@ NSImage* NSImage::initWithContentsOfFile(const NSString* path) {
   NSData* data = NSData::dataWithContentsOfFile(path);
   if (!data || !loadData(data->bytes(), data->length())) return fail();
   std::string file = std::filesystem::path(path->utf8()).filename().string();
-  sourceName_ = NSString::stringWithUTF8String(file.c_str());
-  if (sourceName_) sourceName_->retain();
+  sourceName_ = retained(NSString::stringWithUTF8String(file.c_str()));
   return this;
 }
 
@@ -195,7 +194,6 @@ bool NSImage::loadData(const uint8_t* bytes, std::size_t length) {
 
 NSImage::~NSImage() {
   clearRepresentations();
-  if (sourceName_) sourceName_->release();
   if (focusBitmap_) focusBitmap_->release();
 }
 
@@ -238,7 +236,7 @@ NSString* NSImage::description() const {
   return NSString::stringWithFormat("<NSImage %p Size={%g, %g} Representations=%lu Source=%@>",
                                     this, size_.width, size_.height,
                                     static_cast<unsigned long>(representationCount()),
-                                    sourceName_ ? sourceName_ : NSSTR("(none)"));
+                                    sourceName_ ? sourceName_.get() : NSSTR("(none)"));
 }
 
 // MARK: focus

@@ -78,7 +78,7 @@ private:
   PopplerDocument* pdfDocument_ = nullptr;
   PopplerPage* pdfPage_ = nullptr;
   NSSize size_;
-  NSString* sourceName_ = nullptr;          // retained
+  Ref<NSString> sourceName_;
   NSBitmapImageRep* focusBitmap_ = nullptr; // retained while the focus is locked
   int focusDepth_ = 0;                      // nested lockFocus calls that took the focus
   int refusedFocus_ = 0; // lockFocus calls refused (size zero) still to be unlocked

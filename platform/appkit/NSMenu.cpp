@@ -7,11 +7,6 @@ namespace {
 
 NSMenu::ResponderChainLookup responderChainLookup = nullptr;
 
-NSString* copyOrEmpty(const NSString* text) {
-  auto* copy = NSString::alloc();
-  return text ? copy->initWithUTF16(text->utf16()) : copy->init();
-}
-
 } // namespace
 
 NSMenu* NSMenu::init() {
@@ -23,18 +18,14 @@ NSMenu* NSMenu::initWithTitle(const NSString* title) {
   return this;
 }
 
-NSMenu::~NSMenu() {
-  if (title_) title_->release();
-}
+NSMenu::~NSMenu() = default;
 
 NSMenuItem* NSMenu::parentItem() const {
   return parentItem_.get();
 }
 
 void NSMenu::setTitle(const NSString* title) {
-  NSString* old = title_;
-  title_ = copyOrEmpty(title);
-  if (old) old->release();
+  title_ = copiedStringOrEmpty(title);
 }
 
 // MARK: items

@@ -125,7 +125,7 @@ private:
   // Whether menu is this menu or lies below it.
   bool isSelfOrAncestorOf(const NSMenu* menu) const;
 
-  NSString* title_ = nullptr; // retained
+  Ref<NSString> title_;
   std::vector<Ref<NSMenuItem>> items_;
   Weak<NSMenuItem> parentItem_;
   bool autoenablesItems_ = true;

@@ -7,18 +7,6 @@ namespace {
 
 constexpr NSInteger kMaximumIndentationLevel = 15;
 
-// Keeps a copy of the text, so that later changes to a mutable string do not reach the item.
-NSString* copyOrEmpty(const NSString* text) {
-  auto* copy = NSString::alloc();
-  return text ? copy->initWithUTF16(text->utf16()) : copy->init();
-}
-
-void replace(NSString*& slot, const NSString* text) {
-  NSString* old = slot;
-  slot = copyOrEmpty(text);
-  if (old) old->release();
-}
-
 bool isUpperCaseLetter(char16_t c) {
   return (c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7);
 }
@@ -52,24 +40,16 @@ NSMenuItem* NSMenuItem::init() {
 
 NSMenuItem* NSMenuItem::initWithTitle(const NSString* title, SEL action,
                                       const NSString* keyEquivalent) {
-  replace(title_, title);
-  replace(keyEquivalent_, keyEquivalent);
+  title_ = copiedStringOrEmpty(title);
+  keyEquivalent_ = copiedStringOrEmpty(keyEquivalent);
   action_ = action;
   return this;
 }
 
-NSMenuItem::~NSMenuItem() {
-  if (submenu_) {
-    submenu_->parentItem_ = nullptr;
-    submenu_->release();
-  }
-  if (representedObject_) representedObject_->release();
-  title_->release();
-  keyEquivalent_->release();
-}
+NSMenuItem::~NSMenuItem() = default;
 
 void NSMenuItem::setTitle(const NSString* title) {
-  replace(title_, title);
+  title_ = copiedStringOrEmpty(title);
 }
 
 bool NSMenuItem::isEnabled() const {
@@ -98,7 +78,7 @@ void NSMenuItem::setIndentationLevel(NSInteger level) {
 }
 
 void NSMenuItem::setKeyEquivalent(const NSString* keyEquivalent) {
-  replace(keyEquivalent_, keyEquivalent);
+  keyEquivalent_ = copiedStringOrEmpty(keyEquivalent);
 }
 
 void NSMenuItem::setKeyEquivalentModifierMask(NSEventModifierFlags mask) {
@@ -126,9 +106,7 @@ bool NSMenuItem::matchesKeyEquivalent(const NSString* characters,
 }
 
 void NSMenuItem::setRepresentedObject(NSObject* object) {
-  if (object) object->retain();
-  if (representedObject_) representedObject_->release();
-  representedObject_ = object;
+  representedObject_ = retained(object);
 }
 
 void NSMenuItem::setSubmenu(NSMenu* submenu) {
@@ -143,15 +121,9 @@ void NSMenuItem::setSubmenu(NSMenu* submenu) {
           "ignored");
     return;
   }
-  if (submenu) {
-    submenu->retain();
-    submenu->parentItem_ = this;
-  }
-  if (submenu_) {
-    submenu_->parentItem_ = nullptr;
-    submenu_->release();
-  }
-  submenu_ = submenu;
+  if (submenu) submenu->parentItem_ = this;
+  if (submenu_) submenu_->parentItem_ = nullptr;
+  submenu_ = retained(submenu);
 }
 
 NSMenuItem* NSMenuItem::parentItem() const {

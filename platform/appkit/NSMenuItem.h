@@ -81,12 +81,12 @@ class NSMenuItem : public NSObject {
 private:
   friend class NSMenu;
 
-  NSString* title_ = nullptr;         // retained
-  NSString* keyEquivalent_ = nullptr; // retained
+  Ref<NSString> title_;
+  Ref<NSString> keyEquivalent_;
   SEL action_ = nullptr;
-  Weak<NSObject> target_;                 // not retained, as in AppKit
-  NSObject* representedObject_ = nullptr; // retained
-  NSMenu* submenu_ = nullptr;             // retained
+  Weak<NSObject> target_; // not retained, as in AppKit
+  Ref<NSObject> representedObject_;
+  Ref<NSMenu> submenu_;
   Weak<NSMenu> menu_;
   NSEventModifierFlags keyEquivalentModifierMask_ = NSEventModifierFlagCommand;
   NSControlStateValue state_ = NSControlStateValueOff;
@@ -95,3 +95,6 @@ private:
   bool enabled_ = true;
   bool separator_ = false;
 };
+
+// An item owns its submenu (Ref<NSMenu>), whose release needs the whole class.
+#include "NSMenu.h"

@@ -168,8 +168,7 @@ void NSWindow::setLevel(NSWindowLevel level) {
 // MARK: title, appearance, restoration
 
 void NSWindow::setTitle(const NSString* title) {
-  title_ =
-      adopted(title ? NSString::alloc()->initWithUTF16(title->utf16()) : NSString::alloc()->init());
+  title_ = copiedStringOrEmpty(title);
   frameView_->setNeedsDisplay(true);
 }
 

@@ -22,25 +22,19 @@ NSScanner* NSScanner::scannerWithString(const NSString* string) {
 }
 
 NSScanner* NSScanner::initWithString(const NSString* string) {
-  string_ = string ? NSString::alloc()->initWithUTF16(string->utf16()) : NSString::alloc()->init();
-  skipped_ = NSCharacterSet::whitespaceAndNewlineCharacterSet();
-  skipped_->retain();
+  string_ = copiedStringOrEmpty(string);
+  skipped_ = retained(NSCharacterSet::whitespaceAndNewlineCharacterSet());
   return this;
 }
 
-NSScanner::~NSScanner() {
-  string_->release();
-  if (skipped_) skipped_->release();
-}
+NSScanner::~NSScanner() = default;
 
 void NSScanner::setScanLocation(NSUInteger location) {
   location_ = location < string_->length() ? location : string_->length();
 }
 
 void NSScanner::setCharactersToBeSkipped(NSCharacterSet* characters) {
-  if (characters) characters->retain();
-  if (skipped_) skipped_->release();
-  skipped_ = characters;
+  skipped_ = retained(characters);
 }
 
 NSUInteger NSScanner::skipFrom(NSUInteger location) const {

@@ -36,7 +36,7 @@ private:
   // The location after the characters to be skipped.
   NSUInteger skipFrom(NSUInteger location) const;
 
-  NSString* string_ = nullptr;
-  NSCharacterSet* skipped_ = nullptr;
+  Ref<NSString> string_;
+  Ref<NSCharacterSet> skipped_;
   NSUInteger location_ = 0;
 };

@@ -46,6 +46,10 @@ NSString* NSString::string() {
   return make({});
 }
 
+Ref<NSString> copiedStringOrEmpty(const NSString* text) {
+  return adopted(NSString::alloc()->initWithUTF16(text ? text->utf16() : u""));
+}
+
 NSString* NSString::stringWithString(const NSString* other) {
   return other ? make(other->text_) : nullptr;
 }

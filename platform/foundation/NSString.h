@@ -34,6 +34,12 @@ inline NSRange NSMakeRange(NSUInteger location, NSUInteger length) {
 }
 constexpr NSUInteger NSNotFound = static_cast<NSUInteger>(-1) >> 1;
 
+class NSString;
+
+// An owned, immutable copy of text, so that later changes to a mutable string do not reach the
+// holder, as AppKit's copied string properties behave; nil copies as "".
+Ref<NSString> copiedStringOrEmpty(const NSString* text);
+
 class NSString : public NSObject {
   NS_OBJECT_CLASS(NSString)
 
