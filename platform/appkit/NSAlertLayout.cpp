@@ -4,6 +4,7 @@
 // first button rightmost. A third button goes to the far left of the row, as "Don't Save" does.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "NSAlert.h"
 #include "NSImageView.h"
@@ -30,6 +31,10 @@ constexpr CGFloat kButtonHeight = 32;
 constexpr CGFloat kButtonBottom = 12;
 constexpr CGFloat kButtonRight = 14;
 constexpr CGFloat kButtonMinWidth = 94;
+// A longer title is cut off inside its bezel, so that three buttons always fit on the screen.
+constexpr CGFloat kButtonMaxWidth = 400;
+// The least room between a third button at the left and the two at the right.
+constexpr CGFloat kButtonApartGap = 12;
 // Between the content above and the button row.
 constexpr CGFloat kButtonRowGap = 14;
 
@@ -93,7 +98,17 @@ void NSAlert::layout() {
   const CGFloat contentBottom =
       std::max(kTopMargin + kIconSize, accessoryTop + accessorySize.height);
   const CGFloat height = contentBottom + kButtonRowGap + kButtonHeight + kButtonBottom;
-  const CGFloat width = std::max(kPanelWidth, textX + accessorySize.width + kTextRight);
+  // The panel grows for long button titles, so that every button stays inside it.
+  std::vector<CGFloat> buttonWidths;
+  for (const auto& button : buttons_)
+    buttonWidths.push_back(std::clamp(std::ceil(button->intrinsicContentSize().width),
+                                      kButtonMinWidth, kButtonMaxWidth));
+  const bool thirdApart = buttons_.size() == 3;
+  CGFloat rowWidth = 2 * kButtonRight;
+  for (std::size_t index = 0; index < buttonWidths.size(); ++index)
+    rowWidth += buttonWidths[index];
+  if (thirdApart) rowWidth += textX - 6 - kButtonRight + kButtonApartGap;
+  const CGFloat width = std::max({kPanelWidth, textX + accessorySize.width + kTextRight, rowWidth});
 
   NSRect frame = panel_->frame();
   panel_->setFrame(NSMakeRect(frame.origin.x, NSMaxY(frame) - height, width, height), false);
@@ -115,8 +130,7 @@ void NSAlert::layout() {
   CGFloat right = width - kButtonRight;
   for (std::size_t index = 0; index < buttons_.size(); ++index) {
     NSButton* button = buttons_[index];
-    const CGFloat buttonWidth =
-        std::max(kButtonMinWidth, std::ceil(button->intrinsicContentSize().width));
+    const CGFloat buttonWidth = buttonWidths[index];
     CGFloat x = right - buttonWidth;
     // A third button of three stands apart at the left, aligned with the text column.
     if (index == 2 && buttons_.size() == 3) x = textX - 6;

@@ -22,7 +22,9 @@ NSString* jstringToNSString(JNIEnv* env, jstring string) {
 }
 
 jstring nstringToJString(JNIEnv* env, NSString* string) {
-  if (!string) return nullptr;
+  // With an exception pending (an action that threw while a modal loop ran) no JNI call may be
+  // made: the answer is null, and the exception reaches the Java caller.
+  if (!string || env->ExceptionCheck()) return nullptr;
   const std::u16string& text = string->utf16();
   const std::size_t length = modifiedUTF8Length(text);
   // Left uninitialised: every byte is written before NewStringUTF reads it.

@@ -18,7 +18,8 @@ extern JNIEnv* _env;
 extern "C" {
 // A Java string as an autoreleased NSString, every Unicode character kept; nil for null.
 BRIX_EXPORT NSString* jstringToNSString(JNIEnv* env, jstring string);
-// An NSString as a new local Java string reference, every character kept; null for nil.
+// An NSString as a new local Java string reference, every character kept; null for nil, and
+// null while a Java exception is pending (no JNI call may be made then).
 BRIX_EXPORT jstring nstringToJString(JNIEnv* env, NSString* string);
 // A Java String[] as an autoreleased NSMutableArray. A null array gives an empty array; a null
 // element becomes the empty string, so indices keep matching the Java array.

@@ -65,6 +65,16 @@ TEST_F(StringBridge, NullsStayNull) {
   EXPECT_EQ(nstringToJString(env, nullptr), nullptr);
 }
 
+TEST_F(StringBridge, NoJavaStringIsMadeWhileAnExceptionIsPending) {
+  // An action that threw inside a modal loop leaves its exception for the Java caller; the
+  // answer is then null, and no JNI call is made with the exception pending.
+  ASSERT_EQ(env->ThrowNew(env->FindClass("java/lang/IllegalStateException"), "thrown"), 0);
+  EXPECT_EQ(nstringToJString(env, NSSTR("answer")), nullptr);
+  ASSERT_TRUE(env->ExceptionCheck());
+  env->ExceptionClear();
+  EXPECT_NE(nstringToJString(env, NSSTR("answer")), nullptr);
+}
+
 TEST_F(StringBridge, StringArraysKeepOrderAndLength) {
   jclass stringClass = env->FindClass("java/lang/String");
   jobjectArray empty = env->NewObjectArray(0, stringClass, nullptr);

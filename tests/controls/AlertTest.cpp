@@ -78,6 +78,32 @@ TEST(AlertButtons, NumberedInOrderWithAutomaticKeyEquivalents) {
   EXPECT_EQ(first->buttonList().size(), 1u);
 }
 
+TEST(AlertButtons, LongTitlesWidenThePanelAndEveryButtonStaysInside) {
+  NSAutoreleasePool pool;
+  const std::string longTitle = "Close the window without saving any of the changes";
+  const std::string endless(5000, 'x'); // cut off in its bezel rather than off the screen
+  for (const auto& titles : std::vector<std::vector<std::string>>{
+           {longTitle, longTitle + " too"}, {longTitle, "Cancel", longTitle + "!"}, {endless}}) {
+    Ref<NSAlert> alert = adopted(NSAlert::alloc()->init());
+    for (const std::string& title : titles)
+      alert->addButtonWithTitle(NSString::stringWithUTF8String(title.c_str()));
+    alert->layout();
+    const NSRect panel = alert->window()->contentView()->bounds();
+    EXPECT_LE(panel.size.width, 1440);
+    const auto& buttons = alert->buttonList();
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+      const NSRect frame = buttons[i]->frame();
+      EXPECT_GE(NSMinX(frame), 0) << titles[i];
+      EXPECT_LE(NSMaxX(frame), NSMaxX(panel)) << titles[i];
+      for (std::size_t k = 0; k < i; ++k) {
+        const NSRect other = buttons[k]->frame();
+        EXPECT_TRUE(NSMaxX(frame) <= NSMinX(other) || NSMaxX(other) <= NSMinX(frame))
+            << "buttons " << i << " and " << k << " overlap";
+      }
+    }
+  }
+}
+
 TEST(AlertDefaults, WarningStyleApplicationIconAndEmptyTexts) {
   NSAutoreleasePool pool;
   Ref<NSAlert> alert = adopted(NSAlert::alloc()->init());
