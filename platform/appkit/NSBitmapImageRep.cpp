@@ -10,7 +10,6 @@
 #include "NSColor.h"
 #include "NSGraphicsContext.h"
 
-
 NSBitmapImageRep* NSBitmapImageRep::fail() {
   release();
   return nullptr;
