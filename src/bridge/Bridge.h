@@ -4,16 +4,9 @@
 
 #include <jni.h>
 
+#include "Globals.h"
 #include "NSArray.h"
 #include "NSString.h"
-
-#define BRIX_EXPORT __attribute__((visibility("default")))
-
-namespace brix {
-// The JNIEnv of the most recent call of renderMacButton, showMacContextMenuWithJSON or
-// modifyMenuBar; null until one of them has run. The action targets call Java through it.
-extern JNIEnv* _env;
-} // namespace brix
 
 extern "C" {
 // A Java string as an autoreleased NSString, every Unicode character kept; nil for null.

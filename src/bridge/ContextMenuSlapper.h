@@ -4,8 +4,9 @@
 // targets, so each target is tied to the object that uses it (targetOwnedBy) and goes with it.
 #pragma once
 
-#include "Bridge.h"
 #include "NSObject.h"
+#include "NSString.h"
+#include "bridge/Export.h"
 
 class NSTextField;
 

@@ -6,8 +6,8 @@
 namespace brix {
 
 NativeScope::NativeScope(const char* methodName, ThreadRule rule)
-    : onMainThread_(rule == ThreadRule::AnyThread || NSThread::isMainThread()) {
-  if (!onMainThread_)
+    : mayRun_(rule == ThreadRule::AnyThread || NSThread::isMainThread()) {
+  if (!mayRun_)
     NSLog("%s was called off the main thread; the user interface is only touched on the main "
           "thread, so the call does nothing",
           methodName);

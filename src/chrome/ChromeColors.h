@@ -6,7 +6,7 @@
 
 #include "NSColor.h"
 #include "NSImage.h"
-#include "bridge/Bridge.h"
+#include "bridge/Export.h"
 
 namespace brix {
 // Each component divided by 255 in single precision, widened to CGFloat, alpha 1. The first

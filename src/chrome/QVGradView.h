@@ -3,7 +3,7 @@
 #pragma once
 
 #include "NSView.h"
-#include "bridge/Bridge.h"
+#include "bridge/Export.h"
 
 class BRIX_EXPORT QVGradView : public NSView {
   NS_OBJECT_CLASS(QVGradView)

@@ -2,18 +2,9 @@
 // flag shared by every panel is set, and then holds the shared logo image view.
 #pragma once
 
+#include "Globals.h"
 #include "NSImageView.h"
 #include "NSView.h"
-#include "bridge/Bridge.h"
-
-namespace brix {
-extern "C" {
-// Whether side panels paint; written by every setVisible, read by every panel's drawRect.
-BRIX_EXPORT extern bool _visible;
-// The logo image view of the most recently created panel; nil before the first panel.
-BRIX_EXPORT extern NSImageView* _iv;
-}
-} // namespace brix
 
 class BRIX_EXPORT QVRectView : public NSView {
   NS_OBJECT_CLASS(QVRectView)

@@ -3,15 +3,12 @@
 // band of gradient strip, side panel and brand text across the top.
 #pragma once
 
+#include "Globals.h"
 #include "NSString.h"
 #include "NSView.h"
 #include "QVRectView.h"
-#include "bridge/Bridge.h"
 
 namespace brix {
-// The side panel of the band laid last; nil before the first band and once its window has gone.
-extern Weak<QVRectView> _sideRect;
-
 // One restyling pass over NSApp's ordered windows, with its numbered trace in the log.
 void restyleWindows();
 // Shows or hides the side panel of the band laid last, and asks it to redraw.

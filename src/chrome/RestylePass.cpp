@@ -176,25 +176,25 @@ void addLogo(NSView* parent) {
 } // extern "C"
 
 // static int IxaDialogs.modifyWindows()
-extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_modifyWindows(JNIEnv*, jclass) {
-  brix::NativeScope scope("modifyWindows");
-  if (!scope.onMainThread()) return 1;
-  brix::restyleWindows();
-  return 1;
+extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_modifyWindows(JNIEnv*, jclass) noexcept {
+  return brix::nativeMethod("modifyWindows", jint{1}, [&] {
+    brix::restyleWindows();
+    return 1;
+  });
 }
 
 // static int IxaDialogs.showSideRect()
-extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showSideRect(JNIEnv*, jclass) {
-  brix::NativeScope scope("showSideRect");
-  if (!scope.onMainThread()) return 1;
-  brix::setSideRectVisible(true);
-  return 1;
+extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showSideRect(JNIEnv*, jclass) noexcept {
+  return brix::nativeMethod("showSideRect", jint{1}, [&] {
+    brix::setSideRectVisible(true);
+    return 1;
+  });
 }
 
 // static int IxaDialogs.hideSideRect()
-extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_hideSideRect(JNIEnv*, jclass) {
-  brix::NativeScope scope("hideSideRect");
-  if (!scope.onMainThread()) return 1;
-  brix::setSideRectVisible(false);
-  return 1;
+extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_hideSideRect(JNIEnv*, jclass) noexcept {
+  return brix::nativeMethod("hideSideRect", jint{1}, [&] {
+    brix::setSideRectVisible(false);
+    return 1;
+  });
 }

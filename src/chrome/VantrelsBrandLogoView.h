@@ -6,7 +6,7 @@
 #include "NSColor.h"
 #include "NSFont.h"
 #include "NSView.h"
-#include "bridge/Bridge.h"
+#include "bridge/Export.h"
 
 class BRIX_EXPORT VantrelsBrandLogoView : public NSView {
   NS_OBJECT_CLASS(VantrelsBrandLogoView)

@@ -2,6 +2,7 @@
 // field. Each runs AppKit's modal loop and returns the user's answer. The alert and its views
 // are made anew for every call and released when it returns, which closes the alert's panel.
 #include "Alerts.h"
+#include "Bridge.h"
 
 #include <initializer_list>
 
@@ -47,38 +48,32 @@ NSImage* getIcon() {
 // IxaDialogs.showMacDialog(String, String, String, String)
 JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showMacDialog(JNIEnv* env, jclass, jstring message,
                                                          jstring informative, jstring first,
-                                                         jstring second) {
-  jint result = 0;
-  brix::NativeScope scope("showMacDialog");
-  if (!scope.onMainThread()) return result;
-  if (runMessageAlert(env, message, informative, first, {second}) == NSAlertFirstButtonReturn)
-    result = 1;
-  return result;
+                                                         jstring second) noexcept {
+  return brix::nativeMethod("showMacDialog", jint{0}, [&] {
+    return runMessageAlert(env, message, informative, first, {second}) == NSAlertFirstButtonReturn
+               ? 1
+               : 0;
+  });
 }
 
 // IxaDialogs.show3ButtonMacDialog(String, String, String, String, String)
 JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_show3ButtonMacDialog(JNIEnv* env, jclass,
                                                                 jstring message,
                                                                 jstring informative, jstring first,
-                                                                jstring second, jstring third) {
-  jint result = -1;
-  brix::NativeScope scope("show3ButtonMacDialog");
-  if (!scope.onMainThread()) return result;
-  switch (static_cast<int>(runMessageAlert(env, message, informative, first, {second, third}))) {
-  case NSAlertFirstButtonReturn:
-    result = 1;
-    break;
-  case NSAlertSecondButtonReturn:
-    result = 2;
-    break;
-  case NSAlertThirdButtonReturn:
-    result = 3;
-    break;
-  default:
-    result = -1;
-    break;
-  }
-  return result;
+                                                                jstring second,
+                                                                jstring third) noexcept {
+  return brix::nativeMethod("show3ButtonMacDialog", jint{-1}, [&] {
+    switch (static_cast<int>(runMessageAlert(env, message, informative, first, {second, third}))) {
+    case NSAlertFirstButtonReturn:
+      return 1;
+    case NSAlertSecondButtonReturn:
+      return 2;
+    case NSAlertThirdButtonReturn:
+      return 3;
+    default:
+      return -1;
+    }
+  });
 }
 
 // IxaDialogs.showMacTextEntryDialog(String, String, String, String, String)
@@ -86,27 +81,26 @@ JNIEXPORT jstring JNICALL Java_ixa_IxaDialogs_showMacTextEntryDialog(JNIEnv* env
                                                                      jstring message,
                                                                      jstring informative,
                                                                      jstring first, jstring second,
-                                                                     jstring initialText) {
-  jstring result = nullptr;
-  brix::NativeScope scope("showMacTextEntryDialog");
-  if (!scope.onMainThread()) return result;
-  NSString* messageText = jstringToNSString(env, message);
-  NSString* informativeText = jstringToNSString(env, informative);
-  NSString* firstTitle = jstringToNSString(env, first);
-  NSString* secondTitle = jstringToNSString(env, second);
-  NSString* initial = jstringToNSString(env, initialText);
-  const Ref<NSAlert> alert = adopted(NSAlert::alloc()->init());
-  alert->addButtonWithTitle(firstTitle);
-  alert->addButtonWithTitle(secondTitle);
-  alert->setMessageText(messageText);
-  alert->setInformativeText(informativeText);
-  // No style and no icon: the alert keeps its defaults, the application's own icon among them.
-  const Ref<NSTextField> field = adopted(NSTextField::alloc()->initWithFrame(kTextEntryFieldFrame));
-  field->setStringValue(initial);
-  alert->setAccessoryView(field);
-  if (alert->runModal() == NSAlertFirstButtonReturn)
-    result = nstringToJString(env, field->stringValue());
-  return result;
+                                                                     jstring initialText) noexcept {
+  return brix::nativeMethod("showMacTextEntryDialog", jstring{nullptr}, [&]() -> jstring {
+    NSString* messageText = jstringToNSString(env, message);
+    NSString* informativeText = jstringToNSString(env, informative);
+    NSString* firstTitle = jstringToNSString(env, first);
+    NSString* secondTitle = jstringToNSString(env, second);
+    NSString* initial = jstringToNSString(env, initialText);
+    const Ref<NSAlert> alert = adopted(NSAlert::alloc()->init());
+    alert->addButtonWithTitle(firstTitle);
+    alert->addButtonWithTitle(secondTitle);
+    alert->setMessageText(messageText);
+    alert->setInformativeText(informativeText);
+    // No style and no icon: the alert keeps its defaults, the application's own icon among them.
+    const Ref<NSTextField> field =
+        adopted(NSTextField::alloc()->initWithFrame(kTextEntryFieldFrame));
+    field->setStringValue(initial);
+    alert->setAccessoryView(field);
+    if (alert->runModal() != NSAlertFirstButtonReturn) return nullptr;
+    return nstringToJString(env, field->stringValue());
+  });
 }
 
 } // extern "C"

@@ -1,7 +1,7 @@
 // The application's icon for alerts, from the main bundle's resources.
 #pragma once
 
-#include "Bridge.h"
+#include "bridge/Export.h"
 
 class NSImage;
 

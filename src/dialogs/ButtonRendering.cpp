@@ -1,4 +1,5 @@
 #include "ButtonRendering.h"
+#include "Bridge.h"
 
 #include "NSBitmapImageRep.h"
 #include "NSButton.h"
@@ -63,13 +64,13 @@ void renderPushButtonOffscreen() {
 // static int IxaDialogs.renderMacButton(double width, double height, long unused); none of the
 // three arguments is read.
 extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_renderMacButton(JNIEnv* env, jclass, jdouble,
-                                                                      jdouble, jlong) {
-  brix::NativeScope scope("renderMacButton");
-  if (!scope.onMainThread()) return 0;
-  // Remembered first, so the later upcalls of the action targets find it whatever happens
-  // below. Only a main-thread environment is kept: the upcalls run on the main thread, and an
-  // environment of another thread would be unusable there.
-  brix::_env = env;
-  brix::renderPushButtonOffscreen();
-  return 0;
+                                                                      jdouble, jlong) noexcept {
+  return brix::nativeMethod("renderMacButton", jint{0}, [&] {
+    // Remembered first, so the later upcalls of the action targets find it whatever happens
+    // below. Only a main-thread environment is kept: the upcalls run on the main thread, and an
+    // environment of another thread would be unusable there.
+    brix::_env = env;
+    brix::renderPushButtonOffscreen();
+    return 0;
+  });
 }

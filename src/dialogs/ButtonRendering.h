@@ -3,7 +3,7 @@
 #pragma once
 
 #include "NSWindow.h"
-#include "bridge/Bridge.h"
+#include "bridge/Export.h"
 
 namespace brix {
 // Builds the button in an off-screen window and renders it; nothing is shown or kept.

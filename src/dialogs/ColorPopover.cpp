@@ -24,9 +24,9 @@ void showColorPanel() {
 
 // static int IxaDialogs.showMacColorPopover(double x, double y); the position is not used.
 extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showMacColorPopover(JNIEnv*, jclass, jdouble,
-                                                                          jdouble) {
-  brix::NativeScope scope("showMacColorPopover");
-  if (!scope.onMainThread()) return 1;
-  brix::showColorPanel();
-  return 1;
+                                                                          jdouble) noexcept {
+  return brix::nativeMethod("showMacColorPopover", jint{1}, [&] {
+    brix::showColorPanel();
+    return 1;
+  });
 }

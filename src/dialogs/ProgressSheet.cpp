@@ -2,6 +2,7 @@
 // repeat the last applied value are filtered out before any conversion or drawing.
 #include <cmath>
 
+#include "Bridge.h"
 #include "NSProgressIndicator.h"
 #include "NSTextField.h"
 #include "NSWindow.h"
@@ -9,12 +10,6 @@
 #include "SheetGlobals.h"
 #include "SheetLabels.h"
 #include "WindowLookup.h"
-
-namespace brix {
-Weak<NSWindow> _progressWindow;
-Weak<NSProgressIndicator> _progressBar;
-double _lastProgress = -1.0;
-} // namespace brix
 
 namespace {
 constexpr NSRect kTitleFrame = NSMakeRect(10, 20, 380, 140);
@@ -35,64 +30,65 @@ void setLabel(NSTextField* label, NSString* text) {
 extern "C" {
 
 // IxaDialogs.initProgressDialog()
-JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_initProgressDialog(JNIEnv*, jclass) {
-  brix::NativeScope scope("initProgressDialog");
-  if (!scope.onMainThread()) return 1;
-  brix::_progressWindow = brix::makeSheetWindow();
-  brix::_progressWindowParent = getCurrentWindow();
-  NSView* content = brix::_progressWindow->contentView();
-  brix::_progressTitleText = brix::addSheetLabel(content, kTitleFrame, true);
-  brix::_progressMessageText = brix::addSheetLabel(content, kMessageFrame, false);
-  NSProgressIndicator* bar = NSProgressIndicator::alloc()->init();
-  brix::_progressBar = bar;
-  bar->setDoubleValue(kInitialBarValue);
-  bar->setUsesThreadedAnimation(true);
-  bar->setFrame(kBarFrame);
-  brix::addSubviewOwned(content, bar);
-  brix::beginLibrarySheet(brix::_progressWindow);
-  return 1;
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_initProgressDialog(JNIEnv*, jclass) noexcept {
+  return brix::nativeMethod("initProgressDialog", jint{1}, [&] {
+    brix::_progressWindow = brix::makeSheetWindow();
+    brix::_progressWindowParent = getCurrentWindow();
+    NSView* content = brix::_progressWindow->contentView();
+    brix::_progressTitleText = brix::addSheetLabel(content, kTitleFrame, true);
+    brix::_progressMessageText = brix::addSheetLabel(content, kMessageFrame, false);
+    NSProgressIndicator* bar = NSProgressIndicator::alloc()->init();
+    brix::_progressBar = bar;
+    bar->setDoubleValue(kInitialBarValue);
+    bar->setUsesThreadedAnimation(true);
+    bar->setFrame(kBarFrame);
+    brix::addSubviewOwned(content, bar);
+    brix::beginLibrarySheet(brix::_progressWindow);
+    return 1;
+  });
 }
 
 // IxaDialogs.updateProgressDialog(String, String, double)
 JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_updateProgressDialog(JNIEnv* env, jclass, jstring title,
-                                                                jstring message, jdouble value) {
-  brix::NativeScope scope("updateProgressDialog");
-  if (!scope.onMainThread()) return 1;
-  NSProgressIndicator* bar = brix::_progressBar;
-  if (bar) {
-    if (value >= 0) {
-      bar->setIndeterminate(false);
-    } else { // negative, or not a number
-      bar->setIndeterminate(true);
-      bar->setUsesThreadedAnimation(true);
-      bar->startAnimation(nullptr);
+                                                                jstring message,
+                                                                jdouble value) noexcept {
+  return brix::nativeMethod("updateProgressDialog", jint{1}, [&] {
+    NSProgressIndicator* bar = brix::_progressBar;
+    if (bar) {
+      if (value >= 0) {
+        bar->setIndeterminate(false);
+      } else { // negative, or not a number
+        bar->setIndeterminate(true);
+        bar->setUsesThreadedAnimation(true);
+        bar->startAnimation(nullptr);
+      }
     }
-  }
-  if (value == brix::_lastProgress && value != kAlwaysApply) return 1;
+    if (value == brix::_lastProgress && value != kAlwaysApply) return 1;
 
-  brix::_lastProgress = value;
-  if (bar) {
-    // The indicator pins the value to its range, as AppKit's does; the library passes it on.
-    bar->setDoubleValue(value);
-    bar->setMaxValue(kBarMaximum);
-    bar->setMinValue(kBarMinimum);
-    bar->display();
-    bar->displayIfNeeded();
-  }
-  setLabel(brix::_progressTitleText, jstringToNSString(env, title));
-  setLabel(brix::_progressMessageText, jstringToNSString(env, message));
-  if (brix::_progressWindowParent)
-    if (NSView* content = brix::_progressWindowParent->contentView())
-      content->setNeedsDisplay(true);
-  return 1;
+    brix::_lastProgress = value;
+    if (bar) {
+      // The indicator pins the value to its range, as AppKit's does; the library passes it on.
+      bar->setDoubleValue(value);
+      bar->setMaxValue(kBarMaximum);
+      bar->setMinValue(kBarMinimum);
+      bar->display();
+      bar->displayIfNeeded();
+    }
+    setLabel(brix::_progressTitleText, jstringToNSString(env, title));
+    setLabel(brix::_progressMessageText, jstringToNSString(env, message));
+    if (brix::_progressWindowParent)
+      if (NSView* content = brix::_progressWindowParent->contentView())
+        content->setNeedsDisplay(true);
+    return 1;
+  });
 }
 
 // IxaDialogs.closeProgressDialog()
-JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_closeProgressDialog(JNIEnv*, jclass) {
-  brix::NativeScope scope("closeProgressDialog");
-  if (!scope.onMainThread()) return 1;
-  if (brix::_progressWindowParent) brix::_progressWindowParent->endSheet(brix::_progressWindow);
-  return 1;
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_closeProgressDialog(JNIEnv*, jclass) noexcept {
+  return brix::nativeMethod("closeProgressDialog", jint{1}, [&] {
+    if (brix::_progressWindowParent) brix::_progressWindowParent->endSheet(brix::_progressWindow);
+    return 1;
+  });
 }
 
 } // extern "C"

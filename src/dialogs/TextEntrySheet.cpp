@@ -1,5 +1,6 @@
 // A sheet that asks for one line of text on the current window. It returns at once; the
 // answer reaches Java later through the buttons' action target.
+#include "Bridge.h"
 #include "ContextMenuSlapper.h"
 #include "NSButton.h"
 #include "NSLog.h"
@@ -9,13 +10,6 @@
 #include "SheetGlobals.h"
 #include "SheetLabels.h"
 #include "WindowLookup.h"
-
-namespace brix {
-Weak<NSWindow> _textEntryWindow;
-Weak<NSWindow> _progressWindowParent;
-Weak<NSTextField> _progressTitleText;
-Weak<NSTextField> _progressMessageText;
-} // namespace brix
 
 namespace {
 // Frames in the sheet's content view. The labels overlap the field; the field is added after
@@ -35,50 +29,50 @@ JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showTextEntrySheetDialog(JNIEnv* env,
                                                                     jstring title, jstring message,
                                                                     jstring acceptTitle,
                                                                     jstring cancelTitle,
-                                                                    jstring identity) {
-  brix::NativeScope scope("showTextEntrySheetDialog");
-  if (!scope.onMainThread()) return 1;
-  NSLog("ID: %@", jstringToNSString(env, identity));
+                                                                    jstring identity) noexcept {
+  return brix::nativeMethod("showTextEntrySheetDialog", jint{1}, [&] {
+    NSLog("ID: %@", jstringToNSString(env, identity));
 
-  brix::_textEntryWindow = brix::makeSheetWindow();
-  brix::_progressWindowParent = getCurrentWindow();
-  NSView* content = brix::_textEntryWindow->contentView();
-  brix::_progressTitleText = brix::addSheetLabel(content, kTitleFrame, true);
-  brix::_progressMessageText = brix::addSheetLabel(content, kMessageFrame, false);
-  brix::_progressTitleText->setStringValue(jstringToNSString(env, title));
-  brix::_progressTitleText->displayIfNeeded();
-  brix::_progressMessageText->setStringValue(jstringToNSString(env, message));
-  brix::_progressMessageText->displayIfNeeded();
+    brix::_textEntryWindow = brix::makeSheetWindow();
+    brix::_progressWindowParent = getCurrentWindow();
+    NSView* content = brix::_textEntryWindow->contentView();
+    brix::_progressTitleText = brix::addSheetLabel(content, kTitleFrame, true);
+    brix::_progressMessageText = brix::addSheetLabel(content, kMessageFrame, false);
+    brix::_progressTitleText->setStringValue(jstringToNSString(env, title));
+    brix::_progressTitleText->displayIfNeeded();
+    brix::_progressMessageText->setStringValue(jstringToNSString(env, message));
+    brix::_progressMessageText->displayIfNeeded();
 
-  NSTextField* field = NSTextField::alloc()->init();
-  field->setFrame(kFieldFrame);
-  brix::addSubviewOwned(content, field);
+    NSTextField* field = NSTextField::alloc()->init();
+    field->setFrame(kFieldFrame);
+    brix::addSubviewOwned(content, field);
 
-  NSButton* accept = NSButton::alloc()->initWithFrame(kAcceptFrame);
-  accept->setKeyEquivalent(NSSTR("\r"));
-  accept->setButtonType(NSButtonTypeMomentaryPushIn);
-  accept->setBezelStyle(NSBezelStyleRounded);
-  accept->setTitle(jstringToNSString(env, acceptTitle));
-  accept->setNeedsDisplay(true);
-  // One target serves both buttons and lives as long as the sheet window.
-  ContextMenuSlapper* target = ContextMenuSlapper::targetOwnedBy(brix::_textEntryWindow);
-  accept->setTarget(target);
-  accept->setAction(sel("clickButton:"));
-  target->setIdentity(jstringToNSString(env, identity));
-  target->setTextField(field);
-  brix::addSubviewOwned(content, accept);
+    NSButton* accept = NSButton::alloc()->initWithFrame(kAcceptFrame);
+    accept->setKeyEquivalent(NSSTR("\r"));
+    accept->setButtonType(NSButtonTypeMomentaryPushIn);
+    accept->setBezelStyle(NSBezelStyleRounded);
+    accept->setTitle(jstringToNSString(env, acceptTitle));
+    accept->setNeedsDisplay(true);
+    // One target serves both buttons and lives as long as the sheet window.
+    ContextMenuSlapper* target = ContextMenuSlapper::targetOwnedBy(brix::_textEntryWindow);
+    accept->setTarget(target);
+    accept->setAction(sel("clickButton:"));
+    target->setIdentity(jstringToNSString(env, identity));
+    target->setTextField(field);
+    brix::addSubviewOwned(content, accept);
 
-  NSButton* cancel = NSButton::alloc()->initWithFrame(kCancelFrame);
-  cancel->setButtonType(NSButtonTypeMomentaryPushIn);
-  cancel->setBezelStyle(NSBezelStyleRounded);
-  cancel->setTitle(jstringToNSString(env, cancelTitle));
-  cancel->setNeedsDisplay(true);
-  cancel->setTarget(target);
-  cancel->setAction(sel("clickCancelButton:"));
-  brix::addSubviewOwned(content, cancel);
+    NSButton* cancel = NSButton::alloc()->initWithFrame(kCancelFrame);
+    cancel->setButtonType(NSButtonTypeMomentaryPushIn);
+    cancel->setBezelStyle(NSBezelStyleRounded);
+    cancel->setTitle(jstringToNSString(env, cancelTitle));
+    cancel->setNeedsDisplay(true);
+    cancel->setTarget(target);
+    cancel->setAction(sel("clickCancelButton:"));
+    brix::addSubviewOwned(content, cancel);
 
-  brix::beginLibrarySheet(brix::_textEntryWindow);
-  return 1;
+    brix::beginLibrarySheet(brix::_textEntryWindow);
+    return 1;
+  });
 }
 
 } // extern "C"

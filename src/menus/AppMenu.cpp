@@ -65,20 +65,21 @@ void setupAppMenu() {
 }
 
 // IxaDialogs.modifyMenuBar()
-JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_modifyMenuBar(JNIEnv* env, jclass) {
-  brix::NativeScope scope("modifyMenuBar");
-  if (!scope.onMainThread()) return 1; // an environment of another thread is never kept
-  brix::_env = env;
-  setupAppMenu();
-  return 1;
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_modifyMenuBar(JNIEnv* env, jclass) noexcept {
+  // an environment of another thread is never kept
+  return brix::nativeMethod("modifyMenuBar", jint{1}, [&] {
+    brix::_env = env;
+    setupAppMenu();
+    return 1;
+  });
 }
 
 // IxaDialogs.setAsAppStore()
-JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_setAsAppStore(JNIEnv*, jclass) {
-  brix::NativeScope scope("setAsAppStore");
-  if (!scope.onMainThread()) return 1;
-  brix::_appStore = true;
-  return 1;
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_setAsAppStore(JNIEnv*, jclass) noexcept {
+  return brix::nativeMethod("setAsAppStore", jint{1}, [&] {
+    brix::_appStore = true;
+    return 1;
+  });
 }
 
 } // extern "C"

@@ -1,12 +1,7 @@
 // The application menu's entries (About, Check for Updates..., Preferences) and the store flag.
 #pragma once
 
-#include "Bridge.h"
-
-namespace brix {
-// True once setAsAppStore has run; the update entry is then left out.
-extern bool _appStore;
-} // namespace brix
+#include "Globals.h"
 
 extern "C" {
 BRIX_EXPORT bool isAppStore();

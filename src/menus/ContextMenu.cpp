@@ -1,4 +1,5 @@
 #include "ContextMenu.h"
+#include "Bridge.h"
 
 #include <string>
 
@@ -62,19 +63,20 @@ void populateMenu(NSMenuItem* parent, NSArray* children) {
 // IxaDialogs.showMacContextMenuWithJSON(double, double, String)
 JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showMacContextMenuWithJSON(JNIEnv* env, jclass,
                                                                       jdouble x, jdouble y,
-                                                                      jstring json) {
-  brix::NativeScope scope("showMacContextMenuWithJSON");
-  if (!scope.onMainThread()) return 1; // an environment of another thread is never kept
-  brix::_env = env;
-  NSMenuItem* positioningItem = nullptr;
-  NSMenu* menu = brix::buildContextMenu(jstringToNSString(env, json), &positioningItem);
-  // A menu without items would show nothing that could be chosen or clicked away, and the call
-  // would wait for a dismissal nobody can give.
-  if (menu->numberOfItems() == 0) return 1;
-  // Runs the menu; returns when it closes. Whether an item was chosen does not matter here:
-  // the item's target has already told Java.
-  menu->popUpMenuPositioningItem(positioningItem, NSMakePoint(x, y), getFrontView());
-  return 1;
+                                                                      jstring json) noexcept {
+  // an environment of another thread is never kept
+  return brix::nativeMethod("showMacContextMenuWithJSON", jint{1}, [&] {
+    brix::_env = env;
+    NSMenuItem* positioningItem = nullptr;
+    NSMenu* menu = brix::buildContextMenu(jstringToNSString(env, json), &positioningItem);
+    // A menu without items would show nothing that could be chosen or clicked away, and the call
+    // would wait for a dismissal nobody can give.
+    if (menu->numberOfItems() == 0) return 1;
+    // Runs the menu; returns when it closes. Whether an item was chosen does not matter here:
+    // the item's target has already told Java.
+    menu->popUpMenuPositioningItem(positioningItem, NSMakePoint(x, y), getFrontView());
+    return 1;
+  });
 }
 
 } // extern "C"

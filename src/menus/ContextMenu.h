@@ -1,16 +1,12 @@
 // Context menus built from a JSON description and popped up in the front view.
 #pragma once
 
-#include "Bridge.h"
+#include "Globals.h"
 
 class NSArray;
-class NSMenu;
+class NSNumber;
 class NSMenuItem;
-
-namespace brix {
-// The menu built last; never freed.
-extern Weak<NSMenu> theMenu;
-} // namespace brix
+class NSString;
 
 extern "C" {
 // Makes a submenu for parent from the records in children, depth first.

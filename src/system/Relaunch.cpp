@@ -1,4 +1,5 @@
 // Relaunching the application: a detached shell brings it back once it has quit.
+#include "Bridge.h"
 #include "NSApplication.h"
 #include "NSLog.h"
 #include "NativeScope.h"
@@ -24,8 +25,6 @@ extern "C" BRIX_EXPORT void relaunchAfterDelay(float delaySeconds) {
 }
 
 // static int IxaDialogs.relaunchThyself()
-extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_relaunchThyself(JNIEnv*, jclass) {
-  brix::NativeScope scope("relaunchThyself");
-  if (scope.onMainThread()) relaunchAfterDelay(2.0f);
-  return 1;
+extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_relaunchThyself(JNIEnv*, jclass) noexcept {
+  return brix::nativeMethod("relaunchThyself", jint{1}, [] { relaunchAfterDelay(2.0f); });
 }

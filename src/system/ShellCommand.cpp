@@ -1,4 +1,5 @@
 // Running a shell command and collecting its standard output.
+#include "Bridge.h"
 #include "NSFileHandle.h"
 #include "NSPipe.h"
 #include "NSTask.h"
@@ -30,8 +31,8 @@ extern "C" BRIX_EXPORT NSString* runCommand(NSString* command) {
 
 // static int IxaDialogs.runCommandAsNSTask(String command)
 extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_runCommandAsNSTask(JNIEnv* env, jclass,
-                                                                         jstring command) {
-  brix::NativeScope scope("runCommandAsNSTask", brix::ThreadRule::AnyThread);
-  if (scope.onMainThread()) runCommand(jstringToNSString(env, command));
-  return 1;
+                                                                         jstring command) noexcept {
+  return brix::nativeMethod(
+      "runCommandAsNSTask", jint{1}, [&] { runCommand(jstringToNSString(env, command)); },
+      brix::ThreadRule::AnyThread);
 }

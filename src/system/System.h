@@ -2,7 +2,8 @@
 // methods relaunchThyself and runCommandAsNSTask.
 #pragma once
 
-#include "bridge/Bridge.h"
+#include "NSString.h"
+#include "bridge/Export.h"
 
 extern "C" {
 // Starts a shell, in a session of its own, that waits delaySeconds and then runs this process's

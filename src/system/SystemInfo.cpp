@@ -1,4 +1,5 @@
 // Named questions about the system: the highlight colour and the Application Support directory.
+#include "Bridge.h"
 #include "NSColor.h"
 #include "NSPathUtilities.h"
 #include "NativeScope.h"
@@ -36,9 +37,9 @@ NSString* miscInfo(const NSString* key) {
 
 // static String IxaDialogs.getMiscMacInfo(String key)
 extern "C" JNIEXPORT jstring JNICALL Java_ixa_IxaDialogs_getMiscMacInfo(JNIEnv* env, jclass,
-                                                                        jstring key) {
-  brix::NativeScope scope("getMiscMacInfo", brix::ThreadRule::AnyThread);
-  jstring answer = nullptr;
-  if (scope.onMainThread()) answer = nstringToJString(env, miscInfo(jstringToNSString(env, key)));
-  return answer;
+                                                                        jstring key) noexcept {
+  return brix::nativeMethod(
+      "getMiscMacInfo", jstring{nullptr},
+      [&] { return nstringToJString(env, miscInfo(jstringToNSString(env, key))); },
+      brix::ThreadRule::AnyThread);
 }

@@ -17,51 +17,51 @@ constexpr int64_t kAttachDelayNanoseconds = 100000000;
 extern "C" {
 
 // IxaDialogs.sheetifyWindow()
-JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_sheetifyWindow(JNIEnv*, jclass) {
-  brix::NativeScope scope("sheetifyWindow");
-  if (!scope.onMainThread()) return 1;
-  NSWindow* window = getCurrentSheetWindow();
-  if (window) {
-    brix::_sheetifiedWindow = window;
-    window->orderOut(window);
-    window->setViewsNeedDisplay(true);
-    window->update();
-    window->display();
-    if (NSView* content = window->contentView()) content->display();
-    // The block holds the window until it has run; the parent is whatever window is current
-    // then. A window closed in the meantime is not brought back as a sheet.
-    dispatch_after(dispatch_time(DISPATCH_TIME_NOW, kAttachDelayNanoseconds),
-                   dispatch_get_main_queue(), [held = retained(window)] {
-                     if (held->isClosed()) return;
-                     if (NSWindow* parent = getCurrentWindow()) parent->beginSheet(held, nullptr);
-                   });
-  }
-  return 1;
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_sheetifyWindow(JNIEnv*, jclass) noexcept {
+  return brix::nativeMethod("sheetifyWindow", jint{1}, [&] {
+    NSWindow* window = getCurrentSheetWindow();
+    if (window) {
+      brix::_sheetifiedWindow = window;
+      window->orderOut(window);
+      window->setViewsNeedDisplay(true);
+      window->update();
+      window->display();
+      if (NSView* content = window->contentView()) content->display();
+      // The block holds the window until it has run; the parent is whatever window is current
+      // then. A window closed in the meantime is not brought back as a sheet.
+      dispatch_after(dispatch_time(DISPATCH_TIME_NOW, kAttachDelayNanoseconds),
+                     dispatch_get_main_queue(), [held = retained(window)] {
+                       if (held->isClosed()) return;
+                       if (NSWindow* parent = getCurrentWindow()) parent->beginSheet(held, nullptr);
+                     });
+    }
+    return 1;
+  });
 }
 
 // IxaDialogs.closeSheetifiedWindow()
-JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_closeSheetifiedWindow(JNIEnv*, jclass) {
-  brix::NativeScope scope("closeSheetifiedWindow");
-  if (!scope.onMainThread()) return 1;
-  // Held while it is taken down: ending the sheet may drop the last other reference to it (a
-  // window Java already closed lives only as its parent's sheet).
-  const Ref<NSWindow> window = brix::_sheetifiedWindow.strong();
-  // With nothing sheetified there is no sheet to end.
-  if (window) {
-    if (NSWindow* current = getCurrentWindow()) current->endSheet(window);
-    window->orderOut(window);
-    window->close();
-  }
-  brix::_sheetifiedWindow = nullptr;
-  return 1;
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_closeSheetifiedWindow(JNIEnv*, jclass) noexcept {
+  return brix::nativeMethod("closeSheetifiedWindow", jint{1}, [&] {
+    // Held while it is taken down: ending the sheet may drop the last other reference to it (a
+    // window Java already closed lives only as its parent's sheet).
+    const Ref<NSWindow> window = brix::_sheetifiedWindow.strong();
+    // With nothing sheetified there is no sheet to end.
+    if (window) {
+      if (NSWindow* current = getCurrentWindow()) current->endSheet(window);
+      window->orderOut(window);
+      window->close();
+    }
+    brix::_sheetifiedWindow = nullptr;
+    return 1;
+  });
 }
 
 // IxaDialogs.enterFullScreen()
-JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_enterFullScreen(JNIEnv*, jclass) {
-  brix::NativeScope scope("enterFullScreen");
-  if (!scope.onMainThread()) return 1;
-  if (NSWindow* window = getCurrentWindow()) window->toggleFullScreen(nullptr);
-  return 1;
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_enterFullScreen(JNIEnv*, jclass) noexcept {
+  return brix::nativeMethod("enterFullScreen", jint{1}, [&] {
+    if (NSWindow* window = getCurrentWindow()) window->toggleFullScreen(nullptr);
+    return 1;
+  });
 }
 
 // Hides and disables the window's full-screen title-bar button, when it has one.

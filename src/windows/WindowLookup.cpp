@@ -1,4 +1,5 @@
 #include "WindowLookup.h"
+#include "NSArray.h"
 
 #include "NSApplication.h"
 #include "NSWindow.h"

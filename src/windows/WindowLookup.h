@@ -3,15 +3,10 @@
 // The lookups walk NSApp's ordered windows, front-most first, and keep no state.
 #pragma once
 
-#include "Bridge.h"
+#include "Globals.h"
 
 class NSView;
 class NSWindow;
-
-namespace brix {
-// The window that sheetifyWindow found last, or nil; weak, so a closed window reads as nil.
-extern Weak<NSWindow> _sheetifiedWindow;
-} // namespace brix
 
 extern "C" {
 // The front-most window whose title is not "SHEETIFY", or nil.

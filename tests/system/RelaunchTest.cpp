@@ -12,6 +12,7 @@
 #include "NSApplication.h"
 #include "NSAutoreleasePool.h"
 #include "RelaunchTask.h"
+#include "Bridge.h"
 #include "System.h"
 #include "SystemTestSupport.h"
 
