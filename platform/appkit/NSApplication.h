@@ -108,9 +108,8 @@ class NSApplication : public NSResponder {
   // returns; NSTerminateLater serves the run loop until replyToApplicationShouldTerminate.
   void terminate(NSObject* sender);
   void replyToApplicationShouldTerminate(bool shouldTerminate);
-  // What exiting the process means. The default: when a Java VM runs in this process,
-  // java.lang.System.exit(0) on the calling thread (so shutdown hooks run); else exit(0).
-  // nullptr restores the default. Tests install their own.
+  // What exiting the process means: the embedder's handler (the library's ends the JVM through
+  // System.exit), or exit(0) without one. nullptr removes the handler. Tests install their own.
   static void setTerminationHandler(std::function<void()> handler);
 
   // MARK: platform internals (used by NSWindow)

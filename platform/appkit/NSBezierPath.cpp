@@ -1,4 +1,5 @@
 #include "NSBezierPath.h"
+#include <cairo.h>
 
 #include <algorithm>
 #include <atomic>

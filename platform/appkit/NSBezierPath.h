@@ -6,7 +6,7 @@
 // instance with NSStrokeRectInside (NSGraphics.h).
 #pragma once
 
-#include <cairo.h>
+#include "CairoTypes.h"
 
 #include <vector>
 

@@ -1,4 +1,5 @@
 #include "NSBitmapImageRep.h"
+#include <cairo.h>
 
 #include "PNGEncoding.h"
 

@@ -16,7 +16,7 @@
 //   NSData* png = bitmap->representationUsingType(NSBitmapImageFileTypePNG, nullptr);
 #pragma once
 
-#include <cairo.h>
+#include "CairoTypes.h"
 
 #include "foundation/NSData.h"
 #include "foundation/NSDictionary.h"

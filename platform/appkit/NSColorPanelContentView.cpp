@@ -1,4 +1,5 @@
 #include "NSColorPanelContentView.h"
+#include <cairo.h>
 
 #include <algorithm>
 #include <cmath>

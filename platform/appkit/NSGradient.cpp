@@ -1,4 +1,5 @@
 #include "NSGradient.h"
+#include "CairoOperator.h"
 
 #include <algorithm>
 #include <cmath>

@@ -8,7 +8,7 @@
 // clipped to the rectangle (or path).
 #pragma once
 
-#include <cairo.h>
+#include "CairoTypes.h"
 
 #include <vector>
 

@@ -1,4 +1,5 @@
 #include "NSGraphics.h"
+#include "CairoOperator.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,5 @@
 #include "NSGraphicsContext.h"
+#include "CairoOperator.h"
 
 #include <cmath>
 

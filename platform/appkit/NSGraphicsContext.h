@@ -11,7 +11,7 @@
 // flipped flag and antialiasing.
 #pragma once
 
-#include <cairo.h>
+#include "CairoTypes.h"
 
 #include <vector>
 
@@ -98,6 +98,3 @@ private:
   static void retainColors(GState& state);
   static void releaseColors(GState& state);
 };
-
-// Cairo's operator for an AppKit compositing operation.
-cairo_operator_t NSCairoOperator(NSCompositingOperation operation);

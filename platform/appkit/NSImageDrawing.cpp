@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "CairoOperator.h"
 #include "NSBitmapImageRep.h"
 #include "NSGraphicsContext.h"
 #include "NSImage.h"

@@ -1,4 +1,5 @@
 #include "PNGEncoding.h"
+#include <cairo.h>
 
 #include <png.h>
 

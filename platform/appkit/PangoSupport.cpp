@@ -1,4 +1,5 @@
 #include "PangoSupport.h"
+#include <cairo.h>
 
 #include "NSStringEncoding.h"
 

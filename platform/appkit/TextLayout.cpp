@@ -1,4 +1,5 @@
 #include "TextLayout.h"
+#include "CairoOperator.h"
 
 #include <algorithm>
 #include <cmath>

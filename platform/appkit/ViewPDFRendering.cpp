@@ -1,4 +1,5 @@
 #include "ViewPDFRendering.h"
+#include <cairo.h>
 
 #include "NSGraphicsContext.h"
 #include "PDFDrawing.h"

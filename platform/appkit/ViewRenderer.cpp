@@ -1,4 +1,5 @@
 #include "ViewRenderer.h"
+#include <cairo.h>
 
 #include "NSBezierPath.h"
 #include "NSGraphics.h"

@@ -1,4 +1,5 @@
 #include "WindowSnapshot.h"
+#include <cairo.h>
 
 #include <algorithm>
 #include <cmath>

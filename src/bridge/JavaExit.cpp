@@ -1,0 +1,78 @@
+// Ending the application: when AppKit terminates (the relaunch asks it to), the process exits
+// through java.lang.System.exit(0) so that the JVM's shutdown hooks run. AppKit knows nothing of
+// Java; the library installs this as its termination handler when it is loaded.
+#include <dlfcn.h>
+#include <jni.h>
+#include <link.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "NSApplication.h"
+
+namespace {
+
+using GetCreatedJavaVMs = jint (*)(JavaVM**, jsize, jsize*);
+
+// JNI_GetCreatedJavaVMs of the Java VM loaded into this process, or nullptr. The launcher loads
+// libjvm globally, but an embedding program may have loaded it privately, so look for the
+// library among the loaded objects as well.
+GetCreatedJavaVMs findGetCreatedJavaVMs() {
+  if (void* symbol = dlsym(RTLD_DEFAULT, "JNI_GetCreatedJavaVMs"))
+    return reinterpret_cast<GetCreatedJavaVMs>(symbol);
+  std::string libjvmPath;
+  dl_iterate_phdr(
+      [](dl_phdr_info* info, size_t, void* data) {
+        const char* name = info->dlpi_name;
+        if (name && std::strstr(name, "/libjvm.so")) {
+          *static_cast<std::string*>(data) = name;
+          return 1;
+        }
+        return 0;
+      },
+      &libjvmPath);
+  if (libjvmPath.empty()) return nullptr;
+  void* handle = dlopen(libjvmPath.c_str(), RTLD_LAZY | RTLD_NOLOAD);
+  if (!handle) return nullptr;
+  return reinterpret_cast<GetCreatedJavaVMs>(dlsym(handle, "JNI_GetCreatedJavaVMs"));
+}
+
+// Exits through java.lang.System.exit(0) when a Java VM runs in this process, so that its
+// shutdown hooks run; System.exit does not return. Returns only when there is no VM or the
+// call failed.
+void exitThroughJava() {
+  GetCreatedJavaVMs getCreatedJavaVMs = findGetCreatedJavaVMs();
+  if (!getCreatedJavaVMs) return;
+  JavaVM* vm = nullptr;
+  jsize count = 0;
+  if (getCreatedJavaVMs(&vm, 1, &count) != JNI_OK || count < 1 || !vm) return;
+  JNIEnv* env = nullptr;
+  if (vm->GetEnv(reinterpret_cast<void**>(&env), JNI_VERSION_1_6) == JNI_EDETACHED &&
+      vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK)
+    return;
+  if (!env) return;
+  // Quitting wins over an exception that an earlier upcall left pending.
+  if (env->ExceptionCheck()) env->ExceptionClear();
+  jclass system = env->FindClass("java/lang/System");
+  jmethodID exitMethod = system ? env->GetStaticMethodID(system, "exit", "(I)V") : nullptr;
+  if (exitMethod) env->CallStaticVoidMethod(system, exitMethod, 0);
+  if (env->ExceptionCheck()) {
+    env->ExceptionDescribe();
+    env->ExceptionClear();
+  }
+}
+
+void exitProcessThroughJava() {
+  exitThroughJava();
+  std::exit(0);
+}
+
+// Installed at load time: the library has no JNI_OnLoad, and the handler must be in place before
+// any native method can ask the application to terminate.
+const bool installed = [] {
+  NSApplication::setTerminationHandler(exitProcessThroughJava);
+  return true;
+}();
+
+} // namespace
