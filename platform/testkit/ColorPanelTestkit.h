@@ -2,7 +2,16 @@
 // panel's part of the screen description.
 #pragma once
 
+#include <chrono>
+
+#include "SimulatedUser.h"
+
 class JsonWriter;
+
+// Picks the colour in the shared colour panel, as a click on it there would, once the panel is on
+// screen; SimulatedUserError Timeout when it is not within the limit. Any thread.
+void pickShownColor(double red, double green, double blue,
+                    std::chrono::milliseconds limit = SimulatedUser::kDefaultLimit);
 
 // Writes the value of the screen description's "colorPanel" member (the caller writes the key):
 // {"visible": b, "key": b, "color": [r,g,b,a], "hasTarget": b, "action": s|null}. Before the

@@ -20,8 +20,10 @@ bool chooseMenuItem(const std::vector<std::u16string>& titlePath,
                     std::chrono::milliseconds limit = SimulatedUser::kDefaultLimit);
 // Dismisses the open context menu, if any.
 void dismissMenu(std::chrono::milliseconds limit = SimulatedUser::kDefaultLimit);
-// Presses key ("," or a name such as "Escape") with modifiers ("command", "shift", "option",
-// "control"; names ignore case). Unknown names: SimulatedUserError BadArgument.
+// Presses key (any name SimulatedUser::pressKey takes, such as "Escape" or "Left", or a character
+// such as ",") with modifiers ("command", "shift", "option", "control"; names ignore case). A
+// letter types its lower-case character, Shift being in the flags. Unknown names:
+// SimulatedUserError BadArgument, in the words pressKey uses.
 void pressShortcut(const std::u16string& key, const std::vector<std::u16string>& modifiers,
                    std::chrono::milliseconds limit = SimulatedUser::kDefaultLimit);
 } // namespace MenuUser

@@ -29,6 +29,7 @@ struct SimulatedUserError : std::runtime_error {
 
 namespace SimulatedUser {
 
+// The testkit's one limit: how long an action waits for its target and for the main thread.
 constexpr std::chrono::milliseconds kDefaultLimit{10000};
 
 // Clicks the enabled, visible button with exactly this title in the front-most alert, sheet
@@ -40,6 +41,7 @@ void click(NSInteger windowNumber, NSPoint point, std::chrono::milliseconds limi
 void type(const std::u16string& text, std::chrono::milliseconds limit = kDefaultLimit);
 // Presses one key by name ("Return", "Escape", "Tab", "Backspace", "Delete", "Left", "Right",
 // "Up", "Down", "Home", "End", "Space", "Enter") or by its character (","); names ignore case.
+// The names are those of UserInput::keyNamed, which pressShortcut reads too.
 void pressKey(const std::u16string& key, std::chrono::milliseconds limit = kDefaultLimit);
 // Clicks into the index-th editable text field (view-tree order) of the front-most alert,
 // sheet or window, once it exists; a Timeout error when it never does.

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "NSRunLoop.h"
+#include "SimulatedUser.h"
 #include "foundation/NSAutoreleasePool.h"
 
 namespace testkit {
@@ -71,12 +72,14 @@ std::optional<std::vector<std::u16string>> stringArrayValue(JNIEnv* env, jobject
 }
 
 bool runOnMain(JNIEnv* env, const char* method, std::function<void()> work) {
-  const bool finished = NSRunLoop::mainRunLoop().performOnMain(std::move(work));
+  // The simulated user's limit, so that Screen and User wait for the main thread alike.
+  const std::chrono::milliseconds limit = SimulatedUser::kDefaultLimit;
+  const bool finished = NSRunLoop::mainRunLoop().performOnMain(std::move(work), limit);
   if (!finished)
     throwJava(env, kIllegalState,
-              std::string(method) +
-                  ": the main thread did not serve its run loop within 10 s (is it running "
-                  "Screen.run or a modal loop?)");
+              std::string(method) + ": the main thread did not serve its run loop within " +
+                  std::to_string(limit.count() / 1000) +
+                  " s (is it running Screen.run or a modal loop?)");
   return finished;
 }
 

@@ -103,6 +103,28 @@ class UserTest {
   }
 
   @Test
+  void pressShortcutTakesTheKeyNamesThatPressKeyTakes() throws Exception {
+    int response =
+        runAlertAnsweredBy(
+            () -> {
+              User.focusField(0);
+              User.pressKey("End");
+              User.pressShortcut("Left");
+              User.type("X");
+              User.pressKey("LEFT");
+              User.pressShortcut("left");
+              User.type("Y");
+              User.pressShortcut("Return");
+            },
+            "Name the file",
+            "draft",
+            "Save",
+            "Cancel");
+    assertEquals(1000, response);
+    assertEquals("draYfXt", Modal.lastFieldText());
+  }
+
+  @Test
   void escapePressesCancelWhateverWasTyped() throws Exception {
     int response =
         runAlertAnsweredBy(
@@ -157,7 +179,17 @@ class UserTest {
 
   @Test
   void badArgumentsAreRefused() {
-    assertThrows(IllegalArgumentException.class, () -> User.pressKey("NoSuchKey"));
+    for (String key : new String[] {"NoSuchKey", "", "ab"}) {
+      String byPressKey =
+          assertThrows(IllegalArgumentException.class, () -> User.pressKey(key)).getMessage();
+      String byShortcut =
+          assertThrows(IllegalArgumentException.class, () -> User.pressShortcut(key, "command"))
+              .getMessage();
+      assertEquals("User.pressKey: unknown key \"" + key + "\"", byPressKey);
+      assertEquals("User.pressShortcut: unknown key \"" + key + "\"", byShortcut);
+    }
+    assertThrows(IllegalArgumentException.class, () -> User.pressShortcut("a", "hyper"));
+    assertThrows(NullPointerException.class, () -> User.pressShortcut(null));
     assertThrows(IllegalArgumentException.class, () -> User.click(987654, 1, 1));
     assertThrows(IllegalArgumentException.class, () -> User.click(1, Double.NaN, 1));
     assertThrows(NullPointerException.class, () -> User.type(null));
