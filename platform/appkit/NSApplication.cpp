@@ -22,7 +22,7 @@ NSApplication* NSApplication::sharedApplication() {
   static NSApplication* const shared = [] {
     NSApplication* app = alloc();
     NSRunLoop& loop = NSRunLoop::mainRunLoop();
-    loop.setEventSink([app](NSEvent* event) { app->sendEvent(event); });
+    loop.setEventSink([app](NSObject* event) { app->sendEvent(ns_cast<NSEvent>(event)); });
     loop.addTurnObserver([app] { app->displayWindowsIfNeeded(); });
     app->mainMenu_ = Ref<NSMenu>::adopt(makeDefaultMainMenu());
     app->setMainMenuKeyEquivalentHandler([app](NSEvent* event) {
@@ -100,7 +100,7 @@ void NSApplication::unregisterWindow(NSWindow* window) {
     if (session->window == window) session->window = nullptr;
   if (keyWindow_ == window) keyWindow_ = nullptr;
   if (mainWindow_ == window) mainWindow_ = nullptr;
-  if (wasOnScreen) DisplayBackend::current().windowStackChanged(screenList_);
+  if (wasOnScreen) DisplayBackend::current().windowStackChanged(screenNumbers());
 }
 
 void NSApplication::setWindowOpen(NSWindow* window, bool open) {
@@ -110,6 +110,14 @@ void NSApplication::setWindowOpen(NSWindow* window, bool open) {
 }
 
 // MARK: the screen list
+
+std::vector<NSInteger> NSApplication::screenNumbers() const {
+  std::vector<NSInteger> numbers;
+  numbers.reserve(screenList_.size());
+  for (NSWindow* window : screenList_)
+    numbers.push_back(window->windowNumber());
+  return numbers;
+}
 
 void NSApplication::placeWindow(NSWindow* window, NSWindowOrderingMode place,
                                 NSWindow* otherWindow) {
@@ -164,7 +172,7 @@ void NSApplication::placeWindow(NSWindow* window, NSWindowOrderingMode place,
   }
   restackSheets();
   chooseKeyAndMainWindows();
-  DisplayBackend::current().windowStackChanged(screenList_);
+  DisplayBackend::current().windowStackChanged(screenNumbers());
 }
 
 // Puts every presented sheet directly in front of its parent, nested sheets in front of theirs.

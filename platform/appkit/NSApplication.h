@@ -47,6 +47,8 @@ class NSApplication : public NSResponder {
   NSArray* orderedWindows() const;
   // Every on-screen window front to back, sheets and panels included.
   const std::vector<NSWindow*>& screenList() const { return screenList_; }
+  // The window numbers of the screen list, front to back, as the display knows the windows.
+  std::vector<NSInteger> screenNumbers() const;
   NSWindow* windowWithWindowNumber(NSInteger number) const;
   NSWindow* keyWindow() const { return keyWindow_; }
   NSWindow* mainWindow() const { return mainWindow_; }

@@ -37,7 +37,9 @@ bool NSMenu::popUpMenuPositioningItem(NSMenuItem* item, NSPoint location, NSView
   tracking_.location = location;
   tracking_.view = view;
 
-  NSRunLoop::EventHandler takeEvents = [this](NSEvent* event) {
+  NSRunLoop::EventHandler takeEvents = [this](NSObject* object) {
+    auto* event = ns_cast<NSEvent>(object);
+    if (!event) return false;
     switch (event->type()) {
     case NSEventTypeKeyDown:
       if (isEscape(event)) {

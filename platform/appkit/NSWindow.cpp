@@ -51,9 +51,8 @@ NSWindow* NSWindow::init() {
 
 NSWindow::~NSWindow() {
   if (number_ == 0) return; // never initialised
-  DisplayBackend::current().windowWillBeDestroyed(this);
+  DisplayBackend::current().windowWillBeDestroyed(number_);
   if (NSApp) NSApp->unregisterWindow(this);
-  if (attachedSheet_) attachedSheet_->sheetParent_ = nullptr;
   for (auto& pending : queuedSheets_)
     pending.sheet->queuedOn_ = nullptr;
   if (frameView_) {
@@ -113,7 +112,7 @@ void NSWindow::setFrame(NSRect frame, bool display) {
   frame_ = frame;
   if (resized) layoutFrameView();
   positionAttachedSheet();
-  DisplayBackend::current().windowFrameChanged(this);
+  DisplayBackend::current().windowFrameChanged(number_, frame_);
   if (display) this->display();
 }
 
@@ -220,8 +219,8 @@ void NSWindow::update() {
 void NSWindow::drawViews(const std::function<void()>& pass) {
   Ref<NSWindow> protector(this);
   DisplayBackend& display = DisplayBackend::current();
-  display.drawWindow(this, pass);
-  display.presentWindow(this);
+  display.drawWindow(number_, pass);
+  display.presentWindow(number_);
 }
 
 void NSWindow::display() {

@@ -143,7 +143,7 @@ void NSWindow::toggleFullScreen(NSObject*) {
   fullScreenTransition_ = true;
   Ref<NSWindow> self(this);
   DisplayBackend::current().beginFullScreenTransition(
-      this, entering, [self, entering] { self->finishFullScreenTransition(entering); });
+      number_, entering, [self, entering] { self->finishFullScreenTransition(entering); });
 }
 
 void NSWindow::finishFullScreenTransition(bool entering) {

@@ -3,7 +3,7 @@
 #include <mutex>
 
 #include "HeadlessDisplay.h"
-#include "NSRunLoop.h"
+#include "foundation/NSRunLoop.h"
 
 namespace {
 
@@ -30,10 +30,10 @@ void DisplayBackend::install(std::unique_ptr<DisplayBackend> display) {
   installedDisplay() = std::move(display);
 }
 
-void DisplayBackend::drawWindow(NSWindow*, const std::function<void()>& drawPass) {
+void DisplayBackend::drawWindow(NSInteger, const std::function<void()>& drawPass) {
   drawPass();
 }
 
-void DisplayBackend::injectEvent(NSEvent* event) {
+void DisplayBackend::injectEvent(NSObject* event) {
   NSRunLoop::mainRunLoop().postEvent(event);
 }

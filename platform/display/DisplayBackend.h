@@ -2,7 +2,9 @@
 // and in what order, draws and presents windows, runs full-screen transitions, and produces
 // input events, which it posts to the main run loop. The headless display keeps everything in
 // memory; a live display shows windows on a real screen. Nothing above this interface may
-// assume which one is installed.
+// assume which one is installed. The display speaks in its own terms: windows are known by
+// their window numbers and screen frames, input events are platform objects it hands on to the
+// main run loop; it never sees an AppKit class.
 #pragma once
 
 #include <functional>
@@ -11,8 +13,7 @@
 
 #include "foundation/NSGeometry.h"
 
-class NSEvent;
-class NSWindow;
+class NSObject;
 
 class DisplayBackend {
 public:
@@ -31,21 +32,22 @@ public:
 
   // MARK: windows
   // The windows on screen, front to back, after every change of the order.
-  virtual void windowStackChanged(const std::vector<NSWindow*>& frontToBack) = 0;
-  virtual void windowFrameChanged(NSWindow* window) = 0;
+  virtual void windowStackChanged(const std::vector<NSInteger>& frontToBack) = 0;
+  // The window's frame, in screen coordinates (origin at the lower left), has changed.
+  virtual void windowFrameChanged(NSInteger windowNumber, NSRect frame) = 0;
   // The window is going away; the display lets go of everything it keeps for it.
-  virtual void windowWillBeDestroyed(NSWindow* window) = 0;
+  virtual void windowWillBeDestroyed(NSInteger windowNumber) = 0;
   // Runs a drawing pass over the window's views (drawRect calls); a display with a backing
   // store makes its graphics context current around it.
-  virtual void drawWindow(NSWindow* window, const std::function<void()>& drawPass);
+  virtual void drawWindow(NSInteger windowNumber, const std::function<void()>& drawPass);
   // The window's drawing is complete; show it.
-  virtual void presentWindow(NSWindow* window) = 0;
+  virtual void presentWindow(NSInteger windowNumber) = 0;
   // Animates the window into or out of full screen and calls completion, on the main thread,
   // when the transition has finished.
-  virtual void beginFullScreenTransition(NSWindow* window, bool entering,
+  virtual void beginFullScreenTransition(NSInteger windowNumber, bool entering,
                                          std::function<void()> completion) = 0;
 
   // MARK: input
   // Delivers an event as if it came from the user's devices (the simulated user calls this).
-  virtual void injectEvent(NSEvent* event);
+  virtual void injectEvent(NSObject* event);
 };

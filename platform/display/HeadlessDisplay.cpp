@@ -1,27 +1,24 @@
 #include "HeadlessDisplay.h"
 
-#include "NSRunLoop.h"
-#include "NSWindow.h"
+#include "foundation/NSRunLoop.h"
 
-void HeadlessDisplay::windowStackChanged(const std::vector<NSWindow*>& frontToBack) {
+void HeadlessDisplay::windowStackChanged(const std::vector<NSInteger>& frontToBack) {
   std::lock_guard lock(mutex_);
-  stack_.clear();
-  for (NSWindow* window : frontToBack)
-    stack_.push_back(window->windowNumber());
+  stack_ = frontToBack;
 }
 
-void HeadlessDisplay::windowWillBeDestroyed(NSWindow* window) {
+void HeadlessDisplay::windowWillBeDestroyed(NSInteger windowNumber) {
   std::lock_guard lock(mutex_);
-  presents_.erase(window->windowNumber());
-  std::erase(stack_, window->windowNumber());
+  presents_.erase(windowNumber);
+  std::erase(stack_, windowNumber);
 }
 
-void HeadlessDisplay::presentWindow(NSWindow* window) {
+void HeadlessDisplay::presentWindow(NSInteger windowNumber) {
   std::lock_guard lock(mutex_);
-  ++presents_[window->windowNumber()];
+  ++presents_[windowNumber];
 }
 
-void HeadlessDisplay::beginFullScreenTransition(NSWindow*, bool, std::function<void()> completion) {
+void HeadlessDisplay::beginFullScreenTransition(NSInteger, bool, std::function<void()> completion) {
   NSRunLoop::mainRunLoop().performAsync(std::move(completion), /*urgent=*/true);
 }
 

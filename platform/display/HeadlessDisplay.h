@@ -7,7 +7,6 @@
 #include <map>
 #include <mutex>
 
-#include "AppKitConstants.h"
 #include "DisplayBackend.h"
 
 class HeadlessDisplay : public DisplayBackend {
@@ -19,11 +18,11 @@ public:
   NSRect screenFrame() const override { return kScreenFrame; }
   CGFloat backingScaleFactor() const override { return 1; }
 
-  void windowStackChanged(const std::vector<NSWindow*>& frontToBack) override;
-  void windowFrameChanged(NSWindow*) override {}
-  void windowWillBeDestroyed(NSWindow* window) override;
-  void presentWindow(NSWindow* window) override;
-  void beginFullScreenTransition(NSWindow* window, bool entering,
+  void windowStackChanged(const std::vector<NSInteger>& frontToBack) override;
+  void windowFrameChanged(NSInteger, NSRect) override {}
+  void windowWillBeDestroyed(NSInteger windowNumber) override;
+  void presentWindow(NSInteger windowNumber) override;
+  void beginFullScreenTransition(NSInteger windowNumber, bool entering,
                                  std::function<void()> completion) override;
 
   // What the screen shows: window numbers front to back.

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <exception>
 
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSLog.h"
-#include "foundation/NSThread.h"
+#include "NSAutoreleasePool.h"
+#include "NSLog.h"
+#include "NSThread.h"
 
 NSRunLoop& NSRunLoop::mainRunLoop() {
   // Immortal: the main run loop serves the process until it exits, and threads that are still
@@ -16,11 +16,11 @@ NSRunLoop& NSRunLoop::mainRunLoop() {
 
 // MARK: any thread
 
-void NSRunLoop::postEvent(NSEvent* event) {
+void NSRunLoop::postEvent(NSObject* event) {
   if (!event) return;
   {
     std::lock_guard lock(mutex_);
-    queue_.push_back(Item{Item::Kind::Event, Ref<NSEvent>(event), nullptr});
+    queue_.push_back(Item{Item::Kind::Event, Ref<NSObject>(event), nullptr});
   }
   wake_.notify_all();
 }
@@ -183,7 +183,7 @@ int NSRunLoop::runPending() {
   return served;
 }
 
-void NSRunLoop::setEventSink(std::function<void(NSEvent*)> sink) {
+void NSRunLoop::setEventSink(std::function<void(NSObject*)> sink) {
   eventSink_ = std::move(sink);
 }
 
@@ -224,7 +224,7 @@ void NSRunLoop::serve(Item& item) {
     turnObservers_[i]();
 }
 
-void NSRunLoop::dispatchEvent(NSEvent* event) {
+void NSRunLoop::dispatchEvent(NSObject* event) {
   for (auto it = eventHandlers_.rbegin(); it != eventHandlers_.rend(); ++it)
     if ((**it)(event)) return;
   if (eventSink_) eventSink_(event);

@@ -11,6 +11,8 @@
 // Nested loops: runUntil may be called from inside a served item (runModal does). Events go to
 // the innermost loop's event handler if it gave one (menu tracking takes its events itself),
 // passing outward while handlers decline, and finally to the event sink (NSApp's sendEvent).
+// The loop does not look into events: they are platform objects that the handlers and the sink
+// understand (AppKit's NSEvents).
 #pragma once
 
 #include <chrono>
@@ -24,14 +26,14 @@
 #include <optional>
 #include <vector>
 
-#include "NSEvent.h"
+#include "NSObject.h"
 
 class NSRunLoop {
 public:
   using Clock = std::chrono::steady_clock;
   using Task = std::function<void()>;
   // Returns true when it consumed the event.
-  using EventHandler = std::function<bool(NSEvent*)>;
+  using EventHandler = std::function<bool(NSObject*)>;
 
   // How long performOnMain waits for the main thread by default.
   static constexpr std::chrono::milliseconds kPerformTimeout{10000};
@@ -40,7 +42,7 @@ public:
 
   // MARK: any thread
   // Queues an input event (retained until served).
-  void postEvent(NSEvent* event);
+  void postEvent(NSObject* event);
   // Queues a task; urgent tasks are served before anything else.
   void performAsync(Task task, bool urgent = false);
   // Runs task on the main thread and waits for it to finish. On the main thread it runs at once.
@@ -65,7 +67,7 @@ public:
   // Serves what is due now, without waiting; returns how many items were served.
   int runPending();
   // The default receiver of events (NSApplication installs its sendEvent).
-  void setEventSink(std::function<void(NSEvent*)> sink);
+  void setEventSink(std::function<void(NSObject*)> sink);
   // Runs after every served item (NSApplication installs its display pass).
   void addTurnObserver(Task observer);
   // How many loops are running on the main thread, one inside another.
@@ -80,7 +82,7 @@ private:
 
   struct Item {
     enum class Kind { Event, Task, MainQueueBlock } kind;
-    Ref<NSEvent> event;
+    Ref<NSObject> event;
     Task task;
   };
 
@@ -97,10 +99,10 @@ private:
   int depth_ = 0;
   bool inMainQueueBlock_ = false;
   std::vector<EventHandler*> eventHandlers_;
-  std::function<void(NSEvent*)> eventSink_;
+  std::function<void(NSObject*)> eventSink_;
   std::vector<Task> turnObservers_;
 
   std::optional<Item> takeItem(std::optional<Clock::time_point> deadline, bool wait);
   void serve(Item& item);
-  void dispatchEvent(NSEvent* event);
+  void dispatchEvent(NSObject* event);
 };
