@@ -182,3 +182,22 @@ TEST(SimulatedUserLimits, MissingTargetsAndUnknownKeysAreReported) {
   EXPECT_THROW(SimulatedUser::click(987654, NSMakePoint(1, 1)), SimulatedUserError);
   window->close();
 }
+
+// A button missing at the limit is an answer (false), not a main thread taken for busy: the
+// last look, at the limit, is served like every other.
+TEST(SimulatedUserLimits, MissingTargetsFromAnotherThreadAreAnsweredWhileTheLoopRuns) {
+  NSAutoreleasePool pool;
+  Ref<NSWindow> window = adopted(makeKeyWindow());
+  for (int round = 0; round < 5; ++round) {
+    auto user = std::async(std::launch::async, [] {
+      return SimulatedUser::pressButton(u"Nowhere", std::chrono::milliseconds(30));
+    });
+    const auto giveUp = NSRunLoop::Clock::now() + std::chrono::seconds(5);
+    while (user.wait_for(std::chrono::seconds(0)) != std::future_status::ready &&
+           NSRunLoop::Clock::now() < giveUp)
+      NSRunLoop::mainRunLoop().runUntil([] { return false; },
+                                        NSRunLoop::Clock::now() + std::chrono::milliseconds(5));
+    EXPECT_FALSE(user.get());
+  }
+  window->close();
+}
