@@ -13,12 +13,12 @@
 #include <chrono>
 #include <thread>
 
-#include "NSApplication.h"
-#include "NSEvent.h"
-#include "NSRunLoop.h"
-#include "NSWindow.h"
-#include "ScreenDescription.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSEvent.h"
+#include "appkit/NSWindow.h"
 #include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSRunLoop.h"
+#include "testkit/ScreenDescription.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 
 #include <vector>
 
-#include "NSApplication.h"
-#include "NSAutoreleasePool.h"
-#include "NSWindow.h"
-#include "Restyle.h"
-#include "WindowSnapshot.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSWindow.h"
+#include "chrome/Restyle.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "testkit/WindowSnapshot.h"
 
 extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_modifyWindows(JNIEnv*, jclass);
 extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showSideRect(JNIEnv*, jclass);

@@ -8,16 +8,16 @@
 #include <semaphore>
 #include <thread>
 
-#include "NSAlert.h"
-#include "NSApplication.h"
-#include "NSAutoreleasePool.h"
-#include "NSButton.h"
-#include "NSProgressIndicator.h"
-#include "NSRunLoop.h"
-#include "NSTextField.h"
-#include "SimulatedUser.h"
-#include "WindowSnapshot.h"
+#include "appkit/NSAlert.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSButton.h"
+#include "appkit/NSProgressIndicator.h"
+#include "appkit/NSTextField.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSRunLoop.h"
 #include "foundation/NSThread.h"
+#include "testkit/SimulatedUser.h"
+#include "testkit/WindowSnapshot.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 // the same call with class and method cached.
 #include <benchmark/benchmark.h>
 
-#include "Bridge.h"
 #include "LibraryTesting.h"
-#include "NSAutoreleasePool.h"
-#include "SheetGlobals.h"
 #include "TestJvm.h"
-#include "Upcall.h"
+#include "bridge/Bridge.h"
+#include "bridge/Upcall.h"
+#include "dialogs/SheetGlobals.h"
+#include "foundation/NSAutoreleasePool.h"
 
 extern "C" {
 jint Java_ixa_IxaDialogs_initProgressDialog(JNIEnv*, jclass);

@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "ContextMenu.h"
 #include "MenuJsonGenerator.h"
-#include "NSMenu.h"
+#include "appkit/NSMenu.h"
 #include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSJSONSerialization.h"
+#include "menus/ContextMenu.h"
 
 namespace {
 

@@ -11,18 +11,18 @@
 #include <functional>
 #include <string>
 
-#include "Bridge.h"
 #include "LibraryTesting.h"
-#include "MenuUser.h"
-#include "NSAlert.h"
-#include "NSApplication.h"
-#include "NSButton.h"
-#include "NSCensus.h"
-#include "NSColor.h"
-#include "NSColorPanel.h"
-#include "NSRunLoop.h"
-#include "SheetGlobals.h"
 #include "TestJvm.h"
+#include "appkit/NSAlert.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSButton.h"
+#include "appkit/NSColor.h"
+#include "appkit/NSColorPanel.h"
+#include "bridge/Bridge.h"
+#include "dialogs/SheetGlobals.h"
+#include "foundation/NSCensus.h"
+#include "foundation/NSRunLoop.h"
+#include "testkit/MenuUser.h"
 
 extern "C" {
 jint Java_ixa_IxaDialogs_showMacDialog(JNIEnv*, jclass, jstring, jstring, jstring, jstring);

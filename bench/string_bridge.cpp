@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "Bridge.h"
-#include "NSAutoreleasePool.h"
 #include "TestJvm.h"
+#include "bridge/Bridge.h"
+#include "foundation/NSAutoreleasePool.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // reap) and of building the relaunch text for a long command line.
 #include <benchmark/benchmark.h>
 
-#include "NSAutoreleasePool.h"
-#include "RelaunchTask.h"
-#include "System.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "system/RelaunchTask.h"
+#include "system/System.h"
 
 static void BM_RunCommandTrue(benchmark::State& state) {
   for (auto _ : state) {

@@ -6,8 +6,8 @@
 
 #include <jni.h>
 
-#include "NSObject.h"
 #include "bridge/Export.h"
+#include "foundation/NSObject.h"
 
 class NSImageView;
 class NSMenu;

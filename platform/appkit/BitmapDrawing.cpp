@@ -1,4 +1,4 @@
-#include "BitmapDrawing.h"
+#include "appkit/BitmapDrawing.h"
 
 #include <cmath>
 

@@ -10,8 +10,8 @@
 
 #include <functional>
 
-#include "NSBitmapImageRep.h"
-#include "NSGraphicsContext.h"
+#include "appkit/NSBitmapImageRep.h"
+#include "appkit/NSGraphicsContext.h"
 
 // An autoreleased bitmap of size points at scale pixels per point; nil for an empty size or a
 // scale that is not positive.

@@ -1,6 +1,6 @@
-#include "CALayer.h"
+#include "appkit/CALayer.h"
 
-#include "NSView.h"
+#include "appkit/NSView.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 // it (the background colour, opacity, corner radius); the view it backs draws it.
 #pragma once
 
-#include "NSColor.h"
+#include "appkit/NSColor.h"
 
 class NSView;
 

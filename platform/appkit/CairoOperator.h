@@ -3,6 +3,6 @@
 
 #include <cairo.h>
 
-#include "NSGraphics.h"
+#include "appkit/NSGraphics.h"
 
 cairo_operator_t NSCairoOperator(NSCompositingOperation operation);

@@ -2,8 +2,8 @@
 // window. The headless display has nothing behind windows to blur, so the material is drawn as
 // the tint AppKit lays over the blur: light and mostly opaque for the light and vibrant light
 // appearances, dark for the dark ones.
-#include "NSGraphics.h"
-#include "NSVisualEffectView.h"
+#include "appkit/NSGraphics.h"
+#include "appkit/NSVisualEffectView.h"
 
 namespace {
 

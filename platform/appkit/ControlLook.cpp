@@ -1,12 +1,12 @@
-#include "ControlLook.h"
+#include "appkit/ControlLook.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "NSBezierPath.h"
-#include "NSGradient.h"
-#include "NSGraphics.h"
-#include "NSGraphicsContext.h"
+#include "appkit/NSBezierPath.h"
+#include "appkit/NSGradient.h"
+#include "appkit/NSGraphics.h"
+#include "appkit/NSGraphicsContext.h"
 
 namespace ControlLook {
 

@@ -5,7 +5,7 @@
 // and 2. Nothing is drawn when there is no current context.
 #pragma once
 
-#include "NSColor.h"
+#include "appkit/NSColor.h"
 
 class NSBezierPath;
 

@@ -1,10 +1,10 @@
-#include "FieldEditor.h"
+#include "appkit/FieldEditor.h"
 
 #include <algorithm>
 #include <cwctype>
 #include <mutex>
 
-#include "NSEvent.h"
+#include "appkit/NSEvent.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ImageDecoding.h"
+#include "appkit/ImageDecoding.h"
 
 // libicns declares its functions without C linkage for C++.
 extern "C" {

@@ -1,10 +1,10 @@
-#include "KeyViewLoop.h"
+#include "appkit/KeyViewLoop.h"
 
 #include <algorithm>
 
-#include "NSTextField.h"
-#include "NSView.h"
-#include "NSWindow.h"
+#include "appkit/NSTextField.h"
+#include "appkit/NSView.h"
+#include "appkit/NSWindow.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "NSAlert.h"
+#include "appkit/NSAlert.h"
 
 #include <algorithm>
 
-#include "JsonWriter.h"
-#include "NSApplication.h"
-#include "NSImageView.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSImageView.h"
+#include "foundation/JsonWriter.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSLog.h"
 

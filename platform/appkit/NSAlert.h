@@ -15,13 +15,13 @@
 #include <functional>
 #include <vector>
 
-#include "NSButton.h"
-#include "NSImage.h"
-#include "NSPanel.h"
-#include "NSTextField.h"
+#include "appkit/NSButton.h"
+#include "appkit/NSImage.h"
+#include "appkit/NSPanel.h"
+#include "appkit/NSTextField.h"
 
 class JsonWriter;
-#include "NSImageView.h"
+#include "appkit/NSImageView.h"
 
 enum NSAlertStyle : NSUInteger {
   NSAlertStyleWarning = 0,

@@ -6,9 +6,9 @@
 #include <cmath>
 #include <vector>
 
-#include "NSAlert.h"
-#include "NSImageView.h"
-#include "TextLayout.h"
+#include "appkit/NSAlert.h"
+#include "appkit/NSImageView.h"
+#include "appkit/TextLayout.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "NSAppearance.h"
+#include "appkit/NSAppearance.h"
 
 #include <array>
 

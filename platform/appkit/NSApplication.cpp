@@ -1,15 +1,15 @@
 // NSApplication: the application's windows, the screen list, key and main status.
-#include "NSApplication.h"
+#include "appkit/NSApplication.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <functional>
 
-#include "DisplayBackend.h"
-#include "NSPanel.h"
-#include "NSRunLoop.h"
+#include "appkit/NSPanel.h"
+#include "display/DisplayBackend.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSLog.h"
+#include "foundation/NSRunLoop.h"
 
 NSApplication* NSApp = nullptr;
 

@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "AppKitConstants.h"
-#include "NSAppearance.h"
-#include "NSMenu.h"
-#include "NSResponder.h"
-#include "NSWindow.h"
+#include "appkit/AppKitConstants.h"
+#include "appkit/NSAppearance.h"
+#include "appkit/NSMenu.h"
+#include "appkit/NSResponder.h"
+#include "appkit/NSWindow.h"
 
 class NSApplication;
 class NSArray;

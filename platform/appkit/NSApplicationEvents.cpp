@@ -1,11 +1,11 @@
 // NSApplication: event routing and modal sessions.
 #include <algorithm>
 
-#include "NSApplication.h"
-#include "NSEvent.h"
-#include "NSPanel.h"
-#include "NSRunLoop.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSEvent.h"
+#include "appkit/NSPanel.h"
 #include "foundation/NSLog.h"
+#include "foundation/NSRunLoop.h"
 #include "foundation/NSThread.h"
 
 // MARK: event routing

@@ -1,7 +1,7 @@
 // NSApplication: the main menu and the application menu it starts with.
 #include <cerrno>
 
-#include "NSApplication.h"
+#include "appkit/NSApplication.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 // process exits directly.
 #include <cstdlib>
 
-#include "NSApplication.h"
-#include "NSRunLoop.h"
+#include "appkit/NSApplication.h"
 #include "foundation/NSLog.h"
+#include "foundation/NSRunLoop.h"
 
 namespace {
 

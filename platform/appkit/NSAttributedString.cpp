@@ -1,8 +1,8 @@
-#include "NSAttributedString.h"
+#include "appkit/NSAttributedString.h"
 
 #include <algorithm>
 
-#include "TextLayout.h"
+#include "appkit/TextLayout.h"
 #include "foundation/NSLog.h"
 
 namespace {

@@ -1,11 +1,11 @@
-#include "NSBezierPath.h"
+#include "appkit/NSBezierPath.h"
 #include <cairo.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 
-#include "NSGraphicsContext.h"
+#include "appkit/NSGraphicsContext.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 // instance with NSStrokeRectInside (NSGraphics.h).
 #pragma once
 
-#include "CairoTypes.h"
+#include "appkit/CairoTypes.h"
 
 #include <vector>
 

@@ -1,15 +1,15 @@
-#include "NSBitmapImageRep.h"
+#include "appkit/NSBitmapImageRep.h"
 #include <cairo.h>
 
-#include "PNGEncoding.h"
+#include "appkit/PNGEncoding.h"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "ImageDecoding.h"
-#include "NSColor.h"
-#include "NSGraphicsContext.h"
+#include "appkit/ImageDecoding.h"
+#include "appkit/NSColor.h"
+#include "appkit/NSGraphicsContext.h"
 
 NSBitmapImageRep* NSBitmapImageRep::fail() {
   release();

@@ -16,7 +16,7 @@
 //   NSData* png = bitmap->representationUsingType(NSBitmapImageFileTypePNG, nullptr);
 #pragma once
 
-#include "CairoTypes.h"
+#include "appkit/CairoTypes.h"
 
 #include "foundation/NSData.h"
 #include "foundation/NSDictionary.h"

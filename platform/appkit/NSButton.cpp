@@ -1,13 +1,13 @@
-#include "NSButton.h"
+#include "appkit/NSButton.h"
 
 #include <cmath>
 
-#include "FieldEditor.h"
-#include "JsonWriter.h"
-#include "NSApplication.h"
-#include "NSEvent.h"
-#include "NSWindow.h"
-#include "TextLayout.h"
+#include "appkit/FieldEditor.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSEvent.h"
+#include "appkit/NSWindow.h"
+#include "appkit/TextLayout.h"
+#include "foundation/JsonWriter.h"
 
 namespace {
 

@@ -13,11 +13,11 @@
 // equivalent of its own answers Escape and Command-period, as AppKit's do.
 #pragma once
 
-#include "NSCell.h"
-#include "NSControl.h"
-#include "NSControlStateValue.h"
-#include "NSEvent.h"
-#include "NSImage.h"
+#include "appkit/NSCell.h"
+#include "appkit/NSControl.h"
+#include "appkit/NSControlStateValue.h"
+#include "appkit/NSEvent.h"
+#include "appkit/NSImage.h"
 
 enum NSButtonType : NSUInteger {
   NSButtonTypeMomentaryLight = 0,

@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "ControlLook.h"
-#include "NSBezierPath.h"
-#include "NSButton.h"
-#include "NSGraphics.h"
-#include "NSGraphicsContext.h"
-#include "NSWindow.h"
-#include "TextLayout.h"
+#include "appkit/ControlLook.h"
+#include "appkit/NSBezierPath.h"
+#include "appkit/NSButton.h"
+#include "appkit/NSGraphics.h"
+#include "appkit/NSGraphicsContext.h"
+#include "appkit/NSWindow.h"
+#include "appkit/TextLayout.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "NSCell.h"
+#include "appkit/NSCell.h"
 
 #include <map>
 #include <mutex>
 
-#include "NSWindow.h"
+#include "appkit/NSWindow.h"
 
 namespace {
 

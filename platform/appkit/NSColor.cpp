@@ -1,10 +1,10 @@
-#include "NSColor.h"
+#include "appkit/NSColor.h"
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
 
-#include "NSGraphicsContext.h"
+#include "appkit/NSGraphicsContext.h"
 #include "foundation/NSLog.h"
 
 namespace {

@@ -15,7 +15,7 @@
 
 #include <optional>
 
-#include "NSColorSpace.h"
+#include "appkit/NSColorSpace.h"
 #include "foundation/NSGeometry.h"
 
 // Core Graphics' view of a colour, as layers hold it: RGBA components of the display's RGB

@@ -1,7 +1,7 @@
 // NSColor's fixed colours and the system (catalogue) colours of the light appearance.
 #include <mutex>
 
-#include "NSColor.h"
+#include "appkit/NSColor.h"
 
 namespace {
 

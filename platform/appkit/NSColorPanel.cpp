@@ -1,9 +1,9 @@
-#include "NSColorPanel.h"
+#include "appkit/NSColorPanel.h"
 
 #include <atomic>
 
-#include "JsonWriter.h"
-#include "NSColorPanelContentView.h"
+#include "appkit/NSColorPanelContentView.h"
+#include "foundation/JsonWriter.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 // as the panel's own controls would.
 #pragma once
 
-#include "NSColor.h"
-#include "NSPanel.h"
+#include "appkit/NSColor.h"
+#include "appkit/NSPanel.h"
 
 class JsonWriter;
 

@@ -1,16 +1,16 @@
-#include "NSColorPanelContentView.h"
+#include "appkit/NSColorPanelContentView.h"
 #include <cairo.h>
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
-#include "NSBezierPath.h"
-#include "NSColorPanel.h"
-#include "NSEvent.h"
-#include "NSGradient.h"
-#include "NSGraphics.h"
-#include "NSGraphicsContext.h"
+#include "appkit/NSBezierPath.h"
+#include "appkit/NSColorPanel.h"
+#include "appkit/NSEvent.h"
+#include "appkit/NSGradient.h"
+#include "appkit/NSGraphics.h"
+#include "appkit/NSGraphicsContext.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 // swatch or on the wheel picks that colour in the panel.
 #pragma once
 
-#include "NSView.h"
+#include "appkit/NSView.h"
 
 class NSColorPanelContentView : public NSView {
   NS_OBJECT_CLASS(NSColorPanelContentView)

@@ -1,4 +1,4 @@
-#include "NSColorSpace.h"
+#include "appkit/NSColorSpace.h"
 
 #include <array>
 

@@ -1,11 +1,11 @@
-#include "NSControl.h"
+#include "appkit/NSControl.h"
 
 #include <cmath>
 
-#include "JsonWriter.h"
-#include "NSApplication.h"
-#include "NSCell.h"
-#include "NSWindow.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSCell.h"
+#include "appkit/NSWindow.h"
+#include "foundation/JsonWriter.h"
 #include "foundation/NSNumber.h"
 
 namespace {

@@ -6,11 +6,11 @@
 // decide how they show it.
 #pragma once
 
-#include "NSFont.h"
-#include "NSParagraphStyle.h"
-#include "NSView.h"
+#include "appkit/NSFont.h"
+#include "appkit/NSParagraphStyle.h"
+#include "appkit/NSView.h"
 
-#include "NSCell.h"
+#include "appkit/NSCell.h"
 
 enum NSControlSize : NSUInteger {
   NSControlSizeRegular = 0,

@@ -1,9 +1,9 @@
-#include "NSEvent.h"
+#include "appkit/NSEvent.h"
 
 #include <chrono>
 #include <mutex>
 
-#include "NSApplication.h"
+#include "appkit/NSApplication.h"
 
 namespace {
 

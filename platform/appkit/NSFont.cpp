@@ -1,4 +1,4 @@
-#include "NSFont.h"
+#include "appkit/NSFont.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,7 +7,7 @@
 #include <string>
 #include <tuple>
 
-#include "PangoSupport.h"
+#include "appkit/PangoSupport.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "NSGradient.h"
-#include "CairoOperator.h"
+#include "appkit/NSGradient.h"
+#include "appkit/CairoOperator.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "NSBezierPath.h"
-#include "NSGraphicsContext.h"
+#include "appkit/NSBezierPath.h"
+#include "appkit/NSGraphicsContext.h"
 
 NSGradient* NSGradient::fail() {
   release();

@@ -8,11 +8,11 @@
 // clipped to the rectangle (or path).
 #pragma once
 
-#include "CairoTypes.h"
+#include "appkit/CairoTypes.h"
 
 #include <vector>
 
-#include "NSColor.h"
+#include "appkit/NSColor.h"
 #include "foundation/NSArray.h"
 
 class NSBezierPath;

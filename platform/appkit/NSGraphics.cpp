@@ -1,10 +1,10 @@
-#include "NSGraphics.h"
-#include "CairoOperator.h"
+#include "appkit/NSGraphics.h"
+#include "appkit/CairoOperator.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "NSGraphicsContext.h"
+#include "appkit/NSGraphicsContext.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "NSGraphicsContext.h"
-#include "CairoOperator.h"
+#include "appkit/NSGraphicsContext.h"
+#include "appkit/CairoOperator.h"
 
 #include <cmath>
 
-#include "NSBitmapImageRep.h"
-#include "NSColor.h"
+#include "appkit/NSBitmapImageRep.h"
+#include "appkit/NSColor.h"
 
 namespace {
 

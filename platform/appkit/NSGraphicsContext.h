@@ -11,11 +11,11 @@
 // flipped flag and antialiasing.
 #pragma once
 
-#include "CairoTypes.h"
+#include "appkit/CairoTypes.h"
 
 #include <vector>
 
-#include "NSGraphics.h"
+#include "appkit/NSGraphics.h"
 #include "foundation/NSGeometry.h"
 
 class NSBitmapImageRep;

@@ -1,4 +1,4 @@
-#include "NSImage.h"
+#include "appkit/NSImage.h"
 
 #include <poppler.h>
 
@@ -10,9 +10,9 @@
 #include <mutex>
 #include <sstream>
 
-#include "ImageDecoding.h"
-#include "NSBitmapImageRep.h"
-#include "NSGraphicsContext.h"
+#include "appkit/ImageDecoding.h"
+#include "appkit/NSBitmapImageRep.h"
+#include "appkit/NSGraphicsContext.h"
 #include "foundation/NSBundle.h"
 #include "foundation/NSLog.h"
 

@@ -12,7 +12,7 @@
 
 #include <vector>
 
-#include "NSGraphics.h"
+#include "appkit/NSGraphics.h"
 #include "foundation/NSData.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSGeometry.h"

@@ -4,10 +4,10 @@
 
 #include <cmath>
 
-#include "CairoOperator.h"
-#include "NSBitmapImageRep.h"
-#include "NSGraphicsContext.h"
-#include "NSImage.h"
+#include "appkit/CairoOperator.h"
+#include "appkit/NSBitmapImageRep.h"
+#include "appkit/NSGraphicsContext.h"
+#include "appkit/NSImage.h"
 
 void NSImage::drawInRect(NSRect rect) const {
   drawInRect(rect, NSZeroRect, NSCompositingOperationSourceOver, 1, true, nullptr);

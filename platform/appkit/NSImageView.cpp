@@ -1,10 +1,10 @@
-#include "NSImageView.h"
+#include "appkit/NSImageView.h"
 
 #include <algorithm>
 
-#include "JsonWriter.h"
-#include "NSGraphics.h"
-#include "NSGraphicsContext.h"
+#include "appkit/NSGraphics.h"
+#include "appkit/NSGraphicsContext.h"
+#include "foundation/JsonWriter.h"
 
 NSImageView* NSImageView::initWithFrame(NSRect frame) {
   NSControl::initWithFrame(frame);

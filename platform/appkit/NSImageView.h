@@ -2,8 +2,8 @@
 // AppKit's image view does by default. The image is retained.
 #pragma once
 
-#include "NSControl.h"
-#include "NSImage.h"
+#include "appkit/NSControl.h"
+#include "appkit/NSImage.h"
 
 enum NSImageScaling : NSUInteger {
   NSImageScaleProportionallyDown = 0,

@@ -1,4 +1,4 @@
-#include "NSMenu.h"
+#include "appkit/NSMenu.h"
 
 #include "foundation/NSArray.h"
 #include "foundation/NSLog.h"

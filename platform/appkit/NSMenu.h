@@ -13,7 +13,7 @@
 #include <functional>
 #include <vector>
 
-#include "NSMenuItem.h"
+#include "appkit/NSMenuItem.h"
 #include "foundation/NSGeometry.h"
 
 class NSArray;

@@ -1,6 +1,6 @@
-#include "NSMenuItem.h"
+#include "appkit/NSMenuItem.h"
 
-#include "NSMenu.h"
+#include "appkit/NSMenu.h"
 #include "foundation/NSLog.h"
 
 namespace {

@@ -10,8 +10,8 @@
 // validateMenuItem(). Outside such a menu, isEnabled() is what setEnabled() stored.
 #pragma once
 
-#include "NSControlStateValue.h"
-#include "NSEvent.h"
+#include "appkit/NSControlStateValue.h"
+#include "appkit/NSEvent.h"
 
 class NSMenu;
 class NSMenuItem;
@@ -97,4 +97,4 @@ private:
 };
 
 // An item owns its submenu (Ref<NSMenu>), whose release needs the whole class.
-#include "NSMenu.h"
+#include "appkit/NSMenu.h"

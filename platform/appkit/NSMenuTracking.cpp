@@ -1,8 +1,8 @@
 // Pop-up menus and their tracking: a nested loop on the main run loop that takes every input
 // event itself, as AppKit's menu tracking does, until an item is chosen or the menu is dismissed.
-#include "NSMenu.h"
-#include "NSRunLoop.h"
+#include "appkit/NSMenu.h"
 #include "foundation/NSLog.h"
+#include "foundation/NSRunLoop.h"
 #include "foundation/NSThread.h"
 
 namespace {

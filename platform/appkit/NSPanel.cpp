@@ -1,4 +1,4 @@
-#include "NSPanel.h"
+#include "appkit/NSPanel.h"
 
 NSPanel* NSPanel::initWithContentRect(NSRect contentRect, NSWindowStyleMask style,
                                       NSBackingStoreType backing, bool defer) {

@@ -3,7 +3,7 @@
 // the main window. A floating panel stays above normal windows.
 #pragma once
 
-#include "NSWindow.h"
+#include "appkit/NSWindow.h"
 
 class NSPanel : public NSWindow {
   NS_OBJECT_CLASS(NSPanel)

@@ -1,4 +1,4 @@
-#include "NSParagraphStyle.h"
+#include "appkit/NSParagraphStyle.h"
 
 #include <functional>
 

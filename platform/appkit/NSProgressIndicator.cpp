@@ -1,15 +1,15 @@
-#include "NSProgressIndicator.h"
+#include "appkit/NSProgressIndicator.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 
-#include "ControlLook.h"
-#include "JsonWriter.h"
-#include "NSBezierPath.h"
-#include "NSGraphicsContext.h"
-#include "NSRunLoop.h"
-#include "ProgressAnimator.h"
+#include "appkit/ControlLook.h"
+#include "appkit/NSBezierPath.h"
+#include "appkit/NSGraphicsContext.h"
+#include "appkit/ProgressAnimator.h"
+#include "foundation/JsonWriter.h"
+#include "foundation/NSRunLoop.h"
 #include "foundation/NSThread.h"
 
 namespace {

@@ -8,7 +8,7 @@
 // animating indicators about thirty times a second.
 #pragma once
 
-#include "NSView.h"
+#include "appkit/NSView.h"
 
 enum NSProgressIndicatorStyle : NSUInteger {
   NSProgressIndicatorStyleBar = 0,

@@ -1,6 +1,6 @@
-#include "NSResponder.h"
+#include "appkit/NSResponder.h"
 
-#include "NSEvent.h"
+#include "appkit/NSEvent.h"
 
 // Each handler passes the event up the chain; the end of the chain drops it.
 #define FORWARD_TO_NEXT(method)                                                                    \

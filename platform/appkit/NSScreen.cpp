@@ -1,8 +1,8 @@
-#include "NSScreen.h"
+#include "appkit/NSScreen.h"
 
 #include <algorithm>
 
-#include "DisplayBackend.h"
+#include "display/DisplayBackend.h"
 #include "foundation/NSArray.h"
 
 NSScreen* NSScreen::mainScreen() {

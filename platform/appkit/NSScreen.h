@@ -2,7 +2,7 @@
 // the headless display); its visible frame leaves out the menu bar at the top.
 #pragma once
 
-#include "AppKitConstants.h"
+#include "appkit/AppKitConstants.h"
 #include "foundation/NSObject.h"
 
 class NSArray;

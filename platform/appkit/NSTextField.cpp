@@ -1,11 +1,11 @@
-#include "NSTextField.h"
+#include "appkit/NSTextField.h"
 
 #include <algorithm>
 
-#include "JsonWriter.h"
-#include "KeyViewLoop.h"
-#include "NSEvent.h"
-#include "NSWindow.h"
+#include "appkit/KeyViewLoop.h"
+#include "appkit/NSEvent.h"
+#include "appkit/NSWindow.h"
+#include "foundation/JsonWriter.h"
 
 NSTextField* NSTextField::initWithFrame(NSRect frame) {
   NSControl::initWithFrame(frame);

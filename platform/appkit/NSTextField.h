@@ -12,9 +12,9 @@
 // (a Cancel button); Tab and Shift-Tab move to the next or previous key view.
 #pragma once
 
-#include "FieldEditor.h"
-#include "NSColor.h"
-#include "NSControl.h"
+#include "appkit/FieldEditor.h"
+#include "appkit/NSColor.h"
+#include "appkit/NSControl.h"
 
 class NSTextField : public NSControl {
   NS_OBJECT_CLASS(NSTextField)

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "ControlLook.h"
-#include "NSGraphics.h"
-#include "NSGraphicsContext.h"
-#include "NSTextField.h"
-#include "NSWindow.h"
-#include "TextLayout.h"
+#include "appkit/ControlLook.h"
+#include "appkit/NSGraphics.h"
+#include "appkit/NSGraphicsContext.h"
+#include "appkit/NSTextField.h"
+#include "appkit/NSWindow.h"
+#include "appkit/TextLayout.h"
 
 namespace {
 

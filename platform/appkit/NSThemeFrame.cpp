@@ -1,4 +1,4 @@
-#include "NSThemeFrame.h"
+#include "appkit/NSThemeFrame.h"
 
 void NSThemeFrame::setContentView(NSView* view) {
   if (view == contentView_) return;

@@ -4,8 +4,8 @@
 // registered for "NSThemeFrame".
 #pragma once
 
-#include "NSView.h"
-#include "NSWindowStandardButton.h"
+#include "appkit/NSView.h"
+#include "appkit/NSWindowStandardButton.h"
 
 class NSThemeFrame : public NSView {
   NS_OBJECT_CLASS(NSThemeFrame)

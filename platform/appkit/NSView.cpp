@@ -1,12 +1,12 @@
-#include "NSView.h"
+#include "appkit/NSView.h"
 
 #include <algorithm>
 #include <cmath>
 #include <map>
 
-#include "JsonWriter.h"
-#include "NSApplication.h"
-#include "NSWindow.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSWindow.h"
+#include "foundation/JsonWriter.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSLog.h"
 

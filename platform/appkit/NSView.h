@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "AppKitConstants.h"
-#include "CALayer.h"
-#include "NSAppearance.h"
-#include "NSResponder.h"
+#include "appkit/AppKitConstants.h"
+#include "appkit/CALayer.h"
+#include "appkit/NSAppearance.h"
+#include "appkit/NSResponder.h"
 
 class JsonWriter;
 class NSArray;

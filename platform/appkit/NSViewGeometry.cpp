@@ -1,8 +1,8 @@
 // NSView geometry: frames, autoresizing, coordinate conversion and hit testing.
 #include <cmath>
 
-#include "NSView.h"
-#include "NSWindow.h"
+#include "appkit/NSView.h"
+#include "appkit/NSWindow.h"
 
 namespace {
 

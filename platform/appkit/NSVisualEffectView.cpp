@@ -1,6 +1,6 @@
-#include "NSVisualEffectView.h"
+#include "appkit/NSVisualEffectView.h"
 
-#include "JsonWriter.h"
+#include "foundation/JsonWriter.h"
 
 NSVisualEffectView* NSVisualEffectView::initWithFrame(NSRect frame) {
   NSView::initWithFrame(frame);

@@ -3,7 +3,7 @@
 // layer-backed too. Its look comes from the painter registered for "NSVisualEffectView".
 #pragma once
 
-#include "NSView.h"
+#include "appkit/NSView.h"
 
 enum NSVisualEffectMaterial : NSInteger {
   NSVisualEffectMaterialAppearanceBased = 0,

@@ -1,12 +1,12 @@
 // NSWindow: creation, geometry, the content view, state and display.
-#include "NSWindow.h"
+#include "appkit/NSWindow.h"
 
 #include <atomic>
 #include <cmath>
 
-#include "DisplayBackend.h"
-#include "NSApplication.h"
-#include "NSScreen.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSScreen.h"
+#include "display/DisplayBackend.h"
 #include "foundation/NSArray.h"
 
 namespace {

@@ -11,11 +11,11 @@
 #include <functional>
 #include <vector>
 
-#include "AppKitConstants.h"
-#include "NSAppearance.h"
-#include "NSResponder.h"
-#include "NSThemeFrame.h"
-#include "NSView.h"
+#include "appkit/AppKitConstants.h"
+#include "appkit/NSAppearance.h"
+#include "appkit/NSResponder.h"
+#include "appkit/NSThemeFrame.h"
+#include "appkit/NSView.h"
 
 class NSArray;
 

@@ -1,8 +1,8 @@
 // NSWindow: ordering on and off the screen, closing, key and main status, responders, events.
-#include "NSApplication.h"
-#include "NSEvent.h"
-#include "NSPanel.h"
-#include "NSWindow.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSEvent.h"
+#include "appkit/NSPanel.h"
+#include "appkit/NSWindow.h"
 #include "foundation/NSLog.h"
 
 // MARK: ordering

@@ -1,11 +1,11 @@
 // NSWindow: sheets and full screen.
 #include <cmath>
 
-#include "DisplayBackend.h"
-#include "NSApplication.h"
-#include "NSPanel.h"
-#include "NSScreen.h"
-#include "NSWindow.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSPanel.h"
+#include "appkit/NSScreen.h"
+#include "appkit/NSWindow.h"
+#include "display/DisplayBackend.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSLog.h"
 

@@ -1,8 +1,8 @@
-#include "NSWindowStandardButton.h"
+#include "appkit/NSWindowStandardButton.h"
 
-#include "JsonWriter.h"
-#include "NSEvent.h"
-#include "NSWindow.h"
+#include "appkit/NSEvent.h"
+#include "appkit/NSWindow.h"
+#include "foundation/JsonWriter.h"
 
 NSWindowStandardButton* NSWindowStandardButton::initWithType(NSWindowButton type) {
   initWithFrame(NSZeroRect);

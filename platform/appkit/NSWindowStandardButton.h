@@ -3,7 +3,7 @@
 // window. Its look comes from the painter registered for "NSWindowStandardButton".
 #pragma once
 
-#include "NSView.h"
+#include "appkit/NSView.h"
 
 class NSWindowStandardButton : public NSView {
   NS_OBJECT_CLASS(NSWindowStandardButton)

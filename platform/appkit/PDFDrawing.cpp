@@ -1,10 +1,10 @@
-#include "PDFDrawing.h"
+#include "appkit/PDFDrawing.h"
 
 #include <cairo-pdf.h>
 
 #include <vector>
 
-#include "NSGraphicsContext.h"
+#include "appkit/NSGraphicsContext.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "PNGEncoding.h"
+#include "appkit/PNGEncoding.h"
 #include <cairo.h>
 
 #include <png.h>

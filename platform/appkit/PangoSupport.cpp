@@ -1,7 +1,7 @@
-#include "PangoSupport.h"
+#include "appkit/PangoSupport.h"
 #include <cairo.h>
 
-#include "NSStringEncoding.h"
+#include "foundation/NSStringEncoding.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "ProgressAnimator.h"
+#include "appkit/ProgressAnimator.h"
 
 #include <algorithm>
 #include <atomic>
@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "NSProgressIndicator.h"
-#include "NSRunLoop.h"
+#include "appkit/NSProgressIndicator.h"
+#include "foundation/NSRunLoop.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
-#include "TextLayout.h"
-#include "CairoOperator.h"
+#include "appkit/TextLayout.h"
+#include "appkit/CairoOperator.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "NSAttributedString.h"
-#include "NSColor.h"
-#include "NSFont.h"
-#include "NSGraphicsContext.h"
+#include "appkit/NSAttributedString.h"
+#include "appkit/NSColor.h"
+#include "appkit/NSFont.h"
+#include "appkit/NSGraphicsContext.h"
 #include "foundation/NSNumber.h"
 
 namespace {

@@ -15,8 +15,8 @@
 
 #include <vector>
 
-#include "NSParagraphStyle.h"
-#include "PangoSupport.h"
+#include "appkit/NSParagraphStyle.h"
+#include "appkit/PangoSupport.h"
 
 class NSAttributedString;
 class NSColor;

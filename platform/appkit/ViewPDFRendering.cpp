@@ -1,9 +1,9 @@
-#include "ViewPDFRendering.h"
+#include "appkit/ViewPDFRendering.h"
 #include <cairo.h>
 
-#include "NSGraphicsContext.h"
-#include "PDFDrawing.h"
-#include "ViewRenderer.h"
+#include "appkit/NSGraphicsContext.h"
+#include "appkit/PDFDrawing.h"
+#include "appkit/ViewRenderer.h"
 
 NSData* dataWithPDFInsideRect(NSView* view, NSRect rect) {
   if (!view) return nullptr;

@@ -3,7 +3,7 @@
 // was never shown, or in no window.
 #pragma once
 
-#include "NSView.h"
+#include "appkit/NSView.h"
 #include "foundation/NSData.h"
 
 // The page is rect (in the view's bounds coordinates) large; what lies outside rect is cut off.

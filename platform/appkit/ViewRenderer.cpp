@@ -1,10 +1,10 @@
-#include "ViewRenderer.h"
+#include "appkit/ViewRenderer.h"
 #include <cairo.h>
 
-#include "NSBezierPath.h"
-#include "NSGraphics.h"
-#include "NSGraphicsContext.h"
-#include "NSView.h"
+#include "appkit/NSBezierPath.h"
+#include "appkit/NSGraphics.h"
+#include "appkit/NSGraphicsContext.h"
+#include "appkit/NSView.h"
 
 namespace {
 

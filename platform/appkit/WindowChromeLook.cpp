@@ -1,18 +1,18 @@
-#include "WindowChromeLook.h"
+#include "appkit/WindowChromeLook.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "ControlLook.h"
-#include "NSAlert.h"
-#include "NSBezierPath.h"
-#include "NSGradient.h"
-#include "NSGraphics.h"
-#include "NSGraphicsContext.h"
-#include "NSPanel.h"
-#include "NSThemeFrame.h"
-#include "NSWindow.h"
-#include "TextLayout.h"
+#include "appkit/ControlLook.h"
+#include "appkit/NSAlert.h"
+#include "appkit/NSBezierPath.h"
+#include "appkit/NSGradient.h"
+#include "appkit/NSGraphics.h"
+#include "appkit/NSGraphicsContext.h"
+#include "appkit/NSPanel.h"
+#include "appkit/NSThemeFrame.h"
+#include "appkit/NSWindow.h"
+#include "appkit/TextLayout.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <chrono>
 #include <limits>
 
-#include "NSRunLoop.h"
 #include "foundation/NSLog.h"
+#include "foundation/NSRunLoop.h"
 
 struct dispatch_queue_s {
   const char* label;

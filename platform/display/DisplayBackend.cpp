@@ -1,8 +1,8 @@
-#include "DisplayBackend.h"
+#include "display/DisplayBackend.h"
 
 #include <mutex>
 
-#include "HeadlessDisplay.h"
+#include "display/HeadlessDisplay.h"
 #include "foundation/NSRunLoop.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "HeadlessDisplay.h"
+#include "display/HeadlessDisplay.h"
 
 #include "foundation/NSRunLoop.h"
 

@@ -7,7 +7,7 @@
 #include <map>
 #include <mutex>
 
-#include "DisplayBackend.h"
+#include "display/DisplayBackend.h"
 
 class HeadlessDisplay : public DisplayBackend {
 public:

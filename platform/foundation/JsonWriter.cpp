@@ -1,4 +1,4 @@
-#include "JsonWriter.h"
+#include "foundation/JsonWriter.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "NSArray.h"
+#include "foundation/NSArray.h"
 
 #include <algorithm>
 

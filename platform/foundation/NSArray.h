@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "NSString.h"
+#include "foundation/NSString.h"
 
 class NSArray : public NSObject {
   NS_OBJECT_CLASS(NSArray)

@@ -1,8 +1,8 @@
-#include "NSAutoreleasePool.h"
+#include "foundation/NSAutoreleasePool.h"
 
 #include <cstdio>
 
-#include "NSObject.h"
+#include "foundation/NSObject.h"
 
 namespace {
 thread_local NSAutoreleasePool* innermost = nullptr;

@@ -3,7 +3,7 @@
 // its resources are the files in <bundle>/Contents/Resources.
 #pragma once
 
-#include "NSString.h"
+#include "foundation/NSString.h"
 
 class NSBundle : public NSObject {
   NS_OBJECT_CLASS(NSBundle)

@@ -1,4 +1,4 @@
-#include "NSCensus.h"
+#include "foundation/NSCensus.h"
 
 #include <cstring>
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "NSString.h"
+#include "foundation/NSString.h"
 
 class NSCharacterSet : public NSObject {
   NS_OBJECT_CLASS(NSCharacterSet)

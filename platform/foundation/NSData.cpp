@@ -1,4 +1,4 @@
-#include "NSData.h"
+#include "foundation/NSData.h"
 
 #include <cstring>
 #include <fcntl.h>

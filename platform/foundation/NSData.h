@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "NSString.h"
+#include "foundation/NSString.h"
 
 class NSData : public NSObject {
   NS_OBJECT_CLASS(NSData)

@@ -1,4 +1,4 @@
-#include "NSDictionary.h"
+#include "foundation/NSDictionary.h"
 
 NSDictionary* NSDictionary::dictionary() {
   return static_cast<NSDictionary*>(alloc()->autorelease());

@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "NSArray.h"
+#include "foundation/NSArray.h"
 
 class NSDictionary : public NSObject {
   NS_OBJECT_CLASS(NSDictionary)

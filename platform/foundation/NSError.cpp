@@ -1,4 +1,4 @@
-#include "NSError.h"
+#include "foundation/NSError.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // recoverable failures through an NSError** argument instead of raising.
 #pragma once
 
-#include "NSDictionary.h"
+#include "foundation/NSDictionary.h"
 
 extern NSString* const NSCocoaErrorDomain;
 extern NSString* const NSPOSIXErrorDomain;

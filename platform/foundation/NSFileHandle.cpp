@@ -1,4 +1,4 @@
-#include "NSFileHandle.h"
+#include "foundation/NSFileHandle.h"
 
 #include <unistd.h>
 
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "NSLog.h"
+#include "foundation/NSLog.h"
 
 namespace {
 NSFileHandle* standardHandle(int descriptor) {

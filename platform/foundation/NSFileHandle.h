@@ -1,7 +1,7 @@
 // NSFileHandle: an open file descriptor, read or written in whole blocks.
 #pragma once
 
-#include "NSData.h"
+#include "foundation/NSData.h"
 
 class NSFileHandle : public NSObject {
   NS_OBJECT_CLASS(NSFileHandle)

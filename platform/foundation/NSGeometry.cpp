@@ -1,4 +1,4 @@
-#include "NSGeometry.h"
+#include "foundation/NSGeometry.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // Geometry in points, origin at the lower left, as AppKit has it.
 #pragma once
 
-#include "NSString.h"
+#include "foundation/NSString.h"
 
 using CGFloat = double;
 

@@ -3,7 +3,7 @@
 // can exhaust the stack. Forms that the reader tolerates and simdjson refuses (trailing commas,
 // integers beyond 64 bits, lone surrogate escapes) are repaired in a second attempt, which costs
 // nothing for strict text.
-#include "NSJSONSerialization.h"
+#include "foundation/NSJSONSerialization.h"
 
 #include <simdjson.h>
 
@@ -11,8 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "NSJSONSerializationText.h"
-#include "NSNumber.h"
+#include "foundation/NSJSONSerializationText.h"
+#include "foundation/NSNumber.h"
 
 NSString* const NSJSONSerializationErrorIndex =
     NSString::alloc()->initWithUTF16(u"NSJSONSerializationErrorIndex");

@@ -16,8 +16,8 @@
 // integer 0, "-0.0" the double -0.0); true and false are boolean NSNumbers; null is NSNull.
 #pragma once
 
-#include "NSData.h"
-#include "NSError.h"
+#include "foundation/NSData.h"
+#include "foundation/NSError.h"
 
 enum NSJSONReadingOptions : NSUInteger {
   NSJSONReadingMutableContainers = 1 << 0,

@@ -1,4 +1,4 @@
-#include "NSJSONSerializationText.h"
+#include "foundation/NSJSONSerializationText.h"
 
 #include <charconv>
 #include <cmath>

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "NSJSONSerialization.h"
-#include "NSNumber.h"
+#include "foundation/NSJSONSerialization.h"
+#include "foundation/NSNumber.h"
 
 namespace {
 

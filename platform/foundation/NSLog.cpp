@@ -1,4 +1,4 @@
-#include "NSLog.h"
+#include "foundation/NSLog.h"
 
 #include <cerrno>
 #include <cstdarg>
@@ -9,8 +9,8 @@
 #include <sys/time.h>
 #include <unistd.h>
 
-#include "NSAutoreleasePool.h"
-#include "NSString.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSString.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "NSString.h"
+#include "foundation/NSString.h"
 
 NSMutableString* NSMutableString::string() {
   return static_cast<NSMutableString*>(alloc()->autorelease());

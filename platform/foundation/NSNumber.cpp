@@ -1,4 +1,4 @@
-#include "NSNumber.h"
+#include "foundation/NSNumber.h"
 
 #include <climits>
 #include <cmath>

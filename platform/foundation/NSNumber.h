@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "NSString.h"
+#include "foundation/NSString.h"
 
 class NSNumber : public NSObject {
   NS_OBJECT_CLASS(NSNumber)

@@ -1,11 +1,11 @@
-#include "NSObject.h"
+#include "foundation/NSObject.h"
 
 #include <memory>
 #include <mutex>
 #include <vector>
 
-#include "NSAutoreleasePool.h"
-#include "NSString.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSString.h"
 
 NSObject* NSObject::retain() {
   refs_.fetch_add(1, std::memory_order_relaxed);

@@ -9,8 +9,8 @@
 #include <span>
 #include <utility>
 
-#include "NSCensus.h"
-#include "Selector.h"
+#include "foundation/NSCensus.h"
+#include "foundation/Selector.h"
 
 class NSString;
 class NSWeakReferenceBox;

@@ -1,4 +1,4 @@
-#include "NSPathUtilities.h"
+#include "foundation/NSPathUtilities.h"
 
 #include <pwd.h>
 #include <unistd.h>

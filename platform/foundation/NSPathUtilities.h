@@ -1,7 +1,7 @@
 // The user's standard directories, found the way the XDG Base Directory rules place them.
 #pragma once
 
-#include "NSArray.h"
+#include "foundation/NSArray.h"
 
 enum NSSearchPathDirectory : NSUInteger {
   NSApplicationSupportDirectory = 14,

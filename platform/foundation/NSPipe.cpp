@@ -1,4 +1,4 @@
-#include "NSPipe.h"
+#include "foundation/NSPipe.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "NSLog.h"
+#include "foundation/NSLog.h"
 
 NSPipe* NSPipe::pipe() {
   NSPipe* pipe = alloc()->init();

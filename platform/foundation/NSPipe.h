@@ -1,7 +1,7 @@
 // NSPipe: a one-way channel made of two file handles, typically a child's standard output.
 #pragma once
 
-#include "NSFileHandle.h"
+#include "foundation/NSFileHandle.h"
 
 class NSPipe : public NSObject {
   NS_OBJECT_CLASS(NSPipe)

@@ -1,11 +1,11 @@
-#include "NSRunLoop.h"
+#include "foundation/NSRunLoop.h"
 
 #include <algorithm>
 #include <exception>
 
-#include "NSAutoreleasePool.h"
-#include "NSLog.h"
-#include "NSThread.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSLog.h"
+#include "foundation/NSThread.h"
 
 NSRunLoop& NSRunLoop::mainRunLoop() {
   // Immortal: the main run loop serves the process until it exits, and threads that are still

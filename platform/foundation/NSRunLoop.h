@@ -26,7 +26,7 @@
 #include <optional>
 #include <vector>
 
-#include "NSObject.h"
+#include "foundation/NSObject.h"
 
 class NSRunLoop {
 public:

@@ -1,4 +1,4 @@
-#include "NSScanner.h"
+#include "foundation/NSScanner.h"
 
 #include <climits>
 

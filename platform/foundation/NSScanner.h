@@ -3,7 +3,7 @@
 // A scan that fails leaves the scan location where it was and the result untouched.
 #pragma once
 
-#include "NSCharacterSet.h"
+#include "foundation/NSCharacterSet.h"
 
 class NSScanner : public NSObject {
   NS_OBJECT_CLASS(NSScanner)

@@ -1,4 +1,4 @@
-#include "NSString.h"
+#include "foundation/NSString.h"
 
 #include <climits>
 #include <clocale>
@@ -7,8 +7,8 @@
 #include <cwctype>
 #include <locale.h>
 
-#include "NSData.h"
-#include "NSStringEncoding.h"
+#include "foundation/NSData.h"
+#include "foundation/NSStringEncoding.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "NSObject.h"
+#include "foundation/NSObject.h"
 
 class NSData;
 

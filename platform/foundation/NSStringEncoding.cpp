@@ -5,7 +5,7 @@
 #pragma GCC optimize("O3")
 #endif
 
-#include "NSStringEncoding.h"
+#include "foundation/NSStringEncoding.h"
 
 #include <cstdint>
 #include <cstring>

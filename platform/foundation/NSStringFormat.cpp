@@ -6,8 +6,8 @@
 #include <locale.h>
 #include <string>
 
-#include "NSString.h"
-#include "NSStringEncoding.h"
+#include "foundation/NSString.h"
+#include "foundation/NSStringEncoding.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "NSTask.h"
+#include "foundation/NSTask.h"
 
 #include <spawn.h>
 #include <sys/stat.h>
@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "NSFileHandle.h"
-#include "NSLog.h"
-#include "NSPipe.h"
-#include "ProcessReaper.h"
+#include "foundation/NSFileHandle.h"
+#include "foundation/NSLog.h"
+#include "foundation/NSPipe.h"
+#include "foundation/ProcessReaper.h"
 
 namespace {
 

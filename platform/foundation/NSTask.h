@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "NSArray.h"
+#include "foundation/NSArray.h"
 
 class NSFileHandle;
 namespace brix {

@@ -1,4 +1,4 @@
-#include "NSThread.h"
+#include "foundation/NSThread.h"
 
 #include <atomic>
 #include <thread>

@@ -1,4 +1,4 @@
-#include "NSUserDefaults.h"
+#include "foundation/NSUserDefaults.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -11,10 +11,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "NSAutoreleasePool.h"
-#include "NSJSONSerialization.h"
-#include "NSLog.h"
-#include "NSNumber.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSJSONSerialization.h"
+#include "foundation/NSLog.h"
+#include "foundation/NSNumber.h"
 
 namespace {
 

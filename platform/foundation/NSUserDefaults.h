@@ -19,7 +19,7 @@
 #include <mutex>
 #include <string>
 
-#include "NSDictionary.h"
+#include "foundation/NSDictionary.h"
 
 class NSUserDefaults : public NSObject {
   NS_OBJECT_CLASS(NSUserDefaults)

@@ -1,4 +1,4 @@
-#include "ProcessReaper.h"
+#include "foundation/ProcessReaper.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -12,7 +12,7 @@
 #include <system_error>
 #include <thread>
 
-#include "NSLog.h"
+#include "foundation/NSLog.h"
 
 namespace brix {
 

@@ -1,4 +1,4 @@
-#include "Selector.h"
+#include "foundation/Selector.h"
 
 #include <memory>
 #include <mutex>

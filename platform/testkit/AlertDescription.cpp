@@ -1,8 +1,8 @@
 // The "alert" section of Screen.describe(): the front-most alert on screen (the innermost one
 // running, as a modal panel or a sheet), or null when none is up.
-#include "JsonWriter.h"
-#include "NSAlert.h"
-#include "ScreenDescription.h"
+#include "appkit/NSAlert.h"
+#include "foundation/JsonWriter.h"
+#include "testkit/ScreenDescription.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The "census" section of the screen's description: live platform objects per class, so that a
 // Java test can see that a repeated operation leaves nothing behind.
-#include "JsonWriter.h"
-#include "ScreenDescription.h"
+#include "foundation/JsonWriter.h"
 #include "foundation/NSCensus.h"
+#include "testkit/ScreenDescription.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // ixa.testkit.User.pickColor, and the "colorPanel" section of the screen description.
-#include "ColorPanelTestkit.h"
+#include "testkit/ColorPanelTestkit.h"
 
 #include <jni.h>
 
@@ -7,13 +7,13 @@
 #include <optional>
 #include <string>
 
-#include "JsonWriter.h"
-#include "NSColorPanel.h"
-#include "ScreenDescription.h"
-#include "TestkitJni.h"
-#include "UserActionJni.h"
-#include "UserInput.h"
+#include "appkit/NSColorPanel.h"
+#include "foundation/JsonWriter.h"
 #include "foundation/NSAutoreleasePool.h"
+#include "testkit/ScreenDescription.h"
+#include "testkit/TestkitJni.h"
+#include "testkit/UserActionJni.h"
+#include "testkit/UserInput.h"
 
 namespace {
 

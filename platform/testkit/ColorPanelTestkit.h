@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "SimulatedUser.h"
+#include "testkit/SimulatedUser.h"
 
 class JsonWriter;
 

@@ -1,10 +1,10 @@
 // The menu sections of Screen.describe(): "mainMenu" (the menu bar's items with their menus)
 // and "contextMenu" (the menu popped up last, open or not; null before the first).
-#include "JsonWriter.h"
-#include "NSApplication.h"
-#include "NSMenu.h"
-#include "NSView.h"
-#include "ScreenDescription.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSMenu.h"
+#include "appkit/NSView.h"
+#include "foundation/JsonWriter.h"
+#include "testkit/ScreenDescription.h"
 
 namespace {
 

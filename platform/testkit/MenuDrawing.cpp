@@ -1,18 +1,18 @@
-#include "MenuDrawing.h"
+#include "testkit/MenuDrawing.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "ControlLook.h"
-#include "NSBezierPath.h"
-#include "NSColor.h"
-#include "NSFont.h"
-#include "NSGraphics.h"
-#include "NSGraphicsContext.h"
-#include "NSMenu.h"
-#include "NSView.h"
-#include "NSWindow.h"
-#include "TextLayout.h"
+#include "appkit/ControlLook.h"
+#include "appkit/NSBezierPath.h"
+#include "appkit/NSColor.h"
+#include "appkit/NSFont.h"
+#include "appkit/NSGraphics.h"
+#include "appkit/NSGraphicsContext.h"
+#include "appkit/NSMenu.h"
+#include "appkit/NSView.h"
+#include "appkit/NSWindow.h"
+#include "appkit/TextLayout.h"
 #include "foundation/NSAutoreleasePool.h"
 
 namespace {

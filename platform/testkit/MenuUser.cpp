@@ -1,13 +1,13 @@
-#include "MenuUser.h"
+#include "testkit/MenuUser.h"
 
 #include <atomic>
 #include <memory>
 #include <optional>
 
-#include "NSApplication.h"
-#include "NSMenu.h"
-#include "NSRunLoop.h"
-#include "UserInput.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSMenu.h"
+#include "foundation/NSRunLoop.h"
+#include "testkit/UserInput.h"
 
 namespace {
 

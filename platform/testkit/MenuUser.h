@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "SimulatedUser.h"
+#include "testkit/SimulatedUser.h"
 
 namespace MenuUser {
 // Chooses the item that the titles name: in the open context menu (the first title names one of

@@ -3,9 +3,9 @@
 // modifier IllegalArgumentException, a null argument NullPointerException.
 #include <jni.h>
 
-#include "MenuUser.h"
-#include "TestkitJni.h"
-#include "UserActionJni.h"
+#include "testkit/MenuUser.h"
+#include "testkit/TestkitJni.h"
+#include "testkit/UserActionJni.h"
 
 using namespace testkit;
 

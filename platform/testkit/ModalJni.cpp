@@ -3,10 +3,10 @@
 // its accessory field for the test to read.
 #include <jni.h>
 
-#include "NSAlert.h"
-#include "TestkitJni.h"
+#include "appkit/NSAlert.h"
 #include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSThread.h"
+#include "testkit/TestkitJni.h"
 
 using namespace testkit;
 

@@ -1,4 +1,4 @@
-#include "ScreenDescription.h"
+#include "testkit/ScreenDescription.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "JsonWriter.h"
-#include "NSApplication.h"
-#include "NSEvent.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSEvent.h"
+#include "foundation/JsonWriter.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSNumber.h"

@@ -8,13 +8,13 @@
 #include <memory>
 #include <thread>
 
-#include "NSApplication.h"
-#include "NSRunLoop.h"
-#include "ScreenDescription.h"
-#include "TestkitJni.h"
+#include "appkit/NSApplication.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSLog.h"
+#include "foundation/NSRunLoop.h"
 #include "foundation/NSThread.h"
+#include "testkit/ScreenDescription.h"
+#include "testkit/TestkitJni.h"
 
 using namespace testkit;
 

@@ -1,14 +1,14 @@
-#include "SimulatedUser.h"
+#include "testkit/SimulatedUser.h"
 
 #include <optional>
 #include <vector>
 
-#include "NSAlert.h"
-#include "NSApplication.h"
-#include "NSButton.h"
-#include "NSPanel.h"
-#include "NSTextField.h"
-#include "UserInput.h"
+#include "appkit/NSAlert.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSButton.h"
+#include "appkit/NSPanel.h"
+#include "appkit/NSTextField.h"
+#include "testkit/UserInput.h"
 
 namespace {
 

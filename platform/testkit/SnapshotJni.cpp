@@ -8,9 +8,9 @@
 #include <memory>
 #include <vector>
 
-#include "NSApplication.h"
-#include "TestkitJni.h"
-#include "WindowSnapshot.h"
+#include "appkit/NSApplication.h"
+#include "testkit/TestkitJni.h"
+#include "testkit/WindowSnapshot.h"
 
 using namespace testkit;
 

@@ -1,10 +1,10 @@
-#include "TestkitJni.h"
+#include "testkit/TestkitJni.h"
 
 #include <exception>
 
-#include "NSRunLoop.h"
-#include "SimulatedUser.h"
 #include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSRunLoop.h"
+#include "testkit/SimulatedUser.h"
 
 namespace testkit {
 

@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "SimulatedUser.h"
-#include "TestkitJni.h"
+#include "testkit/SimulatedUser.h"
+#include "testkit/TestkitJni.h"
 
 namespace testkit {
 

@@ -1,14 +1,14 @@
 // The simulated user's way in: looks on the main thread, deliver-and-wait, poll-until.
-#include "UserInput.h"
+#include "testkit/UserInput.h"
 
 #include <algorithm>
 #include <atomic>
 #include <thread>
 
-#include "DisplayBackend.h"
-#include "NSApplication.h"
-#include "NSRunLoop.h"
+#include "appkit/NSApplication.h"
+#include "display/DisplayBackend.h"
 #include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSRunLoop.h"
 #include "foundation/NSThread.h"
 
 namespace UserInput {

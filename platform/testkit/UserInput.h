@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "NSEvent.h"
-#include "SimulatedUser.h"
+#include "appkit/NSEvent.h"
+#include "testkit/SimulatedUser.h"
 
 namespace UserInput {
 

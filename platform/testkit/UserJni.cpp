@@ -7,9 +7,9 @@
 
 #include <cmath>
 
-#include "SimulatedUser.h"
-#include "TestkitJni.h"
-#include "UserActionJni.h"
+#include "testkit/SimulatedUser.h"
+#include "testkit/TestkitJni.h"
+#include "testkit/UserActionJni.h"
 
 using namespace testkit;
 

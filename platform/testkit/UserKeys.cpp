@@ -1,7 +1,7 @@
 // The simulated user's keyboard: the one table of key names and of the characters the keys of a
 // US keyboard type, with their virtual key codes, and the reading of modifier names.
-#include "FieldEditor.h"
-#include "UserInput.h"
+#include "appkit/FieldEditor.h"
+#include "testkit/UserInput.h"
 
 namespace {
 

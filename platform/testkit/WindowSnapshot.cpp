@@ -1,24 +1,24 @@
-#include "WindowSnapshot.h"
+#include "testkit/WindowSnapshot.h"
 #include <cairo.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "ControlLook.h"
-#include "DisplayBackend.h"
-#include "MenuDrawing.h"
-#include "NSApplication.h"
-#include "NSBezierPath.h"
-#include "NSFont.h"
-#include "NSGradient.h"
-#include "NSGraphics.h"
-#include "NSGraphicsContext.h"
-#include "NSThemeFrame.h"
-#include "TextLayout.h"
-#include "ViewRenderer.h"
-#include "WindowChromeLook.h"
+#include "appkit/ControlLook.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSBezierPath.h"
+#include "appkit/NSFont.h"
+#include "appkit/NSGradient.h"
+#include "appkit/NSGraphics.h"
+#include "appkit/NSGraphicsContext.h"
+#include "appkit/NSThemeFrame.h"
+#include "appkit/TextLayout.h"
+#include "appkit/ViewRenderer.h"
+#include "appkit/WindowChromeLook.h"
+#include "display/DisplayBackend.h"
 #include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSBundle.h"
+#include "testkit/MenuDrawing.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 // z-order, sheets, panels and alerts included, each with its shadow.
 #pragma once
 
-#include "NSBitmapImageRep.h"
+#include "appkit/NSBitmapImageRep.h"
 #include "foundation/NSData.h"
 
 class NSWindow;

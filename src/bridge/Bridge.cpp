@@ -1,9 +1,9 @@
-#include "Bridge.h"
+#include "bridge/Bridge.h"
 
 #include <cstring>
 #include <memory>
 
-#include "NSStringEncoding.h"
+#include "foundation/NSStringEncoding.h"
 
 namespace brix {
 JNIEnv* _env = nullptr;

@@ -1,15 +1,15 @@
-#include "ContextMenuSlapper.h"
+#include "bridge/ContextMenuSlapper.h"
 
 #include <cmath>
 #include <cstdio>
 
-#include "NSColor.h"
-#include "NSColorPanel.h"
-#include "NSMenuItem.h"
-#include "NSTextField.h"
-#include "NSWindow.h"
-#include "SheetGlobals.h"
-#include "Upcall.h"
+#include "appkit/NSColor.h"
+#include "appkit/NSColorPanel.h"
+#include "appkit/NSMenuItem.h"
+#include "appkit/NSTextField.h"
+#include "appkit/NSWindow.h"
+#include "bridge/Upcall.h"
+#include "dialogs/SheetGlobals.h"
 
 namespace {
 

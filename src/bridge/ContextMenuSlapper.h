@@ -4,9 +4,9 @@
 // targets, so each target is tied to the object that uses it (targetOwnedBy) and goes with it.
 #pragma once
 
-#include "NSObject.h"
-#include "NSString.h"
 #include "bridge/Export.h"
+#include "foundation/NSObject.h"
+#include "foundation/NSString.h"
 
 class NSTextField;
 

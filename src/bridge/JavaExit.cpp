@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "NSApplication.h"
+#include "appkit/NSApplication.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "NativeScope.h"
+#include "bridge/NativeScope.h"
 
-#include "NSLog.h"
-#include "NSThread.h"
+#include "foundation/NSLog.h"
+#include "foundation/NSThread.h"
 
 namespace brix {
 

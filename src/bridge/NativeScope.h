@@ -11,8 +11,8 @@
 #include <exception>
 #include <type_traits>
 
-#include "NSAutoreleasePool.h"
-#include "NSLog.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSLog.h"
 
 namespace brix {
 

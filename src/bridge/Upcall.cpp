@@ -1,7 +1,7 @@
-#include "Upcall.h"
+#include "bridge/Upcall.h"
 
-#include "Bridge.h"
-#include "NSLog.h"
+#include "bridge/Bridge.h"
+#include "foundation/NSLog.h"
 
 namespace brix {
 

@@ -4,7 +4,7 @@
 
 #include <jni.h>
 
-#include "NSString.h"
+#include "foundation/NSString.h"
 
 namespace brix {
 

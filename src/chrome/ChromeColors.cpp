@@ -1,7 +1,7 @@
-#include "ChromeColors.h"
+#include "chrome/ChromeColors.h"
 
-#include "NSBundle.h"
-#include "NSScanner.h"
+#include "foundation/NSBundle.h"
+#include "foundation/NSScanner.h"
 
 namespace brix {
 

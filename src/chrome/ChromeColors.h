@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "NSColor.h"
-#include "NSImage.h"
+#include "appkit/NSColor.h"
+#include "appkit/NSImage.h"
 #include "bridge/Export.h"
 
 namespace brix {

@@ -1,7 +1,7 @@
-#include "QVGradView.h"
+#include "chrome/QVGradView.h"
 
-#include "ChromeColors.h"
-#include "NSGradient.h"
+#include "appkit/NSGradient.h"
+#include "chrome/ChromeColors.h"
 
 namespace {
 // Degrees counter-clockwise from the x axis: 270 runs from the top edge down to the bottom edge.

@@ -1,8 +1,8 @@
-#include "QVRectView.h"
+#include "chrome/QVRectView.h"
 
-#include "ChromeColors.h"
-#include "NSBezierPath.h"
-#include "NSGradient.h"
+#include "appkit/NSBezierPath.h"
+#include "appkit/NSGradient.h"
+#include "chrome/ChromeColors.h"
 
 namespace brix {
 extern "C" {

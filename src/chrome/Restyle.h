@@ -4,9 +4,9 @@
 #pragma once
 
 #include "Globals.h"
-#include "NSString.h"
-#include "NSView.h"
-#include "QVRectView.h"
+#include "appkit/NSView.h"
+#include "chrome/QVRectView.h"
+#include "foundation/NSString.h"
 
 namespace brix {
 // One restyling pass over NSApp's ordered windows, with its numbered trace in the log.

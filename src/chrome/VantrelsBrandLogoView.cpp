@@ -1,6 +1,6 @@
-#include "VantrelsBrandLogoView.h"
+#include "chrome/VantrelsBrandLogoView.h"
 
-#include "NSNumber.h"
+#include "foundation/NSNumber.h"
 
 namespace {
 

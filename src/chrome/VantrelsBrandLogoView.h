@@ -2,10 +2,10 @@
 // the product's name in bold purple, letter-spaced, on one line.
 #pragma once
 
-#include "NSAttributedString.h"
-#include "NSColor.h"
-#include "NSFont.h"
-#include "NSView.h"
+#include "appkit/NSAttributedString.h"
+#include "appkit/NSColor.h"
+#include "appkit/NSFont.h"
+#include "appkit/NSView.h"
 #include "bridge/Export.h"
 
 class BRIX_EXPORT VantrelsBrandLogoView : public NSView {

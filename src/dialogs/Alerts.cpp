@@ -1,16 +1,16 @@
 // Application-modal alerts: a message with up to three buttons, and a message with a text
 // field. Each runs AppKit's modal loop and returns the user's answer. The alert and its views
 // are made anew for every call and released when it returns, which closes the alert's panel.
-#include "Alerts.h"
-#include "Bridge.h"
+#include "dialogs/Alerts.h"
+#include "bridge/Bridge.h"
 
 #include <initializer_list>
 
-#include "NSAlert.h"
-#include "NSBundle.h"
-#include "NSImage.h"
-#include "NSTextField.h"
-#include "NativeScope.h"
+#include "appkit/NSAlert.h"
+#include "appkit/NSImage.h"
+#include "appkit/NSTextField.h"
+#include "bridge/NativeScope.h"
+#include "foundation/NSBundle.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "ButtonRendering.h"
-#include "Bridge.h"
+#include "dialogs/ButtonRendering.h"
+#include "bridge/Bridge.h"
 
-#include "NSBitmapImageRep.h"
-#include "NSButton.h"
-#include "NSImage.h"
-#include "NativeScope.h"
-#include "ViewPDFRendering.h"
+#include "appkit/NSBitmapImageRep.h"
+#include "appkit/NSButton.h"
+#include "appkit/NSImage.h"
+#include "appkit/ViewPDFRendering.h"
+#include "bridge/NativeScope.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // rendering is kept; the lasting effect of renderMacButton is the JNIEnv it remembers.
 #pragma once
 
-#include "NSWindow.h"
+#include "appkit/NSWindow.h"
 #include "bridge/Export.h"
 
 namespace brix {

@@ -1,10 +1,10 @@
-#include "ColorPopover.h"
+#include "dialogs/ColorPopover.h"
 
 #include <jni.h>
 
-#include "ContextMenuSlapper.h"
-#include "NSColorPanel.h"
-#include "NativeScope.h"
+#include "appkit/NSColorPanel.h"
+#include "bridge/ContextMenuSlapper.h"
+#include "bridge/NativeScope.h"
 
 namespace brix {
 

@@ -2,14 +2,14 @@
 // repeat the last applied value are filtered out before any conversion or drawing.
 #include <cmath>
 
-#include "Bridge.h"
-#include "NSProgressIndicator.h"
-#include "NSTextField.h"
-#include "NSWindow.h"
-#include "NativeScope.h"
-#include "SheetGlobals.h"
-#include "SheetLabels.h"
-#include "WindowLookup.h"
+#include "appkit/NSProgressIndicator.h"
+#include "appkit/NSTextField.h"
+#include "appkit/NSWindow.h"
+#include "bridge/Bridge.h"
+#include "bridge/NativeScope.h"
+#include "dialogs/SheetGlobals.h"
+#include "dialogs/SheetLabels.h"
+#include "windows/WindowLookup.h"
 
 namespace {
 constexpr NSRect kTitleFrame = NSMakeRect(10, 20, 380, 140);

@@ -1,9 +1,9 @@
 // The globals of the two sheets, defined together (see Globals.h for what each holds).
-#include "SheetGlobals.h"
+#include "dialogs/SheetGlobals.h"
 
-#include "NSProgressIndicator.h"
-#include "NSTextField.h"
-#include "NSWindow.h"
+#include "appkit/NSProgressIndicator.h"
+#include "appkit/NSTextField.h"
+#include "appkit/NSWindow.h"
 
 namespace brix {
 Weak<NSWindow> _textEntryWindow;

@@ -1,10 +1,10 @@
-#include "SheetLabels.h"
+#include "dialogs/SheetLabels.h"
 
-#include "NSArray.h"
-#include "NSFont.h"
-#include "NSTextField.h"
-#include "NSWindow.h"
-#include "WindowLookup.h"
+#include "appkit/NSFont.h"
+#include "appkit/NSTextField.h"
+#include "appkit/NSWindow.h"
+#include "foundation/NSArray.h"
+#include "windows/WindowLookup.h"
 
 namespace brix {
 namespace {

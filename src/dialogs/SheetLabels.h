@@ -2,7 +2,7 @@
 // neither editable nor selectable.
 #pragma once
 
-#include "NSGeometry.h"
+#include "foundation/NSGeometry.h"
 
 class NSTextField;
 class NSView;

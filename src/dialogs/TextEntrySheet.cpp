@@ -1,15 +1,15 @@
 // A sheet that asks for one line of text on the current window. It returns at once; the
 // answer reaches Java later through the buttons' action target.
-#include "Bridge.h"
-#include "ContextMenuSlapper.h"
-#include "NSButton.h"
-#include "NSLog.h"
-#include "NSTextField.h"
-#include "NSWindow.h"
-#include "NativeScope.h"
-#include "SheetGlobals.h"
-#include "SheetLabels.h"
-#include "WindowLookup.h"
+#include "appkit/NSButton.h"
+#include "appkit/NSTextField.h"
+#include "appkit/NSWindow.h"
+#include "bridge/Bridge.h"
+#include "bridge/ContextMenuSlapper.h"
+#include "bridge/NativeScope.h"
+#include "dialogs/SheetGlobals.h"
+#include "dialogs/SheetLabels.h"
+#include "foundation/NSLog.h"
+#include "windows/WindowLookup.h"
 
 namespace {
 // Frames in the sheet's content view. The labels overlap the field; the field is added after

@@ -1,13 +1,13 @@
 // The library's entries in the application menu, and the store-build flag that leaves out the
 // update entry.
-#include "AppMenu.h"
+#include "menus/AppMenu.h"
 
 #include <algorithm>
 
-#include "ContextMenuSlapper.h"
-#include "NSApplication.h"
-#include "NSMenu.h"
-#include "NativeScope.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSMenu.h"
+#include "bridge/ContextMenuSlapper.h"
+#include "bridge/NativeScope.h"
 
 namespace brix {
 bool _appStore = false;

@@ -1,14 +1,14 @@
-#include "ContextMenu.h"
-#include "Bridge.h"
+#include "menus/ContextMenu.h"
+#include "bridge/Bridge.h"
 
 #include <string>
 
-#include "MenuRecord.h"
-#include "NSData.h"
-#include "NSJSONSerialization.h"
-#include "NSMenu.h"
-#include "NativeScope.h"
-#include "WindowLookup.h"
+#include "appkit/NSMenu.h"
+#include "bridge/NativeScope.h"
+#include "foundation/NSData.h"
+#include "foundation/NSJSONSerialization.h"
+#include "menus/MenuRecord.h"
+#include "windows/WindowLookup.h"
 
 namespace brix {
 Weak<NSMenu> theMenu;

@@ -1,8 +1,8 @@
-#include "MenuRecord.h"
+#include "menus/MenuRecord.h"
 
-#include "ContextMenuSlapper.h"
-#include "NSMenuItem.h"
-#include "NSNumber.h"
+#include "appkit/NSMenuItem.h"
+#include "bridge/ContextMenuSlapper.h"
+#include "foundation/NSNumber.h"
 
 namespace brix {
 namespace {

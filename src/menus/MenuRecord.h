@@ -3,8 +3,8 @@
 // type read as missing, so that a malformed record never stops the rest of the menu.
 #pragma once
 
-#include "NSArray.h"
-#include "NSDictionary.h"
+#include "foundation/NSArray.h"
+#include "foundation/NSDictionary.h"
 
 class NSMenuItem;
 

@@ -1,10 +1,10 @@
 // Relaunching the application: a detached shell brings it back once it has quit.
-#include "Bridge.h"
-#include "NSApplication.h"
-#include "NSLog.h"
-#include "NativeScope.h"
-#include "RelaunchTask.h"
-#include "System.h"
+#include "appkit/NSApplication.h"
+#include "bridge/Bridge.h"
+#include "bridge/NativeScope.h"
+#include "foundation/NSLog.h"
+#include "system/RelaunchTask.h"
+#include "system/System.h"
 
 extern "C" BRIX_EXPORT void relaunchAfterDelay(float delaySeconds) {
   Ref<NSTask> task = brix::makeRelaunchTask(delaySeconds);

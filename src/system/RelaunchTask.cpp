@@ -1,4 +1,4 @@
-#include "RelaunchTask.h"
+#include "system/RelaunchTask.h"
 
 #include <fstream>
 #include <iterator>

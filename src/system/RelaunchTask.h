@@ -7,8 +7,8 @@
 // so no path or argument is ever read as shell syntax.
 #pragma once
 
-#include "NSArray.h"
-#include "NSTask.h"
+#include "foundation/NSArray.h"
+#include "foundation/NSTask.h"
 
 namespace brix {
 

@@ -1,10 +1,10 @@
 // Running a shell command and collecting its standard output.
-#include "Bridge.h"
-#include "NSFileHandle.h"
-#include "NSPipe.h"
-#include "NSTask.h"
-#include "NativeScope.h"
-#include "System.h"
+#include "bridge/Bridge.h"
+#include "bridge/NativeScope.h"
+#include "foundation/NSFileHandle.h"
+#include "foundation/NSPipe.h"
+#include "foundation/NSTask.h"
+#include "system/System.h"
 
 extern "C" BRIX_EXPORT NSString* runCommand(NSString* command) {
   if (command == nullptr) return nullptr;

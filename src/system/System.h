@@ -2,8 +2,8 @@
 // methods relaunchThyself and runCommandAsNSTask.
 #pragma once
 
-#include "NSString.h"
 #include "bridge/Export.h"
+#include "foundation/NSString.h"
 
 extern "C" {
 // Starts a shell, in a session of its own, that waits delaySeconds and then runs this process's

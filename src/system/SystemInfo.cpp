@@ -1,9 +1,9 @@
 // Named questions about the system: the highlight colour and the Application Support directory.
-#include "Bridge.h"
-#include "NSColor.h"
-#include "NSPathUtilities.h"
-#include "NativeScope.h"
-#include "System.h"
+#include "appkit/NSColor.h"
+#include "bridge/Bridge.h"
+#include "bridge/NativeScope.h"
+#include "foundation/NSPathUtilities.h"
+#include "system/System.h"
 
 namespace {
 

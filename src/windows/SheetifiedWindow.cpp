@@ -1,13 +1,13 @@
 // Showing the Java window titled "SHEETIFY" as a sheet of the current window, closing it again,
 // and the window's full-screen controls.
-#include "Bridge.h"
-#include "NSApplication.h"
-#include "NSButton.h"
-#include "NSWindow.h"
-#include "NSWindowStandardButton.h"
-#include "NativeScope.h"
-#include "WindowLookup.h"
-#include "dispatch.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSButton.h"
+#include "appkit/NSWindow.h"
+#include "appkit/NSWindowStandardButton.h"
+#include "bridge/Bridge.h"
+#include "bridge/NativeScope.h"
+#include "dispatch/dispatch.h"
+#include "windows/WindowLookup.h"
 
 namespace {
 // The attachment waits a tenth of a second, so the window is off the screen and redrawn first.

@@ -1,8 +1,8 @@
-#include "WindowLookup.h"
-#include "NSArray.h"
+#include "windows/WindowLookup.h"
+#include "foundation/NSArray.h"
 
-#include "NSApplication.h"
-#include "NSWindow.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSWindow.h"
 
 namespace brix {
 Weak<NSWindow> _sheetifiedWindow;

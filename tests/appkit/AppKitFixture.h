@@ -7,12 +7,12 @@
 
 #include <vector>
 
-#include "NSApplication.h"
-#include "NSEvent.h"
-#include "NSRunLoop.h"
-#include "NSWindow.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSEvent.h"
+#include "appkit/NSWindow.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSRunLoop.h"
 #include "foundation/NSThread.h"
 
 class AppKitTest : public testing::Test {

@@ -2,7 +2,7 @@
 // to the key window's first responder; sheets and modal sessions block the windows behind them.
 // Also hit testing, coordinate conversion, full screen and terminate.
 #include "AppKitFixture.h"
-#include "NSPanel.h"
+#include "appkit/NSPanel.h"
 
 using Events = AppKitTest;
 using Views = AppKitTest;

@@ -1,8 +1,8 @@
 // NSApplication orderedWindows with panels and sheets, key status, closing, and
 // beginSheet/endSheet with the sheet queue of each parent.
 #include "AppKitFixture.h"
-#include "HeadlessDisplay.h"
-#include "NSPanel.h"
+#include "appkit/NSPanel.h"
+#include "display/HeadlessDisplay.h"
 #include "foundation/NSLog.h"
 
 using Ordering = AppKitTest;

@@ -6,9 +6,9 @@
 #include <cmath>
 
 #include "AppKitFixture.h"
-#include "JsonWriter.h"
-#include "NSVisualEffectView.h"
-#include "ScreenDescription.h"
+#include "appkit/NSVisualEffectView.h"
+#include "foundation/JsonWriter.h"
+#include "testkit/ScreenDescription.h"
 
 using Description = AppKitTest;
 using simdjson::dom::array;

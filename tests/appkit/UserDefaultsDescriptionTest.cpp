@@ -7,11 +7,11 @@
 #include <filesystem>
 #include <string>
 
-#include "ScreenDescription.h"
 #include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSNumber.h"
 #include "foundation/NSUserDefaults.h"
+#include "testkit/ScreenDescription.h"
 
 namespace {
 

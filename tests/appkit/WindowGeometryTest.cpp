@@ -1,7 +1,7 @@
 // NSWindow geometry: the content rectangle under the title bar, setContentView sizing, the
 // full-size content view bit, and layer backing.
 #include "AppKitFixture.h"
-#include "NSVisualEffectView.h"
+#include "appkit/NSVisualEffectView.h"
 
 using WindowGeometry = AppKitTest;
 

@@ -2,15 +2,15 @@
 // a chosen menu item, the colour text, and the safe outcomes when an upcall cannot be made.
 #include <gtest/gtest.h>
 
-#include "Bridge.h"
-#include "ContextMenuSlapper.h"
 #include "LibraryTesting.h"
-#include "NSAutoreleasePool.h"
-#include "NSColor.h"
-#include "NSColorPanel.h"
-#include "NSMenuItem.h"
-#include "NSNumber.h"
 #include "TestJvm.h"
+#include "appkit/NSColor.h"
+#include "appkit/NSColorPanel.h"
+#include "appkit/NSMenuItem.h"
+#include "bridge/Bridge.h"
+#include "bridge/ContextMenuSlapper.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSNumber.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 
 #include <thread>
 
-#include "NSLog.h"
-#include "NSString.h"
-#include "NSThread.h"
-#include "NativeScope.h"
 #include "TestJvm.h"
+#include "bridge/NativeScope.h"
+#include "foundation/NSLog.h"
+#include "foundation/NSString.h"
+#include "foundation/NSThread.h"
 
 TEST(NativeScope, MainThreadIsTheFirstUserAndOtherThreadsAreRefusedWithALogLine) {
   testJniEnv();

@@ -2,9 +2,9 @@
 // Unicode string crosses both ways unchanged, and nulls stay null.
 #include <gtest/gtest.h>
 
-#include "Bridge.h"
-#include "NSAutoreleasePool.h"
 #include "TestJvm.h"
+#include "bridge/Bridge.h"
+#include "foundation/NSAutoreleasePool.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "Bridge.h"
 #include "LibraryTesting.h"
-#include "NSAutoreleasePool.h"
-#include "NSLog.h"
 #include "TestJvm.h"
-#include "Upcall.h"
+#include "bridge/Bridge.h"
+#include "bridge/Upcall.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSLog.h"
 
 namespace {
 

@@ -4,12 +4,12 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "ChromeColors.h"
 #include "ChromeTestSupport.h"
-#include "NSAttributedString.h"
-#include "NSNumber.h"
-#include "QVGradView.h"
-#include "VantrelsBrandLogoView.h"
+#include "appkit/NSAttributedString.h"
+#include "chrome/ChromeColors.h"
+#include "chrome/QVGradView.h"
+#include "chrome/VantrelsBrandLogoView.h"
+#include "foundation/NSNumber.h"
 
 namespace {
 

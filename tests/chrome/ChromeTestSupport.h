@@ -15,16 +15,16 @@
 #include <string>
 #include <vector>
 
-#include "NSApplication.h"
-#include "NSBitmapImageRep.h"
-#include "NSGraphicsContext.h"
-#include "NSLog.h"
-#include "NSUserDefaults.h"
-#include "NSWindow.h"
-#include "QVRectView.h"
-#include "Restyle.h"
-#include "ViewRenderer.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSBitmapImageRep.h"
+#include "appkit/NSGraphicsContext.h"
+#include "appkit/NSWindow.h"
+#include "appkit/ViewRenderer.h"
+#include "chrome/QVRectView.h"
+#include "chrome/Restyle.h"
 #include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSLog.h"
+#include "foundation/NSUserDefaults.h"
 
 class ChromeTest : public ::testing::Test {
 protected:

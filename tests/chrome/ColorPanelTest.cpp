@@ -4,14 +4,14 @@
 #include <algorithm>
 #include <thread>
 
-#include "ButtonRendering.h"
 #include "ChromeTestSupport.h"
-#include "ColorPopover.h"
-#include "NSButton.h"
-#include "NSColorPanel.h"
-#include "NSImage.h"
 #include "TestJvm.h"
-#include "ViewPDFRendering.h"
+#include "appkit/NSButton.h"
+#include "appkit/NSColorPanel.h"
+#include "appkit/NSImage.h"
+#include "appkit/ViewPDFRendering.h"
+#include "dialogs/ButtonRendering.h"
+#include "dialogs/ColorPopover.h"
 #include "foundation/NSArray.h"
 
 extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_renderMacButton(JNIEnv*, jclass, jdouble,

@@ -2,14 +2,14 @@
 // happens to each window and its former content, the numbered trace and the view-tree dump in
 // the log, the side panel switches and the persisted user default.
 #include "ChromeTestSupport.h"
-#include "NSAppearance.h"
-#include "NSBundle.h"
-#include "NSImageView.h"
-#include "NSUserDefaults.h"
-#include "NSVisualEffectView.h"
-#include "QVGradView.h"
-#include "VantrelsBrandLogoView.h"
+#include "appkit/NSAppearance.h"
+#include "appkit/NSImageView.h"
+#include "appkit/NSVisualEffectView.h"
+#include "chrome/QVGradView.h"
+#include "chrome/VantrelsBrandLogoView.h"
 #include "foundation/NSArray.h"
+#include "foundation/NSBundle.h"
+#include "foundation/NSUserDefaults.h"
 
 extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_modifyWindows(JNIEnv*, jclass);
 extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showSideRect(JNIEnv*, jclass);

@@ -2,10 +2,10 @@
 // known points of the band (the strip's clear top and light-grey bottom, the dark side panel and
 // its lighter rule, the grey and purple brand text) and of the panel (the picked colour).
 #include "ChromeTestSupport.h"
-#include "ColorPopover.h"
-#include "NSColorPanel.h"
-#include "NSColorPanelContentView.h"
-#include "WindowSnapshot.h"
+#include "appkit/NSColorPanel.h"
+#include "appkit/NSColorPanelContentView.h"
+#include "dialogs/ColorPopover.h"
+#include "testkit/WindowSnapshot.h"
 
 extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_modifyWindows(JNIEnv*, jclass);
 extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showSideRect(JNIEnv*, jclass);

@@ -7,10 +7,10 @@
 #include <thread>
 
 #include "ControlsTestSupport.h"
-#include "NSAlert.h"
-#include "NSAutoreleasePool.h"
-#include "NSRunLoop.h"
-#include "SimulatedUser.h"
+#include "appkit/NSAlert.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSRunLoop.h"
+#include "testkit/SimulatedUser.h"
 
 using namespace controls_test;
 

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "ControlsTestSupport.h"
-#include "NSAutoreleasePool.h"
-#include "NSButton.h"
-#include "NSCell.h"
+#include "appkit/NSButton.h"
+#include "appkit/NSCell.h"
+#include "foundation/NSAutoreleasePool.h"
 
 using namespace controls_test;
 

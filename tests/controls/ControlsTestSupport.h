@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "NSApplication.h"
-#include "NSEvent.h"
-#include "NSView.h"
-#include "NSWindow.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSEvent.h"
+#include "appkit/NSView.h"
+#include "appkit/NSWindow.h"
 #include "foundation/NSThread.h"
 
 namespace controls_test {

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "ControlsTestSupport.h"
-#include "JsonWriter.h"
-#include "NSAlert.h"
-#include "NSAutoreleasePool.h"
-#include "NSButton.h"
-#include "NSImageView.h"
-#include "NSProgressIndicator.h"
-#include "NSTextField.h"
+#include "appkit/NSAlert.h"
+#include "appkit/NSButton.h"
+#include "appkit/NSImageView.h"
+#include "appkit/NSProgressIndicator.h"
+#include "appkit/NSTextField.h"
+#include "foundation/JsonWriter.h"
+#include "foundation/NSAutoreleasePool.h"
 
 using namespace controls_test;
 

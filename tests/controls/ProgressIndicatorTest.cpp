@@ -6,10 +6,10 @@
 #include <cmath>
 
 #include "ControlsTestSupport.h"
-#include "NSAutoreleasePool.h"
-#include "NSProgressIndicator.h"
-#include "NSRunLoop.h"
-#include "ProgressAnimator.h"
+#include "appkit/NSProgressIndicator.h"
+#include "appkit/ProgressAnimator.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSRunLoop.h"
 
 using namespace controls_test;
 

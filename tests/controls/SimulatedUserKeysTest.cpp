@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "ControlsTestSupport.h"
-#include "FieldEditor.h"
-#include "MenuUser.h"
-#include "NSAutoreleasePool.h"
-#include "NSTextField.h"
-#include "SimulatedUser.h"
+#include "appkit/FieldEditor.h"
+#include "appkit/NSTextField.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "testkit/MenuUser.h"
+#include "testkit/SimulatedUser.h"
 
 using namespace controls_test;
 

@@ -8,12 +8,12 @@
 #include <cstring>
 
 #include "ControlsTestSupport.h"
-#include "NSAlert.h"
-#include "NSAutoreleasePool.h"
-#include "NSButton.h"
-#include "NSColor.h"
-#include "NSTextField.h"
-#include "WindowSnapshot.h"
+#include "appkit/NSAlert.h"
+#include "appkit/NSButton.h"
+#include "appkit/NSColor.h"
+#include "appkit/NSTextField.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "testkit/WindowSnapshot.h"
 
 using namespace controls_test;
 

@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "ControlsTestSupport.h"
-#include "FieldEditor.h"
-#include "NSAutoreleasePool.h"
-#include "NSButton.h"
-#include "NSTextField.h"
+#include "appkit/FieldEditor.h"
+#include "appkit/NSButton.h"
+#include "appkit/NSTextField.h"
+#include "foundation/NSAutoreleasePool.h"
 
 using namespace controls_test;
 

@@ -2,15 +2,15 @@
 // text-entry alert answers with the field's text only for its first button.
 #include <gtest/gtest.h>
 
-#include "Alerts.h"
 #include "LibraryTesting.h"
-#include "NSAlert.h"
-#include "NSApplication.h"
-#include "NSAutoreleasePool.h"
-#include "NSButton.h"
-#include "NSImage.h"
-#include "NSTextField.h"
 #include "TestJvm.h"
+#include "appkit/NSAlert.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSButton.h"
+#include "appkit/NSImage.h"
+#include "appkit/NSTextField.h"
+#include "dialogs/Alerts.h"
+#include "foundation/NSAutoreleasePool.h"
 
 extern "C" {
 jint Java_ixa_IxaDialogs_showMacDialog(JNIEnv*, jclass, jstring, jstring, jstring, jstring);

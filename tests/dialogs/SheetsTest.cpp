@@ -4,20 +4,20 @@
 
 #include <cmath>
 
-#include "Bridge.h"
-#include "ContextMenuSlapper.h"
 #include "LibraryTesting.h"
-#include "NSApplication.h"
-#include "NSAutoreleasePool.h"
-#include "NSButton.h"
-#include "NSEvent.h"
-#include "NSFont.h"
-#include "NSLog.h"
-#include "NSProgressIndicator.h"
-#include "NSRunLoop.h"
-#include "NSTextField.h"
-#include "SheetGlobals.h"
 #include "TestJvm.h"
+#include "appkit/NSApplication.h"
+#include "appkit/NSButton.h"
+#include "appkit/NSEvent.h"
+#include "appkit/NSFont.h"
+#include "appkit/NSProgressIndicator.h"
+#include "appkit/NSTextField.h"
+#include "bridge/Bridge.h"
+#include "bridge/ContextMenuSlapper.h"
+#include "dialogs/SheetGlobals.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSLog.h"
+#include "foundation/NSRunLoop.h"
 
 extern "C" {
 jint Java_ixa_IxaDialogs_showTextEntrySheetDialog(JNIEnv*, jclass, jstring, jstring, jstring,

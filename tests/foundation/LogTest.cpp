@@ -4,9 +4,9 @@
 
 #include <regex>
 
-#include "NSAutoreleasePool.h"
-#include "NSLog.h"
-#include "NSString.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSLog.h"
+#include "foundation/NSString.h"
 
 TEST(Log, BannerFormatAndBuffer) {
   NSAutoreleasePool pool;

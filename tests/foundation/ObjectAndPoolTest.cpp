@@ -4,9 +4,9 @@
 
 #include <thread>
 
-#include "NSArray.h"
-#include "NSAutoreleasePool.h"
-#include "NSDictionary.h"
+#include "foundation/NSArray.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSDictionary.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 
 #include <clocale>
 
-#include "NSAutoreleasePool.h"
-#include "NSData.h"
-#include "NSGeometry.h"
-#include "NSNumber.h"
-#include "NSString.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSData.h"
+#include "foundation/NSGeometry.h"
+#include "foundation/NSNumber.h"
+#include "foundation/NSString.h"
 
 class StringTest : public ::testing::Test {
   NSAutoreleasePool pool;

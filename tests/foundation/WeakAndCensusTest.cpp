@@ -7,9 +7,9 @@
 #include <thread>
 #include <vector>
 
-#include "NSAutoreleasePool.h"
-#include "NSCensus.h"
-#include "NSObject.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSCensus.h"
+#include "foundation/NSObject.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <array>
 
 #include "appkit/NSMenu.h"
-#include "display/NSRunLoop.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSRunLoop.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The library's entries in the application menu: the orders with and without the store flag, a
 // second call, a menu too short for the indices, and the entries reaching Java.
-#include "AppMenu.h"
+#include "menus/AppMenu.h"
 #include "MenuTesting.h"
-#include "MenuUser.h"
-#include "NSApplication.h"
+#include "appkit/NSApplication.h"
+#include "testkit/MenuUser.h"
 
 namespace {
 

@@ -4,18 +4,18 @@
 #include <cstdlib>
 #include <thread>
 
-#include "ContextMenu.h"
-#include "MenuDrawing.h"
 #include "MenuTesting.h"
-#include "MenuUser.h"
-#include "NSBitmapImageRep.h"
-#include "NSGraphicsContext.h"
-#include "NSJSONSerialization.h"
-#include "NSRunLoop.h"
-#include "ScreenDescription.h"
+#include "appkit/NSBitmapImageRep.h"
+#include "appkit/NSGraphicsContext.h"
 #include "foundation/NSData.h"
 #include "foundation/NSDictionary.h"
+#include "foundation/NSJSONSerialization.h"
 #include "foundation/NSNumber.h"
+#include "foundation/NSRunLoop.h"
+#include "menus/ContextMenu.h"
+#include "testkit/MenuDrawing.h"
+#include "testkit/MenuUser.h"
+#include "testkit/ScreenDescription.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "LibraryTesting.h"
-#include "NSAutoreleasePool.h"
-#include "NSMenu.h"
 #include "TestJvm.h"
+#include "appkit/NSMenu.h"
+#include "foundation/NSAutoreleasePool.h"
 
 extern "C" {
 jint Java_ixa_IxaDialogs_showMacContextMenuWithJSON(JNIEnv*, jclass, jdouble, jdouble, jstring);

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "NSApplication.h"
-#include "NSRunLoop.h"
 #include "TestJvm.h"
-#include "dispatch.h"
+#include "appkit/NSApplication.h"
+#include "dispatch/dispatch.h"
+#include "foundation/NSRunLoop.h"
 
 void closeAllWindows() {
   NSApplication* app = NSApplication::sharedApplication();

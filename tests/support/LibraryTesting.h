@@ -8,8 +8,8 @@
 #include <functional>
 #include <string>
 
-#include "NSAutoreleasePool.h"
-#include "NSWindow.h"
+#include "appkit/NSWindow.h"
+#include "foundation/NSAutoreleasePool.h"
 
 // Closes every window, ends modal sessions and sheets, so each test starts with an empty screen.
 void closeAllWindows();

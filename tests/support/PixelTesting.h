@@ -8,9 +8,9 @@
 #include <functional>
 #include <ostream>
 
-#include "NSBitmapImageRep.h"
-#include "NSColor.h"
-#include "NSGraphicsContext.h"
+#include "appkit/NSBitmapImageRep.h"
+#include "appkit/NSColor.h"
+#include "appkit/NSGraphicsContext.h"
 
 // A transparent bitmap of width x height points at scale pixels per point, with draw run in a
 // context over it (origin at the lower left).

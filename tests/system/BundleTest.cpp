@@ -2,9 +2,9 @@
 // looked up in Contents/Resources.
 #include <gtest/gtest.h>
 
-#include "NSAutoreleasePool.h"
-#include "NSBundle.h"
 #include "SystemTestSupport.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSBundle.h"
 
 namespace {
 void touch(const std::string& path) {

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "NSApplication.h"
-#include "NSAutoreleasePool.h"
-#include "RelaunchTask.h"
-#include "Bridge.h"
-#include "System.h"
 #include "SystemTestSupport.h"
+#include "appkit/NSApplication.h"
+#include "bridge/Bridge.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "system/RelaunchTask.h"
+#include "system/System.h"
 
 namespace {
 

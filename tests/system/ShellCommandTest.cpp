@@ -6,12 +6,12 @@
 
 #include <thread>
 
-#include "NSAutoreleasePool.h"
-#include "NSLog.h"
-#include "NativeScope.h"
-#include "System.h"
 #include "SystemTestSupport.h"
 #include "TestJvm.h"
+#include "bridge/NativeScope.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSLog.h"
+#include "system/System.h"
 
 extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_runCommandAsNSTask(JNIEnv*, jclass, jstring);
 

@@ -6,11 +6,11 @@
 
 #include <regex>
 
-#include "NSAutoreleasePool.h"
-#include "NSColor.h"
-#include "NSPathUtilities.h"
 #include "SystemTestSupport.h"
 #include "TestJvm.h"
+#include "appkit/NSColor.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSPathUtilities.h"
 
 extern "C" JNIEXPORT jstring JNICALL Java_ixa_IxaDialogs_getMiscMacInfo(JNIEnv*, jclass, jstring);
 

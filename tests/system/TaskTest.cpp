@@ -12,13 +12,13 @@
 #include <cstdio>
 #include <set>
 
-#include "NSAutoreleasePool.h"
-#include "NSFileHandle.h"
-#include "NSLog.h"
-#include "NSPipe.h"
-#include "NSTask.h"
-#include "ProcessReaper.h"
 #include "SystemTestSupport.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSFileHandle.h"
+#include "foundation/NSLog.h"
+#include "foundation/NSPipe.h"
+#include "foundation/NSTask.h"
+#include "foundation/ProcessReaper.h"
 
 namespace {
 

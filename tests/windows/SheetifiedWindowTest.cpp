@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "LibraryTesting.h"
-#include "NSApplication.h"
-#include "NSArray.h"
-#include "NSAutoreleasePool.h"
 #include "TestJvm.h"
-#include "WindowLookup.h"
+#include "appkit/NSApplication.h"
+#include "foundation/NSArray.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "windows/WindowLookup.h"
 
 extern "C" {
 jint Java_ixa_IxaDialogs_sheetifyWindow(JNIEnv*, jclass);

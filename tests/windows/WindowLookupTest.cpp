@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "LibraryTesting.h"
-#include "NSAutoreleasePool.h"
 #include "TestJvm.h"
-#include "WindowLookup.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "windows/WindowLookup.h"
 
 class WindowLookup : public ::testing::Test {
 protected:
