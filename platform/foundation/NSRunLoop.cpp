@@ -98,10 +98,17 @@ std::size_t NSRunLoop::pendingCount() const {
 
 // MARK: main thread
 
+std::uint64_t NSRunLoop::currentWakeGeneration() const {
+  std::lock_guard lock(mutex_);
+  return wakeGeneration_;
+}
+
 std::optional<NSRunLoop::Item> NSRunLoop::takeItem(std::optional<Clock::time_point> deadline,
-                                                   bool wait) {
+                                                   bool wait,
+                                                   std::optional<std::uint64_t> sinceGeneration) {
   std::unique_lock lock(mutex_);
-  const std::uint64_t generation = wakeGeneration_;
+  // A wake-up that came after the caller last looked at its condition ends the wait at once.
+  const std::uint64_t generation = sinceGeneration.value_or(wakeGeneration_);
   while (true) {
     if (!urgent_.empty()) {
       Item item = std::move(urgent_.front());
@@ -152,9 +159,12 @@ bool NSRunLoop::runUntil(const std::function<bool()>& done,
   if (eventHandler) eventHandlers_.push_back(&eventHandler);
 
   while (true) {
+    // Taken before the condition is looked at, so that a wakeUp between the look and the wait
+    // is not lost.
+    const std::uint64_t generation = currentWakeGeneration();
     if (done && done()) return true;
     if (deadline && Clock::now() >= *deadline) return false;
-    if (std::optional<Item> item = takeItem(deadline, true)) serve(*item);
+    if (std::optional<Item> item = takeItem(deadline, true, generation)) serve(*item);
   }
 }
 

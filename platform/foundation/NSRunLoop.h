@@ -102,7 +102,9 @@ private:
   std::function<void(NSObject*)> eventSink_;
   std::vector<Task> turnObservers_;
 
-  std::optional<Item> takeItem(std::optional<Clock::time_point> deadline, bool wait);
+  std::uint64_t currentWakeGeneration() const;
+  std::optional<Item> takeItem(std::optional<Clock::time_point> deadline, bool wait,
+                               std::optional<std::uint64_t> sinceGeneration = std::nullopt);
   void serve(Item& item);
   void dispatchEvent(NSObject* event);
 };
