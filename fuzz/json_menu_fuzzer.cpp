@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "ContextMenu.h"
+#include "menus/ContextMenu.h"
 #include "appkit/NSMenu.h"
-#include "display/NSRunLoop.h"
+#include "foundation/NSRunLoop.h"
 #include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSJSONSerialization.h"
 #include "foundation/NSNumber.h"
