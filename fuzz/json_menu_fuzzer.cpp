@@ -10,12 +10,12 @@
 #include <cstdlib>
 #include <string>
 
-#include "menus/ContextMenu.h"
 #include "appkit/NSMenu.h"
-#include "foundation/NSRunLoop.h"
 #include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSJSONSerialization.h"
 #include "foundation/NSNumber.h"
+#include "foundation/NSRunLoop.h"
+#include "menus/ContextMenu.h"
 
 namespace {
 
