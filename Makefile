@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: demo test build deps sanitize clean
+.PHONY: demo test build deps sanitize bench clean
 
 deps:
 	./scripts/install-deps
@@ -33,5 +33,11 @@ sanitize: deps
 	cmake --build $(BUILD)-asan -j $(JOBS)
 	cd $(BUILD)-asan && ctest --output-on-failure -j 2
 
+# Every benchmark program, built with the benchmarks on, then one table of all results.
+bench: deps
+	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRIX_BENCHMARKS=ON
+	cmake --build $(BUILD)-bench -j $(JOBS)
+	scripts/run-bench $(BUILD)-bench
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-fuzz
+	rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-fuzz $(BUILD)-bench
