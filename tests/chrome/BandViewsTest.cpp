@@ -143,7 +143,8 @@ TEST_F(ChromeTest, BrandTextIsGreyMakerThenBoldPurpleProductAllKerned) {
 
 TEST_F(ChromeTest, VisibilityFlagIsSharedAndTheNewestLogoViewMoves) {
   auto older = adopted(QVRectView::alloc()->initWithFrame(NSMakeRect(0, 0, 300, 50)));
-  NSImageView* olderLogo = brix::_iv;
+  // Held here: an older logo view that no panel shows goes away when the next panel is made.
+  const Ref<NSImageView> olderLogo = retained(brix::_iv);
   auto newer = adopted(QVRectView::alloc()->initWithFrame(NSMakeRect(0, 0, 300, 50)));
   NSImageView* newerLogo = brix::_iv;
   ASSERT_NE(olderLogo, newerLogo);

@@ -220,10 +220,11 @@ TEST_F(ContextMenus, AMenuWithoutItemsIsNotPoppedUp) {
 }
 
 TEST_F(ContextMenus, AMenuWithoutItemsStillClosesTheOpenOne) {
-  NSMenu* first = nullptr;
+  // Held here: the library lets the first menu go once the next one has replaced it.
+  Ref<NSMenu> first;
   bool firstCancelled = false, emptyPoppedUp = false;
   NSRunLoop::mainRunLoop().performAsync([&] {
-    first = brix::theMenu;
+    first = retained(brix::theMenu.get());
     // Were the empty menu popped up, this would dismiss it so that the test ends.
     afterDelay(0.01, [&] {
       NSMenu* open = NSMenu::lastPoppedUpMenu();
@@ -289,12 +290,13 @@ TEST_F(ContextMenus, ALoneSurrogateCostsOneCharacterNotTheMenu) {
 }
 
 TEST_F(ContextMenus, ASecondMenuCancelsTheFirst) {
-  NSMenu* first = nullptr;
+  // Held here: the library lets the first menu go once the second has replaced it.
+  Ref<NSMenu> first;
   bool firstCancelled = false;
   // A run-loop task, not a main-queue block: a main-queue block running the second menu would
   // hold up the blocks that dismiss it, as libdispatch does.
   NSRunLoop::mainRunLoop().performAsync([&] {
-    first = brix::theMenu;
+    first = retained(brix::theMenu.get());
     afterDelay(0.01, [&] {
       firstCancelled = first->trackingState().cancelRequested;
       MenuUser::dismissMenu();
