@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "appkit/NSApplication.h"
@@ -49,7 +50,8 @@ protected:
   void SetUp() override {
     brix::_sideRect = nullptr;
     brix::_visible = false;
-    brix::_iv = nullptr;
+    // The library keeps the newest logo view; a test starting afresh lets it go.
+    if (NSImageView* logo = std::exchange(brix::_iv, nullptr)) logo->release();
     NSLogClearBuffer();
   }
   void TearDown() override {
