@@ -119,7 +119,7 @@ NSString* NSEvent::description() const {
     return NSString::stringWithFormat(
         "NSEvent: type=%lu loc=(%g,%g) flags=0x%lx win=%ld chars=\"%@\"",
         static_cast<unsigned long>(type_), location_.x, location_.y,
-        static_cast<unsigned long>(flags_), static_cast<long>(windowNumber_), characters_);
+        static_cast<unsigned long>(flags_), static_cast<long>(windowNumber_), characters_.get());
   return NSString::stringWithFormat("NSEvent: type=%lu loc=(%g,%g) flags=0x%lx win=%ld clicks=%ld",
                                     static_cast<unsigned long>(type_), location_.x, location_.y,
                                     static_cast<unsigned long>(flags_),

@@ -208,7 +208,7 @@ bool NSMenu::performKeyEquivalent(NSEvent* event) {
 NSString* NSMenu::description() const {
   return NSString::stringWithFormat("<NSMenu: %p>\n\tTitle: %@\n\tSupermenu: %p, autoenable: %s\n"
                                     "\tItems: %ld",
-                                    static_cast<const void*>(this), title_,
+                                    static_cast<const void*>(this), title_.get(),
                                     static_cast<const void*>(supermenu()),
                                     autoenablesItems_ ? "YES" : "NO", numberOfItems());
 }

@@ -132,6 +132,6 @@ NSMenuItem* NSMenuItem::parentItem() const {
 
 NSString* NSMenuItem::description() const {
   return NSString::stringWithFormat("<NSMenuItem: %p %@%s>", static_cast<const void*>(this),
-                                    separator_ ? NSSTR("(separator)") : title_,
+                                    separator_ ? NSSTR("(separator)") : title_.get(),
                                     submenu_ ? ", submenu" : "");
 }
