@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "IxaNatives.h"
 #include "LibraryTesting.h"
 #include "TestJvm.h"
 #include "appkit/NSAlert.h"
@@ -23,21 +24,6 @@
 #include "foundation/NSCensus.h"
 #include "foundation/NSRunLoop.h"
 #include "testkit/MenuUser.h"
-
-extern "C" {
-jint Java_ixa_IxaDialogs_showMacDialog(JNIEnv*, jclass, jstring, jstring, jstring, jstring);
-jstring Java_ixa_IxaDialogs_showMacTextEntryDialog(JNIEnv*, jclass, jstring, jstring, jstring,
-                                                   jstring, jstring);
-jint Java_ixa_IxaDialogs_showTextEntrySheetDialog(JNIEnv*, jclass, jstring, jstring, jstring,
-                                                  jstring, jstring);
-jint Java_ixa_IxaDialogs_initProgressDialog(JNIEnv*, jclass);
-jint Java_ixa_IxaDialogs_updateProgressDialog(JNIEnv*, jclass, jstring, jstring, jdouble);
-jint Java_ixa_IxaDialogs_closeProgressDialog(JNIEnv*, jclass);
-jint Java_ixa_IxaDialogs_showMacContextMenuWithJSON(JNIEnv*, jclass, jdouble, jdouble, jstring);
-jint Java_ixa_IxaDialogs_renderMacButton(JNIEnv*, jclass, jdouble, jdouble, jlong);
-jint Java_ixa_IxaDialogs_showMacColorPopover(JNIEnv*, jclass, jdouble, jdouble);
-jint Java_ixa_IxaDialogs_modifyMenuBar(JNIEnv*, jclass);
-}
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "IxaNatives.h"
 #include "LibraryTesting.h"
 #include "TestJvm.h"
 #include "appkit/NSAlert.h"
@@ -21,25 +22,6 @@
 #include "foundation/NSRunLoop.h"
 #include "testkit/MenuUser.h"
 #include "windows/WindowLookup.h"
-
-extern "C" {
-jint Java_ixa_IxaDialogs_showMacDialog(JNIEnv*, jclass, jstring, jstring, jstring, jstring);
-jint Java_ixa_IxaDialogs_show3ButtonMacDialog(JNIEnv*, jclass, jstring, jstring, jstring, jstring,
-                                              jstring);
-jstring Java_ixa_IxaDialogs_showMacTextEntryDialog(JNIEnv*, jclass, jstring, jstring, jstring,
-                                                   jstring, jstring);
-jint Java_ixa_IxaDialogs_showTextEntrySheetDialog(JNIEnv*, jclass, jstring, jstring, jstring,
-                                                  jstring, jstring);
-jint Java_ixa_IxaDialogs_initProgressDialog(JNIEnv*, jclass);
-jint Java_ixa_IxaDialogs_updateProgressDialog(JNIEnv*, jclass, jstring, jstring, jdouble);
-jint Java_ixa_IxaDialogs_closeProgressDialog(JNIEnv*, jclass);
-jint Java_ixa_IxaDialogs_showMacContextMenuWithJSON(JNIEnv*, jclass, jdouble, jdouble, jstring);
-jint Java_ixa_IxaDialogs_renderMacButton(JNIEnv*, jclass, jdouble, jdouble, jlong);
-jint Java_ixa_IxaDialogs_showMacColorPopover(JNIEnv*, jclass, jdouble, jdouble);
-jint Java_ixa_IxaDialogs_sheetifyWindow(JNIEnv*, jclass);
-jint Java_ixa_IxaDialogs_closeSheetifiedWindow(JNIEnv*, jclass);
-jint Java_ixa_IxaDialogs_modifyMenuBar(JNIEnv*, jclass);
-}
 
 namespace {
 
