@@ -2,9 +2,13 @@ package ixa;
 
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertFalse;
+import static org.junit.jupiter.api.Assertions.assertNotEquals;
 import static org.junit.jupiter.api.Assertions.assertNull;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
+import com.google.gson.JsonObject;
+import com.google.gson.JsonPrimitive;
+import ixa.testing.Described;
 import ixa.testing.UpcallRecorder;
 import ixa.testkit.Screen;
 import ixa.testkit.User;
@@ -25,7 +29,7 @@ class DialogsTest {
   @BeforeAll
   static void becomeTheMainThread() {
     Screen.run(0);
-    IxaDialogs.renderMacButton(0, 0, 0);  // remembers this thread's environment for upcalls
+    IxaDialogs.renderMacButton(0, 0, 0); // remembers this thread's environment for upcalls
   }
 
   @AfterEach
@@ -50,17 +54,16 @@ class DialogsTest {
 
   /** Runs user on a second thread once an alert is up. */
   private static CompletableFuture<Void> asUser(Runnable user) {
-    return CompletableFuture.runAsync(
-        () -> {
-          for (int i = 0; i < 2000 && !Screen.describe().contains("\"alert\":{"); i++) {
-            try {
-              Thread.sleep(5);
-            } catch (InterruptedException e) {
-              Thread.currentThread().interrupt();
-            }
-          }
-          user.run();
-        });
+    return CompletableFuture.runAsync(() -> {
+      for (int i = 0; i < 2000 && !Described.screen().get("alert").isJsonObject(); i++) {
+        try {
+          Thread.sleep(5);
+        } catch (InterruptedException e) {
+          Thread.currentThread().interrupt();
+        }
+      }
+      user.run();
+    });
   }
 
   @Test
@@ -74,21 +77,20 @@ class DialogsTest {
     assertEquals(2, IxaDialogs.show3ButtonMacDialog("Update?", "", "Install", null, "Later"));
     user.get(10, TimeUnit.SECONDS);
 
-    user = asUser(() -> User.pressKey("Return"));  // the first button is the default
+    user = asUser(() -> User.pressKey("Return")); // the first button is the default
     assertEquals(1, IxaDialogs.showMacDialog("Done", "", "OK", null));
     user.get(10, TimeUnit.SECONDS);
   }
 
   @Test
   void textEntryAlertReturnsTheTypedTextOrNull() throws Exception {
-    CompletableFuture<Void> user =
-        asUser(
-            () -> {
-              User.focusField(0);
-              User.type(" 東京 😀");
-              User.pressKey("Return");
-            });
-    assertEquals("Name 東京 😀", IxaDialogs.showMacTextEntryDialog("Name?", "", "OK", "Cancel", "Name"));
+    CompletableFuture<Void> user = asUser(() -> {
+      User.focusField(0);
+      User.type(" 東京 😀");
+      User.pressKey("Return");
+    });
+    assertEquals("Name 東京 😀",
+                 IxaDialogs.showMacTextEntryDialog("Name?", "", "OK", "Cancel", "Name"));
     user.get(10, TimeUnit.SECONDS);
 
     user = asUser(() -> assertTrue(User.pressButton("Cancel")));
@@ -98,14 +100,17 @@ class DialogsTest {
 
   @Test
   void textEntrySheetReturnSendsIdentityAndTextCancelSendsNothing() {
-    open("Main");
+    int main = open("Main");
     UpcallRecorder.record("RENAME");
     UpcallRecorder.drain();
     Screen.clearLog();
     IxaDialogs.showTextEntrySheetDialog("Rename", "New name:", "Rename", "Cancel", "RENAME");
     assertEquals(List.of("ID: RENAME"), List.of(Screen.log())); // one line per sheet
     Screen.run(0.02);
-    assertTrue(Screen.describe().contains("\"attachedSheet\":"));
+    JsonObject screen = Described.screen();
+    int sheet = Described.attachedSheetNumber(screen, main);
+    assertNotEquals(0, sheet, "the sheet is up");
+    assertEquals(List.of(sheet), Described.sheetsOf(screen, main)); // and names its window
     User.focusField(0);
     User.type("Q3");
     User.pressKey("Return");
@@ -122,34 +127,49 @@ class DialogsTest {
 
   @Test
   void progressSheetAppliesTheUpdateRule() {
-    open("Main");
+    int main = open("Main");
     assertEquals(1, IxaDialogs.initProgressDialog());
     IxaDialogs.updateProgressDialog("Copying", "first", 30);
     IxaDialogs.updateProgressDialog("Ignored", "repeat", 30);
-    String described = Screen.describe();
-    assertTrue(described.contains("\"text\":\"Copying\""), described);
-    assertFalse(described.contains("Ignored"));
-    assertTrue(described.contains("\"doubleValue\":30"), described);
+    assertFalse(Screen.describe().contains("Ignored"));
+    JsonObject sheet = Described.attachedSheet(Described.screen(), main);
+    assertEquals(List.of("Copying", "first"), labels(sheet), sheet.toString());
+    JsonObject bar = progressBar(sheet);
+    assertEquals(new JsonPrimitive(30), bar.get("doubleValue"), bar.toString());
+    assertEquals(new JsonPrimitive(false), bar.get("indeterminate"), bar.toString());
     IxaDialogs.updateProgressDialog("Waiting", "", -100);
-    described = Screen.describe();
-    assertTrue(described.contains("\"text\":\"Waiting\""));
-    assertTrue(described.contains("\"indeterminate\":true"));
+    sheet = Described.attachedSheet(Described.screen(), main);
+    assertEquals(List.of("Waiting", ""), labels(sheet), sheet.toString());
+    assertEquals(new JsonPrimitive(true), progressBar(sheet).get("indeterminate"));
     assertEquals(1, IxaDialogs.closeProgressDialog());
+  }
+
+  /** The texts of a window's labels, in the order they were added. */
+  private static List<String> labels(JsonObject window) {
+    return Described.ofClass(window, "NSTextField")
+        .stream()
+        .map(label -> label.get("text").getAsString())
+        .toList();
+  }
+
+  private static JsonObject progressBar(JsonObject window) {
+    List<JsonObject> bars = Described.ofClass(window, "NSProgressIndicator");
+    assertEquals(1, bars.size(), window.toString());
+    return bars.get(0);
   }
 
   @Test
   void sheetifiedWindowIsAttachedATenthOfASecondLater() {
     int main = open("Main");
-    open("SHEETIFY");
+    int sheet = open("SHEETIFY");
     assertEquals(1, IxaDialogs.sheetifyWindow());
     String[] titles = Screen.windowTitles();
-    assertEquals("Main", titles[0]);  // taken off the screen at once
+    assertEquals("Main", titles[0]); // taken off the screen at once
     Screen.run(0.2);
-    String described = Screen.describe();
-    assertTrue(described.contains("\"sheetParent\":" + main), described);
+    assertEquals(List.of(sheet), Described.sheetsOf(Described.screen(), main));
     IxaDialogs.closeSheetifiedWindow();
     Screen.run(0.02);
-    assertFalse(Screen.describe().contains("\"sheetParent\":" + main));
+    assertEquals(List.of(), Described.sheetsOf(Described.screen(), main));
   }
 
   @Test
@@ -159,7 +179,7 @@ class DialogsTest {
     open("SHEETIFY ");
     assertEquals(1, IxaDialogs.sheetifyWindow());
     Screen.run(0.2);
-    assertFalse(Screen.describe().contains("\"sheetParent\":" + main));
+    assertEquals(List.of(), Described.sheetsOf(Described.screen(), main));
     assertEquals(3, Screen.windowTitles().length);
   }
 }

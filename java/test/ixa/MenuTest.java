@@ -4,9 +4,15 @@ import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertFalse;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
+import com.google.gson.JsonElement;
+import com.google.gson.JsonObject;
+import com.google.gson.JsonPrimitive;
+import ixa.testing.Described;
 import ixa.testing.UpcallRecorder;
 import ixa.testkit.Screen;
 import ixa.testkit.User;
+import java.util.ArrayList;
+import java.util.List;
 import java.util.concurrent.CompletableFuture;
 import java.util.concurrent.TimeUnit;
 import org.junit.jupiter.api.BeforeAll;
@@ -19,11 +25,11 @@ import org.junit.jupiter.api.Test;
 class MenuTest {
   private static final String FILE_MENU =
       "[{\"HEADER\":\"File\",\"CHILDREN\":["
-          + "{\"HEADER\":\"Open\",\"IDENTITY\":\"open\"},"
-          + "{\"HEADER\":\"Recent\",\"CHILDREN\":["
-          + "{\"HEADER\":\"a.txt\",\"IDENTITY\":\"recent-a\"},"
-          + "{\"HEADER\":\"gone\",\"IDENTITY\":\"gone\",\"DISABLED\":\"1\"}]}]},"
-          + "{\"HEADER\":\"-\"},{\"HEADER\":\"Quit\",\"IDENTITY\":\"quit\"}]";
+      + "{\"HEADER\":\"Open\",\"IDENTITY\":\"open\"},"
+      + "{\"HEADER\":\"Recent\",\"CHILDREN\":["
+      + "{\"HEADER\":\"a.txt\",\"IDENTITY\":\"recent-a\"},"
+      + "{\"HEADER\":\"gone\",\"IDENTITY\":\"gone\",\"DISABLED\":\"1\"}]}]},"
+      + "{\"HEADER\":\"-\"},{\"HEADER\":\"Quit\",\"IDENTITY\":\"quit\"}]";
 
   @BeforeAll
   static void becomeTheMainThread() {
@@ -40,20 +46,20 @@ class MenuTest {
     assertEquals(1, IxaDialogs.showMacContextMenuWithJSON(10, 20, FILE_MENU));
     assertTrue(user.get(15, TimeUnit.SECONDS));
     assertEquals("recent-a", UpcallRecorder.drain());
-    assertTrue(Screen.describe().contains("\"title\":\"Contextual Menu\",\"open\":false"));
+    JsonObject menu = Described.screen().getAsJsonObject("contextMenu");
+    assertEquals(new JsonPrimitive("Contextual Menu"), menu.get("title"), menu.toString());
+    assertEquals(new JsonPrimitive(false), menu.get("open"), menu.toString());
   }
 
   @Test
   void aDisabledItemCannotBeChosenAndTheMenuCanBeDismissed() throws Exception {
     UpcallRecorder.record("gone");
     UpcallRecorder.drain();
-    CompletableFuture<Boolean> disabled =
-        CompletableFuture.supplyAsync(
-            () -> {
-              boolean chosen = User.chooseMenuItem("File", "Recent", "gone");
-              User.dismissMenu();
-              return chosen;
-            });
+    CompletableFuture<Boolean> disabled = CompletableFuture.supplyAsync(() -> {
+      boolean chosen = User.chooseMenuItem("File", "Recent", "gone");
+      User.dismissMenu();
+      return chosen;
+    });
     assertEquals(1, IxaDialogs.showMacContextMenuWithJSON(10, 20, FILE_MENU));
     assertFalse(disabled.get(30, TimeUnit.SECONDS));
     assertEquals("", UpcallRecorder.drain());
@@ -67,8 +73,20 @@ class MenuTest {
     UpcallRecorder.drain();
     User.pressShortcut(",", "command");
     assertEquals("APPMENU_PREFS", UpcallRecorder.drain());
-    String menu = Screen.describe();
-    assertTrue(menu.contains("\"title\":\"About Ixa\""), menu);
-    assertTrue(menu.contains("\"title\":\"Check for Updates...\""), menu);
+    List<String> titles = new ArrayList<>();
+    collectTitles(Described.screen().get("mainMenu"), titles);
+    assertTrue(titles.contains("About Ixa"), titles.toString());
+    assertTrue(titles.contains("Check for Updates..."), titles.toString());
+  }
+
+  /** The titles of the items and their submenus, depth first. */
+  private static void collectTitles(JsonElement items, List<String> titles) {
+    for (JsonElement element : items.getAsJsonArray()) {
+      JsonObject item = element.getAsJsonObject();
+      JsonElement title = item.get("title");
+      if (title.isJsonPrimitive()) titles.add(title.getAsString());
+      if (item.has("submenu") && item.get("submenu").isJsonArray())
+        collectTitles(item.get("submenu"), titles);
+    }
   }
 }

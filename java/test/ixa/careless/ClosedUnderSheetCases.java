@@ -4,8 +4,10 @@ import static ixa.careless.EveryNative.check;
 import static ixa.careless.EveryNative.expectOne;
 
 import ixa.IxaDialogs;
+import ixa.testing.Described;
 import ixa.testkit.Screen;
 import java.util.Arrays;
+import java.util.List;
 
 /**
  * Windows closed from Java while the library still refers to them: the parent of a text-entry or
@@ -20,7 +22,7 @@ final class ClosedUnderSheetCases {
     expectOne(IxaDialogs.modifyMenuBar());
     expectOne(IxaDialogs.showTextEntrySheetDialog("Rename", "New name:", "Rename", "Cancel", "R"));
     Screen.run(0.02);
-    check(Screen.describe().contains("\"attachedSheet\":"), "the sheet is up");
+    check(Described.attachedSheetNumber(Described.screen(), window) != 0, "the sheet is up");
     Screen.close(window);
     churn();
     EveryNative.call(user, "sheet's window closed");
@@ -37,11 +39,12 @@ final class ClosedUnderSheetCases {
   }
 
   static void sheetifiedWindowClosed(Answerer user) throws Exception {
-    open("Main");
+    int main = open("Main");
     int sheet = open("SHEETIFY");
     expectOne(IxaDialogs.sheetifyWindow());
     Screen.run(0.2);
-    check(Screen.describe().contains("\"sheetParent\":"), "the window is attached as a sheet");
+    check(Described.sheetsOf(Described.screen(), main).equals(List.of(sheet)),
+          "the window is attached as a sheet");
     Screen.close(sheet);
     churn();
     EveryNative.call(user, "sheetified closed");
@@ -63,8 +66,8 @@ final class ClosedUnderSheetCases {
     expectOne(IxaDialogs.sheetifyWindow());
     Screen.close(sheet); // before the attachment a tenth of a second later
     Screen.run(0.2);
-    check(!Screen.describe().contains("\"sheetParent\":" + main), "a closed window is no sheet");
-    check(Arrays.asList(Screen.windowTitles()).equals(java.util.List.of("Main")), "only Main");
+    check(Described.sheetsOf(Described.screen(), main).isEmpty(), "a closed window is no sheet");
+    check(Arrays.asList(Screen.windowTitles()).equals(List.of("Main")), "only Main");
     churn();
     EveryNative.call(user, "closed before attached");
   }

@@ -5,6 +5,7 @@ import static ixa.careless.EveryNative.expectOne;
 
 import ixa.Ixa;
 import ixa.IxaDialogs;
+import ixa.testing.Described;
 import ixa.testkit.Screen;
 import ixa.testkit.User;
 import java.util.ArrayList;
@@ -22,9 +23,7 @@ final class ThrowingHandlerCases {
   static final class HandlerFailure extends RuntimeException {
     private static final long serialVersionUID = 1L;
 
-    HandlerFailure(String name) {
-      super("handler of " + name + " failed");
-    }
+    HandlerFailure(String name) { super("handler of " + name + " failed"); }
   }
 
   static void throwingHandlers(Answerer user) throws Exception {
@@ -36,9 +35,8 @@ final class ThrowingHandlerCases {
     Ixa.register("error", () -> { throw new StackOverflowError("a handler's own error"); });
 
     // A chosen menu item: the menu's own call throws.
-    String menu =
-        "[{\"HEADER\":\"Boom\",\"IDENTITY\":\"boom\"},"
-            + "{\"HEADER\":\"Error\",\"IDENTITY\":\"error\"}]";
+    String menu = "[{\"HEADER\":\"Boom\",\"IDENTITY\":\"boom\"},"
+                  + "{\"HEADER\":\"Error\",\"IDENTITY\":\"error\"}]";
     user.choose("Boom");
     expectThrown("boom", () -> IxaDialogs.showMacContextMenuWithJSON(5, 5, menu));
     user.choose("Error");
@@ -55,26 +53,33 @@ final class ThrowingHandlerCases {
     user.press("Rename");
     expectThrown("RENAME", () -> EveryNative.runUntil(user));
     Screen.run(0.02);
-    check(!Screen.describe().contains("\"attachedSheet\":{"), "the sheet ended");
+    check(Described.attachedSheetNumber(Described.screen(), window) == 0, "the sheet ended");
 
     // A colour pick, and the application menu's shortcut.
     expectOne(IxaDialogs.showMacColorPopover(0, 0));
-    user.expect(() -> { User.pickColor(0, 0, 1); return true; }, "pick a colour");
+    user.expect(() -> {
+      User.pickColor(0, 0, 1);
+      return true;
+    }, "pick a colour");
     expectThrown("COLORCHANGED", () -> EveryNative.runUntil(user));
-    user.expect(() -> { User.pressShortcut(",", "command"); return true; }, "press Command-,");
+    user.expect(() -> {
+      User.pressShortcut(",", "command");
+      return true;
+    }, "press Command-,");
     expectThrown("APPMENU_PREFS", () -> EveryNative.runUntil(user));
 
     // A pick while an alert is up: the alert still ends by its button, and its call reports the
     // handler's exception instead of a result.
-    user.expect(
-        () -> {
-          User.pickColor(1, 0, 0);
-          return User.pressButton("OK");
-        },
-        "pick a colour, then press OK");
-    expectThrown(
-        "COLORCHANGED", () -> IxaDialogs.showMacTextEntryDialog("Name?", "", "OK", "Cancel", "x"));
-    user.expect(() -> { User.pickColor(0, 1, 0); return User.pressButton("OK"); }, "again");
+    user.expect(() -> {
+      User.pickColor(1, 0, 0);
+      return User.pressButton("OK");
+    }, "pick a colour, then press OK");
+    expectThrown("COLORCHANGED",
+                 () -> IxaDialogs.showMacTextEntryDialog("Name?", "", "OK", "Cancel", "x"));
+    user.expect(() -> {
+      User.pickColor(0, 1, 0);
+      return User.pressButton("OK");
+    }, "again");
     expectThrown("COLORCHANGED", () -> IxaDialogs.showMacDialog("Sure?", "", "OK", null));
 
     // Nothing is left pending: the same actions work once the handlers behave.
@@ -92,18 +97,16 @@ final class ThrowingHandlerCases {
     expectOne(IxaDialogs.modifyMenuBar());
     List<String> seen = new ArrayList<>();
     // While the menu that chose it is still closing, the handler calls the library again.
-    Ixa.register(
-        "again",
-        () -> {
-          seen.add("again");
-          expectOne(IxaDialogs.showMacContextMenuWithJSON(0, 0, "[]"));
-          check(IxaDialogs.renderMacButton(50, 20, 0) == 0, "renderMacButton");
-          expectOne(IxaDialogs.initProgressDialog());
-          expectOne(IxaDialogs.updateProgressDialog("Inside", "a handler", 30));
-          expectOne(IxaDialogs.closeProgressDialog());
-          expectOne(IxaDialogs.closeSheetifiedWindow());
-          expectOne(IxaDialogs.modifyWindows());
-        });
+    Ixa.register("again", () -> {
+      seen.add("again");
+      expectOne(IxaDialogs.showMacContextMenuWithJSON(0, 0, "[]"));
+      check(IxaDialogs.renderMacButton(50, 20, 0) == 0, "renderMacButton");
+      expectOne(IxaDialogs.initProgressDialog());
+      expectOne(IxaDialogs.updateProgressDialog("Inside", "a handler", 30));
+      expectOne(IxaDialogs.closeProgressDialog());
+      expectOne(IxaDialogs.closeSheetifiedWindow());
+      expectOne(IxaDialogs.modifyWindows());
+    });
     String menu = "[{\"HEADER\":\"Again\",\"IDENTITY\":\"again\"}]";
     for (int i = 0; i < 3; i++) {
       user.choose("Again");
@@ -111,13 +114,11 @@ final class ThrowingHandlerCases {
     }
     check(seen.size() == 3, "the handler ran each time");
     // The sheet's button, too: the handler shows the next sheet from inside the click.
-    Ixa.register(
-        "NEXT",
-        (String text) -> {
-          seen.add(text);
-          if (seen.size() < 6)
-            expectOne(IxaDialogs.showTextEntrySheetDialog("Next", "", "Go", "Stop", "NEXT"));
-        });
+    Ixa.register("NEXT", (String text) -> {
+      seen.add(text);
+      if (seen.size() < 6)
+        expectOne(IxaDialogs.showTextEntrySheetDialog("Next", "", "Go", "Stop", "NEXT"));
+    });
     expectOne(IxaDialogs.showTextEntrySheetDialog("Next", "", "Go", "Stop", "NEXT"));
     for (int i = 0; i < 3; i++) {
       user.press("Go");

@@ -4,13 +4,15 @@ import static org.junit.jupiter.api.Assertions.assertArrayEquals;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertFalse;
 import static org.junit.jupiter.api.Assertions.assertNotNull;
-import static org.junit.jupiter.api.Assertions.assertNull;
 import static org.junit.jupiter.api.Assertions.assertThrows;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
+import com.google.gson.JsonArray;
+import com.google.gson.JsonNull;
+import com.google.gson.JsonObject;
+import com.google.gson.JsonPrimitive;
+import ixa.testing.Described;
 import java.util.Arrays;
-import java.util.List;
-import java.util.Map;
 import java.util.concurrent.CompletableFuture;
 import java.util.concurrent.ExecutionException;
 import java.util.concurrent.TimeUnit;
@@ -39,26 +41,23 @@ class UserTest {
    * alert's response after rethrowing whatever went wrong on the user's thread. Should the
    * user's actions fail before they end the alert, Escape and Return end it.
    */
-  private static int runAlertAnsweredBy(
-      UserActions actions, String message, String fieldText, String... buttons) throws Exception {
+  private static int runAlertAnsweredBy(UserActions actions, String message, String fieldText,
+                                        String... buttons) throws Exception {
     CompletableFuture<Void> done = new CompletableFuture<>();
-    Thread user =
-        new Thread(
-            () -> {
-              try {
-                actions.run();
-                done.complete(null);
-              } catch (Throwable thrown) {
-                done.completeExceptionally(thrown);
-                try {
-                  User.pressKey("Escape");
-                  User.pressKey("Return");
-                } catch (RuntimeException ignored) {
-                  // the alert may have ended already
-                }
-              }
-            },
-            "simulated-user");
+    Thread user = new Thread(() -> {
+      try {
+        actions.run();
+        done.complete(null);
+      } catch (Throwable thrown) {
+        done.completeExceptionally(thrown);
+        try {
+          User.pressKey("Escape");
+          User.pressKey("Return");
+        } catch (RuntimeException ignored) {
+          // the alert may have ended already
+        }
+      }
+    }, "simulated-user");
     user.start();
     int response = Modal.runAlert(message, fieldText, buttons);
     user.join(TimeUnit.SECONDS.toMillis(15));
@@ -73,108 +72,81 @@ class UserTest {
 
   @Test
   void pressButtonAnswersTheAlertWithThatButtonsCode() throws Exception {
-    int response =
-        runAlertAnsweredBy(
-            () -> assertTrue(User.pressButton("Later")), "Update now?", null, "Update", "Later",
-            "Never");
+    int response = runAlertAnsweredBy(()
+                                          -> assertTrue(User.pressButton("Later")),
+                                      "Update now?", null, "Update", "Later", "Never");
     assertEquals(1001, response);
-    response =
-        runAlertAnsweredBy(() -> assertTrue(User.pressButton("OK")), "Just OK", null);
+    response = runAlertAnsweredBy(() -> assertTrue(User.pressButton("OK")), "Just OK", null);
     assertEquals(1000, response);
   }
 
   @Test
   void typingIntoTheAccessoryFieldThenReturnAccepts() throws Exception {
-    int response =
-        runAlertAnsweredBy(
-            () -> {
-              User.focusField(0);
-              User.pressKey("End");
-              User.pressKey("Backspace");
-              User.type(" Grüße \uD83D\uDE00");
-              User.pressKey("Return");
-            },
-            "Name the file",
-            "drafts",
-            "Save",
-            "Cancel");
+    int response = runAlertAnsweredBy(() -> {
+      User.focusField(0);
+      User.pressKey("End");
+      User.pressKey("Backspace");
+      User.type(" Grüße \uD83D\uDE00");
+      User.pressKey("Return");
+    }, "Name the file", "drafts", "Save", "Cancel");
     assertEquals(1000, response);
     assertEquals("draft Grüße \uD83D\uDE00", Modal.lastFieldText());
   }
 
   @Test
   void pressShortcutTakesTheKeyNamesThatPressKeyTakes() throws Exception {
-    int response =
-        runAlertAnsweredBy(
-            () -> {
-              User.focusField(0);
-              User.pressKey("End");
-              User.pressShortcut("Left");
-              User.type("X");
-              User.pressKey("LEFT");
-              User.pressShortcut("left");
-              User.type("Y");
-              User.pressShortcut("Return");
-            },
-            "Name the file",
-            "draft",
-            "Save",
-            "Cancel");
+    int response = runAlertAnsweredBy(() -> {
+      User.focusField(0);
+      User.pressKey("End");
+      User.pressShortcut("Left");
+      User.type("X");
+      User.pressKey("LEFT");
+      User.pressShortcut("left");
+      User.type("Y");
+      User.pressShortcut("Return");
+    }, "Name the file", "draft", "Save", "Cancel");
     assertEquals(1000, response);
     assertEquals("draYfXt", Modal.lastFieldText());
   }
 
   @Test
   void escapePressesCancelWhateverWasTyped() throws Exception {
-    int response =
-        runAlertAnsweredBy(
-            () -> {
-              User.focusField(0);
-              User.type("ignored");
-              User.pressKey("escape");
-            },
-            "Rename",
-            "",
-            "Rename",
-            "Cancel");
+    int response = runAlertAnsweredBy(() -> {
+      User.focusField(0);
+      User.type("ignored");
+      User.pressKey("escape");
+    }, "Rename", "", "Rename", "Cancel");
     assertEquals(1001, response);
   }
 
   @Test
   void describeAndSnapshotShowTheRunningAlert() throws Exception {
     Object[] seen = new Object[3];
-    int response =
-        runAlertAnsweredBy(
-            () -> {
-              // pressButton waits for the alert; a title that is not there yet is fine.
-              waitForAlert();
-              seen[0] = Json.object(Json.parse(Screen.describe())).get("alert");
-              Map<String, Object> alert = Json.object(seen[0]);
-              int window = ((Double) alert.get("window")).intValue();
-              seen[1] = Snapshots.snapshot(window, 2);
-              seen[2] = Snapshots.snapshotScreen(1);
-              assertTrue(User.pressButton("Don't Save"));
-            },
-            "Save changes?",
-            null,
-            "Save",
-            "Cancel",
-            "Don't Save");
+    int response = runAlertAnsweredBy(() -> {
+      // pressButton waits for the alert; a title that is not there yet is fine.
+      waitForAlert();
+      seen[0] = Described.screen().get("alert");
+      int window = Described.windowNumber(((JsonObject)seen[0]).get("window"));
+      seen[1] = Snapshots.snapshot(window, 2);
+      seen[2] = Snapshots.snapshotScreen(1);
+      assertTrue(User.pressButton("Don't Save"));
+    }, "Save changes?", null, "Save", "Cancel", "Don't Save");
     assertEquals(1002, response);
-    Map<String, Object> alert = Json.object(seen[0]);
-    assertEquals("Save changes?", alert.get("messageText"));
-    assertEquals(0.0, alert.get("alertStyle"));
-    assertNull(alert.get("icon"));
-    assertNull(alert.get("accessoryView"));
-    List<Object> buttons = Json.array(alert.get("buttons"));
+    JsonObject alert = (JsonObject)seen[0];
+    assertEquals(new JsonPrimitive("Save changes?"), alert.get("messageText"));
+    assertEquals(new JsonPrimitive(0), alert.get("alertStyle"));
+    assertEquals(JsonNull.INSTANCE, alert.get("icon"));
+    assertEquals(JsonNull.INSTANCE, alert.get("accessoryView"));
+    JsonArray buttons = alert.getAsJsonArray("buttons");
     assertEquals(3, buttons.size());
-    assertEquals("\r", Json.object(buttons.get(0)).get("keyEquivalent"));
-    assertEquals("\u001b", Json.object(buttons.get(1)).get("keyEquivalent"));
-    assertEquals("d", Json.object(buttons.get(2)).get("keyEquivalent"));
-    assertPng((byte[]) seen[1], -1, -1);
-    assertPng((byte[]) seen[2], 1440, 900);
+    assertEquals(new JsonPrimitive("\r"), buttons.get(0).getAsJsonObject().get("keyEquivalent"));
+    assertEquals(new JsonPrimitive("\u001b"),
+                 buttons.get(1).getAsJsonObject().get("keyEquivalent"));
+    assertEquals(new JsonPrimitive("d"), buttons.get(2).getAsJsonObject().get("keyEquivalent"));
+    assertPng((byte[])seen[1], -1, -1);
+    assertPng((byte[])seen[2], 1440, 900);
     // Once the alert has ended, the description says so.
-    assertNull(Json.object(Json.parse(Screen.describe())).get("alert"));
+    assertEquals(JsonNull.INSTANCE, Described.screen().get("alert"));
   }
 
   @Test
@@ -201,36 +173,32 @@ class UserTest {
   @Test
   void aMainThreadThatDoesNotServeTheLoopLeavesTheUserWaitingThenFailing() throws Exception {
     CompletableFuture<Throwable> outcome = new CompletableFuture<>();
-    Thread user =
-        new Thread(
-            () -> {
-              try {
-                User.type("x");
-                outcome.complete(null);
-              } catch (Throwable thrown) {
-                outcome.complete(thrown);
-              }
-            },
-            "simulated-user");
+    Thread user = new Thread(() -> {
+      try {
+        User.type("x");
+        outcome.complete(null);
+      } catch (Throwable thrown) {
+        outcome.complete(thrown);
+      }
+    }, "simulated-user");
     user.start();
     // This thread is the main thread and does not serve the run loop meanwhile.
     Throwable thrown = outcome.get(20, TimeUnit.SECONDS);
     assertNotNull(thrown);
     assertEquals(IllegalStateException.class, thrown.getClass());
-    Screen.run(0);  // serve what the user left behind
+    Screen.run(0); // serve what the user left behind
   }
 
   private static void waitForAlert() throws InterruptedException {
     for (int i = 0; i < 1000; i++) {
-      if (Json.object(Json.parse(Screen.describe())).get("alert") != null) return;
+      if (Described.screen().get("alert").isJsonObject()) return;
       Thread.sleep(5);
     }
   }
 
   private static void assertPng(byte[] png, int width, int height) {
     assertNotNull(png);
-    assertArrayEquals(
-        new byte[] {(byte) 0x89, 'P', 'N', 'G'}, Arrays.copyOfRange(png, 0, 4));
+    assertArrayEquals(new byte[] {(byte)0x89, 'P', 'N', 'G'}, Arrays.copyOfRange(png, 0, 4));
     int pngWidth = readInt(png, 16);
     int pngHeight = readInt(png, 20);
     assertTrue(pngWidth > 0 && pngHeight > 0);
@@ -240,9 +208,7 @@ class UserTest {
   }
 
   private static int readInt(byte[] bytes, int at) {
-    return ((bytes[at] & 0xff) << 24)
-        | ((bytes[at + 1] & 0xff) << 16)
-        | ((bytes[at + 2] & 0xff) << 8)
-        | (bytes[at + 3] & 0xff);
+    return ((bytes[at] & 0xff) << 24) | ((bytes[at + 1] & 0xff) << 16) |
+        ((bytes[at + 2] & 0xff) << 8) | (bytes[at + 3] & 0xff);
   }
 }
