@@ -13,9 +13,9 @@
 #include <chrono>
 #include <thread>
 
-#include "appkit/NSApplication.h"
-#include "appkit/NSEvent.h"
-#include "appkit/NSWindow.h"
+#include "appkit/application/NSApplication.h"
+#include "appkit/application/NSEvent.h"
+#include "appkit/windows/NSWindow.h"
 #include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSRunLoop.h"
 #include "testkit/ScreenDescription.h"

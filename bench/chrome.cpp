@@ -7,8 +7,8 @@
 
 #include <vector>
 
-#include "appkit/NSApplication.h"
-#include "appkit/NSWindow.h"
+#include "appkit/application/NSApplication.h"
+#include "appkit/windows/NSWindow.h"
 #include "chrome/Restyle.h"
 #include "foundation/NSAutoreleasePool.h"
 #include "testkit/WindowSnapshot.h"

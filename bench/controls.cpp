@@ -8,11 +8,11 @@
 #include <semaphore>
 #include <thread>
 
-#include "appkit/NSAlert.h"
-#include "appkit/NSApplication.h"
-#include "appkit/NSButton.h"
-#include "appkit/NSProgressIndicator.h"
-#include "appkit/NSTextField.h"
+#include "appkit/application/NSApplication.h"
+#include "appkit/controls/NSButton.h"
+#include "appkit/controls/NSProgressIndicator.h"
+#include "appkit/controls/NSTextField.h"
+#include "appkit/panels/NSAlert.h"
 #include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSRunLoop.h"
 #include "foundation/NSThread.h"

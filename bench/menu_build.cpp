@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "MenuJsonGenerator.h"
-#include "appkit/NSMenu.h"
+#include "appkit/menus/NSMenu.h"
 #include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSJSONSerialization.h"
 #include "menus/ContextMenu.h"

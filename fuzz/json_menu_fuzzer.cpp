@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "appkit/NSMenu.h"
+#include "appkit/menus/NSMenu.h"
 #include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSJSONSerialization.h"
 #include "foundation/NSNumber.h"

@@ -1,6 +1,6 @@
 // The "alert" section of Screen.describe(): the front-most alert on screen (the innermost one
 // running, as a modal panel or a sheet), or null when none is up.
-#include "appkit/NSAlert.h"
+#include "appkit/panels/NSAlert.h"
 #include "foundation/JsonWriter.h"
 #include "testkit/ScreenDescription.h"
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "appkit/NSColorPanel.h"
+#include "appkit/panels/NSColorPanel.h"
 #include "foundation/JsonWriter.h"
 #include "foundation/NSAutoreleasePool.h"
 #include "testkit/ScreenDescription.h"

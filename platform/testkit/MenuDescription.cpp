@@ -1,8 +1,8 @@
 // The menu sections of Screen.describe(): "mainMenu" (the menu bar's items with their menus)
 // and "contextMenu" (the menu popped up last, open or not; null before the first).
-#include "appkit/NSApplication.h"
-#include "appkit/NSMenu.h"
-#include "appkit/NSView.h"
+#include "appkit/application/NSApplication.h"
+#include "appkit/menus/NSMenu.h"
+#include "appkit/views/NSView.h"
 #include "foundation/JsonWriter.h"
 #include "testkit/ScreenDescription.h"
 

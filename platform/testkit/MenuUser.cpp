@@ -4,8 +4,8 @@
 #include <memory>
 #include <optional>
 
-#include "appkit/NSApplication.h"
-#include "appkit/NSMenu.h"
+#include "appkit/application/NSApplication.h"
+#include "appkit/menus/NSMenu.h"
 #include "foundation/NSRunLoop.h"
 #include "testkit/UserInput.h"
 

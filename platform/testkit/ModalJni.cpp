@@ -3,7 +3,7 @@
 // its accessory field for the test to read.
 #include <jni.h>
 
-#include "appkit/NSAlert.h"
+#include "appkit/panels/NSAlert.h"
 #include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSThread.h"
 #include "testkit/TestkitJni.h"

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "appkit/NSApplication.h"
-#include "appkit/NSEvent.h"
+#include "appkit/application/NSApplication.h"
+#include "appkit/application/NSEvent.h"
 #include "foundation/JsonWriter.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSAutoreleasePool.h"

@@ -8,7 +8,7 @@
 #include <memory>
 #include <thread>
 
-#include "appkit/NSApplication.h"
+#include "appkit/application/NSApplication.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSRunLoop.h"

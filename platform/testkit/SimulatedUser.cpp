@@ -3,11 +3,11 @@
 #include <optional>
 #include <vector>
 
-#include "appkit/NSAlert.h"
-#include "appkit/NSApplication.h"
-#include "appkit/NSButton.h"
-#include "appkit/NSPanel.h"
-#include "appkit/NSTextField.h"
+#include "appkit/application/NSApplication.h"
+#include "appkit/controls/NSButton.h"
+#include "appkit/controls/NSTextField.h"
+#include "appkit/panels/NSAlert.h"
+#include "appkit/windows/NSPanel.h"
 #include "testkit/UserInput.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "appkit/NSApplication.h"
+#include "appkit/application/NSApplication.h"
 #include "testkit/TestkitJni.h"
 #include "testkit/WindowSnapshot.h"
 

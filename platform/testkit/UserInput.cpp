@@ -5,7 +5,7 @@
 #include <atomic>
 #include <thread>
 
-#include "appkit/NSApplication.h"
+#include "appkit/application/NSApplication.h"
 #include "display/DisplayBackend.h"
 #include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSRunLoop.h"

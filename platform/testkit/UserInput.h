@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "appkit/NSEvent.h"
+#include "appkit/application/NSEvent.h"
 #include "testkit/SimulatedUser.h"
 
 namespace UserInput {

@@ -1,6 +1,6 @@
 // The simulated user's keyboard: the one table of key names and of the characters the keys of a
 // US keyboard type, with their virtual key codes, and the reading of modifier names.
-#include "appkit/FieldEditor.h"
+#include "appkit/controls/FieldEditor.h"
 #include "testkit/UserInput.h"
 
 namespace {

@@ -4,21 +4,21 @@
 #include <algorithm>
 #include <cmath>
 
-#include "appkit/ControlLook.h"
-#include "appkit/NSApplication.h"
-#include "appkit/NSBezierPath.h"
-#include "appkit/NSFont.h"
-#include "appkit/NSGradient.h"
-#include "appkit/NSGraphics.h"
-#include "appkit/NSGraphicsContext.h"
-#include "appkit/NSThemeFrame.h"
-#include "appkit/TextLayout.h"
-#include "appkit/ViewRenderer.h"
-#include "appkit/WindowChromeLook.h"
+#include "appkit/application/NSApplication.h"
+#include "appkit/drawing/NSBezierPath.h"
+#include "appkit/drawing/NSFont.h"
+#include "appkit/drawing/NSGradient.h"
+#include "appkit/drawing/NSGraphics.h"
+#include "appkit/drawing/NSGraphicsContext.h"
+#include "appkit/drawing/TextLayout.h"
+#include "appkit/look/ControlLook.h"
+#include "appkit/look/MenuDrawing.h"
+#include "appkit/look/WindowChromeLook.h"
+#include "appkit/views/ViewRenderer.h"
+#include "appkit/windows/NSThemeFrame.h"
 #include "display/DisplayBackend.h"
 #include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSBundle.h"
-#include "testkit/MenuDrawing.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 // z-order, sheets, panels and alerts included, each with its shadow.
 #pragma once
 
-#include "appkit/NSBitmapImageRep.h"
+#include "appkit/drawing/NSBitmapImageRep.h"
 #include "foundation/NSData.h"
 
 class NSWindow;

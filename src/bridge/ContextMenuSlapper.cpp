@@ -3,11 +3,11 @@
 #include <cmath>
 #include <cstdio>
 
-#include "appkit/NSColor.h"
-#include "appkit/NSColorPanel.h"
-#include "appkit/NSMenuItem.h"
-#include "appkit/NSTextField.h"
-#include "appkit/NSWindow.h"
+#include "appkit/controls/NSTextField.h"
+#include "appkit/drawing/NSColor.h"
+#include "appkit/menus/NSMenuItem.h"
+#include "appkit/panels/NSColorPanel.h"
+#include "appkit/windows/NSWindow.h"
 #include "bridge/Upcall.h"
 #include "dialogs/SheetGlobals.h"
 

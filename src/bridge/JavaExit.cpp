@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "appkit/NSApplication.h"
+#include "appkit/application/NSApplication.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "appkit/NSColor.h"
-#include "appkit/NSImage.h"
+#include "appkit/drawing/NSColor.h"
+#include "appkit/drawing/NSImage.h"
 #include "bridge/Export.h"
 
 namespace brix {

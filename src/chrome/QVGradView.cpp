@@ -1,6 +1,6 @@
 #include "chrome/QVGradView.h"
 
-#include "appkit/NSGradient.h"
+#include "appkit/drawing/NSGradient.h"
 #include "chrome/ChromeColors.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // bottom edge, so the band fades into the window's content below it.
 #pragma once
 
-#include "appkit/NSView.h"
+#include "appkit/views/NSView.h"
 #include "bridge/Export.h"
 
 class BRIX_EXPORT QVGradView : public NSView {

@@ -1,7 +1,7 @@
 #include "chrome/QVRectView.h"
 
-#include "appkit/NSBezierPath.h"
-#include "appkit/NSGradient.h"
+#include "appkit/drawing/NSBezierPath.h"
+#include "appkit/drawing/NSGradient.h"
 #include "chrome/ChromeColors.h"
 
 namespace brix {

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "Globals.h"
-#include "appkit/NSImageView.h"
-#include "appkit/NSView.h"
+#include "appkit/controls/NSImageView.h"
+#include "appkit/views/NSView.h"
 
 class BRIX_EXPORT QVRectView : public NSView {
   NS_OBJECT_CLASS(QVRectView)

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "Globals.h"
-#include "appkit/NSView.h"
+#include "appkit/views/NSView.h"
 #include "chrome/QVRectView.h"
 #include "foundation/NSString.h"
 

@@ -2,10 +2,10 @@
 // the product's name in bold purple, letter-spaced, on one line.
 #pragma once
 
-#include "appkit/NSAttributedString.h"
-#include "appkit/NSColor.h"
-#include "appkit/NSFont.h"
-#include "appkit/NSView.h"
+#include "appkit/drawing/NSAttributedString.h"
+#include "appkit/drawing/NSColor.h"
+#include "appkit/drawing/NSFont.h"
+#include "appkit/views/NSView.h"
 #include "bridge/Export.h"
 
 class BRIX_EXPORT VantrelsBrandLogoView : public NSView {

@@ -6,9 +6,9 @@
 
 #include <initializer_list>
 
-#include "appkit/NSAlert.h"
-#include "appkit/NSImage.h"
-#include "appkit/NSTextField.h"
+#include "appkit/controls/NSTextField.h"
+#include "appkit/drawing/NSImage.h"
+#include "appkit/panels/NSAlert.h"
 #include "bridge/NativeScope.h"
 #include "foundation/NSBundle.h"
 

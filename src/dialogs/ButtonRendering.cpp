@@ -1,10 +1,10 @@
 #include "dialogs/ButtonRendering.h"
 #include "bridge/Bridge.h"
 
-#include "appkit/NSBitmapImageRep.h"
-#include "appkit/NSButton.h"
-#include "appkit/NSImage.h"
-#include "appkit/ViewPDFRendering.h"
+#include "appkit/controls/NSButton.h"
+#include "appkit/drawing/NSBitmapImageRep.h"
+#include "appkit/drawing/NSImage.h"
+#include "appkit/views/ViewPDFRendering.h"
 #include "bridge/NativeScope.h"
 
 namespace {

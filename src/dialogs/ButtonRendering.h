@@ -2,7 +2,7 @@
 // rendering is kept; the lasting effect of renderMacButton is the JNIEnv it remembers.
 #pragma once
 
-#include "appkit/NSWindow.h"
+#include "appkit/windows/NSWindow.h"
 #include "bridge/Export.h"
 
 namespace brix {

@@ -2,7 +2,7 @@
 
 #include <jni.h>
 
-#include "appkit/NSColorPanel.h"
+#include "appkit/panels/NSColorPanel.h"
 #include "bridge/ContextMenuSlapper.h"
 #include "bridge/NativeScope.h"
 

@@ -2,9 +2,9 @@
 // repeat the last applied value are filtered out before any conversion or drawing.
 #include <cmath>
 
-#include "appkit/NSProgressIndicator.h"
-#include "appkit/NSTextField.h"
-#include "appkit/NSWindow.h"
+#include "appkit/controls/NSProgressIndicator.h"
+#include "appkit/controls/NSTextField.h"
+#include "appkit/windows/NSWindow.h"
 #include "bridge/Bridge.h"
 #include "bridge/NativeScope.h"
 #include "dialogs/SheetGlobals.h"

@@ -1,9 +1,9 @@
 // The globals of the two sheets, defined together (see Globals.h for what each holds).
 #include "dialogs/SheetGlobals.h"
 
-#include "appkit/NSProgressIndicator.h"
-#include "appkit/NSTextField.h"
-#include "appkit/NSWindow.h"
+#include "appkit/controls/NSProgressIndicator.h"
+#include "appkit/controls/NSTextField.h"
+#include "appkit/windows/NSWindow.h"
 
 namespace brix {
 Weak<NSWindow> _textEntryWindow;

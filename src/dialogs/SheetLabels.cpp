@@ -1,8 +1,8 @@
 #include "dialogs/SheetLabels.h"
 
-#include "appkit/NSFont.h"
-#include "appkit/NSTextField.h"
-#include "appkit/NSWindow.h"
+#include "appkit/controls/NSTextField.h"
+#include "appkit/drawing/NSFont.h"
+#include "appkit/windows/NSWindow.h"
 #include "foundation/NSArray.h"
 #include "windows/WindowLookup.h"
 

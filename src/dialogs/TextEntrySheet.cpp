@@ -1,8 +1,8 @@
 // A sheet that asks for one line of text on the current window. It returns at once; the
 // answer reaches Java later through the buttons' action target.
-#include "appkit/NSButton.h"
-#include "appkit/NSTextField.h"
-#include "appkit/NSWindow.h"
+#include "appkit/controls/NSButton.h"
+#include "appkit/controls/NSTextField.h"
+#include "appkit/windows/NSWindow.h"
 #include "bridge/Bridge.h"
 #include "bridge/ContextMenuSlapper.h"
 #include "bridge/NativeScope.h"

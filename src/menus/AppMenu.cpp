@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "appkit/NSApplication.h"
-#include "appkit/NSMenu.h"
+#include "appkit/application/NSApplication.h"
+#include "appkit/menus/NSMenu.h"
 #include "bridge/ContextMenuSlapper.h"
 #include "bridge/NativeScope.h"
 

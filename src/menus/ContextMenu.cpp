@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "appkit/NSMenu.h"
+#include "appkit/menus/NSMenu.h"
 #include "bridge/NativeScope.h"
 #include "foundation/NSData.h"
 #include "foundation/NSJSONSerialization.h"

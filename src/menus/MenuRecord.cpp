@@ -1,6 +1,6 @@
 #include "menus/MenuRecord.h"
 
-#include "appkit/NSMenuItem.h"
+#include "appkit/menus/NSMenuItem.h"
 #include "bridge/ContextMenuSlapper.h"
 #include "foundation/NSNumber.h"
 

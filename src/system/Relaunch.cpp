@@ -1,5 +1,5 @@
 // Relaunching the application: a detached shell brings it back once it has quit.
-#include "appkit/NSApplication.h"
+#include "appkit/application/NSApplication.h"
 #include "bridge/Bridge.h"
 #include "bridge/NativeScope.h"
 #include "foundation/NSLog.h"

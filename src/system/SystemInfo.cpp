@@ -1,5 +1,5 @@
 // Named questions about the system: the highlight colour and the Application Support directory.
-#include "appkit/NSColor.h"
+#include "appkit/drawing/NSColor.h"
 #include "bridge/Bridge.h"
 #include "bridge/NativeScope.h"
 #include "foundation/NSPathUtilities.h"

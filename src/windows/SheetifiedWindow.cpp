@@ -1,9 +1,9 @@
 // Showing the Java window titled "SHEETIFY" as a sheet of the current window, closing it again,
 // and the window's full-screen controls.
-#include "appkit/NSApplication.h"
-#include "appkit/NSButton.h"
-#include "appkit/NSWindow.h"
-#include "appkit/NSWindowStandardButton.h"
+#include "appkit/application/NSApplication.h"
+#include "appkit/controls/NSButton.h"
+#include "appkit/windows/NSWindow.h"
+#include "appkit/windows/NSWindowStandardButton.h"
 #include "bridge/Bridge.h"
 #include "bridge/NativeScope.h"
 #include "dispatch/dispatch.h"

@@ -1,8 +1,8 @@
 #include "windows/WindowLookup.h"
 #include "foundation/NSArray.h"
 
-#include "appkit/NSApplication.h"
-#include "appkit/NSWindow.h"
+#include "appkit/application/NSApplication.h"
+#include "appkit/windows/NSWindow.h"
 
 namespace brix {
 Weak<NSWindow> _sheetifiedWindow;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TestJvm.h"
-#include "appkit/NSApplication.h"
+#include "appkit/application/NSApplication.h"
 #include "dispatch/dispatch.h"
 #include "foundation/NSRunLoop.h"
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "appkit/NSWindow.h"
+#include "appkit/windows/NSWindow.h"
 #include "foundation/NSAutoreleasePool.h"
 
 // Closes every window, ends modal sessions and sheets, so each test starts with an empty screen.

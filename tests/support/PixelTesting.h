@@ -8,9 +8,9 @@
 #include <functional>
 #include <ostream>
 
-#include "appkit/NSBitmapImageRep.h"
-#include "appkit/NSColor.h"
-#include "appkit/NSGraphicsContext.h"
+#include "appkit/drawing/NSBitmapImageRep.h"
+#include "appkit/drawing/NSColor.h"
+#include "appkit/drawing/NSGraphicsContext.h"
 
 // A transparent bitmap of width x height points at scale pixels per point, with draw run in a
 // context over it (origin at the lower left).

@@ -17,7 +17,7 @@ package ixa.testkit;
  */
 public final class Screen {
   static {
-    System.loadLibrary("brixdialogs");
+    System.loadLibrary("brixtestkit");
   }
 
   private Screen() {}

@@ -12,7 +12,7 @@ package ixa.testkit;
  */
 public final class Snapshots {
   static {
-    System.loadLibrary("brixdialogs");
+    System.loadLibrary("brixtestkit");
   }
 
   private Snapshots() {}

@@ -14,7 +14,7 @@ package ixa.testkit;
  */
 public final class User {
   static {
-    System.loadLibrary("brixdialogs");
+    System.loadLibrary("brixtestkit");
   }
 
   private User() {}

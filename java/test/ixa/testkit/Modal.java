@@ -6,7 +6,7 @@ package ixa.testkit;
  */
 final class Modal {
   static {
-    System.loadLibrary("brixdialogs");
+    System.loadLibrary("brixtestkit");
   }
 
   private Modal() {}

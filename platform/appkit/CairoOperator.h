@@ -1,8 +1,0 @@
-// Cairo's operator for an AppKit compositing operation; for the drawing code only.
-#pragma once
-
-#include <cairo.h>
-
-#include "appkit/NSGraphics.h"
-
-cairo_operator_t NSCairoOperator(NSCompositingOperation operation);

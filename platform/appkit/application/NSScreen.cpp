@@ -1,0 +1,30 @@
+#include "appkit/application/NSScreen.h"
+
+#include <algorithm>
+
+#include "display/DisplayBackend.h"
+#include "foundation/NSArray.h"
+
+NSScreen* NSScreen::mainScreen() {
+  // Immortal: the screen describes the display, which lives as long as the process.
+  static NSScreen* const screen = alloc();
+  return screen;
+}
+
+NSArray* NSScreen::screens() {
+  return NSArray::arrayWithObjects({mainScreen()});
+}
+
+NSRect NSScreen::frame() const {
+  return DisplayBackend::current().screenFrame();
+}
+
+NSRect NSScreen::visibleFrame() const {
+  NSRect visible = frame();
+  visible.size.height = std::max<CGFloat>(0, visible.size.height - kMenuBarHeight);
+  return visible;
+}
+
+CGFloat NSScreen::backingScaleFactor() const {
+  return DisplayBackend::current().backingScaleFactor();
+}

@@ -1,0 +1,202 @@
+#include "appkit/panels/NSAlert.h"
+
+#include <algorithm>
+
+#include "appkit/application/NSApplication.h"
+#include "appkit/controls/NSImageView.h"
+#include "foundation/JsonWriter.h"
+#include "foundation/NSArray.h"
+#include "foundation/NSLog.h"
+
+namespace {
+
+// Alerts on screen, oldest first: a running alert stays here until its loop or sheet ends.
+std::vector<NSAlert*>& shownAlerts() {
+  static std::vector<NSAlert*> alerts;
+  return alerts;
+}
+
+// Every alert that exists, so a panel can be told to be an alert's.
+std::vector<NSAlert*>& allAlerts() {
+  static std::vector<NSAlert*> alerts;
+  return alerts;
+}
+
+// The automatic key equivalent of the button at index with that title, and its modifiers.
+std::pair<std::u16string, NSEventModifierFlags>
+automaticKeyEquivalent(std::size_t index, const std::u16string& title) {
+  if (index == 0) return {u"\r", 0};
+  if (title == u"Cancel") return {u"\033", 0};
+  if (title == u"Don't Save" || title == u"Don\u2019t Save")
+    return {u"d", NSEventModifierFlagCommand};
+  return {u"", 0};
+}
+
+} // namespace
+
+NSAlert* NSAlert::init() {
+  messageText_ = copiedStringOrEmpty(nullptr);
+  informativeText_ = copiedStringOrEmpty(nullptr);
+  // An alert's panel has no title bar; it floats above the application's windows.
+  panel_ = adopted(NSPanel::alloc()->initWithContentRect(
+      NSMakeRect(0, 0, 420, 150), NSWindowStyleMaskBorderless, NSBackingStoreBuffered, false));
+  panel_->setLevel(NSModalPanelWindowLevel);
+  allAlerts().push_back(this);
+  return this;
+}
+
+NSAlert::~NSAlert() {
+  std::erase(shownAlerts(), this);
+  std::erase(allAlerts(), this);
+  // The panel is closed, so the application no longer keeps it.
+  if (panel_) panel_->close();
+}
+
+// MARK: content
+
+void NSAlert::setMessageText(const NSString* text) {
+  messageText_ = copiedStringOrEmpty(text);
+}
+
+void NSAlert::setInformativeText(const NSString* text) {
+  informativeText_ = copiedStringOrEmpty(text);
+}
+
+void NSAlert::setAlertStyle(NSAlertStyle style) {
+  style_ = style;
+}
+
+NSImage* NSAlert::icon() const {
+  return icon_ ? icon_.get() : NSImage::imageNamed(NSImageNameApplicationIcon);
+}
+
+void NSAlert::setIcon(NSImage* icon) {
+  icon_ = retained(icon);
+}
+
+void NSAlert::setAccessoryView(NSView* view) {
+  accessoryView_ = retained(view);
+}
+
+// MARK: buttons
+
+NSButton* NSAlert::addButtonWithTitle(const NSString* title) {
+  if (!title) {
+    NSLog("-[NSAlert addButtonWithTitle:] needs a title; no button was added");
+    return nullptr;
+  }
+  const auto [key, modifiers] = automaticKeyEquivalent(buttons_.size(), title->utf16());
+  Ref<NSButton> button = adopted(NSButton::alloc()->initWithFrame(NSMakeRect(0, 0, 90, 32)));
+  button->setTitle(title);
+  button->setButtonType(NSButtonTypeMomentaryPushIn);
+  button->setBezelStyle(NSBezelStyleRounded);
+  button->setTag(NSAlertFirstButtonReturn + static_cast<NSInteger>(buttons_.size()));
+  button->setKeyEquivalent(NSString::stringWithCharacters(key.data(), key.size()));
+  button->setKeyEquivalentModifierMask(modifiers);
+  button->setTarget(this);
+  button->setAction(sel("buttonPressed:"));
+  buttons_.push_back(button);
+  return button;
+}
+
+NSArray* NSAlert::buttons() const {
+  NSMutableArray* array = NSMutableArray::array();
+  for (const auto& button : buttons_)
+    array->addObject(button.get());
+  return array;
+}
+
+std::span<const NSActionEntry> NSAlert::actionTable() const {
+  static const NSActionEntry table[] = {
+      {sel("buttonPressed:"),
+       [](NSObject* receiver, NSObject* sender) {
+         static_cast<NSAlert*>(receiver)->buttonPressed(sender);
+       }},
+  };
+  return table;
+}
+
+// MARK: running
+
+void NSAlert::prepareToShow() {
+  if (buttons_.empty()) addButtonWithTitle(NSSTR("OK"));
+  layout();
+}
+
+void NSAlert::setShown(bool shown) {
+  auto& alerts = shownAlerts();
+  std::erase(alerts, this);
+  if (shown) alerts.push_back(this);
+}
+
+NSModalResponse NSAlert::runModal() {
+  Ref<NSAlert> protector(this); // a button's action must not free the alert under its loop
+  prepareToShow();
+  panel_->center();
+  setShown(true);
+  const NSModalResponse response = NSApplication::sharedApplication()->runModalForWindow(panel_);
+  setShown(false);
+  panel_->orderOut(nullptr);
+  return response;
+}
+
+void NSAlert::beginSheetModalForWindow(NSWindow* window,
+                                       std::function<void(NSModalResponse)> handler) {
+  if (!window) return;
+  prepareToShow();
+  sheetParent_ = window;
+  setShown(true);
+  Ref<NSAlert> keepAlive(this); // the sheet keeps its alert until it ends
+  window->beginSheet(panel_, [keepAlive, handler](NSModalResponse code) {
+    keepAlive->setShown(false);
+    keepAlive->sheetParent_ = nullptr;
+    if (handler) handler(code);
+  });
+}
+
+void NSAlert::buttonPressed(NSObject* sender) {
+  auto* button = ns_cast<NSButton>(sender);
+  const NSModalResponse code = button ? button->tag() : NSModalResponseStop;
+  if (sheetParent_ && panel_->sheetParent() == sheetParent_)
+    return sheetParent_->endSheet(panel_, code);
+  NSApplication* app = NSApplication::sharedApplication();
+  if (app->modalWindow() == panel_) app->stopModalWithCode(code);
+}
+
+// MARK: testkit
+
+NSAlert* NSAlert::frontmostAlert() {
+  const auto& alerts = shownAlerts();
+  return alerts.empty() ? nullptr : alerts.back();
+}
+
+NSAlert* NSAlert::alertForWindow(const NSWindow* window) {
+  if (!window) return nullptr;
+  for (NSAlert* alert : allAlerts())
+    if (alert->panel_ == window) return alert;
+  return nullptr;
+}
+
+void NSAlert::describe(JsonWriter& json) const {
+  json.beginObject();
+  json.field("window", static_cast<long>(panel_->windowNumber()));
+  json.field("messageText", messageText_.get());
+  json.field("informativeText", informativeText_.get());
+  json.field("alertStyle", static_cast<unsigned long>(style_));
+  json.field("icon", icon_ ? icon_->sourceName() : nullptr);
+  json.key("buttons");
+  json.beginArray();
+  for (const auto& button : buttons_) {
+    json.beginObject();
+    json.field("title", button->title());
+    json.field("keyEquivalent", button->keyEquivalent());
+    json.endObject();
+  }
+  json.endArray();
+  json.key("accessoryView");
+  if (accessoryView_)
+    accessoryView_->describe(json);
+  else
+    json.null();
+  json.endObject();
+}

@@ -1,0 +1,36 @@
+#include "appkit/views/CALayer.h"
+
+#include "appkit/views/NSView.h"
+
+#include <algorithm>
+#include <cmath>
+
+CALayer* CALayer::layer() {
+  return static_cast<CALayer*>(alloc()->autorelease());
+}
+
+CGColorRef CALayer::backgroundColor() const {
+  if (!backgroundColor_) return std::nullopt;
+  return backgroundColor_->CGColor();
+}
+
+void CALayer::setBackgroundColor(const CGColorRef& color) {
+  backgroundColor_ = retained(NSColor::colorWithCGColor(color));
+}
+
+void CALayer::setBackgroundColor(NSColor* color) {
+  backgroundColor_ = retained(color);
+}
+
+void CALayer::setOpacity(float opacity) {
+  if (std::isnan(opacity)) return;
+  opacity_ = std::clamp(opacity, 0.0f, 1.0f);
+}
+
+NSView* CALayer::delegate() const {
+  return delegate_.get();
+}
+
+void CALayer::setDelegate(NSView* view) {
+  delegate_ = view;
+}

@@ -1,0 +1,309 @@
+// NSMenu and NSMenuItem as a model: AppKit's automatic enabling, the index rules (with clamping
+// where AppKit would raise), separators, state, indentation, key equivalents, submenus and the
+// ownership of targets, represented objects and submenus.
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "appkit/menus/NSMenu.h"
+#include "foundation/NSArray.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSRunLoop.h"
+
+namespace {
+
+// A target that answers "clickItem:" and counts what reaches it.
+class Clicker : public NSObject {
+  NS_OBJECT_CLASS(Clicker)
+public:
+  int clicks = 0;
+  NSObject* lastSender = nullptr;
+
+protected:
+  std::span<const NSActionEntry> actionTable() const override {
+    static const std::array<NSActionEntry, 1> table{
+        {{sel("clickItem:"), [](NSObject* self, NSObject* sender) {
+            auto* clicker = static_cast<Clicker*>(self);
+            ++clicker->clicks;
+            clicker->lastSender = sender;
+          }}}};
+    return table;
+  }
+};
+
+// A target that answers the action but lets validateMenuItem decide.
+class Validator : public Clicker, public NSMenuItemValidation {
+public:
+  static Validator* alloc() { return new Validator(); }
+  bool allow = false;
+  bool validateMenuItem(NSMenuItem*) override { return allow; }
+};
+
+class MenuModel : public ::testing::Test {
+protected:
+  NSMenuItem* item(const char* title, SEL action = nullptr, const char* key = "") {
+    return static_cast<NSMenuItem*>(
+        NSMenuItem::alloc()->initWithTitle(NSSTR(title), action, NSSTR(key))->autorelease());
+  }
+  NSMenu* menu(const char* title = "") {
+    return static_cast<NSMenu*>(NSMenu::alloc()->initWithTitle(NSSTR(title))->autorelease());
+  }
+  std::string titles(NSMenu* m) {
+    std::string out;
+    for (const auto& i : m->items())
+      out += (i->isSeparatorItem() ? "-" : i->title()->utf8()) + " ";
+    return out;
+  }
+
+  NSAutoreleasePool pool;
+  Ref<Clicker> target = adopted(Clicker::alloc());
+};
+
+TEST_F(MenuModel, AutomaticEnablingFollowsActionAndTarget) {
+  auto* m = menu();
+  auto* noAction = item("No action");
+  auto* answered = item("Answered", sel("clickItem:"));
+  answered->setTarget(target);
+  auto* unanswered = item("Unanswered", sel("other:"));
+  unanswered->setTarget(target);
+  auto* noTarget = item("No target", sel("clickItem:"));
+  for (auto* i : {noAction, answered, unanswered, noTarget})
+    m->addItem(i);
+
+  EXPECT_FALSE(noAction->isEnabled());
+  EXPECT_TRUE(answered->isEnabled());
+  EXPECT_FALSE(unanswered->isEnabled());
+  EXPECT_FALSE(noTarget->isEnabled()); // nobody on the responder chain yet
+  answered->setAction(nullptr);        // how a context menu disables an item
+  EXPECT_FALSE(answered->isEnabled());
+
+  // With a responder chain, a nil target reaches whoever answers the action.
+  static Clicker* chainTarget = target;
+  NSMenu::setResponderChainLookup([](SEL) -> NSObject* { return chainTarget; });
+  EXPECT_TRUE(noTarget->isEnabled());
+  NSMenu::setResponderChainLookup(nullptr);
+
+  // Without automatic enabling the stored flag rules.
+  m->setAutoenablesItems(false);
+  EXPECT_TRUE(noAction->isEnabled());
+  noAction->setEnabled(false);
+  EXPECT_FALSE(noAction->isEnabled());
+}
+
+TEST_F(MenuModel, SubmenusSeparatorsAndValidationAffectEnabling) {
+  auto* m = menu();
+  auto* parent = item("Parent");
+  parent->setSubmenu(menu());
+  auto* separator = NSMenuItem::separatorItem();
+  auto validator = adopted(Validator::alloc());
+  auto* validated = item("Validated", sel("clickItem:"));
+  validated->setTarget(validator);
+  for (auto* i : {parent, separator, validated})
+    m->addItem(i);
+
+  EXPECT_TRUE(parent->isEnabled()); // opens its submenu whatever its action
+  EXPECT_FALSE(separator->isEnabled());
+  EXPECT_FALSE(validated->isEnabled());
+  validator->allow = true;
+  EXPECT_TRUE(validated->isEnabled());
+}
+
+TEST_F(MenuModel, IndicesClampInsteadOfRaising) {
+  auto* m = menu();
+  m->addItem(item("B"));
+  m->insertItem(item("C"), 100);
+  m->insertItem(item("A"), -5);
+  m->insertItem(item("AB"), 1);
+  EXPECT_EQ(titles(m), "A AB B C ");
+  EXPECT_EQ(m->itemAtIndex(4), nullptr);
+  EXPECT_EQ(m->itemAtIndex(-1), nullptr);
+  m->removeItemAtIndex(9);
+  m->removeItemAtIndex(1);
+  EXPECT_EQ(titles(m), "A B C ");
+  EXPECT_EQ(m->indexOfItem(m->itemWithTitle(NSSTR("C"))), 2);
+  EXPECT_EQ(m->indexOfItemWithTitle(NSSTR("missing")), -1);
+  EXPECT_EQ(m->itemArray()->count(), 3u);
+
+  // An item belongs to one menu; a second menu refuses it.
+  auto* other = menu();
+  other->addItem(m->itemAtIndex(0));
+  EXPECT_EQ(other->numberOfItems(), 0);
+  // A removed item is free again, and an item that outlives its menu forgets it.
+  Ref<NSMenuItem> kept(m->itemAtIndex(0));
+  m->removeItem(kept);
+  EXPECT_EQ(kept->menu(), nullptr);
+  other->addItem(kept);
+  EXPECT_EQ(kept->menu(), other);
+  {
+    NSAutoreleasePool inner;
+    auto* shortLived = NSMenu::alloc()->init();
+    Ref<NSMenuItem> survivor(shortLived->addItemWithTitle(NSSTR("S"), nullptr, NSSTR("")));
+    shortLived->release();
+    EXPECT_EQ(survivor->menu(), nullptr);
+  }
+}
+
+TEST_F(MenuModel, SeparatorsStateAndIndentation) {
+  auto* first = NSMenuItem::separatorItem();
+  auto* second = NSMenuItem::separatorItem();
+  EXPECT_NE(first, second);
+  EXPECT_TRUE(first->isSeparatorItem());
+  EXPECT_EQ(first->title()->length(), 0u);
+
+  auto* i = item("Item");
+  EXPECT_EQ(i->state(), NSControlStateValueOff);
+  i->setState(NSControlStateValueOn);
+  EXPECT_EQ(i->state(), NSControlStateValueOn);
+  i->setState(NSControlStateValueMixed);
+  EXPECT_EQ(i->state(), -1);
+  i->setState(5);
+  EXPECT_EQ(i->state(), NSControlStateValueOn);
+
+  EXPECT_EQ(i->indentationLevel(), 0);
+  for (auto [given, kept] :
+       {std::pair{7L, 7L}, {15L, 15L}, {16L, 15L}, {-3L, 0L}, {1L << 40, 15L}}) {
+    i->setIndentationLevel(given);
+    EXPECT_EQ(i->indentationLevel(), kept) << given;
+  }
+}
+
+TEST_F(MenuModel, KeyEquivalentsDefaultToCommandAndReachNestedItems) {
+  auto* prefs = item("Preferences", sel("clickItem:"), ",");
+  prefs->setTarget(target);
+  EXPECT_EQ(prefs->keyEquivalentModifierMask(), NSEventModifierFlagCommand);
+  EXPECT_TRUE(prefs->matchesKeyEquivalent(NSSTR(","), NSEventModifierFlagCommand));
+  EXPECT_FALSE(prefs->matchesKeyEquivalent(NSSTR(","), 0));
+  EXPECT_FALSE(prefs->matchesKeyEquivalent(NSSTR(","),
+                                           NSEventModifierFlagCommand | NSEventModifierFlagOption));
+  EXPECT_TRUE(prefs->matchesKeyEquivalent(NSSTR(","), NSEventModifierFlagCommand |
+                                                          NSEventModifierFlagCapsLock));
+
+  auto* upper = item("Upper", nullptr, "A");
+  EXPECT_FALSE(upper->matchesKeyEquivalent(NSSTR("a"), NSEventModifierFlagCommand));
+  EXPECT_TRUE(upper->matchesKeyEquivalent(NSSTR("A"),
+                                          NSEventModifierFlagCommand | NSEventModifierFlagShift));
+  auto* question = item("Help", nullptr, "?");
+  EXPECT_TRUE(question->matchesKeyEquivalent(NSSTR("?"), NSEventModifierFlagCommand |
+                                                             NSEventModifierFlagShift));
+  EXPECT_FALSE(item("None")->matchesKeyEquivalent(NSSTR(""), NSEventModifierFlagCommand));
+
+  auto* bar = menu("Main");
+  auto* appItem = item("App");
+  bar->addItem(appItem);
+  auto* appMenu = menu("App");
+  appItem->setSubmenu(appMenu);
+  appMenu->addItem(prefs);
+  auto* press =
+      NSEvent::keyEventWithType(NSEventTypeKeyDown, NSZeroPoint, NSEventModifierFlagCommand, 0, 0,
+                                nullptr, NSSTR(","), NSSTR(","), false, 43);
+  EXPECT_TRUE(bar->performKeyEquivalent(press));
+  EXPECT_EQ(target->clicks, 1);
+  EXPECT_EQ(target->lastSender, prefs);
+  prefs->setAction(nullptr); // a disabled item does not take its key equivalent
+  EXPECT_FALSE(bar->performKeyEquivalent(press));
+  EXPECT_EQ(target->clicks, 1);
+}
+
+TEST_F(MenuModel, SubmenusKnowTheirParents) {
+  auto* top = menu("Top");
+  auto* parent = item("Parent");
+  auto* sub = menu();
+  parent->setSubmenu(sub); // before the parent joins a menu, as a context menu builds it
+  top->addItem(parent);
+  auto* child = sub->addItemWithTitle(NSSTR("Child"), nullptr, NSSTR(""));
+  EXPECT_EQ(sub->supermenu(), top);
+  EXPECT_EQ(sub->parentItem(), parent);
+  EXPECT_EQ(child->parentItem(), parent);
+  EXPECT_EQ(parent->parentItem(), nullptr);
+  EXPECT_EQ(top->indexOfItemWithSubmenu(sub), 0);
+
+  // A submenu serves one item only.
+  auto* thief = item("Thief");
+  thief->setSubmenu(sub);
+  EXPECT_FALSE(thief->hasSubmenu());
+
+  // No menu may end up below itself, or walks over the tree would never end: neither by giving
+  // an item a submenu from above it, nor by inserting an item below its own submenu.
+  auto* loop = item("Loop");
+  sub->addItem(loop);
+  loop->setSubmenu(top);
+  EXPECT_FALSE(loop->hasSubmenu());
+  auto* holder = item("Holder");
+  auto* holderMenu = menu();
+  holder->setSubmenu(holderMenu);
+  auto* middle = holderMenu->addItemWithTitle(NSSTR("Middle"), nullptr, NSSTR(""));
+  auto* lower = menu();
+  middle->setSubmenu(lower);
+  lower->addItem(holder);
+  EXPECT_EQ(holder->menu(), nullptr);
+  EXPECT_EQ(lower->numberOfItems(), 0);
+
+  auto* viaMenu = item("Via menu");
+  top->addItem(viaMenu);
+  top->setSubmenu(menu(), viaMenu);
+  EXPECT_EQ(viaMenu->action(), sel("submenuAction:"));
+}
+
+TEST_F(MenuModel, TargetsAreNotRetainedButRepresentedObjectsAndSubmenusAre) {
+  auto* i = item("Item", sel("clickItem:"));
+  const auto targetCount = target->retainCount();
+  i->setTarget(target);
+  EXPECT_EQ(target->retainCount(), targetCount);
+
+  auto* identity = NSString::alloc()->initWithUTF16(u"IDENTITY");
+  i->setRepresentedObject(identity);
+  identity->release();
+  EXPECT_TRUE(ns_cast<NSString>(i->representedObject())->isEqualToString(NSSTR("IDENTITY")));
+
+  auto* sub = NSMenu::alloc()->init();
+  i->setSubmenu(sub);
+  EXPECT_EQ(sub->retainCount(), 2u);
+  sub->release();
+  EXPECT_EQ(i->submenu(), sub);
+
+  // Titles and key equivalents are copied, so later edits of the caller's string do not leak in.
+  auto* title = NSMutableString::stringWithString(NSSTR("Before"));
+  i->setTitle(title);
+  title->setString(NSSTR("After"));
+  EXPECT_TRUE(i->title()->isEqualToString(NSSTR("Before")));
+}
+
+TEST_F(MenuModel, PerformActionSendsTheItemAsSender) {
+  auto* m = menu();
+  auto* i = m->addItemWithTitle(NSSTR("Go"), sel("clickItem:"), NSSTR(""));
+  i->setTarget(target);
+  m->addItem(item("Inert"));
+  m->performActionForItemAtIndex(0);
+  m->performActionForItemAtIndex(1);
+  m->performActionForItemAtIndex(7);
+  EXPECT_EQ(target->clicks, 1);
+  EXPECT_EQ(target->lastSender, i);
+}
+
+TEST_F(MenuModel, PopUpTracksUntilDismissedOrChosen) {
+  auto* m = menu("Contextual Menu");
+  auto* first = m->addItemWithTitle(NSSTR("First"), nullptr, NSSTR(""));
+  auto* go = m->addItemWithTitle(NSSTR("Go"), sel("clickItem:"), NSSTR(""));
+  go->setTarget(target);
+  // Served by the menu's own tracking loop, once it is open.
+  NSRunLoop::mainRunLoop().performAsync([m, first] {
+    EXPECT_TRUE(m->isTracking());
+    EXPECT_FALSE(m->chooseItemDuringTracking(first)); // no action: disabled
+    m->cancelTrackingWithoutAnimation();
+  });
+  EXPECT_FALSE(m->popUpMenuPositioningItem(first, NSMakePoint(10, 20), nullptr));
+  EXPECT_EQ(NSMenu::lastPoppedUpMenu(), m);
+  EXPECT_EQ(m->trackingState().positioningItem.get(), first);
+  EXPECT_EQ(m->trackingState().location, NSMakePoint(10, 20));
+  EXPECT_FALSE(m->isTracking());
+  m->cancelTrackingWithoutAnimation(); // not tracked: nothing happens
+  EXPECT_FALSE(m->chooseItemDuringTracking(go));
+  EXPECT_EQ(target->clicks, 0);
+
+  NSRunLoop::mainRunLoop().performAsync([m, go] { EXPECT_TRUE(m->chooseItemDuringTracking(go)); });
+  EXPECT_TRUE(m->popUpMenuPositioningItem(nullptr, NSMakePoint(0, 0), nullptr));
+  EXPECT_EQ(target->clicks, 1);
+  EXPECT_EQ(target->lastSender, go);
+}
+
+} // namespace
