@@ -24,6 +24,7 @@
 #include "foundation/NSCensus.h"
 #include "foundation/NSRunLoop.h"
 #include "testkit/MenuUser.h"
+#include "testkit/SimulatedUser.h"
 
 namespace {
 
@@ -77,7 +78,7 @@ jstring j(JNIEnv* env, const char* text) {
 
 void pressAlertButtonSoon(const char* title) {
   afterDelay(0, [title = std::string(title)] {
-    if (NSAlert* alert = NSAlert::frontmostAlert())
+    if (NSAlert* alert = SimulatedUser::frontmostAlert())
       for (const auto& button : alert->buttonList())
         if (button->title()->utf8() == title) return button->performClick(nullptr);
   });

@@ -3,13 +3,14 @@
 #include "appkit/panels/NSAlert.h"
 #include "foundation/JsonWriter.h"
 #include "testkit/ScreenDescription.h"
+#include "testkit/SimulatedUser.h"
 
 namespace {
 
 // Registered when the platform library loads, replacing the placeholder section.
 [[maybe_unused]] const bool registered = [] {
   ScreenDescription::registerSection("alert", [](JsonWriter& json) {
-    NSAlert* alert = NSAlert::frontmostAlert();
+    NSAlert* alert = SimulatedUser::frontmostAlert();
     if (alert)
       alert->describe(json);
     else

@@ -4,6 +4,7 @@
 #include "appkit/menus/NSMenu.h"
 #include "appkit/views/NSView.h"
 #include "foundation/JsonWriter.h"
+#include "testkit/MenuUser.h"
 #include "testkit/ScreenDescription.h"
 
 namespace {
@@ -60,7 +61,7 @@ const bool registered = [] {
     }
   });
   ScreenDescription::registerSection("contextMenu", [](JsonWriter& json) {
-    NSMenu* menu = NSMenu::lastPoppedUpMenu();
+    NSMenu* menu = MenuUser::lastContextMenu();
     if (!menu) return json.null();
     const NSMenu::TrackingState& state = menu->trackingState();
     json.beginObject();

@@ -32,7 +32,7 @@ NSMenuItem* descend(const NSMenu* menu, const std::vector<std::u16string>& path,
 }
 
 NSMenu* openContextMenu() {
-  NSMenu* menu = NSMenu::lastPoppedUpMenu();
+  NSMenu* menu = MenuUser::lastContextMenu();
   return menu && menu->isTracking() ? menu : nullptr;
 }
 

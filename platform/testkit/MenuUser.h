@@ -11,7 +11,13 @@
 
 #include "testkit/SimulatedUser.h"
 
+class NSMenu;
+
 namespace MenuUser {
+// The context menu that most recently started tracking (open or not since), as the menus'
+// tracking notifications tell; kept until the next one starts; nil when none has. Main thread
+// only.
+NSMenu* lastContextMenu();
 // Chooses the item that the titles name: in the open context menu (the first title names one of
 // its items, the rest descend into submenus); with none open, in the main menu, where the first
 // title names an item of one of the menu bar's menus (searched left to right). Waits for the item

@@ -42,10 +42,16 @@ struct Target {
 
 namespace SimulatedUser {
 
+NSAlert* frontmostAlert() {
+  for (NSWindow* window : NSApplication::sharedApplication()->screenList())
+    if (auto* panel = ns_cast<NSAlertPanel>(window); panel && panel->isVisible() && panel->alert())
+      return panel->alert();
+  return nullptr;
+}
+
 NSWindow* frontWindow() {
   NSApplication* app = NSApplication::sharedApplication();
-  if (NSAlert* alert = NSAlert::frontmostAlert(); alert && alert->window()->isVisible())
-    return alert->window();
+  if (NSAlert* alert = frontmostAlert()) return alert->window();
   NSWindow* window = app->modalWindow() ? app->modalWindow() : app->keyWindow();
   if (!window) {
     for (NSWindow* candidate : app->screenList())

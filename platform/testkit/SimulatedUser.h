@@ -18,6 +18,7 @@
 
 #include "foundation/NSGeometry.h"
 
+class NSAlert;
 class NSWindow;
 
 struct SimulatedUserError : std::runtime_error {
@@ -47,6 +48,10 @@ void pressKey(const std::u16string& key, std::chrono::milliseconds limit = kDefa
 // sheet or window, once it exists; a Timeout error when it never does.
 void focusField(int index, std::chrono::milliseconds limit = kDefaultLimit);
 
+// The front-most alert on screen (the innermost one running, as a modal panel or a sheet): the
+// alert of the front-most visible alert panel in NSApp's on-screen order; nil when none is up.
+// Main thread only.
+NSAlert* frontmostAlert();
 // The window a user action without a window addresses: the front-most alert's panel, else the
 // key window's sheet (if any), else the key window, else the front-most ordinary window.
 // Main thread only.

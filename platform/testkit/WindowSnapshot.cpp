@@ -19,6 +19,7 @@
 #include "display/DisplayBackend.h"
 #include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSBundle.h"
+#include "testkit/MenuUser.h"
 
 namespace {
 
@@ -168,7 +169,7 @@ NSBitmapImageRep* NSScreenSnapshotBitmap(double scale) {
       context->restoreGState();
     }
     drawMenuBar(screen);
-    NSDrawOpenMenus(screen);
+    NSDrawOpenMenu(MenuUser::lastContextMenu(), screen);
   });
 }
 

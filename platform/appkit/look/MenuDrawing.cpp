@@ -79,8 +79,7 @@ NSRect NSOpenMenuFrame(const NSMenu* menu) {
   return NSMakeRect(location.x, top - height, menuWidth(menu), height);
 }
 
-void NSDrawOpenMenus(NSRect screen) {
-  NSMenu* menu = NSMenu::lastPoppedUpMenu();
+void NSDrawOpenMenu(const NSMenu* menu, NSRect screen) {
   if (!menu || !menu->isTracking()) return;
   NSAutoreleasePool pool;
   NSRect frame = NSOpenMenuFrame(menu);

@@ -9,6 +9,6 @@ class NSMenu;
 
 // The frame of the open menu in screen coordinates, as the pop-up placed it.
 NSRect NSOpenMenuFrame(const NSMenu* menu);
-// Draws the open context menu, if any, into the current context, whose user space has the
+// Draws the menu, when it is open (tracking), into the current context, whose user space has the
 // screen's lower-left corner (screen.origin) at the origin. Main thread only.
-void NSDrawOpenMenus(NSRect screen);
+void NSDrawOpenMenu(const NSMenu* menu, NSRect screen);

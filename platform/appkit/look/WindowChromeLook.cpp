@@ -4,12 +4,13 @@
 #include <cmath>
 
 #include "appkit/drawing/NSBezierPath.h"
+#include "appkit/drawing/NSFont.h"
 #include "appkit/drawing/NSGradient.h"
 #include "appkit/drawing/NSGraphics.h"
 #include "appkit/drawing/NSGraphicsContext.h"
 #include "appkit/drawing/TextLayout.h"
 #include "appkit/look/ControlLook.h"
-#include "appkit/panels/NSAlert.h"
+#include "appkit/panels/NSAlertPanel.h"
 #include "appkit/windows/NSPanel.h"
 #include "appkit/windows/NSThemeFrame.h"
 #include "appkit/windows/NSWindow.h"
@@ -40,7 +41,9 @@ bool looksActive(const NSWindow* window) {
   return sheet && sheet->isKeyWindow();
 }
 
-void paintThemeFrame(NSView* view, NSRect) {
+} // namespace
+
+void NSDrawThemeFrame(const NSThemeFrame* view) {
   NSWindow* window = view->window();
   if (!window || !NSGraphicsContext::currentContext()) return;
   const NSRect bounds = view->bounds();
@@ -63,12 +66,11 @@ void paintThemeFrame(NSView* view, NSRect) {
   NSRectFill(line.size.height > 0 ? line : NSMakeRect(0, bar.origin.y - 1, bar.size.width, 1));
 }
 
-void paintStandardButton(NSView* view, NSRect) {
-  auto* button = ns_cast<NSWindowStandardButton>(view);
-  NSWindow* window = view->window();
-  if (!button || !window || !NSGraphicsContext::currentContext()) return;
+void NSDrawStandardButton(const NSWindowStandardButton* button) {
+  NSWindow* window = button->window();
+  if (!window || !NSGraphicsContext::currentContext()) return;
   if (!NSWindowShowsTitleBar(window)) return;
-  const NSRect bounds = view->bounds();
+  const NSRect bounds = button->bounds();
   const NSRect circle = NSMakeRect(NSMidX(bounds) - kTrafficLightDiameter / 2,
                                    NSMidY(bounds) - kTrafficLightDiameter / 2,
                                    kTrafficLightDiameter, kTrafficLightDiameter);
@@ -85,15 +87,6 @@ void paintStandardButton(NSView* view, NSRect) {
   ControlLook::rgb(colors.border[0], colors.border[1], colors.border[2])->setStroke();
   ring->stroke();
 }
-
-// Registered when the platform library loads, before any window can draw.
-[[maybe_unused]] const bool registered = [] {
-  NSView::setPainter("NSThemeFrame", paintThemeFrame);
-  NSView::setPainter("NSWindowStandardButton", paintStandardButton);
-  return true;
-}();
-
-} // namespace
 
 bool NSWindowShowsTitleBar(const NSWindow* window) {
   if (!window) return false;
@@ -120,7 +113,7 @@ void NSDrawWindowTitle(const NSWindow* window) {
 double NSWindowCornerRadius(const NSWindow* window) {
   if (!window) return 0;
   if ((window->styleMask() & NSWindowStyleMaskFullScreen)) return 0;
-  if ((window->styleMask() & NSWindowStyleMaskTitled) || NSAlert::alertForWindow(window))
+  if ((window->styleMask() & NSWindowStyleMaskTitled) || ns_cast<NSAlertPanel>(window))
     return kWindowCornerRadius;
   return 0;
 }

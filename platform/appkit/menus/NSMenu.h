@@ -15,9 +15,17 @@
 
 #include "appkit/menus/NSMenuItem.h"
 #include "foundation/NSGeometry.h"
+#include "foundation/NSNotification.h"
 
 class NSArray;
 class NSView;
+
+// Posted with the menu as sender when a pop-up starts tracking, and when its tracking ends
+// (before the chosen item's action is sent).
+inline constexpr NSNotificationName NSMenuDidBeginTrackingNotification =
+    "NSMenuDidBeginTrackingNotification";
+inline constexpr NSNotificationName NSMenuDidEndTrackingNotification =
+    "NSMenuDidEndTrackingNotification";
 
 class NSMenu : public NSObject {
   NS_OBJECT_CLASS(NSMenu)
@@ -106,13 +114,11 @@ class NSMenu : public NSObject {
     bool open = false;            // from the start of popUp until it returns
     bool cancelRequested = false; // the loop is asked to end without a choice
     Ref<NSMenuItem> positioningItem;
-    NSPoint location;       // as given to popUp
-    NSView* view = nullptr; // as given to popUp; not retained
+    NSPoint location;  // as given to popUp
+    Weak<NSView> view; // as given to popUp
     Ref<NSMenuItem> chosenItem;
   };
   const TrackingState& trackingState() const { return tracking_; }
-  // The menu most recently popped up (retained until the next one), or nil.
-  static NSMenu* lastPoppedUpMenu();
 
   NSString* description() const override;
 

@@ -1,14 +1,13 @@
 // Pop-up menus and their tracking: a nested loop on the main run loop that takes every input
 // event itself, as AppKit's menu tracking does, until an item is chosen or the menu is dismissed.
 #include "appkit/menus/NSMenu.h"
+#include "appkit/views/NSView.h"
 #include "foundation/NSLog.h"
+#include "foundation/NSNotificationCenter.h"
 #include "foundation/NSRunLoop.h"
 #include "foundation/NSThread.h"
 
 namespace {
-
-// The menu most recently popped up, for the testkit's description of the screen.
-Ref<NSMenu> lastPopUp;
 
 bool isEscape(NSEvent* event) {
   const NSString* characters = event->charactersIgnoringModifiers();
@@ -30,7 +29,6 @@ bool NSMenu::popUpMenuPositioningItem(NSMenuItem* item, NSPoint location, NSView
   Ref<NSMenu> protector(this);
   // An item that is not in this menu cannot be placed; the menu's top-left corner is used.
   const bool ownItem = item && indexOfItem(item) >= 0;
-  lastPopUp = protector;
   tracking_ = TrackingState{};
   tracking_.open = true;
   tracking_.positioningItem = Ref<NSMenuItem>(ownItem ? item : nullptr);
@@ -60,6 +58,8 @@ bool NSMenu::popUpMenuPositioningItem(NSMenuItem* item, NSPoint location, NSView
       return event->isMouseEvent() || event->isKeyEvent();
     }
   };
+  NSNotificationCenter* center = NSNotificationCenter::defaultCenter();
+  center->postNotificationName(NSMenuDidBeginTrackingNotification, this);
   NSRunLoop::mainRunLoop().runUntil([this] { return tracking_.cancelRequested; }, std::nullopt,
                                     takeEvents);
 
@@ -67,6 +67,7 @@ bool NSMenu::popUpMenuPositioningItem(NSMenuItem* item, NSPoint location, NSView
   tracking_.open = false;
   tracking_.cancelRequested = false;
   tracking_.chosenItem = nullptr;
+  center->postNotificationName(NSMenuDidEndTrackingNotification, this);
   // The action is sent once the menu has closed, so that it may open another menu.
   if (chosen) {
     if (NSMenu* owner = chosen->menu()) {
@@ -95,8 +96,4 @@ bool NSMenu::chooseItemDuringTracking(NSMenuItem* item) {
   tracking_.cancelRequested = true;
   NSRunLoop::mainRunLoop().wakeUp();
   return true;
-}
-
-NSMenu* NSMenu::lastPoppedUpMenu() {
-  return lastPopUp.get();
 }

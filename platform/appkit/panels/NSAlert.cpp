@@ -10,18 +10,6 @@
 
 namespace {
 
-// Alerts on screen, oldest first: a running alert stays here until its loop or sheet ends.
-std::vector<NSAlert*>& shownAlerts() {
-  static std::vector<NSAlert*> alerts;
-  return alerts;
-}
-
-// Every alert that exists, so a panel can be told to be an alert's.
-std::vector<NSAlert*>& allAlerts() {
-  static std::vector<NSAlert*> alerts;
-  return alerts;
-}
-
 // The automatic key equivalent of the button at index with that title, and its modifiers.
 std::pair<std::u16string, NSEventModifierFlags>
 automaticKeyEquivalent(std::size_t index, const std::u16string& title) {
@@ -37,17 +25,11 @@ automaticKeyEquivalent(std::size_t index, const std::u16string& title) {
 NSAlert* NSAlert::init() {
   messageText_ = copiedStringOrEmpty(nullptr);
   informativeText_ = copiedStringOrEmpty(nullptr);
-  // An alert's panel has no title bar; it floats above the application's windows.
-  panel_ = adopted(NSPanel::alloc()->initWithContentRect(
-      NSMakeRect(0, 0, 420, 150), NSWindowStyleMaskBorderless, NSBackingStoreBuffered, false));
-  panel_->setLevel(NSModalPanelWindowLevel);
-  allAlerts().push_back(this);
+  panel_ = adopted(NSAlertPanel::alloc()->initWithAlert(this));
   return this;
 }
 
 NSAlert::~NSAlert() {
-  std::erase(shownAlerts(), this);
-  std::erase(allAlerts(), this);
   // The panel is closed, so the application no longer keeps it.
   if (panel_) panel_->close();
 }
@@ -123,19 +105,11 @@ void NSAlert::prepareToShow() {
   layout();
 }
 
-void NSAlert::setShown(bool shown) {
-  auto& alerts = shownAlerts();
-  std::erase(alerts, this);
-  if (shown) alerts.push_back(this);
-}
-
 NSModalResponse NSAlert::runModal() {
   Ref<NSAlert> protector(this); // a button's action must not free the alert under its loop
   prepareToShow();
   panel_->center();
-  setShown(true);
   const NSModalResponse response = NSApplication::sharedApplication()->runModalForWindow(panel_);
-  setShown(false);
   panel_->orderOut(nullptr);
   return response;
 }
@@ -145,10 +119,8 @@ void NSAlert::beginSheetModalForWindow(NSWindow* window,
   if (!window) return;
   prepareToShow();
   sheetParent_ = window;
-  setShown(true);
   Ref<NSAlert> keepAlive(this); // the sheet keeps its alert until it ends
   window->beginSheet(panel_, [keepAlive, handler](NSModalResponse code) {
-    keepAlive->setShown(false);
     keepAlive->sheetParent_ = nullptr;
     if (handler) handler(code);
   });
@@ -163,19 +135,7 @@ void NSAlert::buttonPressed(NSObject* sender) {
   if (app->modalWindow() == panel_) app->stopModalWithCode(code);
 }
 
-// MARK: testkit
-
-NSAlert* NSAlert::frontmostAlert() {
-  const auto& alerts = shownAlerts();
-  return alerts.empty() ? nullptr : alerts.back();
-}
-
-NSAlert* NSAlert::alertForWindow(const NSWindow* window) {
-  if (!window) return nullptr;
-  for (NSAlert* alert : allAlerts())
-    if (alert->panel_ == window) return alert;
-  return nullptr;
-}
+// MARK: description
 
 void NSAlert::describe(JsonWriter& json) const {
   json.beginObject();

@@ -18,7 +18,7 @@
 #include "appkit/controls/NSButton.h"
 #include "appkit/controls/NSTextField.h"
 #include "appkit/drawing/NSImage.h"
-#include "appkit/windows/NSPanel.h"
+#include "appkit/panels/NSAlertPanel.h"
 
 class JsonWriter;
 #include "appkit/controls/NSImageView.h"
@@ -59,7 +59,7 @@ class NSAlert : public NSObject {
 
   // MARK: running
   // The alert's panel, made with the alert.
-  NSPanel* window() const { return panel_; }
+  NSAlertPanel* window() const { return panel_; }
   // Places the icon, texts, accessory view and buttons, and sizes the panel to fit them.
   void layout();
   // Shows the panel centred on the screen and serves the main run loop until a button ends it;
@@ -71,11 +71,7 @@ class NSAlert : public NSObject {
   // The action of the alert's buttons.
   void buttonPressed(NSObject* sender);
 
-  // MARK: testkit
-  // The front-most alert on screen (the innermost running one), or nil.
-  static NSAlert* frontmostAlert();
-  // The alert of a panel, or nil when the window is not an alert's.
-  static NSAlert* alertForWindow(const NSWindow* window);
+  // MARK: description
   // {"window", "messageText", "informativeText", "alertStyle", "icon", "buttons",
   //  "accessoryView"}, as the testkit describes an alert.
   void describe(JsonWriter& json) const;
@@ -90,7 +86,7 @@ private:
   Ref<NSImage> icon_;
   Ref<NSView> accessoryView_;
   std::vector<Ref<NSButton>> buttons_;
-  Ref<NSPanel> panel_;
+  Ref<NSAlertPanel> panel_;
   Ref<NSImageView> iconView_;
   Ref<NSImageView> badgeView_;
   Ref<NSTextField> messageField_;
@@ -99,5 +95,4 @@ private:
   std::function<void(NSModalResponse)> sheetHandler_;
 
   void prepareToShow();
-  void setShown(bool shown);
 };

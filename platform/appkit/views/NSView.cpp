@@ -10,15 +10,6 @@
 #include "foundation/NSArray.h"
 #include "foundation/NSLog.h"
 
-namespace {
-
-std::map<std::string, NSView::Painter>& painters() {
-  static std::map<std::string, NSView::Painter> registry;
-  return registry;
-}
-
-} // namespace
-
 NSView* NSView::initWithFrame(NSRect frame) {
   frame_ = frame;
   return this;
@@ -260,20 +251,4 @@ void NSView::describeFields(JsonWriter& json) const {
   json.number(rgba.blue);
   json.number(rgba.alpha);
   json.endArray();
-}
-
-// MARK: painters
-
-void NSView::setPainter(const std::string& className, Painter painter) {
-  if (painter)
-    painters()[className] = std::move(painter);
-  else
-    painters().erase(className);
-}
-
-bool NSView::paintWithRegisteredPainter(NSRect dirtyRect) {
-  auto found = painters().find(className());
-  if (found == painters().end()) return false;
-  found->second(this, dirtyRect);
-  return true;
 }

@@ -125,16 +125,6 @@ class NSView : public NSResponder {
   // Subclasses add their own fields here (and call the superclass's first).
   virtual void describeFields(JsonWriter& json) const;
 
-  // MARK: painters
-  // The look of the platform's own views (title bars, window buttons, effect views) comes from
-  // painters registered by class name, so the drawing code can live with the rest of drawing.
-  using Painter = std::function<void(NSView* view, NSRect dirtyRect)>;
-  static void setPainter(const std::string& className, Painter painter);
-
-protected:
-  // Runs the painter registered for this class, if any; false when there is none.
-  bool paintWithRegisteredPainter(NSRect dirtyRect);
-
 private:
   friend class NSWindow;
 

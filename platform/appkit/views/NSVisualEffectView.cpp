@@ -1,5 +1,6 @@
 #include "appkit/views/NSVisualEffectView.h"
 
+#include "appkit/look/EffectViewLook.h"
 #include "foundation/JsonWriter.h"
 
 NSVisualEffectView* NSVisualEffectView::initWithFrame(NSRect frame) {
@@ -28,7 +29,7 @@ void NSVisualEffectView::viewDidMoveToWindow() {
 }
 
 void NSVisualEffectView::drawRect(NSRect dirtyRect) {
-  paintWithRegisteredPainter(dirtyRect);
+  NSDrawVisualEffectMaterial(this, dirtyRect);
 }
 
 void NSVisualEffectView::describeFields(JsonWriter& json) const {

@@ -1,6 +1,6 @@
 // NSVisualEffectView: a view that shows a translucent, blurred material behind its subviews.
 // It becomes layer-backed when it enters a window, as AppKit's does, so its subviews are
-// layer-backed too. Its look comes from the painter registered for "NSVisualEffectView".
+// layer-backed too. Its look is in appkit/look.
 #pragma once
 
 #include "appkit/views/NSView.h"

@@ -1,4 +1,5 @@
 #include "appkit/windows/NSThemeFrame.h"
+#include "appkit/look/WindowChromeLook.h"
 
 void NSThemeFrame::setContentView(NSView* view) {
   if (view == contentView_) return;
@@ -55,6 +56,6 @@ void NSThemeFrame::willRemoveSubview(NSView* view) {
   if (view == contentView_) contentView_ = nullptr;
 }
 
-void NSThemeFrame::drawRect(NSRect dirtyRect) {
-  paintWithRegisteredPainter(dirtyRect);
+void NSThemeFrame::drawRect(NSRect) {
+  NSDrawThemeFrame(this);
 }

@@ -1,7 +1,7 @@
 // NSThemeFrame: the frame view of a window. It fills the window, holds the content view and,
 // for titled windows, the close, miniaturize and zoom buttons at the left of the title bar,
-// which stay glued to the window's top edge. Its look (the title bar) comes from the painter
-// registered for "NSThemeFrame".
+// which stay glued to the window's top edge. Its look (the title bar) is in
+// appkit/look/WindowChromeLook.
 #pragma once
 
 #include "appkit/views/NSView.h"

@@ -1,6 +1,7 @@
 #include "appkit/windows/NSWindowStandardButton.h"
 
 #include "appkit/application/NSEvent.h"
+#include "appkit/look/WindowChromeLook.h"
 #include "appkit/windows/NSWindow.h"
 #include "foundation/JsonWriter.h"
 
@@ -46,8 +47,8 @@ void NSWindowStandardButton::mouseUp(NSEvent* event) {
     if (NSWindow* window = this->window()) window->performClose(this);
 }
 
-void NSWindowStandardButton::drawRect(NSRect dirtyRect) {
-  paintWithRegisteredPainter(dirtyRect);
+void NSWindowStandardButton::drawRect(NSRect) {
+  NSDrawStandardButton(this);
 }
 
 void NSWindowStandardButton::describeFields(JsonWriter& json) const {

@@ -1,6 +1,6 @@
 // NSWindowStandardButton: one of the title-bar buttons of a titled window (close, miniaturize,
 // zoom). It lives in the window's frame view; a click on an enabled close button closes the
-// window. Its look comes from the painter registered for "NSWindowStandardButton".
+// window. Its look is in appkit/look.
 #pragma once
 
 #include "appkit/views/NSView.h"

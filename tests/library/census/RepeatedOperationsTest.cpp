@@ -21,6 +21,7 @@
 #include "foundation/NSCensus.h"
 #include "foundation/NSRunLoop.h"
 #include "testkit/MenuUser.h"
+#include "testkit/SimulatedUser.h"
 #include "windows/WindowLookup.h"
 
 namespace {
@@ -78,7 +79,7 @@ protected:
   // Presses the button titled title of the front-most alert once it is up.
   static void pressAlertButtonSoon(const char* title) {
     afterDelay(0, [title = std::string(title)] {
-      NSAlert* alert = NSAlert::frontmostAlert();
+      NSAlert* alert = SimulatedUser::frontmostAlert();
       ASSERT_NE(alert, nullptr);
       for (const auto& button : alert->buttonList())
         if (button->title()->utf8() == title) return button->performClick(nullptr);

@@ -11,6 +11,7 @@
 #include "appkit/panels/NSAlert.h"
 #include "dialogs/Alerts.h"
 #include "foundation/NSAutoreleasePool.h"
+#include "testkit/SimulatedUser.h"
 
 extern "C" {
 jint Java_ixa_IxaDialogs_showMacDialog(JNIEnv*, jclass, jstring, jstring, jstring, jstring);
@@ -32,7 +33,7 @@ struct SeenAlert {
 void pressWhenShown(const std::string& title, SeenAlert* seen,
                     std::function<void(NSAlert*)> beforePress = nullptr) {
   afterDelay(0.02, [=] {
-    NSAlert* alert = NSAlert::frontmostAlert();
+    NSAlert* alert = SimulatedUser::frontmostAlert();
     ASSERT_NE(alert, nullptr);
     seen->titles.clear();
     for (const auto& button : alert->buttonList())

@@ -43,10 +43,10 @@ protected:
   // (so that the test fails instead of waiting forever) and tell; the guard runs before this
   // returns either way, so it never reaches a later menu.
   jint showExpectingNoPopUp(const char* json) {
-    NSMenu* const lastShown = NSMenu::lastPoppedUpMenu();
+    NSMenu* const lastShown = MenuUser::lastContextMenu();
     bool poppedUp = false;
     afterDelay(0.01, [&poppedUp] {
-      NSMenu* open = NSMenu::lastPoppedUpMenu();
+      NSMenu* open = MenuUser::lastContextMenu();
       if (!open || !open->isTracking()) return;
       poppedUp = true;
       MenuUser::dismissMenu();
@@ -54,7 +54,7 @@ protected:
     const jint result = show(json);
     runMainLoop(0.02);
     EXPECT_FALSE(poppedUp);
-    EXPECT_EQ(NSMenu::lastPoppedUpMenu(), lastShown);
+    EXPECT_EQ(MenuUser::lastContextMenu(), lastShown);
     return result;
   }
 };
@@ -139,7 +139,7 @@ TEST_F(ContextMenus, TheOpenMenuIsPlacedByItsPositioningItem) {
     NSGraphicsContext::saveGraphicsState();
     NSGraphicsContext::setCurrentContext(
         NSGraphicsContext::graphicsContextWithBitmapImageRep(bitmap));
-    NSDrawOpenMenus(NSMakeRect(0, 0, 400, 600));
+    NSDrawOpenMenu(brix::theMenu, NSMakeRect(0, 0, 400, 600));
     NSGraphicsContext::restoreGraphicsState();
     if (const char* path = std::getenv("BRIX_MENU_PICTURE")) {
       NSData* png = bitmap->representationUsingType(NSBitmapImageFileTypePNG, nullptr);
@@ -227,7 +227,7 @@ TEST_F(ContextMenus, AMenuWithoutItemsStillClosesTheOpenOne) {
     first = retained(brix::theMenu.get());
     // Were the empty menu popped up, this would dismiss it so that the test ends.
     afterDelay(0.01, [&] {
-      NSMenu* open = NSMenu::lastPoppedUpMenu();
+      NSMenu* open = MenuUser::lastContextMenu();
       if (open == first || !open->isTracking()) return;
       emptyPoppedUp = true;
       MenuUser::dismissMenu();

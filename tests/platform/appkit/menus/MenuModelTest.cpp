@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <string>
+#include <vector>
 
 #include "appkit/menus/NSMenu.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSNotificationCenter.h"
 #include "foundation/NSRunLoop.h"
+#include "testkit/MenuUser.h"
 
 namespace {
 
@@ -292,7 +296,7 @@ TEST_F(MenuModel, PopUpTracksUntilDismissedOrChosen) {
     m->cancelTrackingWithoutAnimation();
   });
   EXPECT_FALSE(m->popUpMenuPositioningItem(first, NSMakePoint(10, 20), nullptr));
-  EXPECT_EQ(NSMenu::lastPoppedUpMenu(), m);
+  EXPECT_EQ(MenuUser::lastContextMenu(), m);
   EXPECT_EQ(m->trackingState().positioningItem.get(), first);
   EXPECT_EQ(m->trackingState().location, NSMakePoint(10, 20));
   EXPECT_FALSE(m->isTracking());
@@ -300,10 +304,23 @@ TEST_F(MenuModel, PopUpTracksUntilDismissedOrChosen) {
   EXPECT_FALSE(m->chooseItemDuringTracking(go));
   EXPECT_EQ(target->clicks, 0);
 
+  // Tracking is announced as it starts and as it ends, before the chosen item's action.
+  std::vector<std::string> heard;
+  NSNotificationCenter* center = NSNotificationCenter::defaultCenter();
+  auto note = [&](NSNotification* notification) {
+    heard.push_back(std::string(notification->name()) + (notification->object() == m ? "" : "?") +
+                    " after " + std::to_string(target->clicks) + " clicks");
+  };
+  NSObject* began = center->addObserverForName(NSMenuDidBeginTrackingNotification, nullptr, note);
+  NSObject* ended = center->addObserverForName(NSMenuDidEndTrackingNotification, nullptr, note);
   NSRunLoop::mainRunLoop().performAsync([m, go] { EXPECT_TRUE(m->chooseItemDuringTracking(go)); });
   EXPECT_TRUE(m->popUpMenuPositioningItem(nullptr, NSMakePoint(0, 0), nullptr));
+  center->removeObserver(began);
+  center->removeObserver(ended);
   EXPECT_EQ(target->clicks, 1);
   EXPECT_EQ(target->lastSender, go);
+  EXPECT_EQ(heard, (std::vector<std::string>{"NSMenuDidBeginTrackingNotification after 0 clicks",
+                                             "NSMenuDidEndTrackingNotification after 0 clicks"}));
 }
 
 } // namespace

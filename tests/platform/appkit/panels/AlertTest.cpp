@@ -52,7 +52,8 @@ struct ButtonWindowGuard {
 void waitForAlert() {
   for (int i = 0; i < 1000; ++i) {
     auto up = std::make_shared<bool>(false);
-    NSRunLoop::mainRunLoop().performOnMain([up] { *up = NSAlert::frontmostAlert() != nullptr; });
+    NSRunLoop::mainRunLoop().performOnMain(
+        [up] { *up = SimulatedUser::frontmostAlert() != nullptr; });
     if (*up) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
@@ -113,7 +114,7 @@ TEST(AlertDefaults, WarningStyleApplicationIconAndEmptyTexts) {
   EXPECT_EQ(alert->icon(), NSImage::imageNamed(NSImageNameApplicationIcon));
   alert->setMessageText(nullptr);
   EXPECT_EQ(text(alert->messageText()), u"");
-  EXPECT_EQ(NSAlert::frontmostAlert(), nullptr);
+  EXPECT_EQ(SimulatedUser::frontmostAlert(), nullptr);
 }
 
 TEST(AlertRunModal, PressFromAnotherThreadEndsWithThatButtonsTag) {
@@ -123,7 +124,7 @@ TEST(AlertRunModal, PressFromAnotherThreadEndsWithThatButtonsTag) {
       runWhile(alert, [] { EXPECT_TRUE(SimulatedUser::pressButton(u"Three")); });
   EXPECT_EQ(response, NSAlertThirdButtonReturn);
   EXPECT_FALSE(alert->window()->isVisible());
-  EXPECT_EQ(NSAlert::frontmostAlert(), nullptr);
+  EXPECT_EQ(SimulatedUser::frontmostAlert(), nullptr);
 }
 
 TEST(AlertRunModal, AlertWithoutButtonsGetsOKAndReturnPressesIt) {

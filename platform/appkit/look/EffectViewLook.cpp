@@ -2,6 +2,8 @@
 // window. The headless display has nothing behind windows to blur, so the material is drawn as
 // the tint AppKit lays over the blur: light and mostly opaque for the light and vibrant light
 // appearances, dark for the dark ones.
+#include "appkit/look/EffectViewLook.h"
+
 #include "appkit/drawing/NSGraphics.h"
 #include "appkit/views/NSVisualEffectView.h"
 
@@ -30,19 +32,11 @@ Tint tintFor(const NSVisualEffectView* view) {
   }
 }
 
-void paintVisualEffectView(NSView* view, NSRect dirtyRect) {
-  auto* effectView = ns_cast<NSVisualEffectView>(view);
-  if (!effectView) return;
-  const Tint tint = tintFor(effectView);
+} // namespace
+
+void NSDrawVisualEffectMaterial(const NSVisualEffectView* view, NSRect dirtyRect) {
+  const Tint tint = tintFor(view);
   NSColor::colorWithCalibratedWhite(tint.white, tint.alpha)->set();
   NSRectFillUsingOperation(NSIntersectionRect(dirtyRect, view->bounds()),
                            NSCompositingOperationSourceOver);
 }
-
-// Registered when the platform library loads, before any window can draw.
-[[maybe_unused]] const bool registered = [] {
-  NSView::setPainter("NSVisualEffectView", paintVisualEffectView);
-  return true;
-}();
-
-} // namespace
