@@ -33,11 +33,6 @@ NSUInteger NSArray::indexOfObject(const NSObject* object) const {
   return NSNotFound;
 }
 
-NSUInteger NSArray::indexOfObjectIdenticalTo(const NSObject* object) const {
-  auto it = std::find(objects_.begin(), objects_.end(), object);
-  return it == objects_.end() ? NSNotFound : static_cast<NSUInteger>(it - objects_.begin());
-}
-
 NSString* NSArray::description() const {
   auto* text = NSMutableString::string();
   text->appendString(NSSTR("("));
@@ -80,17 +75,6 @@ void NSMutableArray::removeObjectAtIndex(NSUInteger index) {
   NSObject* removed = objects_[index];
   objects_.erase(objects_.begin() + static_cast<long>(index));
   removed->release();
-}
-
-void NSMutableArray::removeObject(const NSObject* object) {
-  if (!object) return;
-  for (std::size_t i = objects_.size(); i-- > 0;)
-    if (objects_[i]->isEqual(object)) removeObjectAtIndex(i);
-}
-
-void NSMutableArray::removeObjectIdenticalTo(const NSObject* object) {
-  for (std::size_t i = objects_.size(); i-- > 0;)
-    if (objects_[i] == object) removeObjectAtIndex(i);
 }
 
 void NSMutableArray::removeAllObjects() {

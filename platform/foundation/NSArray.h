@@ -11,7 +11,6 @@ class NSArray : public NSObject {
 
   static NSArray* array();
   static NSArray* arrayWithObjects(std::initializer_list<NSObject*> objects);
-  NSArray* init() { return this; }
   ~NSArray() override;
 
   NSUInteger count() const { return objects_.size(); }
@@ -20,8 +19,7 @@ class NSArray : public NSObject {
   NSObject* firstObject() const { return objects_.empty() ? nullptr : objects_.front(); }
   NSObject* lastObject() const { return objects_.empty() ? nullptr : objects_.back(); }
   bool containsObject(const NSObject* object) const;
-  NSUInteger indexOfObject(const NSObject* object) const;            // isEqual, or NSNotFound
-  NSUInteger indexOfObjectIdenticalTo(const NSObject* object) const; // pointer, or NSNotFound
+  NSUInteger indexOfObject(const NSObject* object) const; // isEqual, or NSNotFound
 
   auto begin() const { return objects_.begin(); }
   auto end() const { return objects_.end(); }
@@ -41,7 +39,5 @@ class NSMutableArray : public NSArray {
   void addObject(NSObject* object);                      // nil is ignored (Foundation would raise)
   void insertObject(NSObject* object, NSUInteger index); // index clamped to count
   void removeObjectAtIndex(NSUInteger index);
-  void removeObject(const NSObject* object); // every element equal to object
-  void removeObjectIdenticalTo(const NSObject* object);
   void removeAllObjects();
 };

@@ -18,7 +18,6 @@ class NSData : public NSObject {
 
   const uint8_t* bytes() const { return bytes_.data(); }
   NSUInteger length() const { return bytes_.size(); }
-  const std::vector<uint8_t>& vector() const { return bytes_; }
   bool writeToFile(const NSString* path, bool atomically) const;
 
   bool isEqual(const NSObject* other) const override;

@@ -1,9 +1,5 @@
 #include "foundation/NSDictionary.h"
 
-NSDictionary* NSDictionary::dictionary() {
-  return static_cast<NSDictionary*>(alloc()->autorelease());
-}
-
 NSDictionary::~NSDictionary() {
   for (auto& entry : entries_) {
     entry.key->release();
@@ -32,20 +28,6 @@ NSObject* NSDictionary::objectForKey(const NSObject* key) const {
   if (!key) return nullptr;
   const std::size_t position = find(key);
   return position == entries_.size() ? nullptr : entries_[position].value;
-}
-
-NSArray* NSDictionary::allKeys() const {
-  auto* keys = NSMutableArray::array();
-  for (const auto& entry : entries_)
-    keys->addObject(entry.key);
-  return keys;
-}
-
-NSArray* NSDictionary::allValues() const {
-  auto* values = NSMutableArray::array();
-  for (const auto& entry : entries_)
-    values->addObject(entry.value);
-  return values;
 }
 
 NSString* NSDictionary::description() const {
@@ -90,14 +72,4 @@ void NSMutableDictionary::removeObjectForKey(const NSObject* key) {
   reindex();
   removed.key->release();
   removed.value->release();
-}
-
-void NSMutableDictionary::removeAllObjects() {
-  auto old = std::move(entries_);
-  entries_.clear();
-  index_.clear();
-  for (auto& entry : old) {
-    entry.key->release();
-    entry.value->release();
-  }
 }

@@ -11,14 +11,11 @@
 class NSDictionary : public NSObject {
   NS_OBJECT_CLASS(NSDictionary)
 
-  static NSDictionary* dictionary();
   NSDictionary* init() { return this; }
   ~NSDictionary() override;
 
   NSUInteger count() const { return entries_.size(); }
   NSObject* objectForKey(const NSObject* key) const;
-  NSArray* allKeys() const;
-  NSArray* allValues() const;
 
   struct Entry {
     NSObject* key;
@@ -51,5 +48,4 @@ class NSMutableDictionary : public NSDictionary {
   // Replaces the value of an equal key in place; nil value or key is ignored.
   void setObject(NSObject* value, NSObject* key);
   void removeObjectForKey(const NSObject* key);
-  void removeAllObjects();
 };

@@ -15,12 +15,6 @@ NSFileHandle* standardHandle(int descriptor) {
 }
 } // namespace
 
-NSFileHandle* NSFileHandle::fileHandleWithStandardInput() {
-  return standardHandle(0);
-}
-NSFileHandle* NSFileHandle::fileHandleWithStandardOutput() {
-  return standardHandle(1);
-}
 NSFileHandle* NSFileHandle::fileHandleWithStandardError() {
   return standardHandle(2);
 }

@@ -7,15 +7,10 @@ class NSFileHandle : public NSObject {
   NS_OBJECT_CLASS(NSFileHandle)
 
   // Autoreleased handles on the process's standard streams; they never close them.
-  static NSFileHandle* fileHandleWithStandardInput();
-  static NSFileHandle* fileHandleWithStandardOutput();
   static NSFileHandle* fileHandleWithStandardError();
 
   // The handle closes the descriptor when it is closed or deallocated only if closeOnDealloc.
   NSFileHandle* initWithFileDescriptor(int descriptor, bool closeOnDealloc);
-  NSFileHandle* initWithFileDescriptor(int descriptor) {
-    return initWithFileDescriptor(descriptor, false);
-  }
   ~NSFileHandle() override;
 
   // -1 once the handle has been closed.

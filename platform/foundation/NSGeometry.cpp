@@ -18,14 +18,6 @@ NSRect NSIntersectionRect(NSRect a, NSRect b) {
   return NSMakeRect(x0, y0, x1 - x0, y1 - y0);
 }
 
-NSRect NSUnionRect(NSRect a, NSRect b) {
-  if (NSIsEmptyRect(a)) return b;
-  if (NSIsEmptyRect(b)) return a;
-  const CGFloat x0 = std::min(NSMinX(a), NSMinX(b)), x1 = std::max(NSMaxX(a), NSMaxX(b));
-  const CGFloat y0 = std::min(NSMinY(a), NSMinY(b)), y1 = std::max(NSMaxY(a), NSMaxY(b));
-  return NSMakeRect(x0, y0, x1 - x0, y1 - y0);
-}
-
 NSRect NSOffsetRect(NSRect rect, CGFloat dx, CGFloat dy) {
   rect.origin.x += dx;
   rect.origin.y += dy;
@@ -39,13 +31,6 @@ NSRect NSInsetRect(NSRect rect, CGFloat dx, CGFloat dy) {
 
 // Seventeen significant digits in %g style: whole numbers print bare ("400"), values that a
 // double holds exactly print short ("0.5"), others show every digit ("0.10000000000000001").
-NSString* NSStringFromPoint(NSPoint point) {
-  return NSString::stringWithFormat("{%.17g, %.17g}", point.x, point.y);
-}
-
-NSString* NSStringFromSize(NSSize size) {
-  return NSString::stringWithFormat("{%.17g, %.17g}", size.width, size.height);
-}
 
 NSString* NSStringFromRect(NSRect rect) {
   return NSString::stringWithFormat("{{%.17g, %.17g}, {%.17g, %.17g}}", rect.origin.x,

@@ -35,9 +35,6 @@ constexpr NSSize NSMakeSize(CGFloat w, CGFloat h) {
 constexpr NSRect NSMakeRect(CGFloat x, CGFloat y, CGFloat w, CGFloat h) {
   return {{x, y}, {w, h}};
 }
-constexpr NSRect CGRectMake(CGFloat x, CGFloat y, CGFloat w, CGFloat h) {
-  return NSMakeRect(x, y, w, h);
-}
 constexpr CGFloat NSMinX(NSRect r) {
   return r.origin.x;
 }
@@ -56,18 +53,8 @@ constexpr CGFloat NSMidX(NSRect r) {
 constexpr CGFloat NSMidY(NSRect r) {
   return r.origin.y + r.size.height / 2;
 }
-constexpr CGFloat NSWidth(NSRect r) {
-  return r.size.width;
-}
-constexpr CGFloat NSHeight(NSRect r) {
-  return r.size.height;
-}
-constexpr bool NSEqualRects(NSRect a, NSRect b) {
-  return a == b;
-}
 bool NSPointInRect(NSPoint point, NSRect rect);
 NSRect NSIntersectionRect(NSRect a, NSRect b);
-NSRect NSUnionRect(NSRect a, NSRect b);
 NSRect NSOffsetRect(NSRect rect, CGFloat dx, CGFloat dy);
 NSRect NSInsetRect(NSRect rect, CGFloat dx, CGFloat dy);
 bool NSIsEmptyRect(NSRect rect);
@@ -75,5 +62,3 @@ bool NSIsEmptyRect(NSRect rect);
 // "{{x, y}, {w, h}}" with each number in the shortest form that reads back exactly, as
 // Foundation prints them ("{{0, 0}, {400, 178}}", 0.1 as 0.10000000000000001).
 NSString* NSStringFromRect(NSRect rect);
-NSString* NSStringFromPoint(NSPoint point);
-NSString* NSStringFromSize(NSSize size);

@@ -15,9 +15,6 @@ class NSNumber : public NSObject {
   static NSNumber* numberWithLongLong(long long value);
   static NSNumber* numberWithUnsignedLongLong(unsigned long long value);
   static NSNumber* numberWithDouble(double value);
-  // Kept as the double the float converts to, as Foundation keeps a float's value exactly.
-  static NSNumber* numberWithFloat(float value) { return numberWithDouble(value); }
-  float floatValue() const { return static_cast<float>(doubleValue()); }
 
   Kind kind() const { return kind_; }
   // As Foundation converts: integers keep their low 32 bits, doubles truncate toward zero,

@@ -57,10 +57,6 @@ std::string abbreviatedWithTilde(const std::string& path) {
 
 } // namespace
 
-NSString* NSHomeDirectory() {
-  return NSString::stringWithUTF8String(homeDirectory().c_str());
-}
-
 NSArray* NSSearchPathForDirectoriesInDomains(NSSearchPathDirectory directory,
                                              NSSearchPathDomainMask domainMask, bool expandTilde) {
   NSMutableArray* paths = NSMutableArray::array();

@@ -15,10 +15,6 @@ enum NSSearchPathDomainMask : NSUInteger {
   NSAllDomainsMask = 0x0ffff,
 };
 
-// The user's home directory: $HOME when it is an absolute path, else the password database's
-// entry for the user; absolute, without a trailing slash. Autoreleased.
-NSString* NSHomeDirectory();
-
 // An autoreleased array of the directories of one kind in the given domains. Only the user
 // domain is known here: NSApplicationSupportDirectory there is $XDG_DATA_HOME when that is an
 // absolute path, else ~/.local/share, without a trailing slash. Other directories and domains

@@ -4,7 +4,6 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
-#include <cwctype>
 #include <locale.h>
 
 #include "foundation/NSData.h"
@@ -73,11 +72,6 @@ NSString* NSString::stringWithModifiedUTF8(const char* bytes, std::size_t length
   if (!bytes) return nullptr;
   auto text = decodeModifiedUTF8(std::string_view(bytes, length));
   return text ? make(std::move(*text)) : nullptr;
-}
-
-// Foundation on Linux uses UTF-8 as the default C-string encoding.
-NSStringEncoding NSString::defaultCStringEncoding() {
-  return NSUTF8StringEncoding;
 }
 
 NSString* NSString::initWithUTF16(std::u16string text) {
@@ -152,23 +146,6 @@ bool NSString::isEqualToString(const NSString* other) const {
   return other && other->text_ == text_;
 }
 
-bool NSString::hasPrefix(const NSString* prefix) const {
-  return prefix && !prefix->text_.empty() && text_.starts_with(prefix->text_);
-}
-
-bool NSString::hasSuffix(const NSString* suffix) const {
-  return suffix && !suffix->text_.empty() && text_.ends_with(suffix->text_);
-}
-
-NSString* NSString::substringWithRange(NSRange range) const {
-  if (range.location > text_.size() || range.length > text_.size() - range.location) return nullptr;
-  return make(text_.substr(range.location, range.length));
-}
-
-NSString* NSString::stringByAppendingString(const NSString* other) const {
-  return make(other ? text_ + other->text_ : text_);
-}
-
 int NSString::intValue() const {
   std::size_t i = 0;
   const std::size_t n = text_.size();
@@ -197,32 +174,6 @@ double NSString::doubleValue() const {
   static locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
   const std::string bytes = utf8();
   return strtod_l(bytes.c_str(), nullptr, cLocale);
-}
-
-namespace {
-locale_t caseLocale() {
-  static locale_t locale = [] {
-    locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-    return utf8 ? utf8 : newlocale(LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr));
-  }();
-  return locale;
-}
-
-NSString* mapCase(const std::u16string& text, wint_t (*map)(wint_t, locale_t)) {
-  std::u16string out(text);
-  // Surrogate halves are left alone; every character of the basic plane is mapped alone.
-  for (auto& c : out)
-    if (c < 0xD800 || c > 0xDFFF) c = static_cast<char16_t>(map(c, caseLocale()));
-  return make(std::move(out));
-}
-} // namespace
-
-NSString* NSString::uppercaseString() const {
-  return mapCase(text_, towupper_l);
-}
-
-NSString* NSString::lowercaseString() const {
-  return mapCase(text_, towlower_l);
 }
 
 NSString* NSString::description() const {

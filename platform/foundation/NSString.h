@@ -56,7 +56,6 @@ class NSString : public NSObject {
   // The JVM's modified UTF-8 (U+0000 as C0 80, supplementary characters as surrogate pairs of
   // three bytes each); nil when the bytes are not well formed.
   static NSString* stringWithModifiedUTF8(const char* bytes, std::size_t length);
-  static NSStringEncoding defaultCStringEncoding();
 
   // Owned (non-autoreleased) initialisers for alloc()->init...().
   NSString* init() { return this; }
@@ -80,16 +79,8 @@ class NSString : public NSObject {
   std::string modifiedUTF8() const;
 
   bool isEqualToString(const NSString* other) const;
-  bool hasPrefix(const NSString* prefix) const;
-  bool hasSuffix(const NSString* suffix) const;
-  NSString* substringWithRange(NSRange range) const;
-  NSString* stringByAppendingString(const NSString* other) const;
   int intValue() const;
   double doubleValue() const;
-  float floatValue() const { return static_cast<float>(doubleValue()); }
-  // Case mapping of each character in the C.UTF-8 locale's tables.
-  NSString* uppercaseString() const;
-  NSString* lowercaseString() const;
 
   NSString* description() const override;
   bool isEqual(const NSObject* other) const override;

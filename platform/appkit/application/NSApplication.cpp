@@ -44,13 +44,6 @@ std::vector<NSWindow*> NSApplication::windowList() const {
   return list;
 }
 
-NSArray* NSApplication::windows() const {
-  NSMutableArray* array = NSMutableArray::array();
-  for (NSWindow* window : windowList())
-    array->addObject(window);
-  return array;
-}
-
 NSArray* NSApplication::orderedWindows() const {
   NSMutableArray* array = NSMutableArray::array();
   for (NSWindow* window : screenList_)
@@ -64,12 +57,6 @@ NSWindow* NSApplication::windowWithWindowNumber(NSInteger number) const {
   return nullptr;
 }
 
-void NSApplication::updateWindows() {
-  const std::vector<Ref<NSWindow>> visible(screenList_.begin(), screenList_.end());
-  for (const auto& window : visible)
-    window->update();
-}
-
 void NSApplication::displayWindowsIfNeeded() {
   const std::vector<Ref<NSWindow>> visible(screenList_.begin(), screenList_.end());
   for (const auto& window : visible)
@@ -79,10 +66,6 @@ void NSApplication::displayWindowsIfNeeded() {
 NSAppearance* NSApplication::effectiveAppearance() const {
   if (appearance_) return appearance_;
   return NSAppearance::appearanceNamed(NSAppearanceNameAqua);
-}
-
-void NSApplication::postEvent(NSEvent* event, bool) {
-  NSRunLoop::mainRunLoop().postEvent(event);
 }
 
 // MARK: bookkeeping for NSWindow

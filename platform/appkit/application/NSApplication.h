@@ -41,7 +41,6 @@ class NSApplication : public NSResponder {
 
   // MARK: windows
   // Every window that exists (open or ordered out, not yet released), in creation order.
-  NSArray* windows() const;
   std::vector<NSWindow*> windowList() const;
   // On-screen windows front to back, without panels and without attached sheets.
   NSArray* orderedWindows() const;
@@ -52,8 +51,6 @@ class NSApplication : public NSResponder {
   NSWindow* windowWithWindowNumber(NSInteger number) const;
   NSWindow* keyWindow() const { return keyWindow_; }
   NSWindow* mainWindow() const { return mainWindow_; }
-  // Sends update to every visible window.
-  void updateWindows();
   // The display pass that ends every run-loop turn: displayIfNeeded on every visible window.
   void displayWindowsIfNeeded();
 
@@ -84,8 +81,6 @@ class NSApplication : public NSResponder {
   // session or an attached sheet; a click activates its window), key events to the key window,
   // key equivalents (command or control held) first to the key window's views, then the menu.
   virtual void sendEvent(NSEvent* event);
-  // Queues an event on the main run loop (at its end; AppKit's atStart is not kept).
-  void postEvent(NSEvent* event, bool atStart);
 
   // MARK: modal sessions
   // Makes the window key and front, then serves the run loop, delivering input only to that

@@ -62,18 +62,6 @@ NSEvent* NSEvent::keyEventWithType(NSEventType type, NSPoint location, NSEventMo
   return event;
 }
 
-NSEvent* NSEvent::otherEventWithType(NSEventType type, NSPoint location, NSEventModifierFlags flags,
-                                     NSTimeInterval timestamp, NSInteger windowNumber,
-                                     NSGraphicsContext*, short subtype, NSInteger data1,
-                                     NSInteger data2) {
-  NSEvent* event = withCommonFields(type, location, flags, timestamp, windowNumber);
-  event->subtype_ = subtype;
-  event->data1_ = data1;
-  event->data2_ = data2;
-  event->autorelease();
-  return event;
-}
-
 NSEvent::~NSEvent() = default;
 
 NSTimeInterval NSEvent::currentTimestamp() {

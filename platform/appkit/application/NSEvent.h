@@ -61,10 +61,6 @@ class NSEvent : public NSObject {
                                    NSGraphicsContext* context, const NSString* characters,
                                    const NSString* charactersIgnoringModifiers, bool isARepeat,
                                    unsigned short keyCode);
-  static NSEvent* otherEventWithType(NSEventType type, NSPoint location, NSEventModifierFlags flags,
-                                     NSTimeInterval timestamp, NSInteger windowNumber,
-                                     NSGraphicsContext* context, short subtype, NSInteger data1,
-                                     NSInteger data2);
   ~NSEvent() override;
 
   // Seconds since the platform started, as AppKit counts from system start-up.
@@ -88,9 +84,6 @@ class NSEvent : public NSObject {
   NSString* charactersIgnoringModifiers() const { return charactersIgnoringModifiers_; }
   bool isARepeat() const { return isARepeat_; }
   unsigned short keyCode() const { return keyCode_; }
-  short subtype() const { return subtype_; }
-  NSInteger data1() const { return data1_; }
-  NSInteger data2() const { return data2_; }
 
   bool isMouseEvent() const;
   bool isKeyEvent() const { return type_ == NSEventTypeKeyDown || type_ == NSEventTypeKeyUp; }
@@ -113,6 +106,4 @@ private:
   Ref<NSString> charactersIgnoringModifiers_;
   bool isARepeat_ = false;
   unsigned short keyCode_ = 0;
-  short subtype_ = 0;
-  NSInteger data1_ = 0, data2_ = 0;
 };

@@ -11,10 +11,6 @@ NSScreen* NSScreen::mainScreen() {
   return screen;
 }
 
-NSArray* NSScreen::screens() {
-  return NSArray::arrayWithObjects({mainScreen()});
-}
-
 NSRect NSScreen::frame() const {
   return DisplayBackend::current().screenFrame();
 }
@@ -23,8 +19,4 @@ NSRect NSScreen::visibleFrame() const {
   NSRect visible = frame();
   visible.size.height = std::max<CGFloat>(0, visible.size.height - kMenuBarHeight);
   return visible;
-}
-
-CGFloat NSScreen::backingScaleFactor() const {
-  return DisplayBackend::current().backingScaleFactor();
 }

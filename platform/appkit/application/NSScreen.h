@@ -11,9 +11,7 @@ class NSScreen : public NSObject {
   NS_OBJECT_CLASS(NSScreen)
 
   static NSScreen* mainScreen();
-  static NSArray* screens();
 
   NSRect frame() const;
   NSRect visibleFrame() const;
-  CGFloat backingScaleFactor() const;
 };

@@ -33,16 +33,6 @@ NSButton* NSButton::initWithFrame(NSRect frame) {
   return this;
 }
 
-NSButton* NSButton::buttonWithTitle(const NSString* title, NSObject* target, SEL action) {
-  NSButton* button = alloc()->initWithFrame(NSZeroRect);
-  button->setTitle(title);
-  button->setTarget(target);
-  button->setAction(action);
-  button->sizeToFit();
-  button->autorelease();
-  return button;
-}
-
 // MARK: title, image, type
 
 void NSButton::setTitle(const NSString* title) {
@@ -67,10 +57,6 @@ NSSize NSButton::intrinsicContentSize() const {
     return NSMakeSize(std::ceil(text.width) + 22, std::max<CGFloat>(18, std::ceil(text.height)));
   return NSMakeSize(std::max<CGFloat>(std::ceil(text.width) + kPushButtonTitlePadding, 80),
                     kPushButtonFrameHeight);
-}
-
-void NSButton::sizeToFit() {
-  setFrameSize(intrinsicContentSize());
 }
 
 void NSButton::setButtonType(NSButtonType type) {

@@ -52,9 +52,6 @@ class NSButton : public NSControl {
   NS_OBJECT_CLASS(NSButton)
 
   NSButton* initWithFrame(NSRect frame) override;
-  NSButton* init() { return initWithFrame(NSZeroRect); }
-  // A push button sized to its title, autoreleased.
-  static NSButton* buttonWithTitle(const NSString* title, NSObject* target, SEL action);
 
   // MARK: title and image
   NSString* title() const { return title_; }
@@ -63,9 +60,8 @@ class NSButton : public NSControl {
   void setImage(NSImage* image);
   NSImage* alternateImage() const { return alternateImage_; }
   void setAlternateImage(NSImage* image);
-  // The title's size plus the bezel's room: what sizeToFit makes the frame.
+  // The title's size plus the bezel's room.
   NSSize intrinsicContentSize() const;
-  void sizeToFit();
 
   // MARK: type and bezel
   NSButtonType buttonType() const { return buttonType_; }

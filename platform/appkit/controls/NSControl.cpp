@@ -64,11 +64,6 @@ void NSControl::setEnabled(bool flag) {
   setNeedsDisplay(true);
 }
 
-void NSControl::setControlSize(NSControlSize size) {
-  controlSize_ = size;
-  setNeedsDisplay(true);
-}
-
 NSCell* NSControl::cell() const {
   if (!cell_) {
     cell_ = adopted(makeCell());
@@ -88,24 +83,6 @@ NSString* NSControl::stringValue() const {
 void NSControl::setStringValue(const NSString* value) {
   stringValue_ = copiedStringOrEmpty(value);
   setNeedsDisplay(true);
-}
-
-double NSControl::doubleValue() const {
-  return stringValue()->doubleValue();
-}
-
-void NSControl::setDoubleValue(double value) {
-  setStringValue(NSNumber::numberWithDouble(value)->description());
-}
-
-int NSControl::intValue() const {
-  const double value = doubleValue();
-  if (std::isnan(value) || value >= 2147483648.0 || value < -2147483648.0) return INT32_MIN;
-  return static_cast<int>(value);
-}
-
-void NSControl::setIntValue(int value) {
-  setDoubleValue(value);
 }
 
 void NSControl::setFont(NSFont* font) {

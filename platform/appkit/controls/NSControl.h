@@ -12,13 +12,6 @@
 
 #include "appkit/controls/NSCell.h"
 
-enum NSControlSize : NSUInteger {
-  NSControlSizeRegular = 0,
-  NSControlSizeSmall = 1,
-  NSControlSizeMini = 2,
-  NSControlSizeLarge = 3,
-};
-
 class NSControl : public NSView {
   NS_OBJECT_CLASS(NSControl)
 
@@ -39,8 +32,6 @@ class NSControl : public NSView {
   virtual void setEnabled(bool flag);
   NSInteger tag() const override { return tag_; }
   void setTag(NSInteger tag) { tag_ = tag; }
-  NSControlSize controlSize() const { return controlSize_; }
-  void setControlSize(NSControlSize size);
   // The cell that stands for this control, as AppKit's controls have one.
   NSCell* cell() const;
 
@@ -48,10 +39,6 @@ class NSControl : public NSView {
   // The string value is never nil; nil sets the empty string.
   virtual NSString* stringValue() const;
   virtual void setStringValue(const NSString* value);
-  virtual double doubleValue() const;
-  virtual void setDoubleValue(double value);
-  int intValue() const;
-  void setIntValue(int value);
 
   // MARK: text attributes
   // nil restores the system font at the regular size.
@@ -74,7 +61,6 @@ private:
   SEL action_ = nullptr;
   bool enabled_ = true;
   NSInteger tag_ = 0;
-  NSControlSize controlSize_ = NSControlSizeRegular;
   Ref<NSString> stringValue_;
   Ref<NSFont> font_;
   NSTextAlignment alignment_ = NSTextAlignmentNatural;

@@ -11,14 +11,6 @@ NSImageView* NSImageView::initWithFrame(NSRect frame) {
   return this;
 }
 
-NSImageView* NSImageView::imageViewWithImage(NSImage* image) {
-  const NSSize size = image ? image->size() : NSZeroSize;
-  NSImageView* view = alloc()->initWithFrame(NSMakeRect(0, 0, size.width, size.height));
-  view->setImage(image);
-  view->autorelease();
-  return view;
-}
-
 void NSImageView::setImage(NSImage* image) {
   image_ = retained(image);
   setNeedsDisplay(true);
@@ -26,11 +18,6 @@ void NSImageView::setImage(NSImage* image) {
 
 void NSImageView::setImageScaling(NSImageScaling scaling) {
   scaling_ = scaling;
-  setNeedsDisplay(true);
-}
-
-void NSImageView::setImageFrameStyle(NSImageFrameStyle style) {
-  frameStyle_ = style;
   setNeedsDisplay(true);
 }
 

@@ -12,29 +12,16 @@ enum NSImageScaling : NSUInteger {
   NSImageScaleProportionallyUpOrDown = 3,
 };
 
-enum NSImageFrameStyle : NSUInteger {
-  NSImageFrameNone = 0,
-  NSImageFramePhoto = 1,
-  NSImageFrameGrayBezel = 2,
-  NSImageFrameGroove = 3,
-  NSImageFrameButton = 4,
-};
-
 class NSImageView : public NSControl {
   NS_OBJECT_CLASS(NSImageView)
 
   NSImageView* initWithFrame(NSRect frame) override;
   NSImageView* init() { return initWithFrame(NSZeroRect); }
-  static NSImageView* imageViewWithImage(NSImage* image); // autoreleased, sized to the image
 
   NSImage* image() const { return image_; }
   void setImage(NSImage* image);
   NSImageScaling imageScaling() const { return scaling_; }
   void setImageScaling(NSImageScaling scaling);
-  NSImageFrameStyle imageFrameStyle() const { return frameStyle_; }
-  void setImageFrameStyle(NSImageFrameStyle style);
-  bool isEditable() const { return editable_; }
-  void setEditable(bool flag) { editable_ = flag; }
 
   // Where the image is drawn inside the bounds.
   NSRect imageRect() const;
@@ -44,6 +31,4 @@ class NSImageView : public NSControl {
 private:
   Ref<NSImage> image_;
   NSImageScaling scaling_ = NSImageScaleProportionallyDown;
-  NSImageFrameStyle frameStyle_ = NSImageFrameNone;
-  bool editable_ = false;
 };

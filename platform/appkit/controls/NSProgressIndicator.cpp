@@ -72,11 +72,6 @@ void NSProgressIndicator::setStyle(NSProgressIndicatorStyle style) {
   setNeedsDisplay(true);
 }
 
-void NSProgressIndicator::setBezeled(bool flag) {
-  bezeled_ = flag;
-  setNeedsDisplay(true);
-}
-
 void NSProgressIndicator::setDisplayedWhenStopped(bool flag) {
   displayedWhenStopped_ = flag;
   setNeedsDisplay(true);

@@ -38,8 +38,6 @@ class NSProgressIndicator : public NSView {
   void setIndeterminate(bool flag);
   NSProgressIndicatorStyle style() const { return style_; }
   void setStyle(NSProgressIndicatorStyle style);
-  bool isBezeled() const { return bezeled_; }
-  void setBezeled(bool flag);
   bool isDisplayedWhenStopped() const { return displayedWhenStopped_; }
   void setDisplayedWhenStopped(bool flag);
   bool usesThreadedAnimation() const { return threadedAnimation_; }
@@ -64,7 +62,6 @@ private:
   double min_ = 0;
   double max_ = 100;
   bool indeterminate_ = true;
-  bool bezeled_ = true;
   bool displayedWhenStopped_ = true;
   bool threadedAnimation_ = true;
   bool animating_ = false;

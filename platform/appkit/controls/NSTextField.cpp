@@ -25,13 +25,6 @@ NSTextField* NSTextField::labelWithString(const NSString* text) {
   return label;
 }
 
-NSTextField* NSTextField::textFieldWithString(const NSString* text) {
-  NSTextField* field = alloc()->initWithFrame(NSZeroRect);
-  field->setStringValue(text);
-  field->autorelease();
-  return field;
-}
-
 // MARK: value and flags
 
 void NSTextField::setStringValue(const NSString* value) {

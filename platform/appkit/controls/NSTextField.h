@@ -23,7 +23,6 @@ class NSTextField : public NSControl {
   NSTextField* init() { return initWithFrame(NSZeroRect); }
   // Autoreleased conveniences, with AppKit's settings for each kind.
   static NSTextField* labelWithString(const NSString* text);
-  static NSTextField* textFieldWithString(const NSString* text);
 
   bool isFlipped() const override { return true; }
 
@@ -56,9 +55,6 @@ class NSTextField : public NSControl {
   // MARK: editing
   // True while the field is first responder of its window and edits its text.
   bool isEditing() const { return editing_; }
-  // The editor while editing, else nullptr.
-  FieldEditor* currentEditor() { return editing_ ? &editor_ : nullptr; }
-  const FieldEditor* currentEditor() const { return editing_ ? &editor_ : nullptr; }
   // Selects the whole text, taking first responder first if need be (AppKit's selectText:).
   void selectText(NSObject* sender);
 

@@ -56,16 +56,6 @@ void NSBezierPath::fillRect(NSRect rect) {
 void NSBezierPath::strokeRect(NSRect rect) {
   bezierPathWithRect(rect)->stroke();
 }
-void NSBezierPath::clipRect(NSRect rect) {
-  bezierPathWithRect(rect)->addClip();
-}
-
-void NSBezierPath::strokeLineFromPoint(NSPoint from, NSPoint to) {
-  NSBezierPath* path = bezierPath();
-  path->moveToPoint(from);
-  path->lineToPoint(to);
-  path->stroke();
-}
 
 void NSBezierPath::setDefaultLineWidth(CGFloat width) {
   sharedDefaultLineWidth = width;
@@ -94,31 +84,10 @@ void NSBezierPath::curveToPoint(NSPoint point, NSPoint controlPoint1, NSPoint co
   current_ = point;
 }
 
-void NSBezierPath::relativeMoveToPoint(NSPoint offset) {
-  moveToPoint(NSMakePoint(current_.x + offset.x, current_.y + offset.y));
-}
-
-void NSBezierPath::relativeLineToPoint(NSPoint offset) {
-  lineToPoint(NSMakePoint(current_.x + offset.x, current_.y + offset.y));
-}
-
 void NSBezierPath::closePath() {
   if (elements_.empty() || elements_.back().type == NSBezierPathElementClosePath) return;
   elements_.push_back({NSBezierPathElementClosePath, {}});
   current_ = subpathStart_;
-}
-
-void NSBezierPath::removeAllPoints() {
-  elements_.clear();
-  current_ = subpathStart_ = NSZeroPoint;
-}
-
-void NSBezierPath::appendBezierPath(const NSBezierPath* path) {
-  if (!path || path == this) return;
-  for (const Element& element : path->elements_)
-    elements_.push_back(element);
-  current_ = path->current_;
-  subpathStart_ = path->subpathStart_;
 }
 
 void NSBezierPath::appendBezierPathWithRect(NSRect rect) {
@@ -156,74 +125,7 @@ void NSBezierPath::appendBezierPathWithRoundedRect(NSRect rect, CGFloat xRadius,
   closePath();
 }
 
-void NSBezierPath::appendBezierPathWithArcWithCenter(NSPoint center, CGFloat radius,
-                                                     CGFloat startAngle, CGFloat endAngle,
-                                                     bool clockwise) {
-  auto radians = [](CGFloat degrees) { return degrees * M_PI / 180; };
-  double start = radians(startAngle), end = radians(endAngle);
-  // AppKit sweeps at most one full turn, in the direction asked for.
-  if (clockwise)
-    while (end > start)
-      end -= 2 * M_PI;
-  else
-    while (end < start)
-      end += 2 * M_PI;
-  double sweep = end - start;
-  NSPoint first =
-      NSMakePoint(center.x + radius * std::cos(start), center.y + radius * std::sin(start));
-  if (elements_.empty())
-    moveToPoint(first);
-  else
-    lineToPoint(first);
-  int segments = std::max(1, static_cast<int>(std::ceil(std::abs(sweep) / (M_PI / 2) - 1e-9)));
-  double step = sweep / segments;
-  double k = 4.0 / 3.0 * std::tan(step / 4) * radius;
-  for (int i = 0; i < segments; ++i) {
-    double a0 = start + i * step, a1 = a0 + step;
-    NSPoint p0 = NSMakePoint(center.x + radius * std::cos(a0), center.y + radius * std::sin(a0));
-    NSPoint p1 = NSMakePoint(center.x + radius * std::cos(a1), center.y + radius * std::sin(a1));
-    curveToPoint(p1, NSMakePoint(p0.x - k * std::sin(a0), p0.y + k * std::cos(a0)),
-                 NSMakePoint(p1.x + k * std::sin(a1), p1.y - k * std::cos(a1)));
-  }
-}
-
-void NSBezierPath::setLineDash(const CGFloat* pattern, NSInteger count, CGFloat phase) {
-  dash_.clear();
-  for (NSInteger i = 0; pattern && i < count; ++i)
-    dash_.push_back(pattern[i]);
-  dashPhase_ = phase;
-}
-
 // MARK: questions
-
-NSBezierPathElement NSBezierPath::elementAtIndex(NSInteger index, NSPoint* points) const {
-  if (index < 0 || index >= elementCount()) return NSBezierPathElementClosePath;
-  const Element& element = elements_[static_cast<std::size_t>(index)];
-  if (points) {
-    int count = element.type == NSBezierPathElementCurveTo     ? 3
-                : element.type == NSBezierPathElementClosePath ? 0
-                                                               : 1;
-    std::copy(element.points, element.points + count, points);
-  }
-  return element.type;
-}
-
-NSRect NSBezierPath::controlPointBounds() const {
-  bool any = false;
-  CGFloat x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-  for (const Element& element : elements_) {
-    int count = element.type == NSBezierPathElementCurveTo     ? 3
-                : element.type == NSBezierPathElementClosePath ? 0
-                                                               : 1;
-    for (int i = 0; i < count; ++i) {
-      NSPoint p = element.points[i];
-      x0 = any ? std::min(x0, p.x) : p.x, y0 = any ? std::min(y0, p.y) : p.y;
-      x1 = any ? std::max(x1, p.x) : p.x, y1 = any ? std::max(y1, p.y) : p.y;
-      any = true;
-    }
-  }
-  return NSMakeRect(x0, y0, x1 - x0, y1 - y0);
-}
 
 NSRect NSBezierPath::bounds() const {
   if (elements_.empty()) return NSZeroRect;
@@ -283,7 +185,7 @@ void NSBezierPath::applyStrokeSettings(cairo_t* cairo) const {
   cairo_set_line_join(cairo, lineJoin_ == NSLineJoinStyleRound   ? CAIRO_LINE_JOIN_ROUND
                              : lineJoin_ == NSLineJoinStyleBevel ? CAIRO_LINE_JOIN_BEVEL
                                                                  : CAIRO_LINE_JOIN_MITER);
-  cairo_set_dash(cairo, dash_.data(), static_cast<int>(dash_.size()), dashPhase_);
+  cairo_set_dash(cairo, nullptr, 0, 0);
 }
 
 void NSBezierPath::fill() const {

@@ -43,25 +43,16 @@ class NSBezierPath : public NSObject {
   // Immediate drawing with the current colours and the default line width.
   static void fillRect(NSRect rect);
   static void strokeRect(NSRect rect);
-  static void clipRect(NSRect rect);
-  static void strokeLineFromPoint(NSPoint from, NSPoint to);
   static void setDefaultLineWidth(CGFloat width);
   static CGFloat defaultLineWidth();
 
   void moveToPoint(NSPoint point);
   void lineToPoint(NSPoint point);
   void curveToPoint(NSPoint point, NSPoint controlPoint1, NSPoint controlPoint2);
-  void relativeMoveToPoint(NSPoint offset);
-  void relativeLineToPoint(NSPoint offset);
   void closePath();
-  void removeAllPoints();
-  void appendBezierPath(const NSBezierPath* path);
   void appendBezierPathWithRect(NSRect rect);
   void appendBezierPathWithOvalInRect(NSRect rect);
   void appendBezierPathWithRoundedRect(NSRect rect, CGFloat xRadius, CGFloat yRadius);
-  // An arc around the centre, angles in degrees counter-clockwise from the x axis.
-  void appendBezierPathWithArcWithCenter(NSPoint center, CGFloat radius, CGFloat startAngle,
-                                         CGFloat endAngle, bool clockwise);
 
   CGFloat lineWidth() const { return lineWidth_; }
   void setLineWidth(CGFloat width) { lineWidth_ = width; }
@@ -71,15 +62,8 @@ class NSBezierPath : public NSObject {
   void setLineJoinStyle(NSLineJoinStyle style) { lineJoin_ = style; }
   NSWindingRule windingRule() const { return windingRule_; }
   void setWindingRule(NSWindingRule rule) { windingRule_ = rule; }
-  // Dash lengths in points, starting phase; an empty pattern draws solid lines.
-  void setLineDash(const CGFloat* pattern, NSInteger count, CGFloat phase);
 
   bool isEmpty() const { return elements_.empty(); }
-  NSInteger elementCount() const { return static_cast<NSInteger>(elements_.size()); }
-  NSBezierPathElement elementAtIndex(NSInteger index, NSPoint* points) const;
-  NSPoint currentPoint() const { return current_; }
-  // The smallest rectangle holding every point, control points included.
-  NSRect controlPointBounds() const;
   // The bounds of the curve itself.
   NSRect bounds() const;
   // Whether the point lies inside the filled area (by the winding rule).
@@ -104,8 +88,6 @@ private:
   NSLineCapStyle lineCap_ = NSLineCapStyleButt;
   NSLineJoinStyle lineJoin_ = NSLineJoinStyleMiter;
   NSWindingRule windingRule_ = NSWindingRuleNonZero;
-  std::vector<double> dash_;
-  double dashPhase_ = 0;
 
   void applyStrokeSettings(cairo_t* cairo) const;
 };

@@ -94,10 +94,6 @@ NSBitmapImageRep::~NSBitmapImageRep() {
   if (surface_) cairo_surface_destroy(surface_);
 }
 
-NSInteger NSBitmapImageRep::bytesPerRow() const {
-  return surface_ ? cairo_image_surface_get_stride(surface_) : 0;
-}
-
 NSData* NSBitmapImageRep::representationUsingType(NSBitmapImageFileType type,
                                                   const NSDictionary*) const {
   if (type != NSBitmapImageFileTypePNG || !surface_) return nullptr;

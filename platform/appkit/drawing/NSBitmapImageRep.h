@@ -55,10 +55,6 @@ class NSBitmapImageRep : public NSObject {
   NSInteger pixelsHigh() const { return height_; }
   NSSize size() const { return size_; }
   void setSize(NSSize size) { size_ = size; }
-  NSInteger bitsPerPixel() const { return 32; }
-  NSInteger samplesPerPixel() const { return 4; }
-  bool hasAlpha() const { return true; }
-  NSInteger bytesPerRow() const;
 
   // The encoded image: PNG; nil for the other types, which we do not write. Properties are not
   // used.

@@ -67,25 +67,6 @@ NSColor* NSColor::colorWithCalibratedWhite(CGFloat white, CGFloat alpha) {
   return static_cast<NSColor*>(
       make(NSColorSpaceID::CalibratedWhite, white, 0, 0, alpha)->autorelease());
 }
-NSColor* NSColor::colorWithDeviceWhite(CGFloat white, CGFloat alpha) {
-  return static_cast<NSColor*>(
-      make(NSColorSpaceID::DeviceWhite, white, 0, 0, alpha)->autorelease());
-}
-NSColor* NSColor::colorWithWhite(CGFloat white, CGFloat alpha) {
-  return static_cast<NSColor*>(
-      make(NSColorSpaceID::GenericGray, white, 0, 0, alpha)->autorelease());
-}
-
-NSColor* NSColor::colorWithColorSpace(NSColorSpace* space, const CGFloat* components,
-                                      NSInteger count) {
-  if (!space || !components || count != space->numberOfColorComponents() + 1) return nullptr;
-  if (count == 2)
-    return static_cast<NSColor*>(
-        make(space->spaceID(), components[0], 0, 0, components[1])->autorelease());
-  return static_cast<NSColor*>(
-      make(space->spaceID(), components[0], components[1], components[2], components[3])
-          ->autorelease());
-}
 
 NSColor* NSColor::colorWithCGColor(const CGColorRef& color) {
   if (!color) return nullptr;
@@ -127,10 +108,6 @@ NSColorSpace* NSColor::colorSpace() const {
   return NSColorSpace::forID(space_);
 }
 
-NSString* NSColor::colorNameComponent() const {
-  return catalogName_ ? NSString::stringWithUTF8String(catalogName_) : nullptr;
-}
-
 CGFloat NSColor::rgbComponent(int index, const char* selector) const {
   if (isRGB()) return components_[index];
   // AppKit raises here; we never throw, so the caller learns of its mistake from the log.
@@ -154,13 +131,6 @@ CGFloat NSColor::whiteComponent() const {
   NSLog("*** -whiteComponent not valid for the NSColor %@; need to first convert colorspace.",
         description());
   return 0;
-}
-
-void NSColor::getRed(CGFloat* red, CGFloat* green, CGFloat* blue, CGFloat* alpha) const {
-  if (red) *red = redComponent();
-  if (green) *green = greenComponent();
-  if (blue) *blue = blueComponent();
-  if (alpha) *alpha = alpha_;
 }
 
 NSInteger NSColor::numberOfComponents() const {

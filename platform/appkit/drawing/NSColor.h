@@ -45,52 +45,29 @@ class NSColor : public NSObject {
   // colorWithRed:green:blue:alpha: makes an sRGB colour, as it does since 10.7.
   static NSColor* colorWithRed(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha);
   static NSColor* colorWithCalibratedWhite(CGFloat white, CGFloat alpha);
-  static NSColor* colorWithDeviceWhite(CGFloat white, CGFloat alpha);
-  static NSColor* colorWithWhite(CGFloat white, CGFloat alpha); // generic grey
-  // components holds the space's components followed by alpha; nil for a nil space or a count
-  // that does not match it.
-  static NSColor* colorWithColorSpace(NSColorSpace* space, const CGFloat* components,
-                                      NSInteger count);
   // The RGB colour of a Core Graphics colour; nil for NULL.
   static NSColor* colorWithCGColor(const CGColorRef& color);
 
   // Fixed colours, as AppKit defines them (each a shared, immortal instance).
-  static NSColor* blackColor();     // white 0
-  static NSColor* darkGrayColor();  // white 1/3
-  static NSColor* grayColor();      // white 0.5
-  static NSColor* lightGrayColor(); // white 2/3
-  static NSColor* whiteColor();     // white 1
-  static NSColor* clearColor();     // white 0, alpha 0
-  static NSColor* redColor();       // RGB 1, 0, 0
-  static NSColor* greenColor();     // RGB 0, 1, 0
-  static NSColor* blueColor();      // RGB 0, 0, 1
-  static NSColor* cyanColor();
-  static NSColor* yellowColor();
-  static NSColor* magentaColor();
-  static NSColor* orangeColor(); // RGB 1, 0.5, 0
+  static NSColor* blackColor();  // white 0
+  static NSColor* grayColor();   // white 0.5
+  static NSColor* whiteColor();  // white 1
+  static NSColor* clearColor();  // white 0, alpha 0
+  static NSColor* redColor();    // RGB 1, 0, 0
+  static NSColor* blueColor();   // RGB 0, 0, 1
   static NSColor* purpleColor(); // RGB 0.5, 0, 0.5
-  static NSColor* brownColor();  // RGB 0.6, 0.4, 0.2
 
   // System (named) colours of the light appearance. selectedControlColor follows the display's
   // accent colour when one was supplied (setAccentColor), else macOS's default blue highlight.
   static NSColor* selectedControlColor();
   static NSColor* controlAccentColor();
   static NSColor* selectedTextBackgroundColor();
-  static NSColor* keyboardFocusIndicatorColor();
-  static NSColor* controlColor();
-  static NSColor* controlBackgroundColor();
   static NSColor* controlTextColor();
   static NSColor* disabledControlTextColor();
   static NSColor* windowBackgroundColor();
-  static NSColor* underPageBackgroundColor();
-  static NSColor* textColor();
   static NSColor* textBackgroundColor();
   static NSColor* labelColor();
-  static NSColor* secondaryLabelColor();
   static NSColor* tertiaryLabelColor();
-  static NSColor* separatorColor();
-  static NSColor* gridColor();
-  static NSColor* shadowColor();
   static NSColor* alternateSelectedControlTextColor(); // text on the accent colour
   // The accent colour behind selectedControlColor and controlAccentColor, in sRGB; nil restores
   // the default. The display calls this when it knows the user's accent colour.
@@ -100,8 +77,6 @@ class NSColor : public NSObject {
   NSString* colorSpaceName() const;
   // The colour space object; nil for named colours, as AppKit has it.
   NSColorSpace* colorSpace() const;
-  // The catalogue name of a named colour ("selectedControlColor"), else nil.
-  NSString* colorNameComponent() const;
 
   // RGB components: valid for the RGB spaces only (see above).
   CGFloat redComponent() const;
@@ -111,7 +86,6 @@ class NSColor : public NSObject {
   CGFloat whiteComponent() const;
   // Alpha is valid for every colour.
   CGFloat alphaComponent() const { return alpha_; }
-  void getRed(CGFloat* red, CGFloat* green, CGFloat* blue, CGFloat* alpha) const;
   // Components including alpha, as AppKit counts them: 4 for RGB, 2 for grey, 0 for named.
   NSInteger numberOfComponents() const;
 

@@ -24,14 +24,8 @@ NSColor* suppliedAccent = nullptr; // retained; nil = the default accent
 NSColor* NSColor::blackColor() {
   NS_SHARED_COLOR(make(NSColorSpaceID::CalibratedWhite, 0, 0, 0, 1));
 }
-NSColor* NSColor::darkGrayColor() {
-  NS_SHARED_COLOR(make(NSColorSpaceID::CalibratedWhite, 1.0 / 3.0, 0, 0, 1));
-}
 NSColor* NSColor::grayColor() {
   NS_SHARED_COLOR(make(NSColorSpaceID::CalibratedWhite, 0.5, 0, 0, 1));
-}
-NSColor* NSColor::lightGrayColor() {
-  NS_SHARED_COLOR(make(NSColorSpaceID::CalibratedWhite, 2.0 / 3.0, 0, 0, 1));
 }
 NSColor* NSColor::whiteColor() {
   NS_SHARED_COLOR(make(NSColorSpaceID::CalibratedWhite, 1, 0, 0, 1));
@@ -42,29 +36,11 @@ NSColor* NSColor::clearColor() {
 NSColor* NSColor::redColor() {
   NS_SHARED_COLOR(make(NSColorSpaceID::CalibratedRGB, 1, 0, 0, 1));
 }
-NSColor* NSColor::greenColor() {
-  NS_SHARED_COLOR(make(NSColorSpaceID::CalibratedRGB, 0, 1, 0, 1));
-}
 NSColor* NSColor::blueColor() {
   NS_SHARED_COLOR(make(NSColorSpaceID::CalibratedRGB, 0, 0, 1, 1));
 }
-NSColor* NSColor::cyanColor() {
-  NS_SHARED_COLOR(make(NSColorSpaceID::CalibratedRGB, 0, 1, 1, 1));
-}
-NSColor* NSColor::yellowColor() {
-  NS_SHARED_COLOR(make(NSColorSpaceID::CalibratedRGB, 1, 1, 0, 1));
-}
-NSColor* NSColor::magentaColor() {
-  NS_SHARED_COLOR(make(NSColorSpaceID::CalibratedRGB, 1, 0, 1, 1));
-}
-NSColor* NSColor::orangeColor() {
-  NS_SHARED_COLOR(make(NSColorSpaceID::CalibratedRGB, 1, 0.5, 0, 1));
-}
 NSColor* NSColor::purpleColor() {
   NS_SHARED_COLOR(make(NSColorSpaceID::CalibratedRGB, 0.5, 0, 0.5, 1));
-}
-NSColor* NSColor::brownColor() {
-  NS_SHARED_COLOR(make(NSColorSpaceID::CalibratedRGB, 0.6, 0.4, 0.2, 1));
 }
 
 void NSColor::setAccentColor(NSColor* color) {
@@ -108,20 +84,7 @@ NSColor* NSColor::selectedTextBackgroundColor() {
                                    ->autorelease());
 }
 
-NSColor* NSColor::keyboardFocusIndicatorColor() {
-  NSColor* accent = controlAccentColor();
-  return static_cast<NSColor*>(named("keyboardFocusIndicatorColor", accent->components_[0],
-                                     accent->components_[1], accent->components_[2], 0.5)
-                                   ->autorelease());
-}
-
 // The light appearance's system colours, as sRGB values.
-NSColor* NSColor::controlColor() {
-  NS_SHARED_COLOR(named("controlColor", 1, 1, 1, 1));
-}
-NSColor* NSColor::controlBackgroundColor() {
-  NS_SHARED_COLOR(named("controlBackgroundColor", 1, 1, 1, 1));
-}
 NSColor* NSColor::controlTextColor() {
   NS_SHARED_COLOR(named("controlTextColor", 0, 0, 0, 0.85));
 }
@@ -131,32 +94,14 @@ NSColor* NSColor::disabledControlTextColor() {
 NSColor* NSColor::windowBackgroundColor() {
   NS_SHARED_COLOR(named("windowBackgroundColor", 0.925, 0.925, 0.925, 1));
 }
-NSColor* NSColor::underPageBackgroundColor() {
-  NS_SHARED_COLOR(named("underPageBackgroundColor", 0.588, 0.588, 0.588, 1));
-}
-NSColor* NSColor::textColor() {
-  NS_SHARED_COLOR(named("textColor", 0, 0, 0, 1));
-}
 NSColor* NSColor::textBackgroundColor() {
   NS_SHARED_COLOR(named("textBackgroundColor", 1, 1, 1, 1));
 }
 NSColor* NSColor::labelColor() {
   NS_SHARED_COLOR(named("labelColor", 0, 0, 0, 0.85));
 }
-NSColor* NSColor::secondaryLabelColor() {
-  NS_SHARED_COLOR(named("secondaryLabelColor", 0, 0, 0, 0.5));
-}
 NSColor* NSColor::tertiaryLabelColor() {
   NS_SHARED_COLOR(named("tertiaryLabelColor", 0, 0, 0, 0.26));
-}
-NSColor* NSColor::separatorColor() {
-  NS_SHARED_COLOR(named("separatorColor", 0, 0, 0, 0.1));
-}
-NSColor* NSColor::gridColor() {
-  NS_SHARED_COLOR(named("gridColor", 0.902, 0.902, 0.902, 1));
-}
-NSColor* NSColor::shadowColor() {
-  NS_SHARED_COLOR(named("shadowColor", 0, 0, 0, 1));
 }
 NSColor* NSColor::alternateSelectedControlTextColor() {
   NS_SHARED_COLOR(named("alternateSelectedControlTextColor", 1, 1, 1, 1));

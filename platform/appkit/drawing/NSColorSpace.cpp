@@ -31,9 +31,6 @@ NSColorSpace* NSColorSpace::genericGrayColorSpace() {
 NSColorSpace* NSColorSpace::deviceGrayColorSpace() {
   return forID(NSColorSpaceID::DeviceWhite);
 }
-NSColorSpace* NSColorSpace::genericGamma22GrayColorSpace() {
-  return forID(NSColorSpaceID::GenericGray);
-}
 
 NSColorSpaceModel NSColorSpace::colorSpaceModel() const {
   switch (id_) {
@@ -49,17 +46,6 @@ NSColorSpaceModel NSColorSpace::colorSpaceModel() const {
     break;
   }
   return NSColorSpaceModelUnknown;
-}
-
-NSInteger NSColorSpace::numberOfColorComponents() const {
-  switch (colorSpaceModel()) {
-  case NSColorSpaceModelRGB:
-    return 3;
-  case NSColorSpaceModelGray:
-    return 1;
-  default:
-    return 0;
-  }
 }
 
 NSString* NSColorSpace::localizedName() const {

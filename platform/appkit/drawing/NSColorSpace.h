@@ -29,12 +29,10 @@ class NSColorSpace : public NSObject {
   static NSColorSpace* sRGBColorSpace();
   static NSColorSpace* genericGrayColorSpace(); // the calibrated white space
   static NSColorSpace* deviceGrayColorSpace();
-  static NSColorSpace* genericGamma22GrayColorSpace(); // what colorWithWhite:alpha: uses
   static NSColorSpace* forID(NSColorSpaceID id);
 
   NSColorSpaceID spaceID() const { return id_; }
   NSColorSpaceModel colorSpaceModel() const;
-  NSInteger numberOfColorComponents() const;
   // "Generic RGB", "Device RGB", "sRGB IEC61966-2.1", "Generic Gray", ...
   NSString* localizedName() const;
   NSString* description() const override;

@@ -113,19 +113,7 @@ NSFont* NSFont::systemFontOfSize(CGFloat size) {
 NSFont* NSFont::boldSystemFontOfSize(CGFloat size) {
   return shared(systemFontFamily(), normalisedSize(size), true, true);
 }
-NSFont* NSFont::labelFontOfSize(CGFloat size) {
-  return systemFontOfSize(size > 0 ? size : labelFontSize());
-}
-NSFont* NSFont::messageFontOfSize(CGFloat size) {
-  return systemFontOfSize(size);
-}
 NSFont* NSFont::menuFontOfSize(CGFloat size) {
-  return systemFontOfSize(size);
-}
-NSFont* NSFont::titleBarFontOfSize(CGFloat size) {
-  return boldSystemFontOfSize(size);
-}
-NSFont* NSFont::controlContentFontOfSize(CGFloat size) {
   return systemFontOfSize(size);
 }
 
@@ -161,10 +149,6 @@ NSString* NSFont::fontName() const {
     if (*c != ' ') name.push_back(*c);
   if (bold_) name += "-Bold";
   return NSString::stringWithUTF8String(name.c_str());
-}
-
-NSString* NSFont::displayName() const {
-  return bold_ ? NSString::stringWithFormat("%@ Bold", familyName()) : familyName();
 }
 
 NSString* NSFont::description() const {

@@ -16,21 +16,14 @@ class NSFont : public NSObject {
 
   static NSFont* systemFontOfSize(CGFloat size);
   static NSFont* boldSystemFontOfSize(CGFloat size);
-  // The fonts AppKit uses for labels (10), messages, menus, title bars and control contents
-  // (all the system font).
-  static NSFont* labelFontOfSize(CGFloat size);
-  static NSFont* messageFontOfSize(CGFloat size);
+  // The font AppKit uses for menus (the system font).
   static NSFont* menuFontOfSize(CGFloat size);
-  static NSFont* titleBarFontOfSize(CGFloat size);
-  static NSFont* controlContentFontOfSize(CGFloat size);
   // A font by family name ("DejaVu Serif") or PostScript-style name ("DejaVuSans-Bold",
   // "DejaVu Sans Bold"); names that begin with a dot are the system font. nil for a name whose
   // family is not installed, as AppKit gives nil for unknown fonts.
   static NSFont* fontWithName(const NSString* name, CGFloat size);
 
   static CGFloat systemFontSize() { return 13; }
-  static CGFloat smallSystemFontSize() { return 11; }
-  static CGFloat labelFontSize() { return 10; }
   // The family behind the system font.
   static const char* systemFontFamily() { return "DejaVu Sans"; }
 
@@ -40,7 +33,6 @@ class NSFont : public NSObject {
   NSString* fontName() const;
   // "DejaVu Sans".
   NSString* familyName() const;
-  NSString* displayName() const; // "DejaVu Sans Bold"
   CGFloat pointSize() const { return size_; }
   bool isBold() const { return bold_; }
   bool isSystemFont() const { return system_; }
@@ -62,9 +54,9 @@ class NSFont : public NSObject {
 
 private:
   PangoFontDescription* description_ = nullptr;
+  bool system_ = false;
   CGFloat size_ = 13;
   bool bold_ = false;
-  bool system_ = false;
   CGFloat ascender_ = 0, descender_ = 0, leading_ = 0, capHeight_ = 0, xHeight_ = 0;
 
   static NSFont* shared(const std::string& family, CGFloat size, bool bold, bool system);

@@ -2,11 +2,6 @@
 
 #include <functional>
 
-NSParagraphStyle* NSParagraphStyle::defaultParagraphStyle() {
-  static NSParagraphStyle* const shared = NSParagraphStyle::alloc();
-  return shared;
-}
-
 bool NSParagraphStyle::isEqual(const NSObject* other) const {
   const auto* style = ns_cast<NSParagraphStyle>(other);
   return style && style->alignment_ == alignment_ && style->lineBreakMode_ == lineBreakMode_ &&

@@ -25,9 +25,6 @@ enum NSLineBreakMode : NSUInteger {
 class NSParagraphStyle : public NSObject {
   NS_OBJECT_CLASS(NSParagraphStyle)
 
-  // Natural alignment, word wrapping, no extra spacing; shared and immortal.
-  static NSParagraphStyle* defaultParagraphStyle();
-
   NSTextAlignment alignment() const { return alignment_; }
   NSLineBreakMode lineBreakMode() const { return lineBreakMode_; }
   CGFloat lineSpacing() const { return lineSpacing_; }

@@ -168,10 +168,6 @@ NSSize TextLayout::size() const {
   return NSMakeSize(width, NSFromPangoUnits(logical.height));
 }
 
-CGFloat TextLayout::baselineOffset() const {
-  return NSFromPangoUnits(pango_layout_get_baseline(layout_));
-}
-
 NSUInteger TextLayout::lineCount() const {
   return static_cast<NSUInteger>(pango_layout_get_line_count(layout_));
 }

@@ -41,8 +41,6 @@ public:
 
   // The size of the text's box.
   NSSize size() const;
-  // From the top of the box down to the first line's baseline.
-  CGFloat baselineOffset() const;
   NSUInteger lineCount() const;
 
   void drawAtPoint(NSPoint point) const;
@@ -57,8 +55,6 @@ public:
   NSUInteger indexForPoint(NSPoint point) const;
   // The rectangles that cover the characters of the range, one per line.
   std::vector<NSRect> selectionRectsForRange(NSRange range) const;
-
-  PangoLayout* pangoLayout() const { return layout_; }
 
 private:
   PangoLayout* layout_ = nullptr;

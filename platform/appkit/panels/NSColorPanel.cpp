@@ -44,14 +44,8 @@ void NSColorPanel::setColor(NSColor* color) {
   if (NSView* content = contentView()) content->setNeedsDisplay(true);
 }
 
-void NSColorPanel::setShowsAlpha(bool flag) {
-  showsAlpha_ = flag;
-  if (NSView* content = contentView()) content->setNeedsDisplay(true);
-}
-
 bool NSColorPanel::pickColor(NSColor* color) {
   if (!color) return false;
-  ++pickCount_;
   setColor(color);
   if (!target_ || !action_) return false;
   // The target is not ours; keep it alive while it runs, in case its action lets it go.

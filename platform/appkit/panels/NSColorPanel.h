@@ -31,18 +31,9 @@ class NSColorPanel : public NSPanel {
   void setTarget(NSObject* target) { target_ = target; }
   SEL action() const { return action_; }
   void setAction(SEL action) { action_ = action; }
-  // Whether the action is sent while the user drags through colours (YES, the default) or only
-  // when the drag ends. A pick is a single choice, so it is sent either way.
-  bool isContinuous() const { return continuous_; }
-  void setContinuous(bool flag) { continuous_ = flag; }
-  bool showsAlpha() const { return showsAlpha_; }
-  void setShowsAlpha(bool flag);
-
   // The user chose color in the panel: it becomes the panel's colour, then the action goes to
   // the target. Returns whether a target received the action.
   bool pickColor(NSColor* color);
-  // How many picks have been made; for tests of the panel's look.
-  unsigned long pickCount() const { return pickCount_; }
 
   // {"visible", "key", "color": [r,g,b,a], "hasTarget", "action"}, as the screen description
   // shows the panel.
@@ -52,7 +43,4 @@ private:
   Ref<NSColor> color_;
   Weak<NSObject> target_; // not retained, as in AppKit
   SEL action_ = nullptr;
-  bool continuous_ = true;
-  bool showsAlpha_ = false;
-  unsigned long pickCount_ = 0;
 };

@@ -5,10 +5,6 @@
 #include <algorithm>
 #include <cmath>
 
-CALayer* CALayer::layer() {
-  return static_cast<CALayer*>(alloc()->autorelease());
-}
-
 CGColorRef CALayer::backgroundColor() const {
   if (!backgroundColor_) return std::nullopt;
   return backgroundColor_->CGColor();
@@ -20,11 +16,6 @@ void CALayer::setBackgroundColor(const CGColorRef& color) {
 
 void CALayer::setBackgroundColor(NSColor* color) {
   backgroundColor_ = retained(color);
-}
-
-void CALayer::setOpacity(float opacity) {
-  if (std::isnan(opacity)) return;
-  opacity_ = std::clamp(opacity, 0.0f, 1.0f);
 }
 
 NSView* CALayer::delegate() const {

@@ -9,8 +9,6 @@ class NSView;
 class CALayer : public NSObject {
   NS_OBJECT_CLASS(CALayer)
 
-  static CALayer* layer(); // autoreleased
-
   // The background colour. Core Graphics callers set and read a CGColor (an empty optional is
   // NULL); the platform keeps it as an NSColor so it draws like any other colour.
   CGColorRef backgroundColor() const;
@@ -18,8 +16,6 @@ class CALayer : public NSObject {
   void setBackgroundColor(NSColor* color);
   NSColor* backgroundNSColor() const { return backgroundColor_; }
 
-  float opacity() const { return opacity_; }
-  void setOpacity(float opacity);
   CGFloat cornerRadius() const { return cornerRadius_; }
   void setCornerRadius(CGFloat radius) { cornerRadius_ = radius; }
 
@@ -29,7 +25,6 @@ class CALayer : public NSObject {
 
 private:
   Ref<NSColor> backgroundColor_;
-  float opacity_ = 1;
   CGFloat cornerRadius_ = 0;
   Weak<NSView> delegate_; // not retained: the view owns its layer
 };

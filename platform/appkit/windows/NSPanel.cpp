@@ -7,10 +7,6 @@ NSPanel* NSPanel::initWithContentRect(NSRect contentRect, NSWindowStyleMask styl
   return this;
 }
 
-NSPanel* NSPanel::init() {
-  return initWithContentRect(NSZeroRect, NSWindowStyleMaskTitled, NSBackingStoreBuffered, false);
-}
-
 void NSPanel::setFloatingPanel(bool flag) {
   setLevel(flag ? NSFloatingWindowLevel : NSNormalWindowLevel);
 }

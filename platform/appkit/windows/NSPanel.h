@@ -10,12 +10,9 @@ class NSPanel : public NSWindow {
 
   NSPanel* initWithContentRect(NSRect contentRect, NSWindowStyleMask style,
                                NSBackingStoreType backing, bool defer) override;
-  NSPanel* init();
 
   bool isFloatingPanel() const { return level() >= NSFloatingWindowLevel; }
   void setFloatingPanel(bool flag);
-  bool becomesKeyOnlyIfNeeded() const { return becomesKeyOnlyIfNeeded_; }
-  void setBecomesKeyOnlyIfNeeded(bool flag) { becomesKeyOnlyIfNeeded_ = flag; }
   // A panel that works when modal accepts input while another window runs a modal session.
   bool worksWhenModal() const { return worksWhenModal_; }
   void setWorksWhenModal(bool flag) { worksWhenModal_ = flag; }
@@ -23,6 +20,5 @@ class NSPanel : public NSWindow {
   bool canBecomeKeyWindow() const override;
 
 private:
-  bool becomesKeyOnlyIfNeeded_ = false;
   bool worksWhenModal_ = false;
 };

@@ -45,10 +45,6 @@ NSWindow* NSWindow::initWithContentRect(NSRect contentRect, NSWindowStyleMask st
   return this;
 }
 
-NSWindow* NSWindow::init() {
-  return initWithContentRect(NSZeroRect, NSWindowStyleMaskTitled, NSBackingStoreBuffered, false);
-}
-
 NSWindow::~NSWindow() {
   if (number_ == 0) return; // never initialised
   DisplayBackend::current().windowWillBeDestroyed(number_);
@@ -118,18 +114,6 @@ void NSWindow::setFrame(NSRect frame, bool display) {
 
 void NSWindow::setFrameOrigin(NSPoint origin) {
   setFrame({origin, frame_.size}, false);
-}
-
-void NSWindow::setFrameTopLeftPoint(NSPoint point) {
-  setFrameOrigin({point.x, point.y - frame_.size.height});
-}
-
-void NSWindow::setContentSize(NSSize size) {
-  NSRect content = contentRectForFrameRect(frame_);
-  content.size = size;
-  NSRect frame = frameRectForContentRect(content);
-  frame.origin = frame_.origin;
-  setFrame(frame, false);
 }
 
 void NSWindow::center() {

@@ -26,7 +26,6 @@ class NSWindow : public NSResponder {
   // Registers the window with the application and gives it the next window number.
   virtual NSWindow* initWithContentRect(NSRect contentRect, NSWindowStyleMask style,
                                         NSBackingStoreType backing, bool defer);
-  NSWindow* init();
   ~NSWindow() override;
 
   // MARK: frame and content arithmetic
@@ -41,8 +40,6 @@ class NSWindow : public NSResponder {
   NSRect frame() const { return frame_; }
   void setFrame(NSRect frame, bool display);
   void setFrameOrigin(NSPoint origin);
-  void setFrameTopLeftPoint(NSPoint point);
-  void setContentSize(NSSize size);
   // Centres the window horizontally on the main screen and a little above its middle.
   void center();
   NSPoint convertPointToScreen(NSPoint point) const;
@@ -97,7 +94,6 @@ class NSWindow : public NSResponder {
   void orderFront(NSObject* sender);
   void orderBack(NSObject* sender);
   void orderOut(NSObject* sender);
-  void orderFrontRegardless();
   void orderWindow(NSWindowOrderingMode place, NSInteger otherWindowNumber);
   void makeKeyAndOrderFront(NSObject* sender);
   bool isVisible() const;
@@ -117,7 +113,6 @@ class NSWindow : public NSResponder {
   // A window showing a sheet passes key status to the sheet; a window that cannot take input
   // now (another window runs a modal session) stays as it is.
   void makeKeyWindow();
-  void makeMainWindow();
   virtual void becomeKeyWindow() {}
   virtual void resignKeyWindow() {}
 
@@ -126,8 +121,6 @@ class NSWindow : public NSResponder {
   // nil makes the window itself first responder. Refused (false) when the current responder
   // will not resign, the new one will not become first responder, or is not in this window.
   bool makeFirstResponder(NSResponder* responder);
-  NSView* initialFirstResponder() const;
-  void setInitialFirstResponder(NSView* view) { initialFirstResponder_ = view; }
   // Routes an event of this window: mouse events to the view under them (the view that took
   // the mouse-down keeps the drags and the mouse-up), key events to the first responder.
   virtual void sendEvent(NSEvent* event);
@@ -159,7 +152,6 @@ class NSWindow : public NSResponder {
   // is already running, a sheet, a panel or a window that cannot go full screen ignore it.
   void toggleFullScreen(NSObject* sender);
   bool isFullScreen() const { return styleMask_ & NSWindowStyleMaskFullScreen; }
-  bool isInFullScreenTransition() const { return fullScreenTransition_; }
   bool canEnterFullScreen() const;
 
   // MARK: display
@@ -205,7 +197,6 @@ private:
   bool defunct_ = false; // closed and released: AppKit would have freed it
   // Not retained; a responder that has gone reads as nil, which means the window itself.
   Weak<NSResponder> firstResponder_;
-  Weak<NSView> initialFirstResponder_;
   Weak<NSView> mouseTrackingView_;
   bool viewsNeedDisplay_ = false;
   unsigned long updateCount_ = 0;

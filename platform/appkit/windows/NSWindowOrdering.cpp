@@ -19,10 +19,6 @@ void NSWindow::orderOut(NSObject*) {
   orderWindow(NSWindowOut, 0);
 }
 
-void NSWindow::orderFrontRegardless() {
-  orderWindow(NSWindowAbove, 0);
-}
-
 void NSWindow::orderWindow(NSWindowOrderingMode place, NSInteger otherWindowNumber) {
   NSApplication* app = NSApplication::sharedApplication();
   NSWindow* other = otherWindowNumber ? app->windowWithWindowNumber(otherWindowNumber) : nullptr;
@@ -93,19 +89,11 @@ void NSWindow::makeKeyWindow() {
   app->setKeyWindow(this);
 }
 
-void NSWindow::makeMainWindow() {
-  if (canBecomeMainWindow()) NSApplication::sharedApplication()->setMainWindow(this);
-}
-
 // MARK: responders
 
 NSResponder* NSWindow::firstResponder() const {
   if (NSResponder* responder = firstResponder_) return responder;
   return const_cast<NSWindow*>(this);
-}
-
-NSView* NSWindow::initialFirstResponder() const {
-  return initialFirstResponder_.get();
 }
 
 bool NSWindow::makeFirstResponder(NSResponder* responder) {
@@ -130,8 +118,6 @@ void NSWindow::viewWillLeave(NSView* view) {
       responder && responder->isDescendantOf(view))
     firstResponder_ = this;
   if (mouseTrackingView_ && mouseTrackingView_->isDescendantOf(view)) mouseTrackingView_ = nullptr;
-  if (initialFirstResponder_ && initialFirstResponder_->isDescendantOf(view))
-    initialFirstResponder_ = nullptr;
 }
 
 // MARK: events
