@@ -1,8 +1,13 @@
 #include "display/DisplayBackend.h"
 
+#include <atomic>
+#include <cstdlib>
 #include <mutex>
+#include <string>
 
 #include "display/HeadlessDisplay.h"
+#include "display/x11/X11Display.h"
+#include "foundation/NSLog.h"
 #include "foundation/NSRunLoop.h"
 
 namespace {
@@ -12,13 +17,19 @@ std::unique_ptr<DisplayBackend>& installedDisplay() {
   static std::unique_ptr<DisplayBackend> display;
   return display;
 }
+std::atomic<DisplayClient*> installedClient{nullptr};
+
+std::string environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
 
 } // namespace
 
 DisplayBackend& DisplayBackend::current() {
   std::lock_guard lock(installMutex);
   auto& display = installedDisplay();
-  if (!display) display = std::make_unique<HeadlessDisplay>();
+  if (!display) display = makeFromEnvironment();
   return *display;
 }
 
@@ -30,9 +41,50 @@ void DisplayBackend::install(std::unique_ptr<DisplayBackend> display) {
   installedDisplay() = std::move(display);
 }
 
+std::unique_ptr<DisplayBackend> DisplayBackend::makeFromEnvironment() {
+  const std::string chosen = environment("BRIX_DISPLAY");
+  if (chosen == "headless") return std::make_unique<HeadlessDisplay>();
+  if (chosen != "x11" && !chosen.empty())
+    NSLog("BRIX_DISPLAY=%s is not a display (x11 or headless); the display is chosen from DISPLAY",
+          chosen.c_str());
+  if (chosen == "x11" || !environment("DISPLAY").empty()) {
+    std::string why;
+    if (auto live = X11Display::connect(&why)) return live;
+    NSLog("The X server cannot be used (%s); windows stay on the headless display", why.c_str());
+  }
+  return std::make_unique<HeadlessDisplay>();
+}
+
+void DisplayBackend::setClient(DisplayClient* client) {
+  installedClient = client;
+}
+
+DisplayClient* DisplayBackend::client() {
+  return installedClient;
+}
+
+void DisplayBackend::windowDescribed(NSInteger, const DisplayWindow&) {}
+
+void DisplayBackend::windowBecameKey(NSInteger) {}
+
 void DisplayBackend::drawWindow(NSInteger, const std::function<void()>& drawPass) {
   drawPass();
 }
+
+cairo_surface_t* DisplayBackend::windowSurface(NSInteger, bool* isNew) {
+  if (isNew) *isNew = false;
+  return nullptr;
+}
+
+void DisplayBackend::presentWindowRect(NSInteger windowNumber, NSRect) {
+  presentWindow(windowNumber);
+}
+
+void DisplayBackend::windowDragStarted(NSInteger) {}
+
+void DisplayBackend::popUpOpened(NSInteger, const DisplayWindow&) {}
+
+void DisplayBackend::popUpClosed(NSInteger) {}
 
 void DisplayBackend::injectEvent(NSObject* event) {
   NSRunLoop::mainRunLoop().postEvent(event);

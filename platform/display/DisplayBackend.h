@@ -11,9 +11,12 @@
 #include <memory>
 #include <vector>
 
+#include "display/DisplayWindow.h"
 #include "foundation/NSGeometry.h"
 
+class DisplayClient;
 class NSObject;
+typedef struct _cairo_surface cairo_surface_t;
 
 class DisplayBackend {
 public:
@@ -23,8 +26,17 @@ public:
   static DisplayBackend& current();
   // Replaces the display; call before the first window is made.
   static void install(std::unique_ptr<DisplayBackend> display);
+  // The display the environment asks for: BRIX_DISPLAY=x11 or headless; without it, X11 when
+  // DISPLAY is set and headless otherwise. An X server that cannot be reached gives the headless
+  // display, with a log line saying why.
+  static std::unique_ptr<DisplayBackend> makeFromEnvironment();
+  // Where a live display reports what its user does; installed once by the application.
+  static void setClient(DisplayClient* client);
+  static DisplayClient* client();
 
   virtual const char* name() const = 0;
+  // Whether windows appear on a real screen, driven by real devices.
+  virtual bool isLive() const { return false; }
 
   // MARK: screen
   virtual NSRect screenFrame() const = 0;
@@ -35,17 +47,42 @@ public:
   virtual void windowStackChanged(const std::vector<NSInteger>& frontToBack) = 0;
   // The window's frame, in screen coordinates (origin at the lower left), has changed.
   virtual void windowFrameChanged(NSInteger windowNumber, NSRect frame) = 0;
+  // What the window is and where it is; sent before it goes on screen and whenever its title,
+  // kind or owner changes. A display without a screen ignores it.
+  virtual void windowDescribed(NSInteger windowNumber, const DisplayWindow& window);
+  // The window became the key window (0: no window is key); a live display gives it the
+  // keyboard focus.
+  virtual void windowBecameKey(NSInteger windowNumber);
   // The window is going away; the display lets go of everything it keeps for it.
   virtual void windowWillBeDestroyed(NSInteger windowNumber) = 0;
   // Runs a drawing pass over the window's views (drawRect calls); a display with a backing
   // store makes its graphics context current around it.
   virtual void drawWindow(NSInteger windowNumber, const std::function<void()>& drawPass);
+  // The picture of the window a live display keeps: a Cairo RGB24 image surface of the window's
+  // size in device pixels (the backing scale factor times its size in points), owned by the display
+  // and valid until the window's next frame change; nullptr for a display that keeps none. A
+  // surface that is new holds no picture yet.
+  virtual cairo_surface_t* windowSurface(NSInteger windowNumber, bool* isNew);
   // The window's drawing is complete; show it.
   virtual void presentWindow(NSInteger windowNumber) = 0;
+  // Shows the part of the window's picture that changed (window coordinates, points).
+  virtual void presentWindowRect(NSInteger windowNumber, NSRect dirty);
   // Animates the window into or out of full screen and calls completion, on the main thread,
   // when the transition has finished.
   virtual void beginFullScreenTransition(NSInteger windowNumber, bool entering,
                                          std::function<void()> completion) = 0;
+
+  // The user pressed the window's title bar where no control lies: a live display moves the
+  // window with the pointer until the button is released.
+  virtual void windowDragStarted(NSInteger windowNumber);
+
+  // MARK: pop-up menus
+  // A pop-up menu is shown as a window of its own, known by a number below 0 that the caller
+  // picks; while it is open it takes the pointer and the keyboard, and a click outside it
+  // arrives as a mouse-down of the pop-up at a location outside its bounds. Its picture is
+  // drawn through windowSurface and presentWindow like a window's.
+  virtual void popUpOpened(NSInteger popUpNumber, const DisplayWindow& popUp);
+  virtual void popUpClosed(NSInteger popUpNumber);
 
   // MARK: input
   // Delivers an event as if it came from the user's devices (the simulated user calls this).

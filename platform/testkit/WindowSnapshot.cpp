@@ -14,8 +14,7 @@
 #include "appkit/look/ControlLook.h"
 #include "appkit/look/MenuDrawing.h"
 #include "appkit/look/WindowChromeLook.h"
-#include "appkit/views/ViewRenderer.h"
-#include "appkit/windows/NSThemeFrame.h"
+#include "appkit/windows/NSWindowDrawing.h"
 #include "display/DisplayBackend.h"
 #include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSBundle.h"
@@ -48,14 +47,6 @@ NSBitmapImageRep* renderBitmap(NSSize size, double scale, const std::function<vo
   NSGraphicsContext::currentContext()->flushGraphics();
   NSGraphicsContext::restoreGraphicsState();
   return bitmap;
-}
-
-NSBezierPath* outline(NSWindow* window) {
-  const NSRect frame = window->frame();
-  const double radius = NSWindowCornerRadius(window);
-  const NSRect rect = NSMakeRect(0, 0, frame.size.width, frame.size.height);
-  return radius > 0 ? NSBezierPath::bezierPathWithRoundedRect(rect, radius, radius)
-                    : NSBezierPath::bezierPathWithRect(rect);
 }
 
 // A soft shadow under the window: stacked translucent outlines, wider and fainter outward.
@@ -107,29 +98,6 @@ void drawMenuBar(NSRect screen) {
 }
 
 } // namespace
-
-void NSDrawWindow(NSWindow* window) {
-  NSGraphicsContext* context = NSGraphicsContext::currentContext();
-  if (!context || !window) return;
-  Ref<NSWindow> protector(window);
-  context->saveGState();
-  outline(window)->addClip();
-  context->setFlipped(false);
-  if (NSView* frameView = window->frameView()) NSDrawViewHierarchy(frameView);
-  NSDrawWindowTitle(window);
-  context->restoreGState();
-  // A hairline around the outline, as macOS draws around every window.
-  if (NSWindowCornerRadius(window) > 0) {
-    const NSRect frame = window->frame();
-    const double radius = NSWindowCornerRadius(window);
-    NSBezierPath* edge = NSBezierPath::bezierPathWithRoundedRect(
-        NSMakeRect(0.25, 0.25, frame.size.width - 0.5, frame.size.height - 0.5), radius - 0.25,
-        radius - 0.25);
-    edge->setLineWidth(0.5);
-    ControlLook::rgb(0, 0, 0, 0.25)->setStroke();
-    edge->stroke();
-  }
-}
 
 NSBitmapImageRep* NSWindowSnapshotBitmap(NSWindow* window, double scale) {
   if (!window) return nullptr;

@@ -20,6 +20,3 @@ NSBitmapImageRep* NSWindowSnapshotBitmap(NSWindow* window, double scale);
 NSBitmapImageRep* NSScreenSnapshotBitmap(double scale);
 NSData* NSWindowSnapshotPNG(NSWindow* window, double scale);
 NSData* NSScreenSnapshotPNG(double scale);
-// Draws the window as it looks on screen into the current context, whose user space has the
-// window's lower-left corner at the origin.
-void NSDrawWindow(NSWindow* window);

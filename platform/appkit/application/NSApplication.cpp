@@ -30,6 +30,7 @@ NSApplication* NSApplication::sharedApplication() {
       return menu && menu->performKeyEquivalent(event);
     });
     NSApp = app;
+    app->listenToDisplay();
     return app;
   }();
   return shared;
@@ -83,7 +84,7 @@ void NSApplication::unregisterWindow(NSWindow* window) {
     if (session->window == window) session->window = nullptr;
   if (keyWindow_ == window) keyWindow_ = nullptr;
   if (mainWindow_ == window) mainWindow_ = nullptr;
-  if (wasOnScreen) DisplayBackend::current().windowStackChanged(screenNumbers());
+  if (wasOnScreen) showScreenListOnDisplay();
 }
 
 void NSApplication::setWindowOpen(NSWindow* window, bool open) {
@@ -155,7 +156,15 @@ void NSApplication::placeWindow(NSWindow* window, NSWindowOrderingMode place,
   }
   restackSheets();
   chooseKeyAndMainWindows();
-  DisplayBackend::current().windowStackChanged(screenNumbers());
+  showScreenListOnDisplay();
+}
+
+void NSApplication::showScreenListOnDisplay() {
+  DisplayBackend& display = DisplayBackend::current();
+  if (display.isLive())
+    for (NSWindow* window : screenList_)
+      display.windowDescribed(window->windowNumber(), window->displayDescription());
+  display.windowStackChanged(screenNumbers());
 }
 
 // Puts every presented sheet directly in front of its parent, nested sheets in front of theirs.
@@ -208,6 +217,7 @@ void NSApplication::setKeyWindow(NSWindow* window) {
     old->frameView()->setNeedsDisplay(true);
   }
   keyWindow_ = window;
+  DisplayBackend::current().windowBecameKey(window ? window->windowNumber() : 0);
   if (!window) return;
   window->becomeKeyWindow();
   window->frameView()->setNeedsDisplay(true);

@@ -120,6 +120,8 @@ class NSApplication : public NSResponder {
   void setKeyWindow(NSWindow* window);
   void setMainWindow(NSWindow* window);
   void windowWillClose(NSWindow* window);
+  // Tells the display what every on-screen window is, then their order.
+  void showScreenListOnDisplay();
 
 private:
   struct ModalSession {
@@ -143,6 +145,8 @@ private:
 
   void restackSheets();
   void chooseKeyAndMainWindows();
+  // Receives what a live display reports (NSApplicationDisplay.cpp).
+  void listenToDisplay();
   void exitProcess();
 };
 

@@ -20,6 +20,8 @@ namespace {
 constexpr CGFloat kItemHeight = 22, kSeparatorHeight = 11, kPadding = 5, kMinimumWidth = 120;
 constexpr CGFloat kTitleInset = 22, kIndentStep = 10, kRightInset = 16, kCornerRadius = 6;
 constexpr CGFloat kFontSize = 14;
+// The highlighted row: inset from the menu's sides, with rounded corners.
+constexpr CGFloat kHighlightInset = 5, kHighlightRadius = 4;
 
 CGFloat rowHeight(const NSMenuItem* item) {
   return item->isSeparatorItem() ? kSeparatorHeight : kItemHeight;
@@ -79,6 +81,18 @@ NSRect NSOpenMenuFrame(const NSMenu* menu) {
   return NSMakeRect(location.x, top - height, menuWidth(menu), height);
 }
 
+NSMenuItem* NSOpenMenuItemAtPoint(const NSMenu* menu, NSPoint point) {
+  const NSRect frame = NSOpenMenuFrame(menu);
+  if (point.x < frame.origin.x || point.x >= NSMaxX(frame)) return nullptr;
+  CGFloat top = NSMaxY(frame) - kPadding;
+  for (const auto& item : menu->items()) {
+    const CGFloat height = rowHeight(item);
+    if (point.y <= top && point.y > top - height) return item.get();
+    top -= height;
+  }
+  return nullptr;
+}
+
 void NSDrawOpenMenu(const NSMenu* menu, NSRect screen) {
   if (!menu || !menu->isTracking()) return;
   NSAutoreleasePool pool;
@@ -99,8 +113,19 @@ void NSDrawOpenMenu(const NSMenu* menu, NSRect screen) {
       NSRectFill(NSMakeRect(frame.origin.x + 10, top + height / 2, frame.size.width - 20, 1));
       continue;
     }
-    NSColor* color =
-        item->isEnabled() ? NSColor::labelColor() : NSColor::disabledControlTextColor();
+    const bool highlighted =
+        item.get() == menu->trackingState().highlightedItem.get() && item->isEnabled();
+    if (highlighted) {
+      NSColor::controlAccentColor()->setFill();
+      NSBezierPath::bezierPathWithRoundedRect(NSMakeRect(frame.origin.x + kHighlightInset, top,
+                                                         frame.size.width - 2 * kHighlightInset,
+                                                         height),
+                                              kHighlightRadius, kHighlightRadius)
+          ->fill();
+    }
+    NSColor* color = highlighted         ? NSColor::whiteColor()
+                     : item->isEnabled() ? NSColor::labelColor()
+                                         : NSColor::disabledControlTextColor();
     const CGFloat x =
         frame.origin.x + kTitleInset + kIndentStep * static_cast<CGFloat>(item->indentationLevel());
     TextLayout title(item->title(), menuFont(), color);

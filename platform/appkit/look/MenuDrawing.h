@@ -7,8 +7,13 @@
 
 class NSMenu;
 
+class NSMenuItem;
+
 // The frame of the open menu in screen coordinates, as the pop-up placed it.
 NSRect NSOpenMenuFrame(const NSMenu* menu);
+// The item whose row lies under a point of the screen, separators included; nil outside the
+// menu's rows.
+NSMenuItem* NSOpenMenuItemAtPoint(const NSMenu* menu, NSPoint point);
 // Draws the menu, when it is open (tracking), into the current context, whose user space has the
 // screen's lower-left corner (screen.origin) at the origin. Main thread only.
 void NSDrawOpenMenu(const NSMenu* menu, NSRect screen);

@@ -108,6 +108,8 @@ class NSMenu : public NSObject {
   // disabled or not in this menu or its submenus.
   bool chooseItemDuringTracking(NSMenuItem* item);
   bool isTracking() const { return tracking_.open; }
+  // Highlights an item of the open menu (nil for none), as the pointer or arrow keys do.
+  void highlightItemDuringTracking(NSMenuItem* item);
 
   // What the tracking of a pop-up knows, for the display and the testkit.
   struct TrackingState {
@@ -117,6 +119,11 @@ class NSMenu : public NSObject {
     NSPoint location;  // as given to popUp
     Weak<NSView> view; // as given to popUp
     Ref<NSMenuItem> chosenItem;
+    // The item under the pointer or chosen with the arrow keys; drawn highlighted.
+    Ref<NSMenuItem> highlightedItem;
+    // A release of the button chooses the highlighted item once the user pressed inside the
+    // menu or dragged onto an item; the release of the click that opened the menu does not.
+    bool armed = false;
   };
   const TrackingState& trackingState() const { return tracking_; }
 

@@ -140,6 +140,7 @@ void NSWindow::setStyleMask(NSWindowStyleMask mask) {
   styleMask_ = mask;
   layoutFrameView();
   frameView_->setNeedsDisplay(true);
+  if (isVisible()) DisplayBackend::current().windowDescribed(number_, displayDescription());
 }
 
 void NSWindow::setLevel(NSWindowLevel level) {
@@ -153,6 +154,7 @@ void NSWindow::setLevel(NSWindowLevel level) {
 void NSWindow::setTitle(const NSString* title) {
   title_ = copiedStringOrEmpty(title);
   frameView_->setNeedsDisplay(true);
+  if (isVisible()) DisplayBackend::current().windowDescribed(number_, displayDescription());
 }
 
 void NSWindow::setAppearance(NSAppearance* appearance) {
@@ -204,6 +206,7 @@ void NSWindow::drawViews(const std::function<void()>& pass) {
   Ref<NSWindow> protector(this);
   DisplayBackend& display = DisplayBackend::current();
   display.drawWindow(number_, pass);
+  drawIntoDisplayPicture();
   display.presentWindow(number_);
 }
 

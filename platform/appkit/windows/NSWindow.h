@@ -16,6 +16,7 @@
 #include "appkit/drawing/NSAppearance.h"
 #include "appkit/views/NSView.h"
 #include "appkit/windows/NSThemeFrame.h"
+#include "display/DisplayWindow.h"
 
 class NSArray;
 
@@ -166,6 +167,13 @@ class NSWindow : public NSResponder {
   unsigned long displayCount() const { return displayCount_; }
   // Runs a drawing pass over this window's views through the display, then presents.
   void drawViews(const std::function<void()>& pass);
+
+  // MARK: the display (NSWindowDisplay.cpp)
+  // What the display needs to show the window on a real screen.
+  DisplayWindow displayDescription() const;
+  // Draws the whole window into the picture a live display keeps of it; nothing on a display
+  // that keeps none.
+  void drawIntoDisplayPicture();
 
   // MARK: platform internals
   // Called by a view of this window that leaves it or hides, so first-responder and mouse

@@ -3,6 +3,7 @@
 #include "appkit/application/NSEvent.h"
 #include "appkit/windows/NSPanel.h"
 #include "appkit/windows/NSWindow.h"
+#include "display/DisplayBackend.h"
 #include "foundation/NSLog.h"
 
 // MARK: ordering
@@ -134,6 +135,11 @@ void NSWindow::sendEvent(NSEvent* event) {
     Ref<NSView> view(viewForMouseEvent(event));
     if (!view) return;
     if (view.get() != firstResponder() && view->acceptsFirstResponder()) makeFirstResponder(view);
+    // A press on the title bar where no control lies moves the window on a live display.
+    const bool onTitleBar = (styleMask_ & NSWindowStyleMaskTitled) &&
+                            event->locationInWindow().y >= frame_.size.height - kTitleBarHeight;
+    if (onTitleBar && (view.get() == frameView_.get() || view.get() == contentView()))
+      DisplayBackend::current().windowDragStarted(number_);
     mouseTrackingView_ = view;
     view->mouseDown(event);
     return;

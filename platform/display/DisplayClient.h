@@ -1,0 +1,25 @@
+// DisplayClient: what a live display tells the layer above it. The application installs one;
+// a display without real devices (the headless one) never calls it.
+#pragma once
+
+#include "display/DisplayInput.h"
+#include "display/DisplayWindow.h"
+
+class DisplayClient {
+public:
+  virtual ~DisplayClient() = default;
+
+  // Input from the user's devices. Called on the display's own thread, in the order the input
+  // came; the client queues it for the main run loop.
+  virtual void displayReceivedInput(const DisplayInput& input) = 0;
+
+  // The following are called on the main thread.
+  // The user or the window manager moved or resized the window; frame in screen points.
+  virtual void displayMovedWindow(NSInteger windowNumber, NSRect frame) = 0;
+  // The window received the keyboard focus of the screen.
+  virtual void displayFocusedWindow(NSInteger windowNumber) = 0;
+  // The user asked to close the window (the window manager's close button or menu).
+  virtual void displayAskedToCloseWindow(NSInteger windowNumber) = 0;
+  // The window's picture was lost (a live display that keeps none asks for a redraw).
+  virtual void displayNeedsRedraw(NSInteger windowNumber) = 0;
+};

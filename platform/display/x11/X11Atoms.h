@@ -1,0 +1,37 @@
+// X11Atoms: the atoms the X11 display uses, interned together in one round trip.
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <array>
+
+enum class X11Atom {
+  WM_PROTOCOLS,
+  WM_DELETE_WINDOW,
+  WM_TAKE_FOCUS,
+  UTF8_STRING,
+  _NET_WM_NAME,
+  _NET_WM_PID,
+  _NET_WM_WINDOW_TYPE,
+  _NET_WM_WINDOW_TYPE_NORMAL,
+  _NET_WM_WINDOW_TYPE_DIALOG,
+  _NET_WM_WINDOW_TYPE_UTILITY,
+  _NET_WM_WINDOW_TYPE_POPUP_MENU,
+  _NET_WM_STATE,
+  _NET_WM_STATE_MODAL,
+  _NET_WM_MOVERESIZE,
+  _NET_SUPPORTING_WM_CHECK,
+  _MOTIF_WM_HINTS,
+  BRIX_WAKE_UP, // our own message that stops the event thread
+  Count
+};
+
+class X11Atoms {
+public:
+  // Interns every atom; atoms the server could not intern stay XCB_NONE.
+  void intern(xcb_connection_t* connection);
+  xcb_atom_t operator[](X11Atom atom) const { return atoms_[static_cast<int>(atom)]; }
+
+private:
+  std::array<xcb_atom_t, static_cast<int>(X11Atom::Count)> atoms_{};
+};

@@ -1,0 +1,318 @@
+// X11Display: setup, windows and their pictures.
+#include "display/x11/X11Display.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "display/DisplayClient.h"
+#include "foundation/NSRunLoop.h"
+
+namespace {
+
+// BRIX_SCALE, else GDK_SCALE (what Java's windows follow), else 1. Java ignores Xft.dpi, so we
+// do too: our windows and Java's must agree.
+double scaleFromEnvironment() {
+  for (const char* name : {"BRIX_SCALE", "GDK_SCALE"}) {
+    const char* value = std::getenv(name);
+    if (!value || !*value) continue;
+    char* end = nullptr;
+    const double scale = std::strtod(value, &end);
+    if (end && *end == '\0' && std::isfinite(scale) && scale >= 0.5 && scale <= 8) return scale;
+  }
+  return 1;
+}
+
+// A window manager runs when the root names a check window that names itself.
+bool windowManagerRuns(xcb_connection_t* c, xcb_window_t root, xcb_atom_t check) {
+  auto windowIn = [&](xcb_window_t window) -> xcb_window_t {
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, window, check, XCB_ATOM_WINDOW, 0, 1), nullptr);
+    xcb_window_t found = XCB_NONE;
+    if (reply && reply->format == 32 && xcb_get_property_value_length(reply) >= 4)
+      found = *static_cast<xcb_window_t*>(xcb_get_property_value(reply));
+    std::free(reply);
+    return found;
+  };
+  const xcb_window_t supporting = windowIn(root);
+  return supporting != XCB_NONE && windowIn(supporting) == supporting;
+}
+
+} // namespace
+
+std::unique_ptr<DisplayBackend> X11Display::connect(std::string* why) {
+  std::unique_ptr<X11Display> display(new X11Display);
+  if (!display->open(why)) return nullptr;
+  return display;
+}
+
+bool X11Display::open(std::string* why) {
+  int screenNumber = 0;
+  xcb_connection_t* c = xcb_connect(nullptr, &screenNumber);
+  if (xcb_connection_has_error(c)) {
+    xcb_disconnect(c);
+    *why = "no connection to the X server named by DISPLAY";
+    return false;
+  }
+  server_.connection = c;
+  xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(c));
+  for (int i = 0; i < screenNumber && screens.rem; ++i)
+    xcb_screen_next(&screens);
+  server_.screen = screens.data;
+  // Pictures are uploaded as they are drawn: 32-bit pixels B, G, R, X, least significant byte
+  // first, which is what a depth-24 TrueColor screen takes on this kind of machine.
+  const xcb_setup_t* setup = xcb_get_setup(c);
+  bool formatFits = false;
+  for (auto formats = xcb_setup_pixmap_formats_iterator(setup); formats.rem;
+       xcb_format_next(&formats))
+    if (formats.data->depth == 24 && formats.data->bits_per_pixel == 32) formatFits = true;
+  if (!server_.screen || server_.screen->root_depth != 24 || !formatFits ||
+      setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST) {
+    xcb_disconnect(c);
+    *why = "the screen is not a 24-bit TrueColor screen with 32-bit pixels";
+    return false;
+  }
+  server_.atoms.intern(c);
+  server_.scale = scaleFromEnvironment();
+  server_.screenHeightPoints = server_.screen->height_in_pixels / server_.scale;
+  server_.maxRequestBytes = xcb_get_maximum_request_length(c) * 4;
+  server_.windowManagerRuns =
+      windowManagerRuns(c, server_.screen->root, server_.atoms[X11Atom::_NET_SUPPORTING_WM_CHECK]);
+  server_.gc = xcb_generate_id(c);
+  xcb_create_gc(c, server_.gc, server_.screen->root, 0, nullptr);
+  if (!keyboard_.open(c)) {
+    xcb_disconnect(c);
+    *why = "the X server has no keyboard extension (XKB)";
+    return false;
+  }
+  helper_ = xcb_generate_id(c);
+  xcb_create_window(c, XCB_COPY_FROM_PARENT, helper_, server_.screen->root, -1, -1, 1, 1, 0,
+                    XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+  xcb_flush(c);
+  events_ = std::thread([this] { runEvents(); });
+  return true;
+}
+
+X11Display::~X11Display() {
+  stopGrabbing();
+  if (events_.joinable()) {
+    // The event thread ends when our own message comes back to us.
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = helper_;
+    message.type = server_.atoms[X11Atom::BRIX_WAKE_UP];
+    xcb_send_event(server_.connection, 0, helper_, XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(server_.connection);
+    events_.join();
+  }
+  {
+    std::lock_guard lock(mutex_);
+    windows_.clear();
+  }
+  xcb_disconnect(server_.connection);
+}
+
+NSRect X11Display::screenFrame() const {
+  return NSMakeRect(0, 0, server_.screen->width_in_pixels / server_.scale,
+                    server_.screenHeightPoints);
+}
+
+xcb_window_t X11Display::xWindowOf(NSInteger windowNumber) const {
+  std::lock_guard lock(mutex_);
+  X11Window* window = windowLocked(windowNumber);
+  return window ? window->id() : 0;
+}
+
+X11Window* X11Display::windowLocked(NSInteger number) const {
+  auto found = windows_.find(number);
+  return found == windows_.end() ? nullptr : found->second.get();
+}
+
+xcb_window_t X11Display::ownerLocked(NSInteger owner) const {
+  X11Window* window = owner ? windowLocked(owner) : nullptr;
+  return window ? window->id() : XCB_NONE;
+}
+
+X11Window* X11Display::createWindowLocked(NSInteger number, const DisplayWindow& description,
+                                          bool popUp) {
+  auto window = std::make_unique<X11Window>(server_, number, description,
+                                            ownerLocked(description.owner), popUp);
+  X11Window* made = window.get();
+  numbersByXWindow_[made->id()] = number;
+  windows_[number] = std::move(window);
+  return made;
+}
+
+void X11Display::destroyWindowLocked(NSInteger number) {
+  auto found = windows_.find(number);
+  if (found == windows_.end()) return;
+  numbersByXWindow_.erase(found->second->id());
+  windows_.erase(found);
+  std::erase(stack_, number);
+  if (drag_.window == number) drag_ = {};
+}
+
+// MARK: windows
+
+void X11Display::windowDescribed(NSInteger windowNumber, const DisplayWindow& description) {
+  std::lock_guard lock(mutex_);
+  if (X11Window* window = windowLocked(windowNumber)) {
+    window->describe(description, ownerLocked(description.owner));
+    window->moveTo(description.frame);
+  } else {
+    createWindowLocked(windowNumber, description, false);
+  }
+  xcb_flush(server_.connection);
+}
+
+void X11Display::windowStackChanged(const std::vector<NSInteger>& frontToBack) {
+  std::lock_guard lock(mutex_);
+  for (auto& [number, window] : windows_)
+    if (!window->isPopUp() && window->isMapped() &&
+        std::find(frontToBack.begin(), frontToBack.end(), number) == frontToBack.end())
+      window->unmap();
+  // Raising each window from the back to the front leaves them in this order, with a window
+  // manager (which may have put them into frames) as without one.
+  const bool reordered = frontToBack != stack_;
+  for (auto it = frontToBack.rbegin(); it != frontToBack.rend(); ++it) {
+    X11Window* window = windowLocked(*it);
+    if (!window) continue;
+    if (reordered) window->raise();
+    window->map();
+  }
+  stack_ = frontToBack;
+  if (X11Window* window = windowLocked(pendingFocus_); window && window->isMapped()) {
+    pendingFocus_ = 0;
+    focusLocked(window);
+  }
+  // Open pop-ups stay above every window.
+  if (X11Window* popUp = windowLocked(popUp_)) popUp->raise();
+  xcb_flush(server_.connection);
+}
+
+void X11Display::windowFrameChanged(NSInteger windowNumber, NSRect frame) {
+  std::lock_guard lock(mutex_);
+  X11Window* window = windowLocked(windowNumber);
+  if (!window) return;
+  if (windowNumber == syncingFrameOf_) {
+    // The frame came from the server: record it without sending it back.
+    DisplayWindow description = window->description();
+    description.frame = frame;
+    window->describe(description, ownerLocked(description.owner));
+    return;
+  }
+  if (window->moveTo(frame)) xcb_flush(server_.connection);
+}
+
+void X11Display::windowWillBeDestroyed(NSInteger windowNumber) {
+  std::lock_guard lock(mutex_);
+  destroyWindowLocked(windowNumber);
+  if (focused_ == windowNumber) focused_ = 0;
+}
+
+void X11Display::windowBecameKey(NSInteger windowNumber) {
+  pendingFocus_ = 0;
+  if (windowNumber == focused_) return;
+  std::lock_guard lock(mutex_);
+  X11Window* window = windowLocked(windowNumber);
+  if (!window) return;
+  // A window becomes key as it is ordered in, before the display has mapped it.
+  if (!window->isMapped()) {
+    pendingFocus_ = windowNumber;
+    return;
+  }
+  focusLocked(window);
+  xcb_flush(server_.connection);
+}
+
+void X11Display::focusLocked(X11Window* window) {
+  focused_ = window->number();
+  xcb_set_input_focus(server_.connection, XCB_INPUT_FOCUS_POINTER_ROOT, window->id(),
+                      XCB_CURRENT_TIME);
+}
+
+// MARK: pictures
+
+cairo_surface_t* X11Display::windowSurface(NSInteger windowNumber, bool* isNew) {
+  std::lock_guard lock(mutex_);
+  X11Window* window = windowLocked(windowNumber);
+  if (!window) {
+    if (isNew) *isNew = false;
+    return nullptr;
+  }
+  bool made = false;
+  cairo_surface_t* surface = window->surface(&made);
+  if (isNew) *isNew = made;
+  return surface;
+}
+
+void X11Display::presentWindow(NSInteger windowNumber) {
+  std::lock_guard lock(mutex_);
+  X11Window* window = windowLocked(windowNumber);
+  if (!window) return;
+  window->markDrawn();
+  window->upload({0, 0, window->rect().width, window->rect().height});
+  xcb_flush(server_.connection);
+}
+
+void X11Display::presentWindowRect(NSInteger windowNumber, NSRect dirty) {
+  std::lock_guard lock(mutex_);
+  X11Window* window = windowLocked(windowNumber);
+  if (!window) return;
+  window->markDrawn();
+  // Window points (origin bottom left) to window pixels (origin top left), grown to whole pixels.
+  const double s = server_.scale;
+  const double height = window->description().frame.size.height;
+  const int x0 = static_cast<int>(std::floor(dirty.origin.x * s));
+  const int y0 = static_cast<int>(std::floor((height - NSMaxY(dirty)) * s));
+  const int x1 = static_cast<int>(std::ceil(NSMaxX(dirty) * s));
+  const int y1 = static_cast<int>(std::ceil((height - dirty.origin.y) * s));
+  window->upload({x0, y0, x1 - x0, y1 - y0});
+  xcb_flush(server_.connection);
+}
+
+void X11Display::beginFullScreenTransition(NSInteger, bool, std::function<void()> completion) {
+  // FIXME: with a window manager, full screen should go through _NET_WM_STATE_FULLSCREEN; the
+  // window is sized to the screen by AppKit, which is what a screen without one needs.
+  NSRunLoop::mainRunLoop().performAsync(std::move(completion), /*urgent=*/true);
+}
+
+void X11Display::windowDragStarted(NSInteger windowNumber) {
+  std::lock_guard lock(mutex_);
+  X11Window* window = windowLocked(windowNumber);
+  if (!window || lastPressWindow_ != windowNumber) return;
+  if (server_.windowManagerRuns) {
+    // The window manager moves it: our implicit grab must go first.
+    xcb_ungrab_pointer(server_.connection, XCB_CURRENT_TIME);
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window->id();
+    message.type = server_.atoms[X11Atom::_NET_WM_MOVERESIZE];
+    constexpr uint32_t kMove = 8, kLeftButton = 1, kFromApplication = 1;
+    message.data.data32[0] = static_cast<uint32_t>(lastPress_.x);
+    message.data.data32[1] = static_cast<uint32_t>(lastPress_.y);
+    message.data.data32[2] = kMove;
+    message.data.data32[3] = kLeftButton;
+    message.data.data32[4] = kFromApplication;
+    xcb_send_event(server_.connection, 0, server_.screen->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(server_.connection);
+    return;
+  }
+  // The press may have been served after the button was released: nothing to drag then.
+  if (!buttonHeld_) return;
+  drag_ = {windowNumber, lastPress_.width, lastPress_.height};
+  // Motions that came before the drag started count too.
+  const uint32_t position[] = {static_cast<uint32_t>(pointerX_ - drag_.grabX),
+                               static_cast<uint32_t>(pointerY_ - drag_.grabY)};
+  xcb_configure_window(server_.connection, window->id(), XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y,
+                       position);
+  xcb_flush(server_.connection);
+}

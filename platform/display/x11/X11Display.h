@@ -1,0 +1,125 @@
+// X11Display: the live display on an X server (xcb). Every window, panel, alert, sheet and
+// pop-up menu of the platform is a window of its own on the server, drawn by the platform into
+// a picture that is uploaded as it changes; window-manager decorations are switched off, since
+// our windows draw their own title bar.
+//
+// Threads: the methods of DisplayBackend run on the main thread. A thread of the display's own
+// waits on the connection and turns X events into the platform's terms: input goes to the
+// DisplayClient at once (it queues it for the main run loop), while moves, focus, close requests
+// and exposures are handed to the main thread as tasks. Window records are shared by both and
+// guarded by one mutex.
+//
+// Without a window manager (a bare Xvfb) nobody moves, raises or focuses windows: the display
+// does it itself. Sections: X11Display.cpp (setup, windows, pictures), X11DisplayEvents.cpp (the
+// event thread), X11DisplayPopUps.cpp (pop-up menus and their grabs).
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "display/DisplayBackend.h"
+#include "display/DisplayInput.h"
+#include "display/x11/X11Keyboard.h"
+#include "display/x11/X11Window.h"
+
+class X11Display : public DisplayBackend {
+public:
+  // Connects to the server DISPLAY names; nullptr, with the reason in why, when it cannot.
+  static std::unique_ptr<DisplayBackend> connect(std::string* why);
+  ~X11Display() override;
+
+  const char* name() const override { return "x11"; }
+  bool isLive() const override { return true; }
+  NSRect screenFrame() const override;
+  CGFloat backingScaleFactor() const override { return server_.scale; }
+
+  void windowDescribed(NSInteger windowNumber, const DisplayWindow& window) override;
+  void windowStackChanged(const std::vector<NSInteger>& frontToBack) override;
+  void windowFrameChanged(NSInteger windowNumber, NSRect frame) override;
+  void windowWillBeDestroyed(NSInteger windowNumber) override;
+  void windowBecameKey(NSInteger windowNumber) override;
+  cairo_surface_t* windowSurface(NSInteger windowNumber, bool* isNew) override;
+  void presentWindow(NSInteger windowNumber) override;
+  void presentWindowRect(NSInteger windowNumber, NSRect dirty) override;
+  void beginFullScreenTransition(NSInteger windowNumber, bool entering,
+                                 std::function<void()> completion) override;
+  void windowDragStarted(NSInteger windowNumber) override;
+  void popUpOpened(NSInteger popUpNumber, const DisplayWindow& popUp) override;
+  void popUpClosed(NSInteger popUpNumber) override;
+
+  // The X window that shows a window (or pop-up) number; 0 when none does.
+  xcb_window_t xWindowOf(NSInteger windowNumber) const;
+  // Whether the open pop-up holds the pointer and keyboard grabs.
+  bool popUpHasGrab() const { return popUpGrabbed_; }
+
+private:
+  X11Display() = default;
+  bool open(std::string* why);
+
+  X11Server server_;
+  X11Keyboard keyboard_;
+  xcb_window_t helper_ = 0; // unmapped; receives the message that stops the event thread
+
+  mutable std::mutex mutex_;
+  std::map<NSInteger, std::unique_ptr<X11Window>> windows_;
+  std::map<xcb_window_t, NSInteger> numbersByXWindow_;
+  std::vector<NSInteger> stack_; // front to back, as last shown
+
+  // Main thread only.
+  NSInteger focused_ = 0;
+  NSInteger pendingFocus_ = 0;   // became key before it was mapped
+  NSInteger syncingFrameOf_ = 0; // the window whose frame is being taken from the server
+
+  // A title-bar drag: the window and where in it the pointer holds it (pixels).
+  struct Drag {
+    NSInteger window = 0;
+    int grabX = 0, grabY = 0;
+  };
+  Drag drag_;         // guarded by mutex_
+  X11Rect lastPress_; // event thread: root position (x, y) and window-relative (w, h)
+  NSInteger lastPressWindow_ = 0;
+  int pointerX_ = 0, pointerY_ = 0; // the pointer's last root position (event thread)
+  bool buttonHeld_ = false;
+
+  // Pop-up grabs.
+  NSInteger popUp_ = 0;
+  std::atomic<bool> popUpGrabbed_{false};
+  std::atomic<bool> stopGrabbing_{false};
+  std::thread grabber_;
+
+  // Click counting (event thread).
+  xcb_timestamp_t lastClickTime_ = 0;
+  int lastClickX_ = 0, lastClickY_ = 0, clickCount_ = 0;
+  uint8_t lastClickButton_ = 0;
+
+  std::thread events_;
+
+  X11Window* windowLocked(NSInteger number) const;
+  X11Window* createWindowLocked(NSInteger number, const DisplayWindow& description, bool popUp);
+  xcb_window_t ownerLocked(NSInteger owner) const;
+  void destroyWindowLocked(NSInteger number);
+  void focusLocked(X11Window* window);
+
+  // X11DisplayEvents.cpp
+  void runEvents();
+  bool handleEvent(const xcb_generic_event_t* event);
+  void handlePointer(const xcb_generic_event_t* event);
+  void handleKey(const xcb_key_press_event_t* event, bool down);
+  void handleConfigure(const xcb_configure_notify_event_t* event);
+  void handleExpose(const xcb_expose_event_t* event);
+  void handleFocusIn(const xcb_focus_in_event_t* event);
+  void handleClientMessage(const xcb_client_message_event_t* event);
+  bool continueDrag(int rootX, int rootY, bool released);
+  NSInteger numberOf(xcb_window_t window) const;
+
+  // X11DisplayPopUps.cpp
+  void grabForPopUp(xcb_window_t window);
+  void stopGrabbing();
+};

@@ -1,0 +1,247 @@
+// X11Display: the event thread. It waits on the connection and turns what the server reports
+// into the platform's terms.
+#include <cstdlib>
+
+#include "display/DisplayClient.h"
+#include "display/x11/X11Display.h"
+#include "foundation/NSLog.h"
+#include "foundation/NSRunLoop.h"
+
+namespace {
+
+// Two presses of the same button closer than this in time and space make a double click.
+constexpr xcb_timestamp_t kDoubleClickMilliseconds = 400;
+constexpr int kDoubleClickPixels = 4;
+
+// The buttons X reports for the wheel; they are not clicks.
+bool isWheel(uint8_t button) {
+  return button >= 4 && button <= 7;
+}
+
+int heldButton(uint16_t state) {
+  if (state & XCB_BUTTON_MASK_1) return 1;
+  if (state & XCB_BUTTON_MASK_3) return 3;
+  if (state & XCB_BUTTON_MASK_2) return 2;
+  return 0;
+}
+
+} // namespace
+
+void X11Display::runEvents() {
+  for (;;) {
+    xcb_generic_event_t* event = xcb_wait_for_event(server_.connection);
+    if (!event) {
+      NSLog("The connection to the X server was lost; windows no longer appear on it");
+      return;
+    }
+    const bool goOn = handleEvent(event);
+    std::free(event);
+    if (!goOn) return;
+  }
+}
+
+NSInteger X11Display::numberOf(xcb_window_t window) const {
+  std::lock_guard lock(mutex_);
+  auto found = numbersByXWindow_.find(window);
+  return found == numbersByXWindow_.end() ? 0 : found->second;
+}
+
+bool X11Display::handleEvent(const xcb_generic_event_t* event) {
+  const uint8_t type = event->response_type & 0x7f;
+  if (type == keyboard_.eventBase()) {
+    keyboard_.handleXkbEvent(event);
+    return true;
+  }
+  switch (type) {
+  case 0: // an error of a request whose reply nobody waits for
+    break;
+  case XCB_BUTTON_PRESS:
+  case XCB_BUTTON_RELEASE:
+  case XCB_MOTION_NOTIFY:
+    handlePointer(event);
+    break;
+  case XCB_KEY_PRESS:
+  case XCB_KEY_RELEASE:
+    handleKey(reinterpret_cast<const xcb_key_press_event_t*>(event), type == XCB_KEY_PRESS);
+    break;
+  case XCB_CONFIGURE_NOTIFY:
+    handleConfigure(reinterpret_cast<const xcb_configure_notify_event_t*>(event));
+    break;
+  case XCB_EXPOSE:
+    handleExpose(reinterpret_cast<const xcb_expose_event_t*>(event));
+    break;
+  case XCB_FOCUS_IN:
+    handleFocusIn(reinterpret_cast<const xcb_focus_in_event_t*>(event));
+    break;
+  case XCB_CLIENT_MESSAGE: {
+    const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(event);
+    if (message->type == server_.atoms[X11Atom::BRIX_WAKE_UP]) return false;
+    handleClientMessage(message);
+    break;
+  }
+  default:
+    break;
+  }
+  return true;
+}
+
+void X11Display::handlePointer(const xcb_generic_event_t* event) {
+  // Press, release and motion share their layout up to the fields used here.
+  const auto* pointer = reinterpret_cast<const xcb_button_press_event_t*>(event);
+  const uint8_t type = event->response_type & 0x7f;
+  if (type != XCB_MOTION_NOTIFY && isWheel(pointer->detail)) return;
+  {
+    std::lock_guard lock(mutex_);
+    pointerX_ = pointer->root_x;
+    pointerY_ = pointer->root_y;
+    if (type == XCB_BUTTON_PRESS) buttonHeld_ = true;
+    if (type == XCB_BUTTON_RELEASE) buttonHeld_ = false;
+  }
+  if (continueDrag(pointer->root_x, pointer->root_y, type == XCB_BUTTON_RELEASE)) return;
+  const NSInteger number = numberOf(pointer->event);
+  DisplayClient* client = DisplayBackend::client();
+  if (!number || !client) return;
+
+  DisplayInput input;
+  input.windowNumber = number;
+  input.modifiers = X11Keyboard::modifiersOfState(pointer->state);
+  {
+    std::lock_guard lock(mutex_);
+    X11Window* window = windowLocked(number);
+    if (!window) return;
+    const double heightPixels = window->rect().height;
+    input.location = NSMakePoint(pointer->event_x / server_.scale,
+                                 (heightPixels - pointer->event_y) / server_.scale);
+    if (type == XCB_BUTTON_PRESS) {
+      lastPress_ = {pointer->root_x, pointer->root_y, pointer->event_x, pointer->event_y};
+      lastPressWindow_ = number;
+    }
+  }
+  if (type == XCB_MOTION_NOTIFY) {
+    input.button = heldButton(pointer->state);
+    input.kind = input.button ? DisplayInput::Kind::MouseDragged : DisplayInput::Kind::MouseMoved;
+  } else {
+    input.button = pointer->detail;
+    if (type == XCB_BUTTON_PRESS) {
+      const bool again = pointer->detail == lastClickButton_ &&
+                         pointer->time - lastClickTime_ <= kDoubleClickMilliseconds &&
+                         std::abs(pointer->root_x - lastClickX_) <= kDoubleClickPixels &&
+                         std::abs(pointer->root_y - lastClickY_) <= kDoubleClickPixels;
+      clickCount_ = again ? clickCount_ + 1 : 1;
+      lastClickButton_ = pointer->detail;
+      lastClickTime_ = pointer->time;
+      lastClickX_ = pointer->root_x;
+      lastClickY_ = pointer->root_y;
+    }
+    input.clickCount = clickCount_;
+    input.kind =
+        type == XCB_BUTTON_PRESS ? DisplayInput::Kind::MouseDown : DisplayInput::Kind::MouseUp;
+  }
+  client->displayReceivedInput(input);
+}
+
+bool X11Display::continueDrag(int rootX, int rootY, bool released) {
+  std::lock_guard lock(mutex_);
+  if (!drag_.window) return false;
+  X11Window* window = windowLocked(drag_.window);
+  if (!window) {
+    drag_ = {};
+    return false;
+  }
+  const uint32_t position[] = {static_cast<uint32_t>(rootX - drag_.grabX),
+                               static_cast<uint32_t>(rootY - drag_.grabY)};
+  xcb_configure_window(server_.connection, window->id(), XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y,
+                       position);
+  xcb_flush(server_.connection);
+  if (!released) return true;
+  drag_ = {};
+  // The release still reaches the window, so that the view that took the press sees it end.
+  return false;
+}
+
+void X11Display::handleKey(const xcb_key_press_event_t* event, bool down) {
+  DisplayClient* client = DisplayBackend::client();
+  if (!client) return;
+  DisplayInput input;
+  input.kind = down ? DisplayInput::Kind::KeyDown : DisplayInput::Kind::KeyUp;
+  input.windowNumber = numberOf(event->event);
+  input.modifiers = X11Keyboard::modifiersOfState(event->state);
+  keyboard_.describeKey(event->detail, input);
+  if (input.key == DisplayKey::Modifier) return;
+  client->displayReceivedInput(input);
+}
+
+void X11Display::handleConfigure(const xcb_configure_notify_event_t* event) {
+  const NSInteger number = numberOf(event->window);
+  if (!number) return;
+  X11Rect rect{event->x, event->y, event->width, event->height};
+  NSRect frame;
+  {
+    std::lock_guard lock(mutex_);
+    X11Window* window = windowLocked(number);
+    if (!window || window->isPopUp()) return;
+    // A real event from a window manager's frame is relative to the frame: keep our idea of the
+    // position then, and take only the size. Synthetic ones are in root coordinates.
+    const bool inRootCoordinates = !server_.windowManagerRuns || (event->response_type & 0x80);
+    if (!inRootCoordinates) {
+      rect.x = window->rect().x;
+      rect.y = window->rect().y;
+    }
+    window->serverMoved(rect);
+    frame = X11FrameFromRect(server_, rect);
+  }
+  NSRunLoop::mainRunLoop().performAsync([this, number, frame] {
+    DisplayClient* client = DisplayBackend::client();
+    if (!client) return;
+    syncingFrameOf_ = number;
+    client->displayMovedWindow(number, frame);
+    syncingFrameOf_ = 0;
+  });
+}
+
+void X11Display::handleExpose(const xcb_expose_event_t* event) {
+  const NSInteger number = numberOf(event->window);
+  if (!number) return;
+  const X11Rect area{event->x, event->y, event->width, event->height};
+  NSRunLoop::mainRunLoop().performAsync([this, number, area] {
+    bool redraw = false;
+    {
+      std::lock_guard lock(mutex_);
+      X11Window* window = windowLocked(number);
+      if (!window) return;
+      // The picture is kept, so an exposed part is uploaded again without drawing anything.
+      if (window->hasPicture()) {
+        window->upload(area);
+        xcb_flush(server_.connection);
+      } else {
+        redraw = true;
+      }
+    }
+    if (DisplayClient* client = DisplayBackend::client(); redraw && client)
+      client->displayNeedsRedraw(number);
+  });
+}
+
+void X11Display::handleFocusIn(const xcb_focus_in_event_t* event) {
+  // Focus moves that a grab makes (an open menu's) say nothing about the key window.
+  if (event->mode == XCB_NOTIFY_MODE_GRAB || event->mode == XCB_NOTIFY_MODE_UNGRAB) return;
+  if (event->detail == XCB_NOTIFY_DETAIL_POINTER || event->detail == XCB_NOTIFY_DETAIL_INFERIOR)
+    return;
+  const NSInteger number = numberOf(event->event);
+  if (number <= 0) return;
+  NSRunLoop::mainRunLoop().performAsync([this, number] {
+    focused_ = number;
+    if (DisplayClient* client = DisplayBackend::client()) client->displayFocusedWindow(number);
+  });
+}
+
+void X11Display::handleClientMessage(const xcb_client_message_event_t* event) {
+  if (event->type != server_.atoms[X11Atom::WM_PROTOCOLS] ||
+      event->data.data32[0] != server_.atoms[X11Atom::WM_DELETE_WINDOW])
+    return;
+  const NSInteger number = numberOf(event->window);
+  if (number <= 0) return;
+  NSRunLoop::mainRunLoop().performAsync([number] {
+    if (DisplayClient* client = DisplayBackend::client()) client->displayAskedToCloseWindow(number);
+  });
+}

@@ -1,0 +1,90 @@
+// X11Window: one window of ours on the X server: its X window, the properties that tell the
+// window manager what it is, its geometry in pixels, and the picture the platform draws into (a
+// Cairo RGB24 image surface, the same kind of surface the headless renderer draws into, so that
+// what the X server shows is pixel for pixel what a snapshot shows). Uploading copies a rectangle
+// of the picture to the window with PutImage.
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include "display/DisplayWindow.h"
+#include "display/x11/X11Atoms.h"
+
+typedef struct _cairo_surface cairo_surface_t;
+
+// What every window needs from the connection.
+struct X11Server {
+  xcb_connection_t* connection = nullptr;
+  xcb_screen_t* screen = nullptr;
+  // The graphics context of image uploads.
+  xcb_gcontext_t gc = 0;
+  X11Atoms atoms;
+  // Device pixels per point.
+  double scale = 1;
+  // The screen's height in points, which turns AppKit's y (up from the bottom) into X's.
+  double screenHeightPoints = 0;
+  // The largest PutImage request, in bytes.
+  uint32_t maxRequestBytes = 0;
+  bool windowManagerRuns = false;
+};
+
+// A rectangle in X pixels, origin at the top left.
+struct X11Rect {
+  int x = 0, y = 0, width = 0, height = 0;
+  bool operator==(const X11Rect&) const = default;
+};
+
+// Screen points (AppKit, origin bottom left) to X pixels of the root, and back.
+X11Rect X11RectFromFrame(const X11Server& server, NSRect frame);
+NSRect X11FrameFromRect(const X11Server& server, X11Rect rect);
+
+class X11Window {
+public:
+  // Creates the X window (not mapped) for a window or, when popUp, an override-redirect pop-up.
+  X11Window(const X11Server& server, NSInteger number, const DisplayWindow& description,
+            xcb_window_t owner, bool popUp);
+  ~X11Window();
+  X11Window(const X11Window&) = delete;
+  X11Window& operator=(const X11Window&) = delete;
+
+  xcb_window_t id() const { return id_; }
+  NSInteger number() const { return number_; }
+  bool isPopUp() const { return popUp_; }
+  const DisplayWindow& description() const { return description_; }
+
+  // Updates the title, kind and owner properties that changed.
+  void describe(const DisplayWindow& description, xcb_window_t owner);
+  void map();
+  void unmap();
+  bool isMapped() const { return mapped_; }
+  void raise();
+  // Moves and resizes the X window to the frame when its pixels differ; true when it did.
+  bool moveTo(NSRect frame);
+  // Records where the X server says the window is.
+  void serverMoved(X11Rect rect) { rect_ = rect; }
+  X11Rect rect() const { return rect_; }
+
+  // The picture, sized to the window's pixels; isNew when it was just made (and holds nothing).
+  cairo_surface_t* surface(bool* isNew);
+  bool hasPicture() const { return surface_ != nullptr && drawn_; }
+  void markDrawn() { drawn_ = true; }
+  // Copies a rectangle of the picture (window pixels) to the X window.
+  void upload(X11Rect area);
+
+private:
+  const X11Server& server_;
+  xcb_window_t id_ = 0;
+  NSInteger number_;
+  bool popUp_;
+  DisplayWindow description_;
+  xcb_window_t owner_ = XCB_NONE;
+  X11Rect rect_;
+  bool mapped_ = false;
+  cairo_surface_t* surface_ = nullptr;
+  bool drawn_ = false;
+
+  void setTitle(const std::string& title);
+  void setOwner(xcb_window_t owner);
+  void setType();
+  void setFixedProperties();
+};

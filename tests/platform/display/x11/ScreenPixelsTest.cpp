@@ -1,0 +1,91 @@
+// What the X server shows of a window is what the headless renderer draws of it: the live
+// display draws into the same kind of image and uploads it unchanged.
+#include <cairo.h>
+
+#include "LiveDisplayFixture.h"
+#include "appkit/controls/NSButton.h"
+#include "appkit/controls/NSTextField.h"
+#include "appkit/drawing/NSBitmapImageRep.h"
+#include "appkit/windows/NSWindowDrawing.h"
+#include "testkit/WindowSnapshot.h"
+
+using namespace live_test;
+
+namespace {
+
+// The window's snapshot laid over the colour the live display shows around rounded corners,
+// as 0x00RRGGBB pixels.
+std::vector<uint32_t> snapshotPixels(NSWindow* window) {
+  NSBitmapImageRep* bitmap = NSWindowSnapshotBitmap(window, 1);
+  const int width = static_cast<int>(bitmap->pixelsWide());
+  const int height = static_cast<int>(bitmap->pixelsHigh());
+  cairo_surface_t* flat = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+  cairo_t* cairo = cairo_create(flat);
+  cairo_set_source_rgb(cairo, kDisplayBackground[0], kDisplayBackground[1], kDisplayBackground[2]);
+  cairo_paint(cairo);
+  cairo_set_source_surface(cairo, bitmap->cairoSurface(), 0, 0);
+  cairo_paint(cairo);
+  cairo_destroy(cairo);
+  cairo_surface_flush(flat);
+  std::vector<uint32_t> pixels(static_cast<std::size_t>(width) * height);
+  const int stride = cairo_image_surface_get_stride(flat);
+  const unsigned char* data = cairo_image_surface_get_data(flat);
+  for (int row = 0; row < height; ++row)
+    for (int column = 0; column < width; ++column)
+      pixels[static_cast<std::size_t>(row) * width + column] =
+          reinterpret_cast<const uint32_t*>(data + row * stride)[column] & 0x00ffffff;
+  cairo_surface_destroy(flat);
+  return pixels;
+}
+
+// How many pixels differ by more than tolerance in any channel.
+int differingPixels(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int tolerance) {
+  if (a.size() != b.size()) return -1;
+  int differing = 0;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    for (int shift : {0, 8, 16}) {
+      const int delta =
+          static_cast<int>((a[i] >> shift) & 0xff) - static_cast<int>((b[i] >> shift) & 0xff);
+      if (std::abs(delta) > tolerance) {
+        ++differing;
+        break;
+      }
+    }
+  return differing;
+}
+
+} // namespace
+
+TEST_F(LiveDisplayTest, TheScreenShowsWhatTheHeadlessSnapshotShows) {
+  NSWindow* window = makeWindow("Pixels", NSMakeRect(240, 180, 460, 280));
+  NSView* content = window->contentView();
+  Ref<NSButton> button = adopted(NSButton::alloc()->initWithFrame(NSMakeRect(340, 20, 100, 32)));
+  button->setTitle(NSSTR("Continue"));
+  content->addSubview(button.get());
+  NSTextField* label = NSTextField::labelWithString(NSSTR("Live pixels, drawn once"));
+  label->setFrame(NSMakeRect(20, 180, 400, 24));
+  content->addSubview(label);
+  ASSERT_TRUE(waitUntilShown(window));
+
+  const int x = 240, y = 900 - 180 - 280;
+  std::vector<uint32_t> expected, shown;
+  int differing = -1;
+  // The upload follows the display pass; look until the screen shows the window as drawn.
+  serveUntil([&] {
+    expected = snapshotPixels(window);
+    shown = screenshot(x, y, 460, 280);
+    differing = differingPixels(expected, shown, 2);
+    return differing == 0;
+  });
+  EXPECT_EQ(differing, 0) << "of " << shown.size() << " pixels";
+
+  // A change redraws the window on the screen too.
+  label->setStringValue(NSSTR("Changed"));
+  serveUntil([&] {
+    expected = snapshotPixels(window);
+    shown = screenshot(x, y, 460, 280);
+    differing = differingPixels(expected, shown, 2);
+    return differing == 0;
+  });
+  EXPECT_EQ(differing, 0) << "of " << shown.size() << " pixels after the change";
+}
