@@ -126,3 +126,37 @@ TEST_F(LiveDisplayTest, TheKeyWindowFollowsTheXFocus) {
   EXPECT_TRUE(
       serveUntil([&] { return focusedWindow() == display->xWindowOf(second->windowNumber()); }));
 }
+
+TEST_F(LiveDisplayTest, ASheetHangsUnderItsParentsTitleBarAndMovesWithIt) {
+  NSWindow* parent = makeWindow("Parent", NSMakeRect(200, 200, 600, 400));
+  ASSERT_TRUE(waitUntilShown(parent));
+  Ref<NSWindow> sheet = adopted(NSWindow::alloc()->initWithContentRect(
+      NSMakeRect(0, 0, 300, 120), NSWindowStyleMaskTitled, NSBackingStoreBuffered, false));
+  sheet->setReleasedWhenClosed(false);
+  parent->beginSheet(sheet.get(), [](NSModalResponse) {});
+  ASSERT_TRUE(waitUntilShown(sheet.get()));
+  const xcb_window_t id = display->xWindowOf(sheet->windowNumber());
+  EXPECT_EQ(itemsProperty(id, XCB_ATOM_WM_TRANSIENT_FOR),
+            std::vector<uint32_t>{display->xWindowOf(parent->windowNumber())});
+  EXPECT_EQ(focusedWindow(), id) << "the sheet takes the keyboard";
+
+  // Moved by the user, the parent takes its sheet along.
+  const xcb_window_t parentId = display->xWindowOf(parent->windowNumber());
+  const uint32_t position[] = {100, 50};
+  xcb_configure_window(connection, parentId, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, position);
+  xcb_flush(connection);
+  ASSERT_TRUE(serveUntil([&] { return parent->frame().origin == NSMakePoint(100, 450); }));
+  auto sheetPosition = [&] {
+    auto* geometry = xcb_get_geometry_reply(connection, xcb_get_geometry(connection, id), nullptr);
+    const std::pair<int, int> at =
+        geometry ? std::pair<int, int>{geometry->x, geometry->y} : std::pair<int, int>{-1, -1};
+    std::free(geometry);
+    return at;
+  };
+  // Centred under the title bar: x = 100 + (600 - 300) / 2, y = 50 + 28.
+  EXPECT_TRUE(serveUntil([&] {
+    return sheetPosition() == std::pair<int, int>{250, 78};
+  })) << sheetPosition().first
+      << ", " << sheetPosition().second;
+  parent->endSheet(sheet.get());
+}
