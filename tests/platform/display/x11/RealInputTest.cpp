@@ -74,8 +74,9 @@ TEST_F(LiveDisplayTest, AClickOnTheSecondButtonAnswersWithIt) {
 
 TEST_F(LiveDisplayTest, TypedTextReachesTheFocusedField) {
   NSWindow* window = makeWindow("Typing", NSMakeRect(200, 200, 400, 200));
-  Ref<NSTextField> field = Ref<NSTextField>(NSTextField::textFieldWithString(NSSTR("")));
-  field->setFrame(NSMakeRect(20, 60, 300, 24));
+  // Editable, as AppKit's initWithFrame makes a text field.
+  Ref<NSTextField> field =
+      adopted(NSTextField::alloc()->initWithFrame(NSMakeRect(20, 60, 300, 24)));
   window->contentView()->addSubview(field.get());
   ASSERT_TRUE(window->makeFirstResponder(field.get()));
   ASSERT_TRUE(waitUntilShown(window));
