@@ -17,12 +17,14 @@ NSDictionary* emptyAttributes() {
   return empty;
 }
 
-// A new dictionary (owned) with the entries of the given one, or empty for nil.
-NSMutableDictionary* copyOf(const NSDictionary* attributes) {
-  auto* copy = NSMutableDictionary::alloc();
+// A new dictionary with the entries of the given one, or empty for nil.
+Ref<NSDictionary> copyOf(const NSDictionary* attributes,
+                         const std::function<void(NSMutableDictionary*)>& change = nullptr) {
+  Ref<NSMutableDictionary> copy = adopted(NSMutableDictionary::alloc());
   if (attributes)
     for (const auto& entry : attributes->entries())
       copy->setObject(entry.value, entry.key);
+  if (change) change(copy);
   return copy;
 }
 
@@ -56,19 +58,6 @@ NSAttributedString* NSAttributedString::initWithString(const NSString* text,
   text_ = text ? text->utf16() : std::u16string();
   if (!text_.empty()) runs_.push_back({text_.size(), copyOf(attributes)});
   return this;
-}
-
-NSAttributedString* NSAttributedString::initWithAttributedString(const NSAttributedString* other) {
-  if (other) {
-    text_ = other->text_;
-    runs_ = other->runsInRange(NSMakeRange(0, other->length()));
-  }
-  return this;
-}
-
-NSAttributedString::~NSAttributedString() {
-  for (Run& run : runs_)
-    run.attributes->release();
 }
 
 NSString* NSAttributedString::string() const {
@@ -153,18 +142,9 @@ void NSAttributedString::enumerateAttributesInRange(
 std::vector<NSAttributedString::Run> NSAttributedString::runsInRange(NSRange range) const {
   std::vector<Run> pieces;
   enumerateAttributesInRange(range, [&](NSDictionary* attributes, NSRange piece, bool*) {
-    attributes->retain();
-    pieces.push_back({piece.length, attributes});
+    pieces.push_back({piece.length, retained(attributes)});
   });
   return pieces;
-}
-
-NSAttributedString* NSAttributedString::attributedSubstringFromRange(NSRange range) const {
-  if (!checkRange(range, "attributedSubstringFromRange:")) return nullptr;
-  auto* result = NSAttributedString::alloc();
-  result->text_ = text_.substr(range.location, range.length);
-  result->runs_ = runsInRange(range);
-  return static_cast<NSAttributedString*>(result->autorelease());
 }
 
 bool NSAttributedString::isEqualToAttributedString(const NSAttributedString* other) const {
@@ -208,10 +188,6 @@ void NSAttributedString::drawAtPoint(NSPoint point) const {
   TextLayout(this).drawAtPoint(point);
 }
 
-void NSAttributedString::drawInRect(NSRect rect) const {
-  TextLayout(this).drawInRect(rect);
-}
-
 // MARK: run surgery
 
 void NSAttributedString::splitAt(NSUInteger index) {
@@ -219,7 +195,6 @@ void NSAttributedString::splitAt(NSUInteger index) {
   std::size_t i = runAt(index, &start);
   if (i == runs_.size() || start == index) return;
   Run tail{runs_[i].length - (index - start), runs_[i].attributes};
-  tail.attributes->retain();
   runs_[i].length = index - start;
   runs_.insert(runs_.begin() + static_cast<std::ptrdiff_t>(i) + 1, tail);
 }
@@ -227,14 +202,11 @@ void NSAttributedString::splitAt(NSUInteger index) {
 void NSAttributedString::mergeRuns() {
   std::vector<Run> merged;
   for (Run& run : runs_) {
-    if (run.length == 0) {
-      run.attributes->release();
-    } else if (!merged.empty() && sameAttributes(merged.back().attributes, run.attributes)) {
+    if (run.length == 0) continue;
+    if (!merged.empty() && sameAttributes(merged.back().attributes, run.attributes))
       merged.back().length += run.length;
-      run.attributes->release();
-    } else {
-      merged.push_back(run);
-    }
+    else
+      merged.push_back(std::move(run));
   }
   runs_ = std::move(merged);
 }
@@ -249,7 +221,6 @@ void NSAttributedString::replaceRange(NSRange range, const std::u16string& text,
   NSUInteger removed = 0;
   while (last < runs_.size() && removed < range.length) {
     removed += runs_[last].length;
-    runs_[last].attributes->release();
     ++last;
   }
   auto at = runs_.erase(runs_.begin() + static_cast<std::ptrdiff_t>(first),
@@ -267,10 +238,9 @@ void NSMutableAttributedString::addAttribute(const NSString* name, NSObject* val
           name ? "value" : "attribute name");
     return;
   }
-  auto* single = NSMutableDictionary::alloc();
+  Ref<NSMutableDictionary> single = adopted(NSMutableDictionary::alloc());
   single->setObject(value, const_cast<NSString*>(name));
   addAttributes(single, range);
-  single->release();
 }
 
 void NSMutableAttributedString::addAttributes(const NSDictionary* attributes, NSRange range) {
@@ -280,11 +250,10 @@ void NSMutableAttributedString::addAttributes(const NSDictionary* attributes, NS
   NSUInteger start = 0;
   for (Run& run : runs_) {
     if (start >= range.location && start < range.location + range.length) {
-      NSMutableDictionary* changed = copyOf(run.attributes);
-      for (const auto& entry : attributes->entries())
-        changed->setObject(entry.value, entry.key);
-      run.attributes->release();
-      run.attributes = changed;
+      run.attributes = copyOf(run.attributes, [attributes](NSMutableDictionary* changed) {
+        for (const auto& entry : attributes->entries())
+          changed->setObject(entry.value, entry.key);
+      });
     }
     start += run.length;
   }
@@ -295,24 +264,6 @@ void NSMutableAttributedString::setAttributes(const NSDictionary* attributes, NS
   if (!checkRange(range, "setAttributes:range:") || range.length == 0) return;
   std::vector<Run> replacement{{range.length, copyOf(attributes)}};
   replaceRange(range, text_.substr(range.location, range.length), std::move(replacement));
-}
-
-void NSMutableAttributedString::removeAttribute(const NSString* name, NSRange range) {
-  if (!checkRange(range, "removeAttribute:range:") || !name) return;
-  splitAt(range.location);
-  splitAt(range.location + range.length);
-  NSUInteger start = 0;
-  for (Run& run : runs_) {
-    if (start >= range.location && start < range.location + range.length &&
-        run.attributes->objectForKey(name)) {
-      NSMutableDictionary* changed = copyOf(run.attributes);
-      changed->removeObjectForKey(name);
-      run.attributes->release();
-      run.attributes = changed;
-    }
-    start += run.length;
-  }
-  mergeRuns();
 }
 
 void NSMutableAttributedString::appendAttributedString(const NSAttributedString* other) {
@@ -338,28 +289,11 @@ void NSMutableAttributedString::replaceCharactersInRange(NSRange range, const NS
   else if (!text_.empty())
     attributes = attributesAtIndex(0, nullptr);
   std::vector<Run> runs;
-  if (!replacement.empty()) {
-    attributes->retain();
-    runs.push_back({replacement.size(), attributes});
-  }
+  if (!replacement.empty()) runs.push_back({replacement.size(), retained(attributes)});
   replaceRange(range, replacement, std::move(runs));
-}
-
-void NSMutableAttributedString::replaceCharactersInRange(NSRange range,
-                                                         const NSAttributedString* text) {
-  if (!checkRange(range, "replaceCharactersInRange:withAttributedString:")) return;
-  if (!text) return replaceRange(range, std::u16string(), {});
-  std::u16string replacement = text->utf16();
-  replaceRange(range, replacement, text->runsInRange(NSMakeRange(0, replacement.size())));
 }
 
 void NSMutableAttributedString::deleteCharactersInRange(NSRange range) {
   if (!checkRange(range, "deleteCharactersInRange:")) return;
   replaceRange(range, std::u16string(), {});
-}
-
-void NSMutableAttributedString::setAttributedString(const NSAttributedString* other) {
-  if (other == this) return;
-  if (!other) return replaceRange(NSMakeRange(0, length()), std::u16string(), {});
-  replaceCharactersInRange(NSMakeRange(0, length()), other);
 }

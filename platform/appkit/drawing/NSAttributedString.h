@@ -27,12 +27,9 @@ extern NSString* const NSParagraphStyleAttributeName; // NSParagraphStyle
 class NSAttributedString : public NSObject {
   NS_OBJECT_CLASS(NSAttributedString)
 
-  NSAttributedString* init() { return this; }
   // nil text gives the empty string (Foundation would raise).
   NSAttributedString* initWithString(const NSString* text);
   NSAttributedString* initWithString(const NSString* text, const NSDictionary* attributes);
-  NSAttributedString* initWithAttributedString(const NSAttributedString* other);
-  ~NSAttributedString() override;
 
   // The characters, as an autoreleased immutable copy.
   NSString* string() const;
@@ -46,7 +43,6 @@ class NSAttributedString : public NSObject {
   // Calls the block for each run inside the range, clipped to it, in order; *stop = true ends.
   void enumerateAttributesInRange(
       NSRange range, const std::function<void(NSDictionary*, NSRange, bool* stop)>& block) const;
-  NSAttributedString* attributedSubstringFromRange(NSRange range) const; // autoreleased
   bool isEqualToAttributedString(const NSAttributedString* other) const;
 
   // The size of the laid-out text in points, with kerning after each character.
@@ -54,8 +50,6 @@ class NSAttributedString : public NSObject {
   // Draws one line per paragraph with the lower-left corner of the text's box at the point
   // (the upper-left in a flipped context), in the current graphics context.
   void drawAtPoint(NSPoint point) const;
-  // Draws wrapped to the rectangle's width from its top edge, clipped to it.
-  void drawInRect(NSRect rect) const;
 
   // Foundation's form: each run as its text followed by its attributes in braces.
   NSString* description() const override;
@@ -67,7 +61,7 @@ protected:
 
   struct Run {
     NSUInteger length;
-    NSDictionary* attributes; // retained; never nil
+    Ref<NSDictionary> attributes; // never nil
   };
   std::u16string text_;
   std::vector<Run> runs_;
@@ -79,7 +73,7 @@ protected:
   void splitAt(NSUInteger index);
   void mergeRuns();
   void replaceRange(NSRange range, const std::u16string& text, std::vector<Run> runs);
-  std::vector<Run> runsInRange(NSRange range) const; // each dictionary retained once more
+  std::vector<Run> runsInRange(NSRange range) const;
 };
 
 class NSMutableAttributedString : public NSAttributedString {
@@ -89,14 +83,11 @@ class NSMutableAttributedString : public NSAttributedString {
   void addAttributes(const NSDictionary* attributes, NSRange range);
   // Replaces all attributes in the range; nil means none.
   void setAttributes(const NSDictionary* attributes, NSRange range);
-  void removeAttribute(const NSString* name, NSRange range);
 
   void appendAttributedString(const NSAttributedString* other);
   void insertAttributedString(const NSAttributedString* other, NSUInteger index);
   // New characters take the attributes of the first replaced character, or of the one before
   // the range when it is empty (of the first character at index 0), as Foundation does.
   void replaceCharactersInRange(NSRange range, const NSString* text);
-  void replaceCharactersInRange(NSRange range, const NSAttributedString* text);
   void deleteCharactersInRange(NSRange range);
-  void setAttributedString(const NSAttributedString* other);
 };

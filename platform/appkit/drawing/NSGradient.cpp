@@ -14,15 +14,9 @@ NSGradient* NSGradient::fail() {
 
 NSGradient* NSGradient::initWithStartingColor(const NSColor* start, const NSColor* end) {
   if (!start || !end) return fail();
-  stops_.push_back({const_cast<NSColor*>(start), 0});
-  stops_.push_back({const_cast<NSColor*>(end), 1});
-  for (Stop& stop : stops_)
-    stop.color->retain();
+  stops_.push_back({retained(const_cast<NSColor*>(start)), 0});
+  stops_.push_back({retained(const_cast<NSColor*>(end)), 1});
   return this;
-}
-
-NSGradient* NSGradient::initWithColors(const NSArray* colors) {
-  return initWithColors(colors, nullptr, nullptr);
 }
 
 NSGradient* NSGradient::initWithColors(const NSArray* colors, const CGFloat* locations,
@@ -32,29 +26,15 @@ NSGradient* NSGradient::initWithColors(const NSArray* colors, const CGFloat* loc
   for (NSUInteger i = 0; i < count; ++i) {
     auto* color = ns_cast<NSColor>(colors->objectAtIndex(i));
     if (!color) {
-      for (Stop& stop : stops_)
-        stop.color->release();
       stops_.clear();
       return fail();
     }
-    color->retain();
-    stops_.push_back({color, locations ? locations[i] : static_cast<CGFloat>(i) / (count - 1)});
+    stops_.push_back(
+        {retained(color), locations ? locations[i] : static_cast<CGFloat>(i) / (count - 1)});
   }
   std::stable_sort(stops_.begin(), stops_.end(),
                    [](const Stop& a, const Stop& b) { return a.location < b.location; });
   return this;
-}
-
-NSGradient::~NSGradient() {
-  for (Stop& stop : stops_)
-    stop.color->release();
-}
-
-void NSGradient::getColor(NSColor** color, CGFloat* location, NSInteger index) const {
-  if (index < 0 || index >= numberOfColorStops()) return;
-  const Stop& stop = stops_[static_cast<std::size_t>(index)];
-  if (color) *color = stop.color;
-  if (location) *location = stop.location;
 }
 
 NSColor* NSGradient::interpolatedColorAtLocation(CGFloat location) const {
@@ -127,46 +107,5 @@ void NSGradient::drawInBezierPath(const NSBezierPath* path, CGFloat angle) const
   cairo_save(cairo);
   path->addClip();
   drawClipped(path->bounds(), angle);
-  cairo_restore(cairo);
-}
-
-void NSGradient::drawFromPoint(NSPoint start, NSPoint end, NSGradientDrawingOptions options) const {
-  NSGraphicsContext* context = NSGraphicsContext::currentContext();
-  if (!context) return;
-  cairo_t* cairo = context->cairo();
-  cairo_save(cairo);
-  cairo_pattern_t* pattern = cairo_pattern_create_linear(start.x, start.y, end.x, end.y);
-  addStops(pattern);
-  bool extend =
-      (options & (NSGradientDrawsBeforeStartingLocation | NSGradientDrawsAfterEndingLocation)) != 0;
-  cairo_pattern_set_extend(pattern, extend ? CAIRO_EXTEND_PAD : CAIRO_EXTEND_NONE);
-  // FIXME: extending on one side only extends both; Cairo's pad has no one-sided form.
-  cairo_set_source(cairo, pattern);
-  cairo_set_operator(cairo, NSCairoOperator(context->compositingOperation()));
-  cairo_paint(cairo);
-  cairo_pattern_destroy(pattern);
-  cairo_restore(cairo);
-}
-
-void NSGradient::drawInRectRelativeCenter(NSRect rect, NSPoint relativeCenter) const {
-  NSGraphicsContext* context = NSGraphicsContext::currentContext();
-  if (!context || NSIsEmptyRect(rect)) return;
-  cairo_t* cairo = context->cairo();
-  cairo_save(cairo);
-  clipToRect(cairo, rect);
-  CGFloat cx = NSMidX(rect) + relativeCenter.x * rect.size.width / 2;
-  CGFloat cy = NSMidY(rect) + relativeCenter.y * rect.size.height / 2;
-  CGFloat radius = 0;
-  for (NSPoint corner :
-       {rect.origin, NSMakePoint(NSMaxX(rect), NSMinY(rect)),
-        NSMakePoint(NSMinX(rect), NSMaxY(rect)), NSMakePoint(NSMaxX(rect), NSMaxY(rect))})
-    radius = std::max(radius, std::hypot(corner.x - cx, corner.y - cy));
-  cairo_pattern_t* pattern = cairo_pattern_create_radial(cx, cy, 0, cx, cy, radius);
-  addStops(pattern);
-  cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
-  cairo_set_source(cairo, pattern);
-  cairo_set_operator(cairo, NSCairoOperator(context->compositingOperation()));
-  cairo_paint(cairo);
-  cairo_pattern_destroy(pattern);
   cairo_restore(cairo);
 }

@@ -27,29 +27,20 @@ class NSGradient : public NSObject {
 
   // nil (and the receiver released) for a nil colour.
   NSGradient* initWithStartingColor(const NSColor* start, const NSColor* end);
-  // Colours evenly spaced; nil for fewer than two.
-  NSGradient* initWithColors(const NSArray* colors);
   // Colours at the given locations (count must match); nil locations space them evenly.
   NSGradient* initWithColors(const NSArray* colors, const CGFloat* locations,
                              const NSColorSpace* space);
-  ~NSGradient() override;
 
   NSInteger numberOfColorStops() const { return static_cast<NSInteger>(stops_.size()); }
-  void getColor(NSColor** color, CGFloat* location, NSInteger index) const;
   // The blended colour at a location, in calibrated RGB.
   NSColor* interpolatedColorAtLocation(CGFloat location) const;
 
   void drawInRect(NSRect rect, CGFloat angle) const;
   void drawInBezierPath(const NSBezierPath* path, CGFloat angle) const;
-  // Between two points; the options say whether the end colours extend beyond them.
-  void drawFromPoint(NSPoint start, NSPoint end, NSGradientDrawingOptions options) const;
-  // A radial gradient centred in the rectangle, offset by relativeCenter (-1...1 of half the
-  // size), reaching the rectangle's corners.
-  void drawInRectRelativeCenter(NSRect rect, NSPoint relativeCenter) const;
 
 private:
   struct Stop {
-    NSColor* color; // retained
+    Ref<NSColor> color;
     CGFloat location;
   };
   std::vector<Stop> stops_;

@@ -63,13 +63,6 @@ NSGraphicsContext* NSGraphicsContext::graphicsContextWithCairoSurface(cairo_surf
   return static_cast<NSGraphicsContext*>(context->autorelease());
 }
 
-NSGraphicsContext* NSGraphicsContext::graphicsContextWithCairo(cairo_t* cairo, bool flipped) {
-  if (!cairo) return nullptr;
-  auto* context = NSGraphicsContext::alloc();
-  context->adopt(cairo_reference(cairo), flipped);
-  return static_cast<NSGraphicsContext*>(context->autorelease());
-}
-
 NSGraphicsContext* NSGraphicsContext::graphicsContextWithBitmapImageRep(NSBitmapImageRep* bitmap) {
   if (!bitmap || !bitmap->cairoSurface() || bitmap->size().width <= 0) return nullptr;
   CGFloat scale = static_cast<CGFloat>(bitmap->pixelsWide()) / bitmap->size().width;
@@ -77,34 +70,18 @@ NSGraphicsContext* NSGraphicsContext::graphicsContextWithBitmapImageRep(NSBitmap
 }
 
 NSGraphicsContext::~NSGraphicsContext() {
-  releaseColors(state_);
-  for (GState& state : saved_)
-    releaseColors(state);
   if (cairo_) cairo_destroy(cairo_);
-}
-
-void NSGraphicsContext::retainColors(GState& state) {
-  if (state.fill) state.fill->retain();
-  if (state.stroke) state.stroke->retain();
-}
-
-void NSGraphicsContext::releaseColors(GState& state) {
-  if (state.fill) state.fill->release();
-  if (state.stroke) state.stroke->release();
-  state.fill = state.stroke = nullptr;
 }
 
 void NSGraphicsContext::saveGState() {
   cairo_save(cairo_);
   saved_.push_back(state_);
-  retainColors(saved_.back());
 }
 
 void NSGraphicsContext::restoreGState() {
   if (saved_.empty()) return;
   cairo_restore(cairo_);
-  releaseColors(state_);
-  state_ = saved_.back(); // takes over the saved references
+  state_ = std::move(saved_.back());
   saved_.pop_back();
 }
 
@@ -112,11 +89,6 @@ void NSGraphicsContext::flipWithinHeight(CGFloat height) {
   cairo_translate(cairo_, 0, height);
   cairo_scale(cairo_, 1, -1);
   state_.flipped = !state_.flipped;
-}
-
-void NSGraphicsContext::setShouldAntialias(bool antialias) {
-  state_.antialias = antialias;
-  cairo_set_antialias(cairo_, antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
 }
 
 void NSGraphicsContext::setCompositingOperation(NSCompositingOperation operation) {
@@ -131,18 +103,13 @@ NSColor* NSGraphicsContext::strokeColor() const {
   return state_.stroke ? state_.stroke : NSColor::blackColor();
 }
 
+// Colours are immutable, so the context keeps the caller's object.
 void NSGraphicsContext::setFillColor(const NSColor* color) {
-  auto* retained = const_cast<NSColor*>(color); // colours are immutable
-  if (retained) retained->retain();
-  if (state_.fill) state_.fill->release();
-  state_.fill = retained;
+  state_.fill = retained(const_cast<NSColor*>(color));
 }
 
 void NSGraphicsContext::setStrokeColor(const NSColor* color) {
-  auto* retained = const_cast<NSColor*>(color);
-  if (retained) retained->retain();
-  if (state_.stroke) state_.stroke->release();
-  state_.stroke = retained;
+  state_.stroke = retained(const_cast<NSColor*>(color));
 }
 
 namespace {

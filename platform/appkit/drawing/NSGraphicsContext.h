@@ -15,11 +15,11 @@
 
 #include <vector>
 
+#include "appkit/drawing/NSColor.h"
 #include "appkit/drawing/NSGraphics.h"
 #include "foundation/NSGeometry.h"
 
 class NSBitmapImageRep;
-class NSColor;
 
 class NSGraphicsContext : public NSObject {
   NS_OBJECT_CLASS(NSGraphicsContext)
@@ -37,9 +37,6 @@ class NSGraphicsContext : public NSObject {
   // pixels per point, with the origin at the lower left. Autoreleased; the surface is retained.
   static NSGraphicsContext* graphicsContextWithCairoSurface(cairo_surface_t* surface,
                                                             NSSize pointSize, CGFloat scale);
-  // A context over a Cairo context whose transform the caller already set up; flipped says
-  // whether its y axis grows downward. The cairo_t is referenced, not copied.
-  static NSGraphicsContext* graphicsContextWithCairo(cairo_t* cairo, bool flipped);
   // A context drawing into the bitmap, whose size in points and pixel dimensions give the scale.
   static NSGraphicsContext* graphicsContextWithBitmapImageRep(NSBitmapImageRep* bitmap);
 
@@ -48,9 +45,6 @@ class NSGraphicsContext : public NSObject {
   cairo_t* cairo() const { return cairo_; }
   // Device pixels per point, taken from the transform when the context was made.
   CGFloat backingScaleFactor() const { return scale_; }
-  // False for PDF and bitmap destinations, true for the display's window backing stores.
-  bool isDrawingToScreen() const { return drawingToScreen_; }
-  void setDrawingToScreen(bool flag) { drawingToScreen_ = flag; }
 
   // The graphics state of this context (AppKit's instance saveGraphicsState and
   // restoreGraphicsState).
@@ -62,8 +56,6 @@ class NSGraphicsContext : public NSObject {
   // Convenience for views: make the y axis grow downward within a box of the given height,
   // whose top edge becomes y = 0, and mark the context flipped.
   void flipWithinHeight(CGFloat height);
-  bool shouldAntialias() const { return state_.antialias; }
-  void setShouldAntialias(bool antialias);
   NSCompositingOperation compositingOperation() const { return state_.operation; }
   void setCompositingOperation(NSCompositingOperation operation);
 
@@ -82,19 +74,15 @@ class NSGraphicsContext : public NSObject {
 
 private:
   struct GState {
-    NSColor* fill = nullptr;   // retained
-    NSColor* stroke = nullptr; // retained
+    Ref<NSColor> fill;
+    Ref<NSColor> stroke;
     NSCompositingOperation operation = NSCompositingOperationSourceOver;
     bool flipped = false;
-    bool antialias = true;
   };
   cairo_t* cairo_ = nullptr;
   CGFloat scale_ = 1;
-  bool drawingToScreen_ = false;
   GState state_;
   std::vector<GState> saved_;
 
   void adopt(cairo_t* cairo, bool flipped);
-  static void retainColors(GState& state);
-  static void releaseColors(GState& state);
 };

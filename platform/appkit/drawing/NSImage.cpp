@@ -194,12 +194,9 @@ bool NSImage::loadData(const uint8_t* bytes, std::size_t length) {
 
 NSImage::~NSImage() {
   clearRepresentations();
-  if (focusBitmap_) focusBitmap_->release();
 }
 
 void NSImage::clearRepresentations() {
-  for (NSBitmapImageRep* bitmap : bitmaps_)
-    bitmap->release();
   bitmaps_.clear();
   if (pdfPage_) g_object_unref(pdfPage_);
   if (pdfDocument_) g_object_unref(pdfDocument_);
@@ -213,11 +210,10 @@ NSString* NSImage::sourceName() const {
 
 void NSImage::addRepresentation(NSBitmapImageRep* bitmap) {
   if (!bitmap) return;
-  bitmap->retain();
-  auto at = std::find_if(bitmaps_.begin(), bitmaps_.end(), [&](const NSBitmapImageRep* other) {
+  auto at = std::find_if(bitmaps_.begin(), bitmaps_.end(), [&](const auto& other) {
     return other->pixelsWide() < bitmap->pixelsWide();
   });
-  bitmaps_.insert(at, bitmap);
+  bitmaps_.insert(at, retained(bitmap));
 }
 
 NSUInteger NSImage::representationCount() const {
@@ -226,7 +222,7 @@ NSUInteger NSImage::representationCount() const {
 
 const NSBitmapImageRep* NSImage::bestBitmap(double devicePixelsWide) const {
   // bitmaps_ is largest first: the last one still wide enough is the smallest that covers.
-  const NSBitmapImageRep* best = bitmaps_.empty() ? nullptr : bitmaps_.front();
+  const NSBitmapImageRep* best = bitmaps_.empty() ? nullptr : bitmaps_.front().get();
   for (const NSBitmapImageRep* bitmap : bitmaps_)
     if (bitmap->pixelsWide() + 1e-6 >= devicePixelsWide) best = bitmap;
   return best;
@@ -273,7 +269,7 @@ void NSImage::lockFocus() {
   NSGraphicsContext::setCurrentContext(
       NSGraphicsContext::graphicsContextWithBitmapImageRep(bitmap));
   drawInRect(NSMakeRect(0, 0, size_.width, size_.height));
-  focusBitmap_ = bitmap;
+  focusBitmap_ = adopted(bitmap);
   focusDepth_ = 1;
 }
 
@@ -288,6 +284,5 @@ void NSImage::unlockFocus() {
   // What was drawn becomes the image's only representation.
   clearRepresentations();
   addRepresentation(focusBitmap_);
-  focusBitmap_->release();
   focusBitmap_ = nullptr;
 }

@@ -12,12 +12,12 @@
 
 #include <vector>
 
+#include "appkit/drawing/NSBitmapImageRep.h"
 #include "appkit/drawing/NSGraphics.h"
 #include "foundation/NSData.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSGeometry.h"
 
-class NSBitmapImageRep;
 // Poppler's document and page, as poppler.h declares them.
 typedef struct _PopplerDocument PopplerDocument;
 typedef struct _PopplerPage PopplerPage;
@@ -42,7 +42,6 @@ class NSImage : public NSObject {
   ~NSImage() override;
 
   NSSize size() const { return size_; }
-  void setSize(NSSize size) { size_ = size; }
   bool isValid() const { return !bitmaps_.empty() || pdfPage_; }
   // The file name (without its folder) the image was loaded from, or nil.
   NSString* sourceName() const;
@@ -59,8 +58,6 @@ class NSImage : public NSObject {
                   bool respectFlipped, const NSDictionary* hints) const;
   // The whole image, source-over, opaque, upright.
   void drawInRect(NSRect rect) const;
-  void drawAtPoint(NSPoint point, NSRect fromRect, NSCompositingOperation operation,
-                   CGFloat fraction) const;
 
   // Makes the image the destination of drawing: a bitmap of its size at the focus scale, which
   // starts with the image's current picture and replaces its representations at unlockFocus.
@@ -74,14 +71,14 @@ class NSImage : public NSObject {
   NSString* description() const override;
 
 private:
-  std::vector<NSBitmapImageRep*> bitmaps_; // retained, largest first
+  std::vector<Ref<NSBitmapImageRep>> bitmaps_; // largest first
   PopplerDocument* pdfDocument_ = nullptr;
   PopplerPage* pdfPage_ = nullptr;
   NSSize size_;
   Ref<NSString> sourceName_;
-  NSBitmapImageRep* focusBitmap_ = nullptr; // retained while the focus is locked
-  int focusDepth_ = 0;                      // nested lockFocus calls that took the focus
-  int refusedFocus_ = 0; // lockFocus calls refused (size zero) still to be unlocked
+  Ref<NSBitmapImageRep> focusBitmap_; // while the focus is locked
+  int focusDepth_ = 0;                // nested lockFocus calls that took the focus
+  int refusedFocus_ = 0;              // lockFocus calls refused (size zero) still to be unlocked
 
   NSImage* fail();
   bool loadData(const uint8_t* bytes, std::size_t length);

@@ -18,13 +18,6 @@ void NSImage::drawInRect(NSRect rect, NSRect fromRect, NSCompositingOperation op
   drawInRect(rect, fromRect, operation, fraction, false, nullptr);
 }
 
-void NSImage::drawAtPoint(NSPoint point, NSRect fromRect, NSCompositingOperation operation,
-                          CGFloat fraction) const {
-  NSSize size = NSIsEmptyRect(fromRect) ? size_ : fromRect.size;
-  drawInRect(NSMakeRect(point.x, point.y, size.width, size.height), fromRect, operation, fraction,
-             false, nullptr);
-}
-
 void NSImage::drawInRect(NSRect rect, NSRect fromRect, NSCompositingOperation operation,
                          CGFloat fraction, bool respectFlipped, const NSDictionary*) const {
   NSGraphicsContext* context = NSGraphicsContext::currentContext();

@@ -196,26 +196,6 @@ void TextLayout::drawAtPoint(NSPoint point) const {
   cairo_restore(cairo);
 }
 
-void TextLayout::drawInRect(NSRect rect) {
-  NSGraphicsContext* context = NSGraphicsContext::currentContext();
-  if (!context || !layout_ || NSIsEmptyRect(rect)) return;
-  if (!hasWidth_) setWidth(rect.size.width);
-  cairo_t* cairo = context->cairo();
-  cairo_save(cairo);
-  cairo_new_path(cairo);
-  cairo_rectangle(cairo, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
-  cairo_clip(cairo);
-  cairo_set_operator(cairo, NSCairoOperator(context->compositingOperation()));
-  if (context->isFlipped()) {
-    cairo_translate(cairo, rect.origin.x, rect.origin.y);
-  } else {
-    cairo_translate(cairo, rect.origin.x, NSMaxY(rect));
-    cairo_scale(cairo, 1, -1);
-  }
-  show(cairo);
-  cairo_restore(cairo);
-}
-
 NSRect TextLayout::caretRectForIndex(NSUInteger index) const {
   index = std::min<NSUInteger>(index, mapping_.byteOffsets.size() - 1);
   PangoRectangle strong;

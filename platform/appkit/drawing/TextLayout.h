@@ -44,9 +44,6 @@ public:
   NSUInteger lineCount() const;
 
   void drawAtPoint(NSPoint point) const;
-  // Wraps to the rectangle's width (unless the width was set already), draws from its top edge,
-  // clipped to it.
-  void drawInRect(NSRect rect);
 
   // Editing support, in layout space and UTF-16 indices. The caret before the character at
   // index (index == length: after the last one), as a zero-width rectangle one line high.

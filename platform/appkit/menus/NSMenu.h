@@ -72,9 +72,6 @@ class NSMenu : public NSObject {
   NSMenuItem* parentItem() const;
 
   // MARK: enabling and actions
-  // Enabling is evaluated whenever isEnabled() is asked, so update() has nothing left to do; it
-  // is kept for callers written against AppKit.
-  void update() {}
   // Sends the item's action to its target, or with a nil target to the object the responder
   // chain lookup finds. Does nothing for an index past the end or an item without action.
   void performActionForItemAtIndex(NSInteger index);
@@ -103,7 +100,6 @@ class NSMenu : public NSObject {
   // Ends tracking at once, as though the user dismissed the menu; a menu that is not being
   // tracked ignores it.
   void cancelTrackingWithoutAnimation();
-  void cancelTracking();
   // Ends tracking with item chosen; false when the menu is not being tracked or the item is
   // disabled or not in this menu or its submenus.
   bool chooseItemDuringTracking(NSMenuItem* item);

@@ -65,8 +65,6 @@ class NSMenuItem : public NSObject {
 
   NSObject* representedObject() const { return representedObject_; }
   void setRepresentedObject(NSObject* object);
-  NSInteger tag() const { return tag_; }
-  void setTag(NSInteger tag) { tag_ = tag; }
 
   bool hasSubmenu() const { return submenu_ != nullptr; }
   NSMenu* submenu() const { return submenu_; }
@@ -91,7 +89,6 @@ private:
   NSEventModifierFlags keyEquivalentModifierMask_ = NSEventModifierFlagCommand;
   NSControlStateValue state_ = NSControlStateValueOff;
   NSInteger indentationLevel_ = 0;
-  NSInteger tag_ = 0;
   bool enabled_ = true;
   bool separator_ = false;
 };

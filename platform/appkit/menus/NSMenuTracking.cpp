@@ -205,10 +205,6 @@ void NSMenu::cancelTrackingWithoutAnimation() {
   NSRunLoop::mainRunLoop().wakeUp();
 }
 
-void NSMenu::cancelTracking() {
-  cancelTrackingWithoutAnimation();
-}
-
 bool NSMenu::chooseItemDuringTracking(NSMenuItem* item) {
   if (!tracking_.open || tracking_.cancelRequested || !item || !containsItem(item) ||
       item->isSeparatorItem() || item->hasSubmenu() || !item->isEnabled())

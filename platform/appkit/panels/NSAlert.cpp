@@ -81,13 +81,6 @@ NSButton* NSAlert::addButtonWithTitle(const NSString* title) {
   return button;
 }
 
-NSArray* NSAlert::buttons() const {
-  NSMutableArray* array = NSMutableArray::array();
-  for (const auto& button : buttons_)
-    array->addObject(button.get());
-  return array;
-}
-
 std::span<const NSActionEntry> NSAlert::actionTable() const {
   static const NSActionEntry table[] = {
       {sel("buttonPressed:"),

@@ -54,7 +54,6 @@ class NSAlert : public NSObject {
   // Appends a button with the next tag and AppKit's automatic key equivalent. A nil title is
   // refused with a log line (AppKit raises) and gives nil.
   NSButton* addButtonWithTitle(const NSString* title);
-  NSArray* buttons() const;
   const std::vector<Ref<NSButton>>& buttonList() const { return buttons_; }
 
   // MARK: running

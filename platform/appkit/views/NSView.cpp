@@ -90,26 +90,11 @@ void NSView::detachFromSuperview() {
   if (found != parent->subviews_.end()) parent->subviews_.erase(found); // may release us
 }
 
-void NSView::replaceSubview(NSView* oldView, NSView* newView) {
-  if (!oldView || oldView->superview_ != this) return;
-  if (!newView) return oldView->removeFromSuperview();
-  Ref<NSView> keepOld(oldView);
-  addSubview(newView, NSWindowAbove, oldView);
-  oldView->removeFromSuperview();
-}
-
 bool NSView::isDescendantOf(const NSView* view) const {
   if (!view) return false;
   for (const NSView* current = this; current; current = current->superview_)
     if (current == view) return true;
   return false;
-}
-
-NSView* NSView::viewWithTag(NSInteger tag) {
-  if (this->tag() == tag) return this;
-  for (auto& subview : subviews_)
-    if (NSView* found = subview->viewWithTag(tag)) return found;
-  return nullptr;
 }
 
 void NSView::setWindowRecursively(NSWindow* window) {
@@ -144,10 +129,6 @@ void NSView::setAlphaValue(CGFloat alpha) {
 void NSView::setNeedsDisplay(bool flag) {
   needsDisplay_ = flag;
   if (flag && window_) window_->setViewsNeedDisplay(true);
-}
-
-void NSView::setNeedsDisplayInRect(NSRect rect) {
-  if (!NSIsEmptyRect(NSIntersectionRect(rect, bounds()))) setNeedsDisplay(true);
 }
 
 void NSView::display() {

@@ -25,7 +25,6 @@ class NSView : public NSResponder {
   NS_OBJECT_CLASS(NSView)
 
   virtual NSView* initWithFrame(NSRect frame);
-  NSView* init() { return initWithFrame(NSZeroRect); }
   ~NSView() override;
 
   // MARK: geometry
@@ -35,7 +34,6 @@ class NSView : public NSResponder {
   void setFrameSize(NSSize size);
   // The bounds have the frame's size; only their origin can be moved.
   NSRect bounds() const { return {boundsOrigin_, frame_.size}; }
-  void setBoundsOrigin(NSPoint origin);
   virtual bool isFlipped() const { return false; }
 
   // MARK: the view tree
@@ -48,10 +46,8 @@ class NSView : public NSResponder {
   void addSubview(NSView* view);
   void addSubview(NSView* view, NSWindowOrderingMode place, NSView* otherView);
   void removeFromSuperview();
-  void replaceSubview(NSView* oldView, NSView* newView);
   bool isDescendantOf(const NSView* view) const;
   NSWindow* window() const { return window_; }
-  NSView* viewWithTag(NSInteger tag);
   virtual NSInteger tag() const { return -1; }
 
   // Hooks for subclasses, called as AppKit calls them.
@@ -84,7 +80,6 @@ class NSView : public NSResponder {
   // they are in a window.
   bool needsDisplay() const { return needsDisplay_; }
   void setNeedsDisplay(bool flag);
-  void setNeedsDisplayInRect(NSRect rect);
   void display();
   void displayIfNeeded();
   virtual void drawRect(NSRect dirtyRect);
@@ -109,7 +104,6 @@ class NSView : public NSResponder {
   // A nil view stands for the window's coordinate system.
   NSPoint convertPointFromView(NSPoint point, const NSView* view) const;
   NSPoint convertPointToView(NSPoint point, const NSView* view) const;
-  NSRect convertRectFromView(NSRect rect, const NSView* view) const;
   NSRect convertRectToView(NSRect rect, const NSView* view) const;
   // The front-most visible descendant (or the receiver) under a point given in the superview's
   // coordinates; nil when the point is outside or the view is hidden.

@@ -60,11 +60,6 @@ void NSView::setFrameSize(NSSize size) {
   setFrame({frame_.origin, size});
 }
 
-void NSView::setBoundsOrigin(NSPoint origin) {
-  boundsOrigin_ = origin;
-  setNeedsDisplay(true);
-}
-
 void NSView::resizeSubviewsWithOldSize(NSSize oldSize) {
   // Resizing a subview may run code that changes our subviews; iterate over a snapshot.
   const std::vector<Ref<NSView>> snapshot = subviews_;
@@ -138,12 +133,6 @@ NSRect rectFromCorners(NSPoint a, NSPoint b) {
                     std::fabs(a.y - b.y));
 }
 } // namespace
-
-NSRect NSView::convertRectFromView(NSRect rect, const NSView* view) const {
-  const NSPoint a = convertPointFromView(rect.origin, view);
-  const NSPoint b = convertPointFromView({NSMaxX(rect), NSMaxY(rect)}, view);
-  return rectFromCorners(a, b);
-}
 
 NSRect NSView::convertRectToView(NSRect rect, const NSView* view) const {
   const NSPoint a = convertPointToView(rect.origin, view);
