@@ -174,7 +174,7 @@ TEST_F(ContextMenuTest, TheMenuIsAPopUpAboveItsWindowThatHighlightsTheItemUnderT
     EXPECT_TRUE(xdotool({"mousemove", alpha[0], alpha[1]}));
     serveUntil([&] { return menu->trackingState().highlightedItem.get() != nullptr; });
     highlighted = menu->trackingState().highlightedItem.get();
-    menu->cancelTracking();
+    menu->cancelTrackingWithoutAnimation();
   });
   EXPECT_FALSE(menu->popUpMenuPositioningItem(nullptr, kAt, window->contentView()));
   EXPECT_NE(popUp, 0u);
