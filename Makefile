@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: demo test build deps sanitize bench clean
+.PHONY: demo test build deps sanitize bench clean configure docs java install-java
 
 deps:
 	./scripts/install-deps
@@ -12,6 +12,23 @@ deps:
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRIX_WERROR=ON
 	cmake --build $(BUILD) -j $(JOBS)
+
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRIX_WERROR=ON
+
+# The Javadoc of ixa and ixa.testkit in $(BUILD)/docs/api (and $(BUILD)/ixa-javadoc.jar); a
+# public class or method without its comment fails it.
+docs: configure
+	cmake --build $(BUILD) -j $(JOBS) --target docs
+
+# The Java artefacts: $(BUILD)/ixa.jar, $(BUILD)/ixa-testkit.jar, $(BUILD)/ixa-javadoc.jar.
+java: configure
+	cmake --build $(BUILD) -j $(JOBS) --target java-artefacts
+
+# The Java artefacts installed in a Maven repository's layout as ixa:ixa and ixa:ixa-testkit.
+M2_REPO ?= $(HOME)/.m2/repository
+install-java: configure
+	M2_REPO="$(M2_REPO)" cmake --build $(BUILD) -j $(JOBS) --target install-java
 
 demo: build
 	cmake --build $(BUILD) --target run-demo

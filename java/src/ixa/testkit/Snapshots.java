@@ -1,5 +1,7 @@
 package ixa.testkit;
 
+import ixa.internal.NativeLibraries;
+
 /**
  * Pictures of the screen for tests and galleries: PNG images of one window (with its title bar,
  * its sheets drawn separately) or of the whole 1440 x 900 point screen with every on-screen
@@ -12,14 +14,26 @@ package ixa.testkit;
  */
 public final class Snapshots {
   static {
-    System.loadLibrary("brixtestkit");
+    NativeLibraries.load(Snapshots.class, "brixtestkit");
   }
 
   private Snapshots() {}
 
-  /** A PNG picture of one window. */
+  /**
+   * A PNG picture of one window with its title bar; its sheets are drawn as on screen.
+   *
+   * @param window the window's number
+   * @param scale device pixels per point, from 0.1 to 8
+   * @return the PNG file's bytes
+   */
   public static native byte[] snapshot(int window, double scale);
 
-  /** A PNG picture of the whole screen. */
+  /**
+   * A PNG picture of the whole screen: every on-screen window in z-order, sheets, panels,
+   * alerts and an open context menu included.
+   *
+   * @param scale device pixels per point, from 0.1 to 8
+   * @return the PNG file's bytes
+   */
   public static native byte[] snapshotScreen(double scale);
 }

@@ -5,6 +5,7 @@ import static org.junit.jupiter.api.Assertions.fail;
 
 import com.google.gson.JsonParser;
 import ixa.IxaDialogs;
+import ixa.testkit.Screen;
 import java.io.File;
 import java.io.IOException;
 import java.net.URISyntaxException;
@@ -56,6 +57,7 @@ public final class ChildJvm {
           String.join(
               File.pathSeparator,
               codeSource(IxaDialogs.class),
+              codeSource(Screen.class),
               codeSource(main),
               codeSource(JsonParser.class)));
       command.add(main.getName());

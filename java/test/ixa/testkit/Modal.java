@@ -6,7 +6,7 @@ package ixa.testkit;
  */
 final class Modal {
   static {
-    System.loadLibrary("brixtestkit");
+    ixa.internal.NativeLibraries.load(Modal.class, "brixtestkit");
   }
 
   private Modal() {}

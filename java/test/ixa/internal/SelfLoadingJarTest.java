@@ -1,0 +1,197 @@
+package ixa.internal;
+
+import static org.junit.jupiter.api.Assertions.assertEquals;
+import static org.junit.jupiter.api.Assertions.assertFalse;
+import static org.junit.jupiter.api.Assertions.assertTrue;
+
+import ixa.IxaDialogs;
+import ixa.testkit.Screen;
+import java.io.File;
+import java.io.IOException;
+import java.net.URISyntaxException;
+import java.nio.charset.StandardCharsets;
+import java.nio.file.Files;
+import java.nio.file.Path;
+import java.nio.file.attribute.PosixFilePermissions;
+import java.util.ArrayList;
+import java.util.Comparator;
+import java.util.List;
+import java.util.Set;
+import java.util.TreeSet;
+import java.util.concurrent.TimeUnit;
+import java.util.stream.Collectors;
+import java.util.stream.Stream;
+import org.junit.jupiter.api.AfterEach;
+import org.junit.jupiter.api.BeforeEach;
+import org.junit.jupiter.api.Test;
+
+/**
+ * The jars load their native libraries themselves: child JVMs with only the jars on the class
+ * path, no java.library.path and an empty cache show and answer an alert with the libraries
+ * extracted to the user's cache.
+ */
+class SelfLoadingJarTest {
+  private static final Set<String> LIBRARIES =
+      Set.of(
+          "libbrixfoundation.so",
+          "libbrixdispatch.so",
+          "libbrixdisplay.so",
+          "libbrixappkit.so",
+          "libbrixdialogs.so",
+          "libbrixtestkit.so");
+
+  private Path scratch;
+  private Path cache;
+
+  @BeforeEach
+  void makeScratch() throws IOException {
+    scratch = Files.createTempDirectory("brix-jar-");
+    cache = scratch.resolve("cache");
+  }
+
+  @AfterEach
+  void removeScratch() throws IOException {
+    try (Stream<Path> paths = Files.walk(scratch)) {
+      for (Path path : paths.sorted(Comparator.reverseOrder()).toList()) {
+        path.toFile().setWritable(true);
+        Files.deleteIfExists(path);
+      }
+    }
+  }
+
+  private ProcessBuilder child(String... arguments) throws IOException {
+    List<String> command = new ArrayList<>();
+    command.add(Path.of(System.getProperty("java.home"), "bin", "java").toString());
+    command.add("-Xcheck:jni");
+    command.add("-cp");
+    command.add(
+        String.join(
+            File.pathSeparator,
+            codeSource(IxaDialogs.class),
+            codeSource(Screen.class),
+            codeSource(JarAlert.class)));
+    command.add(JarAlert.class.getName());
+    command.addAll(List.of(arguments));
+    ProcessBuilder builder = new ProcessBuilder(command).redirectErrorStream(true);
+    builder.environment().remove("LD_LIBRARY_PATH");
+    builder.environment().put("XDG_CACHE_HOME", cache.toString());
+    builder.environment().put("HOME", scratch.resolve("home").toString());
+    builder.environment().put("XDG_CONFIG_HOME", scratch.resolve("config").toString());
+    return builder;
+  }
+
+  /** Runs the children at once; returns each one's output after checking its exit status. */
+  private List<String> runAtOnce(int count, int expectedStatus, String... arguments)
+      throws Exception {
+    List<Process> children = new ArrayList<>();
+    List<Path> logs = new ArrayList<>();
+    for (int i = 0; i < count; i++) {
+      Path log = scratch.resolve("child-" + i + ".txt");
+      logs.add(log);
+      children.add(child(arguments).redirectOutput(log.toFile()).start());
+    }
+    List<String> outputs = new ArrayList<>();
+    for (int i = 0; i < count; i++) {
+      Process process = children.get(i);
+      boolean ended = process.waitFor(60, TimeUnit.SECONDS);
+      if (!ended) process.destroyForcibly().waitFor();
+      String output = Files.readString(logs.get(i), StandardCharsets.UTF_8);
+      assertTrue(ended, "the child hung:\n" + output);
+      assertEquals(expectedStatus, process.exitValue(), output);
+      assertFalse(output.contains("WARNING in native method"), output);
+      outputs.add(output);
+    }
+    return outputs;
+  }
+
+  /** The one folder that holds libbrixdialogs.so; no partial or stale folder is left over. */
+  private Path onlyFolder() throws IOException {
+    Path root = cache.resolve("ixa").resolve("native");
+    try (Stream<Path> folders = Files.list(root)) {
+      List<Path> all = folders.toList();
+      for (Path folder : all)
+        assertFalse(folder.getFileName().toString().startsWith("."), "left over: " + folder);
+      List<Path> dialogs =
+          all.stream().filter(folder -> names(folder).contains("libbrixdialogs.so")).toList();
+      assertEquals(1, dialogs.size(), all.toString());
+      return dialogs.get(0);
+    }
+  }
+
+  private static Set<String> names(Path folder) {
+    try (Stream<Path> files = Files.list(folder)) {
+      return files.map(file -> file.getFileName().toString()).collect(Collectors.toSet());
+    } catch (IOException e) {
+      throw new IllegalStateException(e);
+    }
+  }
+
+  private Set<String> allExtracted() throws IOException {
+    Set<String> all = new TreeSet<>();
+    try (Stream<Path> folders = Files.list(cache.resolve("ixa").resolve("native"))) {
+      for (Path folder : folders.toList()) all.addAll(names(folder));
+    }
+    return all;
+  }
+
+  @Test
+  void aJvmWithOnlyTheJarsShowsAndAnswersAnAlert() throws Exception {
+    // A cache folder that others could write is made the user's own before it is used.
+    Path root = cache.resolve("ixa").resolve("native");
+    Files.createDirectories(root);
+    Files.setPosixFilePermissions(root, PosixFilePermissions.fromString("rwxrwxrwx"));
+
+    String output = runAtOnce(1, 0).get(0);
+    assertTrue(output.contains("answered 0\n"), "the second button was pressed:\n" + output);
+    assertTrue(output.contains("pressed true"), output);
+    assertEquals(new TreeSet<>(LIBRARIES), allExtracted());
+    List<String> mapped =
+        output.lines().filter(line -> line.startsWith("mapped ")).distinct().toList();
+    assertFalse(mapped.isEmpty(), output);
+    for (String line : mapped)
+      assertTrue(line.startsWith("mapped " + root), "loaded from the cache: " + line);
+    assertEquals("rwx------", PosixFilePermissions.toString(Files.getPosixFilePermissions(root)));
+    Path folder = onlyFolder();
+    assertEquals(
+        "rwx------", PosixFilePermissions.toString(Files.getPosixFilePermissions(folder)));
+  }
+
+  @Test
+  void jvmsStartingTogetherShareOneCompleteFolder() throws Exception {
+    for (String output : runAtOnce(3, 0)) assertTrue(output.contains("answered 0\n"), output);
+    onlyFolder();
+    assertEquals(new TreeSet<>(LIBRARIES), allExtracted());
+  }
+
+  @Test
+  void aDamagedCopyInTheCacheIsWrittenAnew() throws Exception {
+    runAtOnce(1, 0, "load");
+    Path damaged = onlyFolder().resolve("libbrixappkit.so");
+    long size = Files.size(damaged);
+    damaged.toFile().setWritable(true);
+    Files.write(damaged, new byte[] {1, 2, 3});
+    String output = runAtOnce(1, 0, "load").get(0);
+    assertTrue(output.contains("loaded"), output);
+    assertEquals(size, Files.size(onlyFolder().resolve("libbrixappkit.so")));
+  }
+
+  @Test
+  void whenNeitherWayWorksTheErrorSaysWhatWasTried() throws Exception {
+    // The cache cannot be made: its parent is a plain file.
+    Files.writeString(scratch.resolve("file"), "not a folder");
+    cache = scratch.resolve("file").resolve("cache");
+    String output = runAtOnce(1, 3, "load").get(0);
+    assertTrue(output.contains("System.loadLibrary(\"brixdialogs\")"), output);
+    assertTrue(output.contains("java.library.path="), output);
+    assertTrue(output.contains("the copy in the jar"), output);
+    assertTrue(output.contains(cache.toString()), output);
+  }
+
+  private static String codeSource(Class<?> type) {
+    try {
+      return Path.of(type.getProtectionDomain().getCodeSource().getLocation().toURI()).toString();
+    } catch (URISyntaxException e) {
+      throw new IllegalStateException(e);
+    }
+  }
+}
