@@ -109,6 +109,7 @@ public final class ScreenExtension
               ? "OK"
               : String.valueOf(Json.object(buttons.get(buttons.size() - 1)).get("title"));
       User.pressButton(last);
+      waitForNoAlert();
     }
     for (int sheet : sheets) closeQuietly(sheet);
     @SuppressWarnings("unchecked")
@@ -124,6 +125,19 @@ public final class ScreenExtension
               + String.join(" and ", leftOpen)
               + " open"
               + (picture != null ? "; the screen: " + picture : ""));
+  }
+
+  /** The pressed button ends the alert on the main thread; its panel goes with it. */
+  private static void waitForNoAlert() {
+    long deadline = System.nanoTime() + 10_000_000_000L;
+    while (screen().get("alert") != null && System.nanoTime() < deadline) {
+      try {
+        Thread.sleep(10);
+      } catch (InterruptedException e) {
+        Thread.currentThread().interrupt();
+        return;
+      }
+    }
   }
 
   private static Map<String, Object> screen() {
