@@ -18,6 +18,7 @@ std::unique_ptr<DisplayBackend>& installedDisplay() {
   return display;
 }
 std::atomic<DisplayClient*> installedClient{nullptr};
+std::atomic<double (*)()> installedToolkitScale{nullptr};
 
 std::string environment(const char* name) {
   const char* value = std::getenv(name);
@@ -61,6 +62,15 @@ void DisplayBackend::setClient(DisplayClient* client) {
 
 DisplayClient* DisplayBackend::client() {
   return installedClient;
+}
+
+void DisplayBackend::setToolkitScale(double (*scale)()) {
+  installedToolkitScale = scale;
+}
+
+double DisplayBackend::toolkitScale() {
+  double (*scale)() = installedToolkitScale;
+  return scale ? scale() : 0;
 }
 
 void DisplayBackend::windowDescribed(NSInteger, const DisplayWindow&) {}

@@ -33,6 +33,12 @@ public:
   // Where a live display reports what its user does; installed once by the application.
   static void setClient(DisplayClient* client);
   static DisplayClient* client();
+  // The scale the application's own toolkit draws at, when the library can ask it (a Java VM's
+  // sun.java2d.uiScale); 0 when it has none. A live display that is not told its scale by the
+  // environment follows it, so that its windows and the toolkit's agree. Installed once, before
+  // the display opens.
+  static void setToolkitScale(double (*scale)());
+  static double toolkitScale();
 
   virtual const char* name() const = 0;
   // Whether windows appear on a real screen, driven by real devices.

@@ -61,6 +61,16 @@ CGFloat menuWidth(const NSMenu* menu) {
   return width;
 }
 
+CGFloat menuHeight(const NSMenu* menu) {
+  CGFloat height = 2 * kPadding;
+  for (const auto& item : menu->items())
+    height += rowHeight(item);
+  return height;
+}
+
+// How far a submenu overlaps the menu it opens from, as macOS draws them.
+constexpr CGFloat kSubmenuOverlap = 3;
+
 } // namespace
 
 NSRect NSOpenMenuFrame(const NSMenu* menu) {
@@ -79,6 +89,24 @@ NSRect NSOpenMenuFrame(const NSMenu* menu) {
   // The positioning item's top-left corner lies at the location; y grows upwards.
   const CGFloat top = location.y + above;
   return NSMakeRect(location.x, top - height, menuWidth(menu), height);
+}
+
+NSPoint NSOpenSubmenuLocation(const NSMenu* menu, const NSMenuItem* item, const NSMenu* submenu,
+                              NSRect screen) {
+  const NSRect frame = NSOpenMenuFrame(menu);
+  CGFloat rowTop = NSMaxY(frame) - kPadding;
+  for (const auto& candidate : menu->items()) {
+    if (candidate.get() == item) break;
+    rowTop -= rowHeight(candidate);
+  }
+  const CGFloat width = menuWidth(submenu), height = menuHeight(submenu);
+  CGFloat x = NSMaxX(frame) - kSubmenuOverlap;
+  if (x + width > NSMaxX(screen))
+    x = std::max(NSMinX(screen), frame.origin.x - width + kSubmenuOverlap);
+  CGFloat top = rowTop + kPadding;
+  top = std::max(top, NSMinY(screen) + height);
+  top = std::min(top, NSMaxY(screen));
+  return NSMakePoint(x, top);
 }
 
 NSMenuItem* NSOpenMenuItemAtPoint(const NSMenu* menu, NSPoint point) {

@@ -11,6 +11,11 @@ class NSMenuItem;
 
 // The frame of the open menu in screen coordinates, as the pop-up placed it.
 NSRect NSOpenMenuFrame(const NSMenu* menu);
+// Where a submenu of an open menu opens: the top-left corner (screen coordinates) that puts it
+// beside item's row, its first row level with it, on the right of the menu unless it would
+// leave the screen there, and wholly on the screen's height.
+NSPoint NSOpenSubmenuLocation(const NSMenu* menu, const NSMenuItem* item, const NSMenu* submenu,
+                              NSRect screen);
 // The item whose row lies under a point of the screen, separators included; nil outside the
 // menu's rows.
 NSMenuItem* NSOpenMenuItemAtPoint(const NSMenu* menu, NSPoint point);

@@ -120,6 +120,9 @@ class NSMenu : public NSObject {
     // A release of the button chooses the highlighted item once the user pressed inside the
     // menu or dragged onto an item; the release of the click that opened the menu does not.
     bool armed = false;
+    // The number a live display shows this menu's pop-up by (a submenu opened from the
+    // tracked menu has one of its own); 0 when no pop-up shows it.
+    NSInteger popUpNumber = 0;
   };
   const TrackingState& trackingState() const { return tracking_; }
 

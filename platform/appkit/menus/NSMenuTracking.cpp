@@ -4,6 +4,8 @@
 
 #include <cairo.h>
 
+#include <vector>
+
 #include "appkit/application/NSApplication.h"
 #include "appkit/controls/FieldEditor.h"
 #include "appkit/drawing/NSGraphicsContext.h"
@@ -32,11 +34,13 @@ char16_t keyOf(NSEvent* event) {
   return characters && characters->length() == 1 ? characters->characterAtIndex(0) : 0;
 }
 
-// Draws the open menu into the pop-up's picture on a live display and shows it.
+// Draws an open menu into its pop-up's picture on a live display and shows it.
 void drawPopUp(const NSMenu* menu) {
+  const NSInteger number = menu->trackingState().popUpNumber;
+  if (!number) return;
   DisplayBackend& display = DisplayBackend::current();
   bool isNew = false;
-  cairo_surface_t* surface = display.windowSurface(kPopUpNumber, &isNew);
+  cairo_surface_t* surface = display.windowSurface(number, &isNew);
   if (!surface) return;
   NSAutoreleasePool pool;
   const NSRect frame = NSOpenMenuFrame(menu);
@@ -53,7 +57,7 @@ void drawPopUp(const NSMenu* menu) {
   NSDrawOpenMenu(menu, frame);
   context->flushGraphics();
   NSGraphicsContext::restoreGraphicsState();
-  display.presentWindow(kPopUpNumber);
+  display.presentWindow(number);
 }
 
 // The next enabled item after (or before) the highlighted one, wrapping around.
@@ -93,10 +97,12 @@ bool NSMenu::popUpMenuPositioningItem(NSMenuItem* item, NSPoint location, NSView
   tracking_.location = location;
   tracking_.view = view;
 
-  // On a live display the menu is a pop-up window of its own, above the window it belongs to.
+  // On a live display the menu is a pop-up window of its own, above the window it belongs to,
+  // and a submenu opens beside its item as a pop-up of its own.
   DisplayBackend& display = DisplayBackend::current();
   const bool live = display.isLive();
   if (live) {
+    tracking_.popUpNumber = kPopUpNumber;
     DisplayWindow popUp;
     popUp.frame = NSOpenMenuFrame(this);
     popUp.kind = DisplayWindowKind::PopUpMenu;
@@ -107,52 +113,120 @@ bool NSMenu::popUpMenuPositioningItem(NSMenuItem* item, NSPoint location, NSView
     drawPopUp(this);
   }
 
-  // The item under a pointer event on the pop-up, and whether the event lies inside it.
-  auto itemUnder = [this](NSEvent* event, bool* inside) -> NSMenuItem* {
-    *inside = false;
-    if (event->windowNumber() != kPopUpNumber) return nullptr;
-    const NSRect frame = NSOpenMenuFrame(this);
-    const NSPoint location = event->locationInWindow();
-    const NSPoint point = {frame.origin.x + location.x, frame.origin.y + location.y};
-    *inside = NSPointInRect(point, frame);
-    return *inside ? NSOpenMenuItemAtPoint(this, point) : nullptr;
+  // The open menus, this one first, then each open submenu inside the one before it.
+  std::vector<Ref<NSMenu>> menus{Ref<NSMenu>(this)};
+  // Closes the submenus deeper than depth.
+  auto closeSubmenusBelow = [&](std::size_t depth) {
+    while (menus.size() > depth + 1) {
+      NSMenu* submenu = menus.back().get();
+      display.popUpClosed(submenu->tracking_.popUpNumber);
+      submenu->tracking_ = TrackingState{};
+      menus.pop_back();
+    }
+  };
+  // Opens the submenu of item, an item of the menu at depth, closing any other below it.
+  auto openSubmenu = [&](std::size_t depth, NSMenuItem* item) -> NSMenu* {
+    NSMenu* submenu = item ? item->submenu() : nullptr;
+    if (!live || !submenu || !item->isEnabled()) return nullptr;
+    if (menus.size() > depth + 1 && menus[depth + 1].get() == submenu) return submenu;
+    closeSubmenusBelow(depth);
+    if (submenu->tracking_.open) return nullptr;
+    NSMenu* parent = menus[depth].get();
+    submenu->tracking_ = TrackingState{};
+    submenu->tracking_.open = true;
+    submenu->tracking_.popUpNumber = kPopUpNumber - static_cast<NSInteger>(depth) - 1;
+    submenu->tracking_.location =
+        NSOpenSubmenuLocation(parent, item, submenu, display.screenFrame());
+    menus.push_back(Ref<NSMenu>(submenu));
+    DisplayWindow popUp;
+    popUp.frame = NSOpenMenuFrame(submenu);
+    popUp.kind = DisplayWindowKind::PopUpMenu;
+    popUp.owner = parent->tracking_.popUpNumber;
+    display.popUpOpened(submenu->tracking_.popUpNumber, popUp);
+    drawPopUp(submenu);
+    return submenu;
+  };
+  // The deepest open menu with a highlighted item (this one when none has): where the arrow
+  // keys and Return act.
+  auto activeDepth = [&]() -> std::size_t {
+    for (std::size_t depth = menus.size(); depth-- > 1;)
+      if (menus[depth]->tracking_.highlightedItem) return depth;
+    return 0;
+  };
+  // Highlights item in the menu at depth: its submenu opens, any other closes.
+  auto highlight = [&](std::size_t depth, NSMenuItem* item) {
+    menus[depth]->highlightItemDuringTracking(item);
+    if (!openSubmenu(depth, item)) closeSubmenusBelow(depth);
   };
 
-  NSRunLoop::EventHandler takeEvents = [this, &itemUnder](NSObject* object) {
+  // Which open menu a pointer event lies in (the innermost where they overlap) and the item
+  // under it.
+  struct Hit {
+    bool inside = false;
+    std::size_t depth = 0;
+    NSMenuItem* item = nullptr;
+  };
+  auto hitOf = [&](NSEvent* event) -> Hit {
+    const NSInteger depthOfWindow = kPopUpNumber - event->windowNumber();
+    if (depthOfWindow < 0 || depthOfWindow >= static_cast<NSInteger>(menus.size())) return {};
+    const NSRect frame = NSOpenMenuFrame(menus[static_cast<std::size_t>(depthOfWindow)].get());
+    const NSPoint location = event->locationInWindow();
+    const NSPoint point = {frame.origin.x + location.x, frame.origin.y + location.y};
+    for (std::size_t depth = menus.size(); depth-- > 0;)
+      if (NSPointInRect(point, NSOpenMenuFrame(menus[depth].get())))
+        return {true, depth, NSOpenMenuItemAtPoint(menus[depth].get(), point)};
+    return {};
+  };
+
+  NSRunLoop::EventHandler takeEvents = [&](NSObject* object) {
     auto* event = ns_cast<NSEvent>(object);
     if (!event) return false;
-    bool inside = false;
     switch (event->type()) {
-    case NSEventTypeKeyDown:
+    case NSEventTypeKeyDown: {
+      const std::size_t depth = activeDepth();
+      NSMenu* active = menus[depth].get();
+      NSMenuItem* highlighted = active->tracking_.highlightedItem.get();
+      const char16_t key = keyOf(event);
       if (isEscape(event)) {
         cancelTrackingWithoutAnimation();
-      } else if (const char16_t key = keyOf(event);
-                 key == NSKey::UpArrow || key == NSKey::DownArrow) {
-        highlightItemDuringTracking(
-            neighbour(this, tracking_.highlightedItem.get(), key == NSKey::DownArrow));
-      } else if ((key == NSKey::Return || key == NSKey::Enter || key == u' ') &&
-                 tracking_.highlightedItem) {
-        chooseItemDuringTracking(tracking_.highlightedItem.get());
+      } else if (key == NSKey::UpArrow || key == NSKey::DownArrow) {
+        highlight(depth, neighbour(active, highlighted, key == NSKey::DownArrow));
+      } else if (key == NSKey::RightArrow ||
+                 ((key == NSKey::Return || key == NSKey::Enter || key == u' ') && highlighted &&
+                  highlighted->hasSubmenu())) {
+        if (NSMenu* submenu = openSubmenu(depth, highlighted))
+          submenu->highlightItemDuringTracking(neighbour(submenu, nullptr, true));
+      } else if (key == NSKey::LeftArrow) {
+        if (depth > 0) {
+          menus[depth]->highlightItemDuringTracking(nullptr);
+          closeSubmenusBelow(depth - 1);
+        }
+      } else if ((key == NSKey::Return || key == NSKey::Enter || key == u' ') && highlighted) {
+        chooseItemDuringTracking(highlighted);
       } else if (NSMenuItem* match = itemForKeyEquivalent(event->charactersIgnoringModifiers(),
                                                           event->modifierFlags())) {
         chooseItemDuringTracking(match);
       }
       return true;
+    }
     case NSEventTypeMouseMoved:
     case NSEventTypeLeftMouseDragged:
     case NSEventTypeRightMouseDragged:
     case NSEventTypeOtherMouseDragged: {
-      NSMenuItem* item = itemUnder(event, &inside);
-      if (item && event->type() != NSEventTypeMouseMoved) tracking_.armed = true;
-      if (inside || event->windowNumber() == kPopUpNumber) highlightItemDuringTracking(item);
+      const Hit hit = hitOf(event);
+      if (hit.item && event->type() != NSEventTypeMouseMoved) tracking_.armed = true;
+      if (hit.inside)
+        highlight(hit.depth, hit.item);
+      else if (menus.size() == 1 && event->windowNumber() == kPopUpNumber)
+        highlightItemDuringTracking(nullptr);
       return true;
     }
     case NSEventTypeLeftMouseDown:
     case NSEventTypeRightMouseDown:
     case NSEventTypeOtherMouseDown:
-      if (NSMenuItem* item = itemUnder(event, &inside); inside) {
+      if (const Hit hit = hitOf(event); hit.inside) {
         tracking_.armed = true;
-        highlightItemDuringTracking(item);
+        highlight(hit.depth, hit.item);
         return true;
       }
       // A click that reaches the loop lies outside the menu: it dismisses the menu and is not
@@ -162,8 +236,8 @@ bool NSMenu::popUpMenuPositioningItem(NSMenuItem* item, NSPoint location, NSView
     case NSEventTypeLeftMouseUp:
     case NSEventTypeRightMouseUp:
     case NSEventTypeOtherMouseUp:
-      if (NSMenuItem* item = itemUnder(event, &inside); item && tracking_.armed)
-        chooseItemDuringTracking(item);
+      if (const Hit hit = hitOf(event); hit.item && tracking_.armed && !hit.item->hasSubmenu())
+        chooseItemDuringTracking(hit.item);
       return true;
     default:
       return event->isMouseEvent() || event->isKeyEvent();
@@ -173,6 +247,7 @@ bool NSMenu::popUpMenuPositioningItem(NSMenuItem* item, NSPoint location, NSView
   center->postNotificationName(NSMenuDidBeginTrackingNotification, this);
   NSRunLoop::mainRunLoop().runUntil([this] { return tracking_.cancelRequested; }, std::nullopt,
                                     takeEvents);
+  closeSubmenusBelow(0);
   if (live) display.popUpClosed(kPopUpNumber);
 
   Ref<NSMenuItem> chosen = tracking_.chosenItem;
@@ -181,6 +256,7 @@ bool NSMenu::popUpMenuPositioningItem(NSMenuItem* item, NSPoint location, NSView
   tracking_.chosenItem = nullptr;
   tracking_.highlightedItem = nullptr;
   tracking_.armed = false;
+  tracking_.popUpNumber = 0;
   center->postNotificationName(NSMenuDidEndTrackingNotification, this);
   // The action is sent once the menu has closed, so that it may open another menu.
   if (chosen) {
@@ -196,7 +272,7 @@ void NSMenu::highlightItemDuringTracking(NSMenuItem* item) {
   if (!tracking_.open || item == tracking_.highlightedItem.get()) return;
   if (item && indexOfItem(item) < 0) return;
   tracking_.highlightedItem = Ref<NSMenuItem>(item);
-  if (DisplayBackend::current().isLive()) drawPopUp(this);
+  drawPopUp(this);
 }
 
 void NSMenu::cancelTrackingWithoutAnimation() {

@@ -1,9 +1,12 @@
 #include "appkit/panels/NSAlert.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "appkit/application/NSApplication.h"
+#include "appkit/application/NSScreen.h"
 #include "appkit/controls/NSImageView.h"
+#include "display/DisplayBackend.h"
 #include "foundation/JsonWriter.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSLog.h"
@@ -98,10 +101,29 @@ void NSAlert::prepareToShow() {
   layout();
 }
 
+void NSAlert::placePanel() {
+  // On a live display the alert is a dialog of the key window, centred on it as the screen's
+  // other dialogs are centred on their windows; otherwise, and without a key window, it is
+  // centred on the screen as AppKit places it.
+  NSWindow* key = NSApplication::sharedApplication()->keyWindow();
+  if (!DisplayBackend::current().isLive() || !key || key == panel_.get() || !key->isVisible()) {
+    panel_->center();
+    return;
+  }
+  const NSRect owner = key->frame();
+  const NSRect visible = NSScreen::mainScreen()->visibleFrame();
+  const NSSize size = panel_->frame().size;
+  const CGFloat x = std::clamp(std::floor(NSMidX(owner) - size.width / 2), NSMinX(visible),
+                               std::max(NSMinX(visible), NSMaxX(visible) - size.width));
+  const CGFloat y = std::clamp(std::floor(NSMidY(owner) - size.height / 2), NSMinY(visible),
+                               std::max(NSMinY(visible), NSMaxY(visible) - size.height));
+  panel_->setFrameOrigin({x, y});
+}
+
 NSModalResponse NSAlert::runModal() {
   Ref<NSAlert> protector(this); // a button's action must not free the alert under its loop
   prepareToShow();
-  panel_->center();
+  placePanel();
   const NSModalResponse response = NSApplication::sharedApplication()->runModalForWindow(panel_);
   panel_->orderOut(nullptr);
   return response;

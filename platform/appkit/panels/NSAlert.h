@@ -94,4 +94,6 @@ private:
   std::function<void(NSModalResponse)> sheetHandler_;
 
   void prepareToShow();
+  // Puts the panel where runModal shows it.
+  void placePanel();
 };

@@ -128,7 +128,9 @@ void NSView::setAlphaValue(CGFloat alpha) {
 
 void NSView::setNeedsDisplay(bool flag) {
   needsDisplay_ = flag;
-  if (flag && window_) window_->setViewsNeedDisplay(true);
+  if (!flag || !window_) return;
+  window_->setViewsNeedDisplay(true);
+  window_->invalidatePictureRect(convertRectToView(bounds(), nullptr));
 }
 
 void NSView::display() {

@@ -206,13 +206,13 @@ void NSWindow::drawViews(const std::function<void()>& pass) {
   Ref<NSWindow> protector(this);
   DisplayBackend& display = DisplayBackend::current();
   display.drawWindow(number_, pass);
-  drawIntoDisplayPicture();
-  display.presentWindow(number_);
+  if (!drawIntoDisplayPicture()) display.presentWindow(number_);
 }
 
 void NSWindow::display() {
   ++displayCount_;
   viewsNeedDisplay_ = false;
+  invalidatePictureRect(NSMakeRect(0, 0, frame_.size.width, frame_.size.height));
   drawViews([this] { frameView_->displayPass(true); });
 }
 

@@ -171,9 +171,13 @@ class NSWindow : public NSResponder {
   // MARK: the display (NSWindowDisplay.cpp)
   // What the display needs to show the window on a real screen.
   DisplayWindow displayDescription() const;
-  // Draws the whole window into the picture a live display keeps of it; nothing on a display
-  // that keeps none.
-  void drawIntoDisplayPicture();
+  // Draws the parts of the window that changed since the last pass (all of it the first time)
+  // into the picture a live display keeps of it and shows them; false on a display that keeps
+  // no picture.
+  bool drawIntoDisplayPicture();
+  // A rectangle of the window (window coordinates) whose pixels must be drawn again in the
+  // display's picture on the next pass; views report their own as they are marked dirty.
+  void invalidatePictureRect(NSRect rect);
 
   // MARK: platform internals
   // Called by a view of this window that leaves it or hides, so first-responder and mouse
@@ -207,6 +211,8 @@ private:
   Weak<NSResponder> firstResponder_;
   Weak<NSView> mouseTrackingView_;
   bool viewsNeedDisplay_ = false;
+  // What changed in the display's picture since it was last drawn (window coordinates).
+  std::vector<NSRect> pictureDamage_;
   unsigned long updateCount_ = 0;
   unsigned long displayCount_ = 0;
 

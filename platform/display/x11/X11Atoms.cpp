@@ -19,6 +19,7 @@ constexpr const char* kNames[] = {
     "_NET_WM_WINDOW_TYPE_POPUP_MENU",
     "_NET_WM_STATE",
     "_NET_WM_STATE_MODAL",
+    "_NET_WM_STATE_FULLSCREEN",
     "_NET_WM_MOVERESIZE",
     "_NET_SUPPORTING_WM_CHECK",
     "_MOTIF_WM_HINTS",

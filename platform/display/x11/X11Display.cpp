@@ -13,16 +13,24 @@
 
 namespace {
 
-// BRIX_SCALE, else GDK_SCALE (what Java's windows follow), else 1. Java ignores Xft.dpi, so we
-// do too: our windows and Java's must agree.
+// A scale the environment names: a number from 0.5 to 8; 0 for none.
+double scaleNamed(const char* name) {
+  const char* value = std::getenv(name);
+  if (!value || !*value) return 0;
+  char* end = nullptr;
+  const double scale = std::strtod(value, &end);
+  return end && *end == '\0' && std::isfinite(scale) && scale >= 0.5 && scale <= 8 ? scale : 0;
+}
+
+// BRIX_SCALE, else what Java's windows follow: its sun.java2d.uiScale when a Java VM runs here
+// and sets one (it wins over GDK_SCALE in Java too), else GDK_SCALE, else 1. Java ignores
+// Xft.dpi, so we do too: our windows and Java's must agree.
 double scaleFromEnvironment() {
-  for (const char* name : {"BRIX_SCALE", "GDK_SCALE"}) {
-    const char* value = std::getenv(name);
-    if (!value || !*value) continue;
-    char* end = nullptr;
-    const double scale = std::strtod(value, &end);
-    if (end && *end == '\0' && std::isfinite(scale) && scale >= 0.5 && scale <= 8) return scale;
-  }
+  if (const double scale = scaleNamed("BRIX_SCALE")) return scale;
+  if (const double scale = DisplayBackend::toolkitScale();
+      std::isfinite(scale) && scale >= 0.5 && scale <= 8)
+    return scale;
+  if (const double scale = scaleNamed("GDK_SCALE")) return scale;
   return 1;
 }
 
@@ -192,6 +200,8 @@ void X11Display::windowStackChanged(const std::vector<NSInteger>& frontToBack) {
   }
   // Open pop-ups stay above every window.
   if (X11Window* popUp = windowLocked(popUp_)) popUp->raise();
+  for (NSInteger child : childPopUps_)
+    if (X11Window* popUp = windowLocked(child)) popUp->raise();
   xcb_flush(server_.connection);
 }
 
@@ -276,9 +286,30 @@ void X11Display::presentWindowRect(NSInteger windowNumber, NSRect dirty) {
   xcb_flush(server_.connection);
 }
 
-void X11Display::beginFullScreenTransition(NSInteger, bool, std::function<void()> completion) {
-  // FIXME: with a window manager, full screen should go through _NET_WM_STATE_FULLSCREEN; the
-  // window is sized to the screen by AppKit, which is what a screen without one needs.
+void X11Display::beginFullScreenTransition(NSInteger windowNumber, bool entering,
+                                           std::function<void()> completion) {
+  // AppKit sizes the window to the screen (and back) when the transition completes, which is
+  // all a screen without a window manager needs. A window manager is asked to put the window
+  // into its full-screen state as well, so that it drops its own decorations and panels there.
+  if (server_.windowManagerRuns) {
+    std::lock_guard lock(mutex_);
+    if (X11Window* window = windowLocked(windowNumber); window && window->isMapped()) {
+      xcb_client_message_event_t message{};
+      message.response_type = XCB_CLIENT_MESSAGE;
+      message.format = 32;
+      message.window = window->id();
+      message.type = server_.atoms[X11Atom::_NET_WM_STATE];
+      constexpr uint32_t kRemove = 0, kAdd = 1, kFromApplication = 1;
+      message.data.data32[0] = entering ? kAdd : kRemove;
+      message.data.data32[1] = server_.atoms[X11Atom::_NET_WM_STATE_FULLSCREEN];
+      message.data.data32[2] = 0;
+      message.data.data32[3] = kFromApplication;
+      xcb_send_event(server_.connection, 0, server_.screen->root,
+                     XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                     reinterpret_cast<const char*>(&message));
+      xcb_flush(server_.connection);
+    }
+  }
   NSRunLoop::mainRunLoop().performAsync(std::move(completion), /*urgent=*/true);
 }
 
@@ -308,7 +339,10 @@ void X11Display::windowDragStarted(NSInteger windowNumber) {
   }
   // The press may have been served after the button was released: nothing to drag then.
   if (!buttonHeld_) return;
-  drag_ = {windowNumber, lastPress_.width, lastPress_.height};
+  drag_ = {};
+  drag_.window = windowNumber;
+  drag_.grabX = lastPress_.width;
+  drag_.grabY = lastPress_.height;
   // Motions that came before the drag started count too.
   const uint32_t position[] = {static_cast<uint32_t>(pointerX_ - drag_.grabX),
                                static_cast<uint32_t>(pointerY_ - drag_.grabY)};

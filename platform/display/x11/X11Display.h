@@ -58,6 +58,9 @@ public:
   xcb_window_t xWindowOf(NSInteger windowNumber) const;
   // Whether the open pop-up holds the pointer and keyboard grabs.
   bool popUpHasGrab() const { return popUpGrabbed_; }
+  // Whether the open pop-up runs without the grabs, which another client kept from it: it
+  // closes when the keyboard focus leaves our windows.
+  bool popUpRunsUngrabbed() const { return ungrabbedPopUp_ != 0; }
 
 private:
   X11Display() = default;
@@ -77,10 +80,15 @@ private:
   NSInteger pendingFocus_ = 0;   // became key before it was mapped
   NSInteger syncingFrameOf_ = 0; // the window whose frame is being taken from the server
 
-  // A title-bar drag: the window and where in it the pointer holds it (pixels).
+  // A title-bar drag or a resize from the window's edges: the window, where in it the pointer
+  // holds it (pixels) and, for a resize, the edges that follow the pointer, the window's
+  // rectangle and the pointer's root position when the button went down.
   struct Drag {
     NSInteger window = 0;
     int grabX = 0, grabY = 0;
+    unsigned edges = 0; // X11Edge bits; none for a move
+    X11Rect start;
+    int pressX = 0, pressY = 0;
   };
   Drag drag_;         // guarded by mutex_
   X11Rect lastPress_; // event thread: root position (x, y) and window-relative (w, h)
@@ -88,8 +96,11 @@ private:
   int pointerX_ = 0, pointerY_ = 0; // the pointer's last root position (event thread)
   bool buttonHeld_ = false;
 
-  // Pop-up grabs.
+  // Pop-up grabs. The first pop-up (a menu) holds them; the pop-ups opened from it (its
+  // submenus) are our windows too, so the pointer reaches them through the grab.
   NSInteger popUp_ = 0;
+  std::vector<NSInteger> childPopUps_;
+  std::atomic<NSInteger> ungrabbedPopUp_{0};
   std::atomic<bool> popUpGrabbed_{false};
   std::atomic<bool> stopGrabbing_{false};
   std::thread grabber_;
@@ -117,9 +128,13 @@ private:
   void handleFocusIn(const xcb_focus_in_event_t* event);
   void handleClientMessage(const xcb_client_message_event_t* event);
   bool continueDrag(int rootX, int rootY, bool released);
+  bool startResize(NSInteger number, const xcb_button_press_event_t* press);
+  void handleFocusOut(const xcb_focus_in_event_t* event);
   NSInteger numberOf(xcb_window_t window) const;
 
   // X11DisplayPopUps.cpp
-  void grabForPopUp(xcb_window_t window);
+  void grabForPopUp(NSInteger number, xcb_window_t window);
+  void grabFailed(NSInteger number, bool pointerGrabbed);
+  void closePopUpFromOutside(NSInteger number);
   void stopGrabbing();
 };

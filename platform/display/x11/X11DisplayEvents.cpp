@@ -1,5 +1,7 @@
 // X11Display: the event thread. It waits on the connection and turns what the server reports
 // into the platform's terms.
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "display/DisplayClient.h"
@@ -16,6 +18,53 @@ constexpr int kDoubleClickPixels = 4;
 // The buttons X reports for the wheel; they are not clicks.
 bool isWheel(uint8_t button) {
   return button >= 4 && button <= 7;
+}
+
+// The edges of a window that a resize moves.
+enum X11Edge : unsigned { kLeft = 1, kRight = 2, kTop = 4, kBottom = 8 };
+
+// How close to an edge a press starts a resize, and how far along an edge from a corner it
+// still takes the corner, in points.
+constexpr double kResizeBorder = 4, kResizeCorner = 16;
+// The smallest window a resize leaves, in points (besides the title bar).
+constexpr double kMinimumWidth = 120, kMinimumContentHeight = 40;
+
+// The edges a press at (x, y) of a window's w x h pixels resizes; none away from them.
+unsigned edgesAt(int x, int y, int w, int h, double scale) {
+  const int border = static_cast<int>(kResizeBorder * scale);
+  const int corner = static_cast<int>(kResizeCorner * scale);
+  unsigned edges = 0;
+  if (x < border)
+    edges |= kLeft;
+  else if (x >= w - border)
+    edges |= kRight;
+  if (y < border)
+    edges |= kTop;
+  else if (y >= h - border)
+    edges |= kBottom;
+  if (edges & (kLeft | kRight)) {
+    if (y < corner)
+      edges |= kTop;
+    else if (y >= h - corner)
+      edges |= kBottom;
+  }
+  if (edges & (kTop | kBottom)) {
+    if (x < corner)
+      edges |= kLeft;
+    else if (x >= w - corner)
+      edges |= kRight;
+  }
+  return edges;
+}
+
+// _NET_WM_MOVERESIZE's direction for the edges.
+uint32_t moveResizeDirection(unsigned edges) {
+  constexpr uint32_t kTopLeft = 0, kTopSide = 1, kTopRight = 2, kRightSide = 3, kBottomRight = 4,
+                     kBottomSide = 5, kBottomLeft = 6, kLeftSide = 7;
+  if (edges & kTop) return edges & kLeft ? kTopLeft : edges & kRight ? kTopRight : kTopSide;
+  if (edges & kBottom)
+    return edges & kLeft ? kBottomLeft : edges & kRight ? kBottomRight : kBottomSide;
+  return edges & kLeft ? kLeftSide : kRightSide;
 }
 
 int heldButton(uint16_t state) {
@@ -73,6 +122,9 @@ bool X11Display::handleEvent(const xcb_generic_event_t* event) {
   case XCB_FOCUS_IN:
     handleFocusIn(reinterpret_cast<const xcb_focus_in_event_t*>(event));
     break;
+  case XCB_FOCUS_OUT:
+    handleFocusOut(reinterpret_cast<const xcb_focus_in_event_t*>(event));
+    break;
   case XCB_CLIENT_MESSAGE: {
     const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(event);
     if (message->type == server_.atoms[X11Atom::BRIX_WAKE_UP]) return false;
@@ -101,6 +153,8 @@ void X11Display::handlePointer(const xcb_generic_event_t* event) {
   const NSInteger number = numberOf(pointer->event);
   DisplayClient* client = DisplayBackend::client();
   if (!number || !client) return;
+  // A press on the edge of a resizable window resizes it; the window does not see it.
+  if (type == XCB_BUTTON_PRESS && pointer->detail == 1 && startResize(number, pointer)) return;
 
   DisplayInput input;
   input.windowNumber = number;
@@ -140,6 +194,43 @@ void X11Display::handlePointer(const xcb_generic_event_t* event) {
   client->displayReceivedInput(input);
 }
 
+bool X11Display::startResize(NSInteger number, const xcb_button_press_event_t* press) {
+  std::lock_guard lock(mutex_);
+  X11Window* window = windowLocked(number);
+  if (!window || window->isPopUp() || !window->description().resizable || popUp_) return false;
+  const X11Rect rect = window->rect();
+  const unsigned edges =
+      edgesAt(press->event_x, press->event_y, rect.width, rect.height, server_.scale);
+  if (!edges) return false;
+  if (server_.windowManagerRuns) {
+    // The window manager resizes it: our implicit grab must go first.
+    xcb_ungrab_pointer(server_.connection, press->time);
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window->id();
+    message.type = server_.atoms[X11Atom::_NET_WM_MOVERESIZE];
+    constexpr uint32_t kLeftButton = 1, kFromApplication = 1;
+    message.data.data32[0] = static_cast<uint32_t>(press->root_x);
+    message.data.data32[1] = static_cast<uint32_t>(press->root_y);
+    message.data.data32[2] = moveResizeDirection(edges);
+    message.data.data32[3] = kLeftButton;
+    message.data.data32[4] = kFromApplication;
+    xcb_send_event(server_.connection, 0, server_.screen->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(server_.connection);
+    return true;
+  }
+  drag_ = {};
+  drag_.window = number;
+  drag_.edges = edges;
+  drag_.start = rect;
+  drag_.pressX = press->root_x;
+  drag_.pressY = press->root_y;
+  return true;
+}
+
 bool X11Display::continueDrag(int rootX, int rootY, bool released) {
   std::lock_guard lock(mutex_);
   if (!drag_.window) return false;
@@ -147,6 +238,37 @@ bool X11Display::continueDrag(int rootX, int rootY, bool released) {
   if (!window) {
     drag_ = {};
     return false;
+  }
+  if (drag_.edges) {
+    // The edges held follow the pointer; the opposite ones stay.
+    const double s = server_.scale;
+    const int minimumWidth = static_cast<int>(std::ceil(kMinimumWidth * s));
+    const int minimumHeight = static_cast<int>(
+        std::ceil((window->description().titleBarHeight + kMinimumContentHeight) * s));
+    const int dx = rootX - drag_.pressX, dy = rootY - drag_.pressY;
+    const X11Rect start = drag_.start;
+    X11Rect rect = start;
+    if (drag_.edges & kRight) rect.width = std::max(minimumWidth, start.width + dx);
+    if (drag_.edges & kLeft) {
+      rect.width = std::max(minimumWidth, start.width - dx);
+      rect.x = start.x + start.width - rect.width;
+    }
+    if (drag_.edges & kBottom) rect.height = std::max(minimumHeight, start.height + dy);
+    if (drag_.edges & kTop) {
+      rect.height = std::max(minimumHeight, start.height - dy);
+      rect.y = start.y + start.height - rect.height;
+    }
+    const uint32_t values[] = {static_cast<uint32_t>(rect.x), static_cast<uint32_t>(rect.y),
+                               static_cast<uint32_t>(rect.width),
+                               static_cast<uint32_t>(rect.height)};
+    xcb_configure_window(server_.connection, window->id(),
+                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                             XCB_CONFIG_WINDOW_HEIGHT,
+                         values);
+    xcb_flush(server_.connection);
+    if (released) drag_ = {};
+    // The window never saw the press, so it sees neither motion nor release.
+    return true;
   }
   const uint32_t position[] = {static_cast<uint32_t>(rootX - drag_.grabX),
                                static_cast<uint32_t>(rootY - drag_.grabY)};
@@ -233,6 +355,19 @@ void X11Display::handleFocusIn(const xcb_focus_in_event_t* event) {
     focused_ = number;
     if (DisplayClient* client = DisplayBackend::client()) client->displayFocusedWindow(number);
   });
+}
+
+void X11Display::handleFocusOut(const xcb_focus_in_event_t* event) {
+  // A pop-up that runs without the grabs closes as the focus leaves the window that held it,
+  // which is how a click on another program's window shows.
+  const NSInteger popUp = ungrabbedPopUp_;
+  if (!popUp || event->mode == XCB_NOTIFY_MODE_GRAB || event->mode == XCB_NOTIFY_MODE_UNGRAB)
+    return;
+  if (event->detail == XCB_NOTIFY_DETAIL_POINTER || event->detail == XCB_NOTIFY_DETAIL_INFERIOR)
+    return;
+  if (numberOf(event->event) <= 0) return;
+  ungrabbedPopUp_ = 0;
+  closePopUpFromOutside(popUp);
 }
 
 void X11Display::handleClientMessage(const xcb_client_message_event_t* event) {

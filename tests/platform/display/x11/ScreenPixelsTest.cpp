@@ -89,3 +89,49 @@ TEST_F(LiveDisplayTest, TheScreenShowsWhatTheHeadlessSnapshotShows) {
   });
   EXPECT_EQ(differing, 0) << "of " << shown.size() << " pixels after the change";
 }
+
+TEST_F(LiveDisplayTest, AChangeUploadsOnlyTheViewThatChanged) {
+  NSWindow* window = makeWindow("Partial", NSMakeRect(240, 180, 460, 280));
+  NSTextField* label = NSTextField::labelWithString(NSSTR("Before"));
+  label->setFrame(NSMakeRect(20, 180, 200, 24));
+  window->contentView()->addSubview(label);
+  ASSERT_TRUE(waitUntilShown(window));
+  const int x = 240, y = 900 - 180 - 280;
+  int differing = -1;
+  serveUntil([&] {
+    differing = differingPixels(snapshotPixels(window), screenshot(x, y, 460, 280), 2);
+    return differing == 0;
+  });
+  ASSERT_EQ(differing, 0);
+
+  // Another program paints a square on the window, away from the label; an upload of the whole
+  // window would paint over it.
+  const xcb_window_t id = display->xWindowOf(window->windowNumber());
+  const xcb_gcontext_t gc = xcb_generate_id(connection);
+  const uint32_t red = 0xff0000;
+  xcb_create_gc(connection, gc, id, XCB_GC_FOREGROUND, &red);
+  const xcb_rectangle_t square{300, 200, 20, 20};
+  xcb_poly_fill_rectangle(connection, id, gc, 1, &square);
+  xcb_free_gc(connection, gc);
+  xcb_flush(connection);
+  ASSERT_TRUE(serveUntil([&] { return screenshot(x + 300, y + 200, 20, 20)[0] == red; }));
+
+  label->setStringValue(NSSTR("After"));
+  // The label's rectangle on screen: x 20..220, y (from the top) 280 - 204 .. 280 - 180.
+  const NSRect inWindow = label->convertRectToView(label->bounds(), nullptr);
+  const int labelX = static_cast<int>(inWindow.origin.x);
+  const int labelY = static_cast<int>(280 - NSMaxY(inWindow));
+  auto labelPixels = [&](const std::vector<uint32_t>& all) {
+    std::vector<uint32_t> part;
+    for (int row = labelY; row < labelY + 24; ++row)
+      for (int column = labelX; column < labelX + 200; ++column)
+        part.push_back(all[static_cast<std::size_t>(row) * 460 + column]);
+    return part;
+  };
+  EXPECT_TRUE(serveUntil([&] {
+    return differingPixels(labelPixels(snapshotPixels(window)),
+                           labelPixels(screenshot(x, y, 460, 280)), 2) == 0;
+  })) << "the label shows its new text";
+  const std::vector<uint32_t> square2 = screenshot(x + 300, y + 200, 20, 20);
+  EXPECT_EQ(std::count(square2.begin(), square2.end(), red), 400) << "nothing else was uploaded";
+}
