@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: demo test build deps sanitize bench clean configure docs java install-java
+.PHONY: demo demo-live test build deps sanitize bench clean configure docs java install-java
 
 deps:
 	./scripts/install-deps
@@ -32,6 +32,11 @@ install-java: configure
 
 demo: build
 	cmake --build $(BUILD) --target run-demo
+
+# The tour on the X11 display, with screenshots taken from the X server added to the gallery; on
+# a private Xvfb when DISPLAY is not set.
+demo-live: build
+	scripts/demo-live $(BUILD)
 
 # Every suite of the normal build, then every suite again under the sanitizers, then the fuzzer.
 test: build

@@ -18,6 +18,13 @@ import java.util.Locale;
 public final class Gallery {
   private record Entry(String caption, String fileName) {}
 
+  /**
+   * The program that writes the X server's screen as a PNG (scripts/x-screenshot.cpp), when the
+   * tour runs on a live display and its screenshots are asked for (make demo-live sets
+   * BRIX_LIVE_GALLERY=1); null otherwise.
+   */
+  private static final String SCREENSHOT_TOOL = screenshotTool();
+
   private final Path folder;
   private final List<Entry> entries = new ArrayList<>();
 
@@ -64,7 +71,38 @@ public final class Gallery {
       throw new UncheckedIOException("cannot write " + file, e);
     }
     entries.add(new Entry(caption, fileName));
+    if (SCREENSHOT_TOOL != null) addServerScreenshot(caption);
     return file;
+  }
+
+  private static String screenshotTool() {
+    if (!"1".equals(System.getenv("BRIX_LIVE_GALLERY"))) return null;
+    String tool = System.getenv("BRIX_SCREENSHOT_TOOL");
+    return tool == null || tool.isEmpty() ? null : tool;
+  }
+
+  /**
+   * Adds what the X server shows at this moment, next to the snapshot just added, captioned as
+   * taken from the server. A screenshot that fails is reported and left out.
+   */
+  private void addServerScreenshot(String caption) {
+    String fileName =
+        String.format(Locale.ROOT, "%02d-x-server-%s.png", entries.size() + 1, slug(caption));
+    Path file = folder.resolve(fileName);
+    try {
+      Process process = new ProcessBuilder(SCREENSHOT_TOOL, file.toString()).inheritIO().start();
+      if (process.waitFor() != 0) {
+        System.err.println("No screenshot of the X server for \"" + caption + "\"");
+        return;
+      }
+    } catch (IOException e) {
+      System.err.println("No screenshot of the X server: " + e.getMessage());
+      return;
+    } catch (InterruptedException e) {
+      Thread.currentThread().interrupt();
+      return;
+    }
+    entries.add(new Entry("Taken from the X server's screen: " + caption, fileName));
   }
 
   /** Writes index.html: every picture in the order added, with its caption. */
