@@ -4,8 +4,10 @@ import java.io.IOException;
 import java.io.InputStream;
 import java.io.OutputStream;
 import java.nio.charset.StandardCharsets;
+import java.nio.file.DirectoryStream;
 import java.nio.file.Files;
 import java.nio.file.LinkOption;
+import java.nio.file.NoSuchFileException;
 import java.nio.file.Path;
 import java.nio.file.StandardCopyOption;
 import java.nio.file.attribute.PosixFilePermission;
@@ -147,9 +149,14 @@ public final class NativeLibraries {
       // An earlier extraction cannot leave a partial folder, so this one was changed by hand:
       // move it aside and write it anew.
       Path aside = Files.createTempDirectory(root, ".stale-" + hash + "-");
-      Files.move(directory, aside.resolve("old"), StandardCopyOption.ATOMIC_MOVE);
+      try {
+        Files.move(directory, aside.resolve("old"), StandardCopyOption.ATOMIC_MOVE);
+      } catch (NoSuchFileException anotherJvmMovedIt) {
+        // and writes it anew as this one does
+      }
       deleteTree(aside);
     }
+    sweepLeftovers(root);
     Path staging = Files.createTempDirectory(root, ".partial-" + hash + "-");
     try {
       for (Index.Entry entry : index.entries) write(anchor, folder, entry, staging);
@@ -191,13 +198,35 @@ public final class NativeLibraries {
     Files.setPosixFilePermissions(target, PosixFilePermissions.fromString("r-x------"));
   }
 
+  /** Every library is there with the content the index names (a few milliseconds to check). */
   private static boolean complete(Path directory, Index index) throws IOException {
     for (Index.Entry entry : index.entries) {
       Path file = directory.resolve(entry.file);
       if (!Files.isRegularFile(file, LinkOption.NOFOLLOW_LINKS) || Files.size(file) != entry.size)
         return false;
+      if (!hex(sha256(Files.readAllBytes(file))).equals(entry.sha256)) return false;
     }
     return true;
+  }
+
+  /**
+   * Removes what JVMs that died while extracting left behind: temporary folders older than ten
+   * minutes, far longer than an extraction takes.
+   */
+  private static void sweepLeftovers(Path root) throws IOException {
+    long limit = System.currentTimeMillis() - 10 * 60 * 1000;
+    try (DirectoryStream<Path> entries = Files.newDirectoryStream(root, ".*-*")) {
+      for (Path entry : entries) {
+        String name = entry.getFileName().toString();
+        if (!name.startsWith(".partial-") && !name.startsWith(".stale-")) continue;
+        try {
+          if (Files.getLastModifiedTime(entry, LinkOption.NOFOLLOW_LINKS).toMillis() < limit)
+            deleteTree(entry);
+        } catch (IOException goneMeanwhile) {
+          // another JVM swept it first
+        }
+      }
+    }
   }
 
   private static final Set<PosixFilePermission> OWNER_ONLY =

@@ -1,5 +1,6 @@
 package ixa.internal;
 
+import static org.junit.jupiter.api.Assertions.assertArrayEquals;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertFalse;
 import static org.junit.jupiter.api.Assertions.assertTrue;
@@ -12,8 +13,10 @@ import java.net.URISyntaxException;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
+import java.nio.file.attribute.FileTime;
 import java.nio.file.attribute.PosixFilePermissions;
 import java.util.ArrayList;
+import java.util.Arrays;
 import java.util.Comparator;
 import java.util.List;
 import java.util.Set;
@@ -164,15 +167,37 @@ class SelfLoadingJarTest {
   }
 
   @Test
-  void aDamagedCopyInTheCacheIsWrittenAnew() throws Exception {
+  void aDamagedCopyInTheCacheIsWrittenAnewAndLeftoversAreSwept() throws Exception {
+    // What a JVM killed while extracting leaves: swept once it is old, kept while it may still
+    // be another JVM's work in progress.
+    Path root = Files.createDirectories(cache.resolve("ixa").resolve("native"));
+    Path old = Files.createDirectories(root.resolve(".partial-0123-1").resolve("inside"));
+    Files.setLastModifiedTime(
+        old.getParent(), FileTime.fromMillis(System.currentTimeMillis() - 3_600_000));
+    Path young = Files.createDirectories(root.resolve(".partial-0123-2"));
     runAtOnce(1, 0, "load");
+    assertFalse(Files.exists(old.getParent()));
+    assertTrue(Files.exists(young));
+    Files.delete(young);
+
     Path damaged = onlyFolder().resolve("libbrixappkit.so");
-    long size = Files.size(damaged);
+    byte[] original = Files.readAllBytes(damaged);
     damaged.toFile().setWritable(true);
-    Files.write(damaged, new byte[] {1, 2, 3});
+    // The same size with other bytes: only the content tells.
+    byte[] changed = original.clone();
+    changed[changed.length / 2] ^= 0x55;
+    Files.write(damaged, changed);
     String output = runAtOnce(1, 0, "load").get(0);
     assertTrue(output.contains("loaded"), output);
-    assertEquals(size, Files.size(onlyFolder().resolve("libbrixappkit.so")));
+    assertArrayEquals(original, Files.readAllBytes(onlyFolder().resolve("libbrixappkit.so")));
+
+    // A copy cut short is written anew as well.
+    Path shortened = onlyFolder().resolve("libbrixdialogs.so");
+    byte[] whole = Files.readAllBytes(shortened);
+    shortened.toFile().setWritable(true);
+    Files.write(shortened, Arrays.copyOf(whole, 100));
+    assertTrue(runAtOnce(1, 0, "load").get(0).contains("loaded"));
+    assertArrayEquals(whole, Files.readAllBytes(onlyFolder().resolve("libbrixdialogs.so")));
   }
 
   @Test
