@@ -31,8 +31,8 @@ import org.junit.jupiter.api.extension.TestExecutionExceptionHandler;
  * whole screen ({@link Snapshots#snapshotScreen}) as it was at the failure is written to the
  * folder named by the system property {@code ixa.testkit.screenshots} (else {@code
  * ixa-screenshots} in the working directory) and its path is published in the test's report
- * under the key {@code "screenshot"} (as {@code TestReporter} would), and added to the failure's
- * message.
+ * under the key {@code "screenshot"} (as {@code TestReporter} would); the failure for an alert or
+ * sheet left open names the file in its message too. A test that passes gets no picture.
  *
  * <p>The extension's callbacks run on JUnit's test thread and use {@link Screen}, {@link User}
  * and {@link Snapshots}, which may be called from any thread. JUnit makes one instance per use
