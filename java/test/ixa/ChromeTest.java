@@ -12,22 +12,22 @@ import com.google.gson.JsonPrimitive;
 import ixa.testing.Described;
 import ixa.testing.UpcallRecorder;
 import ixa.testkit.Screen;
+import ixa.testkit.ScreenExtension;
 import ixa.testkit.User;
 import java.util.ArrayList;
 import java.util.Arrays;
 import java.util.List;
-import org.junit.jupiter.api.AfterEach;
 import org.junit.jupiter.api.BeforeAll;
 import org.junit.jupiter.api.Test;
+import org.junit.jupiter.api.extension.ExtendWith;
 
 /**
  * Window restyling and the colour panel through the native methods under -Xcheck:jni: the trace
  * of the pass and the restyled windows as the screen describes them, the side panel switches,
  * colour picks reaching Java, and the off-screen button rendering.
  */
+@ExtendWith(ScreenExtension.class)
 class ChromeTest {
-  private final List<Integer> windows = new ArrayList<>();
-
   @BeforeAll
   static void rememberTheEnvironment() {
     Screen.run(0); // this thread becomes the main thread
@@ -35,21 +35,8 @@ class ChromeTest {
     assertEquals(0, IxaDialogs.renderMacButton(12.5, -3, Long.MIN_VALUE));
   }
 
-  @AfterEach
-  void closeWindows() {
-    for (int window : windows)
-      Screen.close(window);
-    for (JsonObject window : Described.windows(Described.screen())) {
-      if (window.get("class").getAsString().equals("NSColorPanel"))
-        Screen.close(Described.windowNumber(window.get("number")));
-    }
-    Screen.run(0);
-  }
-
-  private int open(String title, double x, double y, double width, double height) {
-    int window = Screen.openWindow(title, x, y, width, height);
-    windows.add(window);
-    return window;
+  private static int open(String title, double x, double y, double width, double height) {
+    return Screen.openWindow(title, x, y, width, height);
   }
 
   /** How many windows have the value in the field. */
