@@ -79,8 +79,8 @@ TEST_F(LiveDisplayTest, TheScreenShowsWhatTheHeadlessSnapshotShows) {
   });
   EXPECT_EQ(differing, 0) << "of " << shown.size() << " pixels";
 
-  // A change redraws the window on the screen too.
-  label->setStringValue(NSSTR("Changed"));
+  // A change redraws the window on the screen too, at the end of the run-loop turn that made it.
+  NSRunLoop::mainRunLoop().performAsync([&] { label->setStringValue(NSSTR("Changed")); });
   serveUntil([&] {
     expected = snapshotPixels(window);
     shown = screenshot(x, y, 460, 280);
@@ -116,7 +116,7 @@ TEST_F(LiveDisplayTest, AChangeUploadsOnlyTheViewThatChanged) {
   xcb_flush(connection);
   ASSERT_TRUE(serveUntil([&] { return screenshot(x + 300, y + 200, 20, 20)[0] == red; }));
 
-  label->setStringValue(NSSTR("After"));
+  NSRunLoop::mainRunLoop().performAsync([&] { label->setStringValue(NSSTR("After")); });
   // The label's rectangle on screen: x 20..220, y (from the top) 280 - 204 .. 280 - 180.
   const NSRect inWindow = label->convertRectToView(label->bounds(), nullptr);
   const int labelX = static_cast<int>(inWindow.origin.x);
