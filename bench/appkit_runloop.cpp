@@ -9,6 +9,8 @@
 //   build-*/bench_appkit_runloop --benchmark_counters_tabular=true
 #include <benchmark/benchmark.h>
 
+#include "BenchmarkMain.h"
+
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -115,4 +117,4 @@ BENCHMARK(Describe)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond)
 
 } // namespace
 
-BENCHMARK_MAIN();
+BRIX_BENCHMARK_MAIN_ON_MAIN_THREAD()

@@ -5,6 +5,8 @@
 // keep the terminal out of the measurement.
 #include <benchmark/benchmark.h>
 
+#include "BenchmarkMain.h"
+
 #include <vector>
 
 #include "appkit/application/NSApplication.h"
@@ -114,4 +116,4 @@ BENCHMARK(BM_SnapshotRestyledWindowAtScale2AsPNG)->Unit(benchmark::kMillisecond)
 
 } // namespace
 
-BENCHMARK_MAIN();
+BRIX_BENCHMARK_MAIN_ON_MAIN_THREAD()

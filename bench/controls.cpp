@@ -5,6 +5,8 @@
 // runModal returns the button's code.
 #include <benchmark/benchmark.h>
 
+#include "BenchmarkMain.h"
+
 #include <semaphore>
 #include <thread>
 
@@ -110,4 +112,4 @@ BENCHMARK(BM_RunModalRoundTripAnsweredBySimulatedUser)->Unit(benchmark::kMicrose
 
 } // namespace
 
-BENCHMARK_MAIN();
+BRIX_BENCHMARK_MAIN_ON_MAIN_THREAD()

@@ -3,6 +3,8 @@
 // the same call with class and method cached.
 #include <benchmark/benchmark.h>
 
+#include "BenchmarkMain.h"
+
 #include "LibraryTesting.h"
 #include "TestJvm.h"
 #include "bridge/Bridge.h"
@@ -97,4 +99,4 @@ BENCHMARK(BM_ProgressUpdateFilteredRepeat);
 BENCHMARK(BM_UpcallLibrary);
 BENCHMARK(BM_UpcallBarePattern);
 BENCHMARK(BM_UpcallCached);
-BENCHMARK_MAIN();
+BRIX_BENCHMARK_MAIN_ON_MAIN_THREAD()

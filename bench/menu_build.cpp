@@ -6,6 +6,8 @@
 //
 //   build-*/bench_menu_build --benchmark_counters_tabular=true
 #include <benchmark/benchmark.h>
+
+#include "BenchmarkMain.h"
 #include <simdjson.h>
 #include <time.h>
 
@@ -156,4 +158,4 @@ BENCHMARK(BM_BuildContextMenu)->Arg(1000)->Arg(10000)->Arg(100000);
 
 } // namespace
 
-BENCHMARK_MAIN();
+BRIX_BENCHMARK_MAIN_ON_MAIN_THREAD()

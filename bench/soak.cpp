@@ -4,6 +4,8 @@
 //
 //   BRIX_JNI_CHECK=0 BRIX_MAIN_BUNDLE=$PWD/resources/Ixa.app build/bench_soak
 #include <benchmark/benchmark.h>
+
+#include "BenchmarkMain.h"
 #include <malloc.h>
 #include <unistd.h>
 
@@ -163,4 +165,4 @@ BENCHMARK(BM_ContextMenuChosen)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_RenderButton)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_ColourPanel)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_ApplicationMenu)->Iterations(1)->Unit(benchmark::kSecond);
-BENCHMARK_MAIN();
+BRIX_BENCHMARK_MAIN_ON_MAIN_THREAD()

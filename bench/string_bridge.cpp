@@ -3,6 +3,8 @@
 // second, so 20-character and 1 MiB strings compare directly.
 #include <benchmark/benchmark.h>
 
+#include "BenchmarkMain.h"
+
 #include <string>
 
 #include "TestJvm.h"
@@ -85,4 +87,4 @@ void sizes(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_LibraryRoundTrip)->Apply(sizes);
 BENCHMARK(BM_JvmOwnRoundTrip)->Apply(sizes);
 BENCHMARK(BM_JavaToNSString)->Apply(sizes);
-BENCHMARK_MAIN();
+BRIX_BENCHMARK_MAIN_ON_MAIN_THREAD()

@@ -2,6 +2,8 @@
 // reap) and of building the relaunch text for a long command line.
 #include <benchmark/benchmark.h>
 
+#include "BenchmarkMain.h"
+
 #include "foundation/NSAutoreleasePool.h"
 #include "system/RelaunchTask.h"
 #include "system/System.h"
@@ -35,4 +37,4 @@ static void BM_RelaunchCommandText(benchmark::State& state) {
 }
 BENCHMARK(BM_RelaunchCommandText);
 
-BENCHMARK_MAIN();
+BRIX_BENCHMARK_MAIN_ON_MAIN_THREAD()

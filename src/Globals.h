@@ -18,8 +18,10 @@ class QVRectView;
 
 namespace brix {
 
-// bridge: the JNIEnv of the most recent call of renderMacButton, showMacContextMenuWithJSON or
-// modifyMenuBar; null until one of them has run. The action targets call Java through it.
+// bridge: the main thread's JNIEnv, stored by every call of renderMacButton,
+// showMacContextMenuWithJSON and modifyMenuBar (their bodies run on the main thread, whatever
+// thread called them); null until one of them has run. The main thread stays attached to the
+// JVM for the life of the process, so the action targets call Java through it from then on.
 extern JNIEnv* _env;
 
 // windows: the window that sheetifyWindow found last, or nil.

@@ -2,36 +2,108 @@
 
 #include <algorithm>
 #include <exception>
+#include <thread>
 
 #include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSThread.h"
 
+namespace {
+
+// How long a thread that waits for the other spins before it sleeps. Long enough to cover a
+// hand-over of a short task, short enough not to matter when it does not.
+constexpr auto kSpinBeforeSleeping = std::chrono::microseconds(50);
+
+// Spins until ready() or the spin time (or until, when sooner) has passed; returns ready().
+// The spin gives up the processor between looks: on a busy machine the scheduler often runs
+// both threads on one processor, and a spin that kept it would keep the other thread from
+// answering until the spin ends (a round trip then costs two whole spins). With nothing else
+// to run, giving it up returns at once.
+template <class Ready>
+bool spinUntil(Ready ready, std::optional<NSRunLoop::Clock::time_point> until = std::nullopt) {
+  auto end = NSRunLoop::Clock::now() + kSpinBeforeSleeping;
+  if (until && *until < end) end = *until;
+  while (!ready()) {
+    if (NSRunLoop::Clock::now() >= end) return ready();
+    std::this_thread::yield();
+  }
+  return true;
+}
+
+} // namespace
+
 NSRunLoop& NSRunLoop::mainRunLoop() {
   // Immortal: the main run loop serves the process until it exits, and threads that are still
   // handing work to it during exit must not find it destroyed.
   static NSRunLoop* const loop = new NSRunLoop();
+  if (!NSThread::hasMainThread()) NSThread::startMainThread(serveMainThread);
   return *loop;
+}
+
+void NSRunLoop::serveMainThread() {
+  mainRunLoop().runUntil(nullptr);
+}
+
+// MARK: hand-over
+
+bool NSRunLoop::Handover::start() {
+  auto expected = Phase::Queued;
+  return phase_.compare_exchange_strong(expected, Phase::Running, std::memory_order_acq_rel);
+}
+
+void NSRunLoop::Handover::finish() {
+  phase_.store(Phase::Finished, std::memory_order_release);
+  // Taken so that a waiter between its look at the phase and its sleep cannot miss this.
+  { std::lock_guard lock(mutex_); }
+  finished_.notify_all();
+}
+
+bool NSRunLoop::Handover::withdraw() {
+  auto expected = Phase::Queued;
+  return phase_.compare_exchange_strong(expected, Phase::Withdrawn, std::memory_order_acq_rel) ||
+         expected == Phase::Withdrawn;
+}
+
+bool NSRunLoop::Handover::waitFor(std::chrono::nanoseconds timeout) {
+  const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(timeout);
+  if (spinUntil([this] { return hasFinished(); }, deadline)) return true;
+  std::unique_lock lock(mutex_);
+  return finished_.wait_until(lock, deadline, [this] { return hasFinished(); });
+}
+
+std::shared_ptr<NSRunLoop::Handover> NSRunLoop::handOver(Task task) {
+  auto handover = std::make_shared<Handover>();
+  performAsync([handover, task = std::move(task)] {
+    if (!handover->start()) return;
+    // Finished also when the task throws (the loop logs it): the caller must not wait on.
+    struct Finish {
+      Handover& handover;
+      ~Finish() { handover.finish(); }
+    } finish{*handover};
+    task();
+  });
+  return handover;
 }
 
 // MARK: any thread
 
+void NSRunLoop::notifyAdded() {
+  additions_.fetch_add(1, std::memory_order_release);
+  if (sleeping_) wake_.notify_all();
+}
+
 void NSRunLoop::postEvent(NSObject* event) {
   if (!event) return;
-  {
-    std::lock_guard lock(mutex_);
-    queue_.push_back(Item{Item::Kind::Event, Ref<NSObject>(event), nullptr});
-  }
-  wake_.notify_all();
+  std::lock_guard lock(mutex_);
+  queue_.push_back(Item{Item::Kind::Event, Ref<NSObject>(event), nullptr});
+  notifyAdded();
 }
 
 void NSRunLoop::performAsync(Task task, bool urgent) {
   if (!task) return;
-  {
-    std::lock_guard lock(mutex_);
-    (urgent ? urgent_ : queue_).push_back(Item{Item::Kind::Task, nullptr, std::move(task)});
-  }
-  wake_.notify_all();
+  std::lock_guard lock(mutex_);
+  (urgent ? urgent_ : queue_).push_back(Item{Item::Kind::Task, nullptr, std::move(task)});
+  notifyAdded();
 }
 
 bool NSRunLoop::performOnMain(Task task, std::chrono::milliseconds timeout) {
@@ -41,54 +113,23 @@ bool NSRunLoop::performOnMain(Task task, std::chrono::milliseconds timeout) {
     task();
     return true;
   }
-  // The caller may give up waiting; everything the task and the caller share lives here.
-  struct Handoff {
-    std::mutex mutex;
-    std::condition_variable done;
-    enum class Phase { Queued, Running, Finished, Abandoned } phase = Phase::Queued;
-  };
-  auto handoff = std::make_shared<Handoff>();
-  performAsync([handoff, task = std::move(task)] {
-    {
-      std::lock_guard lock(handoff->mutex);
-      if (handoff->phase == Handoff::Phase::Abandoned) return;
-      handoff->phase = Handoff::Phase::Running;
-    }
-    struct MarkFinished {
-      Handoff& handoff;
-      ~MarkFinished() {
-        {
-          std::lock_guard lock(handoff.mutex);
-          handoff.phase = Handoff::Phase::Finished;
-        }
-        handoff.done.notify_all();
-      }
-    } markFinished{*handoff};
-    task();
-  });
-  std::unique_lock lock(handoff->mutex);
-  const bool finished = handoff->done.wait_for(
-      lock, timeout, [&] { return handoff->phase == Handoff::Phase::Finished; });
-  if (!finished && handoff->phase == Handoff::Phase::Queued)
-    handoff->phase = Handoff::Phase::Abandoned;
-  return finished;
+  const std::shared_ptr<Handover> handover = handOver(std::move(task));
+  if (handover->waitFor(timeout)) return true;
+  handover->withdraw();
+  return false;
 }
 
 void NSRunLoop::scheduleMainQueueBlock(Clock::time_point when, Task block) {
   if (!block) return;
-  {
-    std::lock_guard lock(mutex_);
-    timers_.emplace(std::make_pair(when, timerSequence_++), std::move(block));
-  }
-  wake_.notify_all();
+  std::lock_guard lock(mutex_);
+  timers_.emplace(std::make_pair(when, timerSequence_++), std::move(block));
+  notifyAdded();
 }
 
 void NSRunLoop::wakeUp() {
-  {
-    std::lock_guard lock(mutex_);
-    ++wakeGeneration_;
-  }
-  wake_.notify_all();
+  std::lock_guard lock(mutex_);
+  ++wakeGeneration_;
+  notifyAdded();
 }
 
 std::size_t NSRunLoop::pendingCount() const {
@@ -97,6 +138,13 @@ std::size_t NSRunLoop::pendingCount() const {
 }
 
 // MARK: main thread
+
+namespace {
+[[noreturn]] void parkForever() {
+  while (true)
+    std::this_thread::sleep_for(std::chrono::hours(24));
+}
+} // namespace
 
 std::uint64_t NSRunLoop::currentWakeGeneration() const {
   std::lock_guard lock(mutex_);
@@ -134,11 +182,25 @@ std::optional<NSRunLoop::Item> NSRunLoop::takeItem(std::optional<Clock::time_poi
       const auto nextBlock = timers_.begin()->first.first;
       if (!until || nextBlock < *until) until = nextBlock;
     }
-    if (until)
-      wake_.wait_until(lock, *until);
-    else
-      wake_.wait(lock);
+    sleep(lock, until);
   }
+}
+
+void NSRunLoop::sleep(std::unique_lock<std::mutex>& lock, std::optional<Clock::time_point> until) {
+  // A thread that hands work over usually does so again at once (a caller making several
+  // calls): spinning briefly saves it the wake-up of a sleeping thread.
+  const std::uint64_t seen = additions_.load(std::memory_order_acquire);
+  lock.unlock();
+  const bool added =
+      spinUntil([&] { return additions_.load(std::memory_order_acquire) != seen; }, until);
+  lock.lock();
+  if (added || additions_.load(std::memory_order_acquire) != seen) return;
+  sleeping_ = true;
+  if (until)
+    wake_.wait_until(lock, *until);
+  else
+    wake_.wait(lock);
+  sleeping_ = false;
 }
 
 bool NSRunLoop::runUntil(const std::function<bool()>& done,
@@ -159,6 +221,8 @@ bool NSRunLoop::runUntil(const std::function<bool()>& done,
   if (eventHandler) eventHandlers_.push_back(&eventHandler);
 
   while (true) {
+    // Once the process exits, the objects served work would touch are being destroyed.
+    if (NSThread::isExiting()) parkForever();
     // Taken before the condition is looked at, so that a wakeUp between the look and the wait
     // is not lost.
     const std::uint64_t generation = currentWakeGeneration();

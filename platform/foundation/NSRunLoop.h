@@ -1,7 +1,9 @@
 // NSRunLoop: the main run loop. It owns one thread-safe queue of input events and tasks, the
 // timers of the main dispatch queue, and the nesting of loops that modal sessions and menu
 // tracking run. Any thread may add work; only the main thread serves it, one item per turn,
-// each inside its own autorelease pool, followed by the display pass.
+// each inside its own autorelease pool, followed by the display pass. The main thread is the
+// platform's own (NSThread): asking for the main run loop the first time starts it, and it
+// serves the loop from then on for the life of the process.
 //
 // Serving order in a turn: urgent tasks (display transitions that must complete before the next
 // event), then due main-queue blocks, then the oldest queued event or task. Main-queue blocks
@@ -15,6 +17,7 @@
 // understand (AppKit's NSEvents).
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -38,7 +41,34 @@ public:
   // How long performOnMain waits for the main thread by default.
   static constexpr std::chrono::milliseconds kPerformTimeout{10000};
 
+  // The main run loop; the first call starts the main thread that serves it.
   static NSRunLoop& mainRunLoop();
+
+  // A task handed to the main thread by another thread that waits for it. Caller and main
+  // thread share it, so either may let go first.
+  class Handover {
+  public:
+    // Waits up to timeout for the task to finish; true when it has. The wait spins briefly
+    // before it sleeps: most hand-overs finish within microseconds, and waking a sleeping
+    // thread costs more than that.
+    bool waitFor(std::chrono::nanoseconds timeout);
+    // Withdraws the task if it has not started: true when it never will. False once it has
+    // started, in which case it runs to its end.
+    bool withdraw();
+    bool hasStarted() const { return phase_.load(std::memory_order_acquire) != Phase::Queued; }
+    bool hasFinished() const { return phase_.load(std::memory_order_acquire) == Phase::Finished; }
+
+  private:
+    friend class NSRunLoop;
+    enum class Phase { Queued, Running, Finished, Withdrawn };
+    // Called by the main thread: false when the task was withdrawn and must not run.
+    bool start();
+    void finish();
+
+    std::atomic<Phase> phase_{Phase::Queued};
+    std::mutex mutex_;
+    std::condition_variable finished_;
+  };
 
   // MARK: any thread
   // Queues an input event (retained until served).
@@ -50,6 +80,9 @@ public:
   // (modal loops included); false when it did not finish within the timeout, in which case a
   // task that has not started yet never will.
   bool performOnMain(Task task, std::chrono::milliseconds timeout = kPerformTimeout);
+  // Queues task for the main thread and returns what the caller waits on (see Handover). Not
+  // for the main thread itself, which would wait for its own work.
+  std::shared_ptr<Handover> handOver(Task task);
   // Schedules a main-queue block for the given time; blocks due at the same time run in the
   // order they were scheduled. The block is destroyed after it has run.
   void scheduleMainQueueBlock(Clock::time_point when, Task block);
@@ -94,6 +127,12 @@ private:
   std::map<std::pair<Clock::time_point, std::uint64_t>, Task> timers_;
   std::uint64_t timerSequence_ = 0;
   std::uint64_t wakeGeneration_ = 0;
+  // Whether the main thread sleeps on wake_ (guarded by mutex_): only then does adding work
+  // need to wake it.
+  bool sleeping_ = false;
+  // Counts every addition of work and every wake-up, so that the main thread can watch for
+  // work without the lock while it spins before sleeping.
+  std::atomic<std::uint64_t> additions_{0};
 
   // Main thread only.
   int depth_ = 0;
@@ -102,6 +141,11 @@ private:
   std::function<void(NSObject*)> eventSink_;
   std::vector<Task> turnObservers_;
 
+  static void serveMainThread();
+  // Called with mutex_ held after work was added.
+  void notifyAdded();
+  // Sleeps on wake_ (lock held) until woken or until; spins a little first.
+  void sleep(std::unique_lock<std::mutex>& lock, std::optional<Clock::time_point> until);
   std::uint64_t currentWakeGeneration() const;
   std::optional<Item> takeItem(std::optional<Clock::time_point> deadline, bool wait,
                                std::optional<std::uint64_t> sinceGeneration = std::nullopt);

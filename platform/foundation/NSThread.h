@@ -1,11 +1,37 @@
-// The main thread: the first thread that asks becomes the platform's main thread, the one AppKit
-// would run on. User-interface work happens only there.
+// The platform's main thread: the thread AppKit would run on. The platform starts it itself on
+// first use (NSRunLoop::mainRunLoop) and it serves the main run loop for the life of the
+// process; user-interface work happens only there, and other threads hand their work to it.
+//
+// In a process that runs a JVM the thread is attached to it as a daemon thread named
+// kMainThreadName, so that a thread dump shows it and it never keeps the JVM from exiting.
 #pragma once
+
+// As jni.h declares them, so that the platform's headers do not need the JDK's.
+struct JNIEnv_;
+struct JavaVM_;
+typedef JNIEnv_ JNIEnv;
+typedef JavaVM_ JavaVM;
 
 class NSThread {
 public:
-  // True on the main thread. The first call of the process claims the calling thread as main.
+  // How the main thread shows in a Java thread dump (and, shortened, in the system's own list
+  // of threads).
+  static constexpr const char* kMainThreadName = "Brix Main Thread";
+
+  // True on the platform's main thread only.
   static bool isMainThread();
-  // True once some thread has been claimed as main.
+  // True once the main thread has been started.
   static bool hasMainThread();
+  // Starts the main thread running serve(), once; later calls do nothing. The main run loop
+  // calls this when it is first asked for.
+  static void startMainThread(void (*serve)());
+
+  // The main thread's JNIEnv, attaching the thread to the process's JVM (as a daemon) when it is
+  // not attached yet; null without a JVM or off the main thread. The JVM is found by itself;
+  // vm names it where the JVM's library was loaded so that its symbols cannot be seen.
+  static JNIEnv* mainThreadJNIEnv(JavaVM* vm = nullptr);
+
+  // True once the process has begun to exit: the main thread serves nothing more, so that no
+  // work runs against objects that exit is destroying.
+  static bool isExiting();
 };

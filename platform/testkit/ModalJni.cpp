@@ -1,11 +1,12 @@
 // ixa.testkit.Modal, a test-only entry for the Java tests of the simulated user: runs an alert
-// modally on the calling (main) thread, so another thread can answer it, and keeps the text of
-// its accessory field for the test to read.
+// modally on the main thread while the caller waits, so another thread can answer it, and keeps
+// the text of its accessory field for the test to read.
 #include <jni.h>
+
+#include <memory>
 
 #include "appkit/panels/NSAlert.h"
 #include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSThread.h"
 #include "testkit/TestkitJni.h"
 
 using namespace testkit;
@@ -16,6 +17,24 @@ namespace {
 std::u16string& lastFieldText() {
   static std::u16string text;
   return text;
+}
+
+jint runAlertOnMain(const std::u16string& text, const std::optional<std::u16string>& field,
+                    const std::vector<std::u16string>& titles) {
+  NSAutoreleasePool pool;
+  Ref<NSAlert> alert = adopted(NSAlert::alloc()->init());
+  alert->setMessageText(NSString::stringWithCharacters(text.data(), text.size()));
+  for (const auto& title : titles)
+    alert->addButtonWithTitle(NSString::stringWithCharacters(title.data(), title.size()));
+  Ref<NSTextField> accessory;
+  if (field) {
+    accessory = adopted(NSTextField::alloc()->initWithFrame(NSMakeRect(0, 0, 200, 24)));
+    accessory->setStringValue(NSString::stringWithCharacters(field->data(), field->size()));
+    alert->setAccessoryView(accessory);
+  }
+  const auto response = static_cast<jint>(alert->runModal());
+  if (accessory) lastFieldText() = accessory->stringValue()->utf16();
+  return response;
 }
 
 } // namespace
@@ -33,21 +52,13 @@ extern "C" JNIEXPORT jint JNICALL Java_ixa_testkit_Modal_runAlert(JNIEnv* env, j
     std::optional<std::vector<std::u16string>> titles =
         stringArrayValue(env, buttons, "Modal.runAlert: buttons");
     if (!titles) return;
-    if (!NSThread::isMainThread())
-      return throwJava(env, kIllegalState, "Modal.runAlert must be called on the main thread");
-    NSAutoreleasePool pool;
-    Ref<NSAlert> alert = adopted(NSAlert::alloc()->init());
-    alert->setMessageText(NSString::stringWithCharacters(text->data(), text->size()));
-    for (const auto& title : *titles)
-      alert->addButtonWithTitle(NSString::stringWithCharacters(title.data(), title.size()));
-    Ref<NSTextField> accessory;
-    if (field) {
-      accessory = adopted(NSTextField::alloc()->initWithFrame(NSMakeRect(0, 0, 200, 24)));
-      accessory->setStringValue(NSString::stringWithCharacters(field->data(), field->size()));
-      alert->setAccessoryView(accessory);
-    }
-    response = static_cast<jint>(alert->runModal());
-    if (accessory) lastFieldText() = accessory->stringValue()->utf16();
+    // Nobody knows how long the user takes: the caller waits as long as the alert is up.
+    auto answer = std::make_shared<jint>(0);
+    runOnMainWithoutLimit(
+        [answer, text = std::move(*text), field = std::move(field), titles = std::move(*titles)] {
+          *answer = runAlertOnMain(text, field, titles);
+        });
+    response = *answer;
   });
   return response;
 }
@@ -56,9 +67,9 @@ extern "C" JNIEXPORT jint JNICALL Java_ixa_testkit_Modal_runAlert(JNIEnv* env, j
 extern "C" JNIEXPORT jstring JNICALL Java_ixa_testkit_Modal_lastFieldText(JNIEnv* env, jclass) {
   jstring result = nullptr;
   guarded(env, "Modal.lastFieldText", [&] {
-    if (!NSThread::isMainThread())
-      return throwJava(env, kIllegalState, "Modal.lastFieldText must be called on the main thread");
-    result = newString(env, lastFieldText());
+    auto text = std::make_shared<std::u16string>();
+    if (runOnMain(env, "Modal.lastFieldText", [text] { *text = lastFieldText(); }))
+      result = newString(env, *text);
   });
   return result;
 }

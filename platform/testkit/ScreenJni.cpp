@@ -159,9 +159,10 @@ extern "C" JNIEXPORT void JNICALL Java_ixa_testkit_Screen_run(JNIEnv* env, jclas
                        "Screen.run: seconds must be a finite number of at least 0");
     seconds = std::min(seconds, kLongestRun);
     if (!NSThread::isMainThread()) {
-      // Only the main thread can serve its run loop; another thread lets the time pass while
-      // the main thread serves it.
-      std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+      // The main thread serves its run loop all the time: another thread lets the time pass,
+      // then waits until the loop has served what was queued before it (due blocks included).
+      if (seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+      runOnMain(env, "Screen.run", [] {});
       return;
     }
     NSApplication::sharedApplication(); // the run loop routes events to it

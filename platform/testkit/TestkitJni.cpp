@@ -4,6 +4,7 @@
 
 #include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSRunLoop.h"
+#include "foundation/NSThread.h"
 #include "testkit/SimulatedUser.h"
 
 namespace testkit {
@@ -81,6 +82,13 @@ bool runOnMain(JNIEnv* env, const char* method, std::function<void()> work) {
                   std::to_string(limit.count() / 1000) +
                   " s (is it running Screen.run or a modal loop?)");
   return finished;
+}
+
+void runOnMainWithoutLimit(std::function<void()> work) {
+  if (NSThread::isMainThread()) return work();
+  const auto handover = NSRunLoop::mainRunLoop().handOver(std::move(work));
+  while (!handover->waitFor(std::chrono::hours(1))) {
+  }
 }
 
 void guarded(JNIEnv* env, const char* method, const std::function<void()>& body) {

@@ -39,6 +39,10 @@ std::optional<std::vector<std::u16string>> stringArrayValue(JNIEnv* env, jobject
 // everything it uses: the caller may stop waiting.
 bool runOnMain(JNIEnv* env, const char* method, std::function<void()> work);
 
+// Runs work on the main thread and waits for it to finish, however long that takes (a modal
+// session that a person or another thread ends).
+void runOnMainWithoutLimit(std::function<void()> work);
+
 // Runs body and turns any C++ exception escaping it into a Java RuntimeException.
 void guarded(JNIEnv* env, const char* method, const std::function<void()>& body);
 

@@ -1,6 +1,10 @@
 #include "bridge/Upcall.h"
 
+#include <string>
+#include <tuple>
+
 #include "bridge/Bridge.h"
+#include "bridge/NativeScope.h"
 #include "foundation/NSLog.h"
 
 namespace brix {
@@ -11,8 +15,58 @@ namespace {
 
 constexpr const char* kOneString = "(Ljava/lang/String;)V";
 constexpr const char* kTwoStrings = "(Ljava/lang/String;Ljava/lang/String;)V";
-// Room for the converted strings, the class reference and the call's own needs.
-constexpr jint kLocalFrameCapacity = 8;
+// Room for the converted strings, the class lookup and the call's own needs.
+constexpr jint kLocalFrameCapacity = 12;
+
+// The class loader of the class whose native method last stored _env (a global reference, or
+// null for none or the boot loader). Upcalls run on the main thread, where no Java frame tells
+// the JVM which loader to use; this is the one FindClass would have used in that native method.
+jobject callerLoader = nullptr;
+
+// The target class, by the caller's loader when there is one; null with the lookup's error
+// pending when it cannot be found.
+jclass findTargetClass(JNIEnv* env, const char* className) {
+  if (!callerLoader) return env->FindClass(className);
+  jclass classClass = env->FindClass("java/lang/Class");
+  if (!classClass) return nullptr;
+  jmethodID forName = env->GetStaticMethodID(
+      classClass, "forName", "(Ljava/lang/String;ZLjava/lang/ClassLoader;)Ljava/lang/Class;");
+  if (!forName) return nullptr;
+  std::string binaryName = className;
+  for (char& c : binaryName)
+    if (c == '/') c = '.';
+  jstring javaName = env->NewStringUTF(binaryName.c_str());
+  if (!javaName) return nullptr;
+  auto found = static_cast<jclass>(
+      env->CallStaticObjectMethod(classClass, forName, javaName, JNI_TRUE, callerLoader));
+  env->ExceptionCheck(); // looked at here; the caller handles a failure by the null class
+  return found;
+}
+
+// An exception the application's handler threw while no Java caller waits on the main thread
+// (a sheet's button pressed between calls) has nobody to reach: it is printed with its stack,
+// as the JVM prints an uncaught exception, logged and cleared, so the next upcall goes through.
+void reportUncaught(JNIEnv* env, NSString* name) {
+  jthrowable exception = env->ExceptionOccurred();
+  env->ExceptionDescribe(); // prints and clears
+  std::string text = "an exception";
+  if (exception) {
+    jclass throwable = env->FindClass("java/lang/Throwable");
+    jmethodID toString =
+        throwable ? env->GetMethodID(throwable, "toString", "()Ljava/lang/String;") : nullptr;
+    auto description =
+        toString ? static_cast<jstring>(env->CallObjectMethod(exception, toString)) : nullptr;
+    if (description && !env->ExceptionCheck()) {
+      if (const char* chars = env->GetStringUTFChars(description, nullptr)) {
+        text = chars;
+        env->ReleaseStringUTFChars(description, chars);
+      }
+    }
+    env->ExceptionClear();
+  }
+  NSLog("The handler of %s threw %s, and no caller waits for it; it was cleared",
+        name ? name->utf8().c_str() : "(null)", text.c_str());
+}
 
 // A lookup that failed has left NoClassDefFoundError or NoSuchMethodError pending. It is cleared
 // here, since nothing in Java asked for this lookup, and logged, since otherwise the action would
@@ -41,26 +95,44 @@ void upcall(const UpcallTarget& target, const char* signature, const UpcallObser
     env->PopLocalFrame(nullptr);
     return;
   }
-  jclass ixa = env->FindClass(target.className);
+  jclass ixa = findTargetClass(env, target.className);
   if (observer) observer->classFound(ixa);
   if (!ixa) clearFailedLookup(env, target, signature, true);
   jmethodID method = ixa ? env->GetStaticMethodID(ixa, target.methodName, signature) : nullptr;
   if (ixa && observer) observer->methodFound(method);
   if (ixa && !method) clearFailedLookup(env, target, signature, false);
   if (method) {
-    if constexpr (sizeof...(Strings) == 1)
-      env->CallStaticVoidMethod(ixa, method, converted[0]);
-    else
-      env->CallStaticVoidMethod(ixa, method, converted[0], converted[1]);
+    NSString* name = std::get<0>(std::tuple<Strings*...>(strings...));
+    {
+      HandlerRun run(env, name ? name->utf8() : std::string());
+      if constexpr (sizeof...(Strings) == 1)
+        env->CallStaticVoidMethod(ixa, method, converted[0]);
+      else
+        env->CallStaticVoidMethod(ixa, method, converted[0], converted[1]);
+    }
     // An exception thrown by the application's own handler is the application's: it stays
     // pending for the Java caller of the running native method, and later upcalls in the same
-    // native call are skipped by the check above. Looked at so that the JVM knows it was checked.
-    env->ExceptionCheck();
+    // native call are skipped by the check above.
+    if (env->ExceptionCheck() && !javaCallerWaits()) reportUncaught(env, name);
   }
   env->PopLocalFrame(nullptr);
 }
 
 } // namespace
+
+void rememberJavaCaller(JNIEnv* env, jclass caller) {
+  _env = env;
+  if (!caller) return;
+  jclass classClass = env->GetObjectClass(caller);
+  jmethodID getLoader = env->GetMethodID(classClass, "getClassLoader", "()Ljava/lang/ClassLoader;");
+  jobject loader = getLoader ? env->CallObjectMethod(caller, getLoader) : nullptr;
+  if (env->ExceptionCheck()) return; // left for the caller, as the JVM's own error
+  if (callerLoader) env->DeleteGlobalRef(callerLoader);
+  // Kept until the next storing call replaces it.
+  callerLoader = loader ? env->NewGlobalRef(loader) : nullptr;
+  if (loader) env->DeleteLocalRef(loader);
+  env->DeleteLocalRef(classClass);
+}
 
 void callStaticStringMethod(const UpcallTarget& target, NSString* name,
                             const UpcallObserver* observer) {

@@ -1,5 +1,6 @@
 // The one way the library calls Java: ixa.Ixa.callNamedRunnable with one or two strings, through
-// the remembered environment _env. Class and method are looked up afresh on every call.
+// the remembered environment _env, on the main thread. Class and method are looked up afresh on
+// every call, with the class loader of the Java class whose native method stored _env.
 #pragma once
 
 #include <jni.h>
@@ -25,11 +26,18 @@ struct UpcallTarget {
 };
 extern const UpcallTarget kNamedRunnable;
 
+// Stores env (the main thread's, as every native method body receives it) in _env, and the
+// class loader of caller (the class of the native method, as the JVM passes it) for the
+// upcalls' lookups. The three natives that remember the environment call this first.
+void rememberJavaCaller(JNIEnv* env, jclass caller);
+
 // Each upcall is skipped, sending nothing, when _env is null, when a Java exception is already
 // pending (an earlier upcall threw: it stays pending for the Java caller of the running native
 // method), or when the class or method cannot be found. A failed lookup is logged with what was
 // missing, and its error is cleared: the Java caller did nothing wrong, and a call that returns
-// normally must not leave an Error behind.
+// normally must not leave an Error behind. An exception thrown by the handler stays pending for
+// the Java caller of the native method the main thread is carrying out; with none, it is
+// printed, logged and cleared.
 void callNamedRunnable(NSString* name, const UpcallObserver* observer = nullptr);
 void callNamedRunnable(NSString* name, NSString* value);
 

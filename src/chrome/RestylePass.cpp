@@ -176,24 +176,24 @@ void addLogo(NSView* parent) {
 } // extern "C"
 
 // static int IxaDialogs.modifyWindows()
-extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_modifyWindows(JNIEnv*, jclass) noexcept {
-  return brix::nativeMethod("modifyWindows", jint{1}, [&] {
+extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_modifyWindows(JNIEnv* env, jclass) noexcept {
+  return brix::nativeMethod(env, "modifyWindows", jint{1}, [] {
     brix::restyleWindows();
     return 1;
   });
 }
 
 // static int IxaDialogs.showSideRect()
-extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showSideRect(JNIEnv*, jclass) noexcept {
-  return brix::nativeMethod("showSideRect", jint{1}, [&] {
+extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showSideRect(JNIEnv* env, jclass) noexcept {
+  return brix::nativeMethod(env, "showSideRect", jint{1}, [] {
     brix::setSideRectVisible(true);
     return 1;
   });
 }
 
 // static int IxaDialogs.hideSideRect()
-extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_hideSideRect(JNIEnv*, jclass) noexcept {
-  return brix::nativeMethod("hideSideRect", jint{1}, [&] {
+extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_hideSideRect(JNIEnv* env, jclass) noexcept {
+  return brix::nativeMethod(env, "hideSideRect", jint{1}, [] {
     brix::setSideRectVisible(false);
     return 1;
   });

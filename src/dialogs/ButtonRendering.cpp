@@ -6,6 +6,7 @@
 #include "appkit/drawing/NSImage.h"
 #include "appkit/views/ViewPDFRendering.h"
 #include "bridge/NativeScope.h"
+#include "bridge/Upcall.h"
 
 namespace {
 
@@ -63,14 +64,16 @@ void renderPushButtonOffscreen() {
 
 // static int IxaDialogs.renderMacButton(double width, double height, long unused); none of the
 // three arguments is read.
-extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_renderMacButton(JNIEnv* env, jclass, jdouble,
-                                                                      jdouble, jlong) noexcept {
-  return brix::nativeMethod("renderMacButton", jint{0}, [&] {
-    // Remembered first, so the later upcalls of the action targets find it whatever happens
-    // below. Only a main-thread environment is kept: the upcalls run on the main thread, and an
-    // environment of another thread would be unusable there.
-    brix::_env = env;
-    brix::renderPushButtonOffscreen();
-    return 0;
-  });
+extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_renderMacButton(JNIEnv* env, jclass caller,
+                                                                      jdouble, jdouble,
+                                                                      jlong) noexcept {
+  return brix::nativeMethod(env, "renderMacButton", jint{0}, brix::javaArguments(caller),
+                            [](JNIEnv* env, jclass caller) {
+                              // Remembered first, so the later upcalls of the action targets find
+                              // it whatever happens below. It is the main thread's environment,
+                              // where the upcalls run.
+                              brix::rememberJavaCaller(env, caller);
+                              brix::renderPushButtonOffscreen();
+                              return 0;
+                            });
 }

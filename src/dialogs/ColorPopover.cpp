@@ -23,9 +23,10 @@ void showColorPanel() {
 } // namespace brix
 
 // static int IxaDialogs.showMacColorPopover(double x, double y); the position is not used.
-extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showMacColorPopover(JNIEnv*, jclass, jdouble,
+extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showMacColorPopover(JNIEnv* env, jclass,
+                                                                          jdouble,
                                                                           jdouble) noexcept {
-  return brix::nativeMethod("showMacColorPopover", jint{1}, [&] {
+  return brix::nativeMethod(env, "showMacColorPopover", jint{1}, [] {
     brix::showColorPanel();
     return 1;
   });

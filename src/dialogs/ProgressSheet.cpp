@@ -30,8 +30,8 @@ void setLabel(NSTextField* label, NSString* text) {
 extern "C" {
 
 // IxaDialogs.initProgressDialog()
-JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_initProgressDialog(JNIEnv*, jclass) noexcept {
-  return brix::nativeMethod("initProgressDialog", jint{1}, [&] {
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_initProgressDialog(JNIEnv* env, jclass) noexcept {
+  return brix::nativeMethod(env, "initProgressDialog", jint{1}, [] {
     brix::_progressWindow = brix::makeSheetWindow();
     brix::_progressWindowParent = getCurrentWindow();
     NSView* content = brix::_progressWindow->contentView();
@@ -52,40 +52,43 @@ JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_initProgressDialog(JNIEnv*, jclass) n
 JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_updateProgressDialog(JNIEnv* env, jclass, jstring title,
                                                                 jstring message,
                                                                 jdouble value) noexcept {
-  return brix::nativeMethod("updateProgressDialog", jint{1}, [&] {
-    NSProgressIndicator* bar = brix::_progressBar;
-    if (bar) {
-      if (value >= 0) {
-        bar->setIndeterminate(false);
-      } else { // negative, or not a number
-        bar->setIndeterminate(true);
-        bar->setUsesThreadedAnimation(true);
-        bar->startAnimation(nullptr);
-      }
-    }
-    if (value == brix::_lastProgress && value != kAlwaysApply) return 1;
+  return brix::nativeMethod(env, "updateProgressDialog", jint{1},
+                            brix::javaArguments(title, message, value),
+                            [](JNIEnv* env, jstring title, jstring message, jdouble value) {
+                              NSProgressIndicator* bar = brix::_progressBar;
+                              if (bar) {
+                                if (value >= 0) {
+                                  bar->setIndeterminate(false);
+                                } else { // negative, or not a number
+                                  bar->setIndeterminate(true);
+                                  bar->setUsesThreadedAnimation(true);
+                                  bar->startAnimation(nullptr);
+                                }
+                              }
+                              if (value == brix::_lastProgress && value != kAlwaysApply) return 1;
 
-    brix::_lastProgress = value;
-    if (bar) {
-      // The indicator pins the value to its range, as AppKit's does; the library passes it on.
-      bar->setDoubleValue(value);
-      bar->setMaxValue(kBarMaximum);
-      bar->setMinValue(kBarMinimum);
-      bar->display();
-      bar->displayIfNeeded();
-    }
-    setLabel(brix::_progressTitleText, jstringToNSString(env, title));
-    setLabel(brix::_progressMessageText, jstringToNSString(env, message));
-    if (brix::_progressWindowParent)
-      if (NSView* content = brix::_progressWindowParent->contentView())
-        content->setNeedsDisplay(true);
-    return 1;
-  });
+                              brix::_lastProgress = value;
+                              if (bar) {
+                                // The indicator pins the value to its range, as AppKit's does; the
+                                // library passes it on.
+                                bar->setDoubleValue(value);
+                                bar->setMaxValue(kBarMaximum);
+                                bar->setMinValue(kBarMinimum);
+                                bar->display();
+                                bar->displayIfNeeded();
+                              }
+                              setLabel(brix::_progressTitleText, jstringToNSString(env, title));
+                              setLabel(brix::_progressMessageText, jstringToNSString(env, message));
+                              if (brix::_progressWindowParent)
+                                if (NSView* content = brix::_progressWindowParent->contentView())
+                                  content->setNeedsDisplay(true);
+                              return 1;
+                            });
 }
 
 // IxaDialogs.closeProgressDialog()
-JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_closeProgressDialog(JNIEnv*, jclass) noexcept {
-  return brix::nativeMethod("closeProgressDialog", jint{1}, [&] {
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_closeProgressDialog(JNIEnv* env, jclass) noexcept {
+  return brix::nativeMethod(env, "closeProgressDialog", jint{1}, [] {
     if (brix::_progressWindowParent) brix::_progressWindowParent->endSheet(brix::_progressWindow);
     return 1;
   });

@@ -30,49 +30,53 @@ JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showTextEntrySheetDialog(JNIEnv* env,
                                                                     jstring acceptTitle,
                                                                     jstring cancelTitle,
                                                                     jstring identity) noexcept {
-  return brix::nativeMethod("showTextEntrySheetDialog", jint{1}, [&] {
-    NSLog("ID: %@", jstringToNSString(env, identity));
+  return brix::nativeMethod(
+      env, "showTextEntrySheetDialog", jint{1},
+      brix::javaArguments(title, message, acceptTitle, cancelTitle, identity),
+      [](JNIEnv* env, jstring title, jstring message, jstring acceptTitle, jstring cancelTitle,
+         jstring identity) {
+        NSLog("ID: %@", jstringToNSString(env, identity));
 
-    brix::_textEntryWindow = brix::makeSheetWindow();
-    brix::_progressWindowParent = getCurrentWindow();
-    NSView* content = brix::_textEntryWindow->contentView();
-    brix::_progressTitleText = brix::addSheetLabel(content, kTitleFrame, true);
-    brix::_progressMessageText = brix::addSheetLabel(content, kMessageFrame, false);
-    brix::_progressTitleText->setStringValue(jstringToNSString(env, title));
-    brix::_progressTitleText->displayIfNeeded();
-    brix::_progressMessageText->setStringValue(jstringToNSString(env, message));
-    brix::_progressMessageText->displayIfNeeded();
+        brix::_textEntryWindow = brix::makeSheetWindow();
+        brix::_progressWindowParent = getCurrentWindow();
+        NSView* content = brix::_textEntryWindow->contentView();
+        brix::_progressTitleText = brix::addSheetLabel(content, kTitleFrame, true);
+        brix::_progressMessageText = brix::addSheetLabel(content, kMessageFrame, false);
+        brix::_progressTitleText->setStringValue(jstringToNSString(env, title));
+        brix::_progressTitleText->displayIfNeeded();
+        brix::_progressMessageText->setStringValue(jstringToNSString(env, message));
+        brix::_progressMessageText->displayIfNeeded();
 
-    NSTextField* field = NSTextField::alloc()->init();
-    field->setFrame(kFieldFrame);
-    brix::addSubviewOwned(content, field);
+        NSTextField* field = NSTextField::alloc()->init();
+        field->setFrame(kFieldFrame);
+        brix::addSubviewOwned(content, field);
 
-    NSButton* accept = NSButton::alloc()->initWithFrame(kAcceptFrame);
-    accept->setKeyEquivalent(NSSTR("\r"));
-    accept->setButtonType(NSButtonTypeMomentaryPushIn);
-    accept->setBezelStyle(NSBezelStyleRounded);
-    accept->setTitle(jstringToNSString(env, acceptTitle));
-    accept->setNeedsDisplay(true);
-    // One target serves both buttons and lives as long as the sheet window.
-    ContextMenuSlapper* target = ContextMenuSlapper::targetOwnedBy(brix::_textEntryWindow);
-    accept->setTarget(target);
-    accept->setAction(sel("clickButton:"));
-    target->setIdentity(jstringToNSString(env, identity));
-    target->setTextField(field);
-    brix::addSubviewOwned(content, accept);
+        NSButton* accept = NSButton::alloc()->initWithFrame(kAcceptFrame);
+        accept->setKeyEquivalent(NSSTR("\r"));
+        accept->setButtonType(NSButtonTypeMomentaryPushIn);
+        accept->setBezelStyle(NSBezelStyleRounded);
+        accept->setTitle(jstringToNSString(env, acceptTitle));
+        accept->setNeedsDisplay(true);
+        // One target serves both buttons and lives as long as the sheet window.
+        ContextMenuSlapper* target = ContextMenuSlapper::targetOwnedBy(brix::_textEntryWindow);
+        accept->setTarget(target);
+        accept->setAction(sel("clickButton:"));
+        target->setIdentity(jstringToNSString(env, identity));
+        target->setTextField(field);
+        brix::addSubviewOwned(content, accept);
 
-    NSButton* cancel = NSButton::alloc()->initWithFrame(kCancelFrame);
-    cancel->setButtonType(NSButtonTypeMomentaryPushIn);
-    cancel->setBezelStyle(NSBezelStyleRounded);
-    cancel->setTitle(jstringToNSString(env, cancelTitle));
-    cancel->setNeedsDisplay(true);
-    cancel->setTarget(target);
-    cancel->setAction(sel("clickCancelButton:"));
-    brix::addSubviewOwned(content, cancel);
+        NSButton* cancel = NSButton::alloc()->initWithFrame(kCancelFrame);
+        cancel->setButtonType(NSButtonTypeMomentaryPushIn);
+        cancel->setBezelStyle(NSBezelStyleRounded);
+        cancel->setTitle(jstringToNSString(env, cancelTitle));
+        cancel->setNeedsDisplay(true);
+        cancel->setTarget(target);
+        cancel->setAction(sel("clickCancelButton:"));
+        brix::addSubviewOwned(content, cancel);
 
-    brix::beginLibrarySheet(brix::_textEntryWindow);
-    return 1;
-  });
+        brix::beginLibrarySheet(brix::_textEntryWindow);
+        return 1;
+      });
 }
 
 } // extern "C"

@@ -8,6 +8,7 @@
 #include "appkit/menus/NSMenu.h"
 #include "bridge/ContextMenuSlapper.h"
 #include "bridge/NativeScope.h"
+#include "bridge/Upcall.h"
 
 namespace brix {
 bool _appStore = false;
@@ -65,18 +66,18 @@ void setupAppMenu() {
 }
 
 // IxaDialogs.modifyMenuBar()
-JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_modifyMenuBar(JNIEnv* env, jclass) noexcept {
-  // an environment of another thread is never kept
-  return brix::nativeMethod("modifyMenuBar", jint{1}, [&] {
-    brix::_env = env;
-    setupAppMenu();
-    return 1;
-  });
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_modifyMenuBar(JNIEnv* env, jclass caller) noexcept {
+  return brix::nativeMethod(env, "modifyMenuBar", jint{1}, brix::javaArguments(caller),
+                            [](JNIEnv* env, jclass caller) {
+                              brix::rememberJavaCaller(env, caller);
+                              setupAppMenu();
+                              return 1;
+                            });
 }
 
 // IxaDialogs.setAsAppStore()
-JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_setAsAppStore(JNIEnv*, jclass) noexcept {
-  return brix::nativeMethod("setAsAppStore", jint{1}, [&] {
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_setAsAppStore(JNIEnv* env, jclass) noexcept {
+  return brix::nativeMethod(env, "setAsAppStore", jint{1}, [] {
     brix::_appStore = true;
     return 1;
   });

@@ -5,6 +5,7 @@
 
 #include "appkit/menus/NSMenu.h"
 #include "bridge/NativeScope.h"
+#include "bridge/Upcall.h"
 #include "foundation/NSData.h"
 #include "foundation/NSJSONSerialization.h"
 #include "menus/MenuRecord.h"
@@ -61,22 +62,23 @@ void populateMenu(NSMenuItem* parent, NSArray* children) {
 }
 
 // IxaDialogs.showMacContextMenuWithJSON(double, double, String)
-JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showMacContextMenuWithJSON(JNIEnv* env, jclass,
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showMacContextMenuWithJSON(JNIEnv* env, jclass caller,
                                                                       jdouble x, jdouble y,
                                                                       jstring json) noexcept {
-  // an environment of another thread is never kept
-  return brix::nativeMethod("showMacContextMenuWithJSON", jint{1}, [&] {
-    brix::_env = env;
-    NSMenuItem* positioningItem = nullptr;
-    NSMenu* menu = brix::buildContextMenu(jstringToNSString(env, json), &positioningItem);
-    // A menu without items would show nothing that could be chosen or clicked away, and the call
-    // would wait for a dismissal nobody can give.
-    if (menu->numberOfItems() == 0) return 1;
-    // Runs the menu; returns when it closes. Whether an item was chosen does not matter here:
-    // the item's target has already told Java.
-    menu->popUpMenuPositioningItem(positioningItem, NSMakePoint(x, y), getFrontView());
-    return 1;
-  });
+  return brix::nativeMethod(
+      env, "showMacContextMenuWithJSON", jint{1}, brix::javaArguments(caller, x, y, json),
+      [](JNIEnv* env, jclass caller, jdouble x, jdouble y, jstring json) {
+        brix::rememberJavaCaller(env, caller);
+        NSMenuItem* positioningItem = nullptr;
+        NSMenu* menu = brix::buildContextMenu(jstringToNSString(env, json), &positioningItem);
+        // A menu without items would show nothing that could be chosen or clicked away, and the
+        // call would wait for a dismissal nobody can give.
+        if (menu->numberOfItems() == 0) return 1;
+        // Runs the menu; returns when it closes. Whether an item was chosen does not matter here:
+        // the item's target has already told Java.
+        menu->popUpMenuPositioningItem(positioningItem, NSMakePoint(x, y), getFrontView());
+        return 1;
+      });
 }
 
 } // extern "C"

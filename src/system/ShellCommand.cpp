@@ -33,6 +33,6 @@ extern "C" BRIX_EXPORT NSString* runCommand(NSString* command) {
 extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_runCommandAsNSTask(JNIEnv* env, jclass,
                                                                          jstring command) noexcept {
   return brix::nativeMethod(
-      "runCommandAsNSTask", jint{1}, [&] { runCommand(jstringToNSString(env, command)); },
-      brix::ThreadRule::AnyThread);
+      env, "runCommandAsNSTask", jint{1}, [&] { runCommand(jstringToNSString(env, command)); },
+      brix::ThreadRule::CallingThread);
 }

@@ -39,7 +39,7 @@ NSString* miscInfo(const NSString* key) {
 extern "C" JNIEXPORT jstring JNICALL Java_ixa_IxaDialogs_getMiscMacInfo(JNIEnv* env, jclass,
                                                                         jstring key) noexcept {
   return brix::nativeMethod(
-      "getMiscMacInfo", jstring{nullptr},
+      env, "getMiscMacInfo", jstring{nullptr},
       [&] { return nstringToJString(env, miscInfo(jstringToNSString(env, key))); },
-      brix::ThreadRule::AnyThread);
+      brix::ThreadRule::CallingThread);
 }

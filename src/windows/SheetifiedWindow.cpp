@@ -17,8 +17,8 @@ constexpr int64_t kAttachDelayNanoseconds = 100000000;
 extern "C" {
 
 // IxaDialogs.sheetifyWindow()
-JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_sheetifyWindow(JNIEnv*, jclass) noexcept {
-  return brix::nativeMethod("sheetifyWindow", jint{1}, [&] {
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_sheetifyWindow(JNIEnv* env, jclass) noexcept {
+  return brix::nativeMethod(env, "sheetifyWindow", jint{1}, [] {
     NSWindow* window = getCurrentSheetWindow();
     if (window) {
       brix::_sheetifiedWindow = window;
@@ -40,8 +40,8 @@ JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_sheetifyWindow(JNIEnv*, jclass) noexc
 }
 
 // IxaDialogs.closeSheetifiedWindow()
-JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_closeSheetifiedWindow(JNIEnv*, jclass) noexcept {
-  return brix::nativeMethod("closeSheetifiedWindow", jint{1}, [&] {
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_closeSheetifiedWindow(JNIEnv* env, jclass) noexcept {
+  return brix::nativeMethod(env, "closeSheetifiedWindow", jint{1}, [] {
     // Held while it is taken down: ending the sheet may drop the last other reference to it (a
     // window Java already closed lives only as its parent's sheet).
     const Ref<NSWindow> window = brix::_sheetifiedWindow.strong();
@@ -57,8 +57,8 @@ JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_closeSheetifiedWindow(JNIEnv*, jclass
 }
 
 // IxaDialogs.enterFullScreen()
-JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_enterFullScreen(JNIEnv*, jclass) noexcept {
-  return brix::nativeMethod("enterFullScreen", jint{1}, [&] {
+JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_enterFullScreen(JNIEnv* env, jclass) noexcept {
+  return brix::nativeMethod(env, "enterFullScreen", jint{1}, [] {
     if (NSWindow* window = getCurrentWindow()) window->toggleFullScreen(nullptr);
     return 1;
   });

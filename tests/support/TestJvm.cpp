@@ -7,6 +7,9 @@
 #include <cstdlib>
 #include <mutex>
 #include <string>
+#include <thread>
+
+#include "foundation/NSThread.h"
 
 namespace {
 
@@ -48,12 +51,21 @@ void createJvm() {
 
 JavaVM* testJavaVm() {
   static std::once_flag once;
-  std::call_once(once, createJvm);
+  std::call_once(once, [] {
+    // Made on a thread of its own, which then leaves the JVM (as the java launcher's does), so
+    // that the platform's main thread joins it as the daemon it is in applications.
+    std::thread creator([] {
+      createJvm();
+      vm->DetachCurrentThread();
+    });
+    creator.join();
+  });
   return vm;
 }
 
 JNIEnv* testJniEnv() {
   JavaVM* javaVm = testJavaVm();
+  if (NSThread::isMainThread()) return NSThread::mainThreadJNIEnv(javaVm);
   JNIEnv* env = nullptr;
   if (javaVm->GetEnv(reinterpret_cast<void**>(&env), JNI_VERSION_10) == JNI_EDETACHED)
     javaVm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr);

@@ -1,13 +1,13 @@
 // One real JVM per test binary, created in-process on first use with -Xcheck:jni and the class
-// path of the built jars (ixa.jar and the Java test classes). The thread that creates it is the
-// gtest main thread, which also becomes the platform's main thread.
+// path of the built jars (ixa.jar and the Java test classes). The platform's main thread, where
+// the tests run, is attached to it as in applications: a daemon thread with its own name.
 #pragma once
 
 #include <jni.h>
 
 #include <string>
 
-// The calling thread's JNIEnv, creating the JVM the first time.
+// The calling thread's JNIEnv, creating the JVM the first time and attaching the thread.
 JNIEnv* testJniEnv();
 JavaVM* testJavaVm();
 

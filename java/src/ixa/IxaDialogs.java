@@ -1,8 +1,39 @@
 package ixa;
 
 /**
- * The native dialogs, menus and window services of the application. Every method must be called
- * on the application's main thread; a call from any other thread is logged and does nothing.
+ * The native dialogs, menus and window services of the application.
+ *
+ * <h2>Threads</h2>
+ *
+ * <p>The native platform runs a main thread of its own, started when the library is first used
+ * and attached to the JVM as a daemon thread named "Brix Main Thread" (it shows in thread
+ * dumps). Every window, alert, sheet and menu lives on it, and it serves their events for as long
+ * as the process runs. Any thread may call these methods: the program's main thread, Swing's
+ * event dispatch thread, a worker. The call is carried out on the platform's main thread while
+ * the calling thread waits, and its result, or an exception thrown by a handler during the call,
+ * comes back to the caller. A modal alert or a context menu keeps its caller waiting until it is
+ * answered; other threads' calls are served meanwhile.
+ *
+ * <p>The handlers registered with {@link Ixa#register} run on the platform's main thread. A
+ * handler may call these methods again (they run at once there). An exception a handler throws
+ * reaches the caller of the method that was running when it was called (the call that showed the
+ * context menu, or the alert during which a colour was picked); when no call was running (a
+ * sheet's button pressed later), it is printed and logged like an uncaught exception.
+ *
+ * <p>{@link #runCommandAsNSTask} and {@link #getMiscMacInfo} touch no window and run on the
+ * calling thread, so that a long shell command never freezes the windows.
+ *
+ * <h2>The one deadlock to avoid</h2>
+ *
+ * <p>While a handler runs, the platform's main thread serves nothing else. A handler that waits
+ * for another thread that is itself waiting in one of these methods can never go on: typically,
+ * a handler calls {@code SwingUtilities.invokeAndWait} while Swing's event dispatch thread is
+ * inside a call of this class, say {@code showMacDialog}. Let handlers hand work to Swing with
+ * {@code SwingUtilities.invokeLater} instead, and never wait in a handler for a thread that may
+ * call this class. The library recognises the case as far as the JVM shows it: a call that has
+ * waited more than two seconds for a main thread that is inside a handler in the {@code WAITING}
+ * or {@code BLOCKED} state is not carried out; it logs the situation and throws {@link
+ * IllegalStateException} to its caller, which frees the handler.
  */
 public final class IxaDialogs {
   static {

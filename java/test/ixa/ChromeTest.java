@@ -30,7 +30,7 @@ import org.junit.jupiter.api.extension.ExtendWith;
 class ChromeTest {
   @BeforeAll
   static void rememberTheEnvironment() {
-    Screen.run(0); // this thread becomes the main thread
+    Screen.run(0);
     // The upcalls of the colour panel use the environment that renderMacButton remembers.
     assertEquals(0, IxaDialogs.renderMacButton(12.5, -3, Long.MIN_VALUE));
   }

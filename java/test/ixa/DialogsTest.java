@@ -21,15 +21,14 @@ import org.junit.jupiter.api.Test;
 
 /**
  * Alerts, sheets and the sheetified window driven as a user would: a second thread presses and
- * types while the main thread is inside the alert's modal loop or serves the run loop.
+ * types while the platform's main thread is inside the alert's modal loop or serves the run loop.
  */
 class DialogsTest {
   private final java.util.List<Integer> opened = new java.util.ArrayList<>();
 
   @BeforeAll
-  static void becomeTheMainThread() {
-    Screen.run(0);
-    IxaDialogs.renderMacButton(0, 0, 0); // remembers this thread's environment for upcalls
+  static void rememberTheEnvironment() {
+    IxaDialogs.renderMacButton(0, 0, 0); // remembers the environment the upcalls use
   }
 
   @AfterEach

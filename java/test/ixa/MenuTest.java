@@ -19,8 +19,8 @@ import org.junit.jupiter.api.BeforeAll;
 import org.junit.jupiter.api.Test;
 
 /**
- * Context menus and the application menu driven as a user would: the main thread runs the menu
- * while a second thread chooses from it, and shortcuts go in as key events.
+ * Context menus and the application menu driven as a user would: the test's call runs the menu
+ * on the platform's main thread while a second thread chooses from it, and shortcuts go in as key events.
  */
 class MenuTest {
   private static final String FILE_MENU =
@@ -32,7 +32,7 @@ class MenuTest {
       + "{\"HEADER\":\"-\"},{\"HEADER\":\"Quit\",\"IDENTITY\":\"quit\"}]";
 
   @BeforeAll
-  static void becomeTheMainThread() {
+  static void serveWhatIsPending() {
     Screen.run(0);
   }
 
@@ -42,7 +42,8 @@ class MenuTest {
     UpcallRecorder.record("gone");
     UpcallRecorder.drain();
     CompletableFuture<Boolean> user =
-        CompletableFuture.supplyAsync(() -> User.chooseMenuItem("File", "Recent", "a.txt"));
+        CompletableFuture.supplyAsync(() -> Described.awaitOpenContextMenu()
+                                            && User.chooseMenuItem("File", "Recent", "a.txt"));
     assertEquals(1, IxaDialogs.showMacContextMenuWithJSON(10, 20, FILE_MENU));
     assertTrue(user.get(15, TimeUnit.SECONDS));
     assertEquals("recent-a", UpcallRecorder.drain());
@@ -56,6 +57,7 @@ class MenuTest {
     UpcallRecorder.record("gone");
     UpcallRecorder.drain();
     CompletableFuture<Boolean> disabled = CompletableFuture.supplyAsync(() -> {
+      Described.awaitOpenContextMenu();
       boolean chosen = User.chooseMenuItem("File", "Recent", "gone");
       User.dismissMenu();
       return chosen;

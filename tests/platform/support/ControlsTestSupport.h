@@ -9,13 +9,8 @@
 #include "appkit/application/NSEvent.h"
 #include "appkit/views/NSView.h"
 #include "appkit/windows/NSWindow.h"
-#include "foundation/NSThread.h"
 
 namespace controls_test {
-
-// The thread that runs the tests is the platform's main thread: claim it before any test starts
-// a thread of its own.
-inline const bool claimedMainThread = NSThread::isMainThread();
 
 // Records every action it answers ("act:" and "other:"), with the sender.
 class ActionRecorder : public NSObject {

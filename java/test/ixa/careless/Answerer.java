@@ -1,5 +1,6 @@
 package ixa.careless;
 
+import ixa.testing.Described;
 import ixa.testkit.User;
 import java.util.concurrent.BlockingQueue;
 import java.util.concurrent.LinkedBlockingQueue;
@@ -33,19 +34,38 @@ final class Answerer implements AutoCloseable {
     expect(() -> User.pressButton(title), "press \"" + abbreviated(title) + "\"");
   }
 
+  /**
+   * The next alert, one that takes long to lay out, will be answered by pressing this button
+   * once it is on screen (waiting up to a minute for it).
+   */
+  void pressOnceShown(String title) {
+    expect(() -> Described.awaitAlert(60) && User.pressButton(title),
+           "press \"" + abbreviated(title) + "\" once shown");
+  }
+
   /** The next context menu will be answered by choosing the item the titles name. */
   void choose(String... titlePath) {
-    expect(() -> User.chooseMenuItem(titlePath), "choose \"" + abbreviated(titlePath[0]) + "\"");
+    expect(() -> Described.awaitOpenContextMenu() && User.chooseMenuItem(titlePath),
+           "choose \"" + abbreviated(titlePath[0]) + "\"");
   }
 
   /** The next context menu will be dismissed without a choice. */
   void dismissMenu() {
     expect(
         () -> {
+          if (!Described.awaitOpenContextMenu()) return false;
           User.dismissMenu();
           return true;
         },
         "dismiss the menu");
+  }
+
+  /**
+   * The next alert will be answered by this action, taken once the alert is on screen; false
+   * means it failed. Input meant for the alert must not reach the windows before it opens.
+   */
+  void expectInAlert(BooleanSupplier answer, String what) {
+    expect(() -> Described.awaitAlert() && answer.getAsBoolean(), what);
   }
 
   /** Any other action of the user, for example a colour pick; false means it failed. */

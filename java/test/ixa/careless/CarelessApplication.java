@@ -5,7 +5,7 @@ import ixa.testkit.Screen;
 
 /**
  * An application that uses the library carelessly, one case per run, each in a JVM of its own
- * (CarelessApplicationTest starts them). The main thread is the application's main thread. A
+ * (CarelessApplicationTest starts them), called from the program's main thread. A
  * case that returns ends the process with status 0; a failed check ends it with status 1, a
  * user's answer that could not be given with 3.
  */
@@ -15,7 +15,7 @@ public final class CarelessApplication {
   public static void main(String[] args) {
     int status = 0;
     try {
-      Screen.run(0); // this thread becomes the main thread
+      Screen.run(0);
       try (Answerer user = new Answerer()) {
         run(args[0], user);
       }

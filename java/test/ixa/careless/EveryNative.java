@@ -6,7 +6,6 @@ import ixa.testkit.Screen;
 import ixa.testkit.User;
 import java.util.ArrayList;
 import java.util.List;
-import java.util.concurrent.CompletableFuture;
 
 /**
  * Calls every native method of {@link IxaDialogs}, with one text in every string argument, and
@@ -49,9 +48,6 @@ final class EveryNative {
     IxaDialogs.getMiscMacInfo(text);
     check(IxaDialogs.getMiscMacInfo("HIGHLIGHTCOLOUR") != null, "the highlight colour");
     expectOne(IxaDialogs.runCommandAsNSTask("true '" + text.replace("'", "") + "'"));
-    // On the main thread this would end the application and start it again; from any other
-    // thread it is refused, which is what a careless call of it gets here.
-    CompletableFuture.runAsync(() -> expectOne(IxaDialogs.relaunchThyself())).get();
     expectOne(IxaDialogs.sheetifyWindow()); // no window is titled SHEETIFY
     expectOne(IxaDialogs.closeSheetifiedWindow());
     Screen.close(window);

@@ -32,11 +32,11 @@ final class HostileTextCases {
     expectOne(IxaDialogs.modifyMenuBar());
 
     // Alerts: the whole text as message and as informative text; the text field gives it back.
-    user.press("Fine");
+    user.pressOnceShown("Fine");
     check(IxaDialogs.showMacDialog(huge, huge, "Fine", "No") == 1, "showMacDialog");
-    user.press("Third");
+    user.pressOnceShown("Third");
     check(IxaDialogs.show3ButtonMacDialog("Huge", huge, "First", null, "Third") == 2, "3 buttons");
-    user.press("OK");
+    user.pressOnceShown("OK");
     check(huge.equals(IxaDialogs.showMacTextEntryDialog("Huge", "", "OK", "No", huge)), "whole");
 
     // A menu item titled with the text, and its identity coming back to Java whole.
@@ -102,11 +102,11 @@ final class HostileTextCases {
     int window = Screen.openWindow("Nulls", 100, 100, 600, 400);
     Screen.run(0);
     expectOne(IxaDialogs.modifyMenuBar());
-    pressReturn(user);
+    pressReturnInAlert(user);
     IxaDialogs.showMacDialog(null, null, null, null);
-    pressReturn(user);
+    pressReturnInAlert(user);
     IxaDialogs.show3ButtonMacDialog(null, null, null, null, null);
-    pressReturn(user);
+    pressReturnInAlert(user);
     IxaDialogs.showMacTextEntryDialog(null, null, null, null, null);
     expectOne(IxaDialogs.showTextEntrySheetDialog(null, null, null, null, null));
     pressReturn(user);
@@ -121,6 +121,7 @@ final class HostileTextCases {
     Screen.run(0.01);
   }
 
+  // The sheet is up when its call returns; an alert only while its call runs.
   private static void pressReturn(Answerer user) {
     user.expect(
         () -> {
@@ -128,5 +129,14 @@ final class HostileTextCases {
           return true;
         },
         "press Return");
+  }
+
+  private static void pressReturnInAlert(Answerer user) {
+    user.expectInAlert(
+        () -> {
+          User.pressKey("Return");
+          return true;
+        },
+        "press Return in the alert");
   }
 }

@@ -9,6 +9,7 @@ import java.util.ArrayList;
 import java.util.List;
 import java.util.Map;
 import java.util.Optional;
+import java.util.function.Predicate;
 
 /**
  * The screen as {@link Screen#describe} tells it, read with Gson, and the few ways the tests look
@@ -16,6 +17,58 @@ import java.util.Optional;
  */
 public final class Described {
   private Described() {}
+
+  /**
+   * Waits up to 10 seconds for a context menu to be open; false when none opened. The platform's
+   * main thread serves the simulated user at once, also before a call that shows a menu has
+   * opened it, so a user that means that menu waits for it first.
+   */
+  public static boolean awaitOpenContextMenu() {
+    return await(screen -> {
+      JsonElement menu = screen.get("contextMenu");
+      return menu.isJsonObject() && menu.getAsJsonObject().get("open").getAsBoolean();
+    });
+  }
+
+  /**
+   * Waits up to 10 seconds for an alert to be on screen (running as a modal panel or as a sheet);
+   * false when none appeared. As with menus, a user that means to act while an alert is up waits
+   * for the call that shows it to have shown it.
+   */
+  public static boolean awaitAlert() {
+    return await(screen -> screen.get("alert").isJsonObject());
+  }
+
+  /**
+   * Waits up to the seconds for an alert to be on screen, also while the main thread is too busy
+   * to answer a look within the testkit's limit (an alert with megabytes of text takes a while
+   * to lay out); false when none appeared.
+   */
+  public static boolean awaitAlert(int seconds) {
+    long deadline = System.nanoTime() + seconds * 1_000_000_000L;
+    while (System.nanoTime() < deadline) {
+      try {
+        return awaitAlert();
+      } catch (IllegalStateException busy) {
+        // the main thread did not get to the look in time: look again
+      }
+    }
+    return false;
+  }
+
+  private static boolean await(Predicate<JsonObject> shown) {
+    long deadline = System.nanoTime() + 10_000_000_000L;
+    while (System.nanoTime() < deadline) {
+      if (shown.test(screen())) return true;
+      try {
+        Thread.sleep(1);
+      } catch (InterruptedException e) {
+        Thread.currentThread().interrupt();
+        return false;
+      }
+    }
+    return false;
+  }
 
   /** The screen now. */
   public static JsonObject screen() {

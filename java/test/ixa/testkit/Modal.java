@@ -1,8 +1,8 @@
 package ixa.testkit;
 
 /**
- * A test-only way into a modal loop: runs an alert on the calling thread, which must be the
- * platform's main thread, until a button ends it.
+ * A test-only way into a modal loop: runs an alert on the platform's main thread until a button
+ * ends it, while the calling thread waits.
  */
 final class Modal {
   static {

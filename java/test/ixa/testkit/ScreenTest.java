@@ -22,21 +22,14 @@ import java.util.concurrent.CompletableFuture;
 import java.util.concurrent.ExecutionException;
 import java.util.concurrent.TimeUnit;
 import org.junit.jupiter.api.AfterEach;
-import org.junit.jupiter.api.BeforeAll;
 import org.junit.jupiter.api.Test;
 
 /**
- * Screen from any thread: the test thread is the platform's main thread and serves the run loop
- * with Screen.run, while a second thread calls Screen and waits for the main thread to act.
+ * Screen from any thread: the platform's own main thread serves the run loop all the time, and
+ * the test's thread and a second thread call Screen and wait for the main thread to act.
  */
 class ScreenTest {
   private final List<Integer> opened = new ArrayList<>();
-
-  @BeforeAll
-  static void becomeTheMainThread() {
-    // The first thread that uses the platform is its main thread: make it this one.
-    Screen.run(0);
-  }
 
   @AfterEach
   void closeWindows() {
@@ -50,7 +43,7 @@ class ScreenTest {
     Screen.run(0);
   }
 
-  /** Runs work on a second thread while this (main) thread serves the run loop. */
+  /** Runs work on a second thread while this thread lets the run loop serve. */
   private static <T> T onSecondThread(Callable<T> work) throws Exception {
     CompletableFuture<T> result = new CompletableFuture<>();
     Thread helper = new Thread(() -> {
@@ -180,12 +173,14 @@ class ScreenTest {
 
   @Test
   void logIsReadableFromAnyThread() throws Exception {
+    open("Parent", 100, 100, 400, 300);
     Screen.clearLog();
     assertEquals(0, Screen.log().length);
-    // A native method of the library called off the main thread logs that it did nothing.
-    onSecondThread(IxaDialogs::enterFullScreen);
+    // A native method of the library called on a second thread is carried out, and logs.
+    assertEquals(1, onSecondThread(
+                        () -> IxaDialogs.showTextEntrySheetDialog("T", "M", "OK", "No", "LOGGED")));
     String[] lines = onSecondThread(Screen::log);
-    assertTrue(Arrays.stream(lines).anyMatch(line -> line.contains("enterFullScreen")),
+    assertTrue(Arrays.stream(lines).anyMatch(line -> line.contains("ID: LOGGED")),
                Arrays.toString(lines));
     Screen.clearLog();
     assertEquals(0, Screen.log().length);
@@ -193,22 +188,16 @@ class ScreenTest {
 
   @Test
   void aCallerGivesUpWhenTheMainThreadDoesNotServe() throws Exception {
-    CompletableFuture<Throwable> outcome = new CompletableFuture<>();
-    Thread helper = new Thread(() -> {
-      try {
-        Screen.describe();
-        outcome.complete(null);
-      } catch (Throwable thrown) {
-        outcome.complete(thrown);
-      }
-    });
-    long start = System.nanoTime();
-    helper.start();
-    helper.join(20_000); // the main thread does not serve the run loop meanwhile
-    Throwable thrown = outcome.getNow(null);
-    assertTrue(thrown instanceof IllegalStateException, String.valueOf(thrown));
-    assertTrue(System.nanoTime() - start >= TimeUnit.SECONDS.toNanos(9));
-    // The abandoned call does nothing when the loop runs again.
+    open("Parent", 100, 100, 400, 300);
+    StuckHandler stuck = StuckHandler.start();
+    try {
+      long start = System.nanoTime();
+      assertThrows(IllegalStateException.class, Screen::describe);
+      assertTrue(System.nanoTime() - start >= TimeUnit.SECONDS.toNanos(9));
+    } finally {
+      stuck.release();
+    }
+    // The abandoned call does nothing when the loop serves again.
     Screen.run(0);
   }
 }

@@ -16,11 +16,11 @@ import java.util.Arrays;
 import java.util.concurrent.CompletableFuture;
 import java.util.concurrent.ExecutionException;
 import java.util.concurrent.TimeUnit;
-import org.junit.jupiter.api.BeforeAll;
 import org.junit.jupiter.api.Test;
 
 /**
- * The simulated user from a second thread while the main thread is inside an alert's runModal:
+ * The simulated user from a second thread while the platform's main thread is inside an alert's
+ * runModal, which the test's thread waits for:
  * pressing buttons, typing into the accessory field, Return and Escape, the description and
  * snapshots of the alert, and the errors a caller can get.
  */
@@ -30,14 +30,8 @@ class UserTest {
     void run() throws Exception;
   }
 
-  @BeforeAll
-  static void becomeTheMainThread() {
-    // The first thread that uses the platform is its main thread: make it this one.
-    Screen.run(0);
-  }
-
   /**
-   * Runs the alert on this (main) thread while a second thread acts as the user; returns the
+   * Runs the alert on the main thread while a second thread acts as the user; returns the
    * alert's response after rethrowing whatever went wrong on the user's thread. Should the
    * user's actions fail before they end the alert, Escape and Return end it.
    */
@@ -171,22 +165,17 @@ class UserTest {
   }
 
   @Test
-  void aMainThreadThatDoesNotServeTheLoopLeavesTheUserWaitingThenFailing() throws Exception {
-    CompletableFuture<Throwable> outcome = new CompletableFuture<>();
-    Thread user = new Thread(() -> {
-      try {
-        User.type("x");
-        outcome.complete(null);
-      } catch (Throwable thrown) {
-        outcome.complete(thrown);
-      }
-    }, "simulated-user");
-    user.start();
-    // This thread is the main thread and does not serve the run loop meanwhile.
-    Throwable thrown = outcome.get(20, TimeUnit.SECONDS);
-    assertNotNull(thrown);
-    assertEquals(IllegalStateException.class, thrown.getClass());
+  void aMainThreadStuckInAHandlerLeavesTheUserWaitingThenFailing() throws Exception {
+    int window = Screen.openWindow("Parent", 100, 100, 400, 300);
+    StuckHandler stuck = StuckHandler.start();
+    try {
+      IllegalStateException thrown = assertThrows(IllegalStateException.class, () -> User.type("x"));
+      assertTrue(thrown.getMessage().startsWith("User.type: "), thrown.getMessage());
+    } finally {
+      stuck.release();
+    }
     Screen.run(0); // serve what the user left behind
+    Screen.close(window);
   }
 
   private static void waitForAlert() throws InterruptedException {

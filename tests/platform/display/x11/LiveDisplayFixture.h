@@ -30,9 +30,6 @@ extern char** environ;
 
 namespace live_test {
 
-// The thread that runs the tests is the platform's main thread.
-inline const bool claimedMainThread = NSThread::isMainThread();
-
 using Clock = std::chrono::steady_clock;
 constexpr auto kLimit = std::chrono::seconds(10);
 
@@ -91,7 +88,8 @@ inline bool xdotool(const std::vector<std::string>& arguments) {
 class LiveDisplayTest : public testing::Test {
 protected:
   void SetUp() override {
-    ASSERT_TRUE(claimedMainThread);
+    // The tests serve the run loop themselves, as the platform's main thread.
+    ASSERT_TRUE(NSThread::isMainThread());
     display = dynamic_cast<X11Display*>(&DisplayBackend::current());
     ASSERT_NE(display, nullptr) << "the tests need the X11 display (BRIX_DISPLAY=x11, DISPLAY)";
     connection = xcb_connect(nullptr, nullptr);
