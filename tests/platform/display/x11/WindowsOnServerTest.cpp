@@ -39,6 +39,8 @@ TEST_F(LiveDisplayTest, AWindowIsAnUndecoratedTopLevelWithItsTitleAndFrame) {
   EXPECT_EQ(focusedWindow(), id) << "a window made key holds the X focus";
 
   window->setTitle(NSSTR("Renamed"));
+  // The display hears of the new title on the run loop.
+  serveUntil([&] { return textProperty(id, atom("_NET_WM_NAME")) == "Renamed"; });
   EXPECT_EQ(textProperty(id, atom("_NET_WM_NAME")), "Renamed");
   window->orderOut(nullptr);
   EXPECT_TRUE(serveUntil([&] { return !isViewable(id); }));
