@@ -1,42 +1,19 @@
 // Ending the application: when AppKit terminates (the relaunch asks it to), the process exits
 // through java.lang.System.exit(0) so that the JVM's shutdown hooks run. AppKit knows nothing of
 // Java; the library installs this as its termination handler when it is loaded.
-#include <dlfcn.h>
 #include <jni.h>
-#include <link.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "appkit/application/NSApplication.h"
+#include "bridge/JavaVm.h"
 
 namespace {
 
-using GetCreatedJavaVMs = jint (*)(JavaVM**, jsize, jsize*);
-
-// JNI_GetCreatedJavaVMs of the Java VM loaded into this process, or nullptr. The launcher loads
-// libjvm globally, but an embedding program may have loaded it privately, so look for the
-// library among the loaded objects as well.
-GetCreatedJavaVMs findGetCreatedJavaVMs() {
-  if (void* symbol = dlsym(RTLD_DEFAULT, "JNI_GetCreatedJavaVMs"))
-    return reinterpret_cast<GetCreatedJavaVMs>(symbol);
-  std::string libjvmPath;
-  dl_iterate_phdr(
-      [](dl_phdr_info* info, size_t, void* data) {
-        const char* name = info->dlpi_name;
-        if (name && std::strstr(name, "/libjvm.so")) {
-          *static_cast<std::string*>(data) = name;
-          return 1;
-        }
-        return 0;
-      },
-      &libjvmPath);
-  if (libjvmPath.empty()) return nullptr;
-  void* handle = dlopen(libjvmPath.c_str(), RTLD_LAZY | RTLD_NOLOAD);
-  if (!handle) return nullptr;
-  return reinterpret_cast<GetCreatedJavaVMs>(dlsym(handle, "JNI_GetCreatedJavaVMs"));
-}
+using brix::findGetCreatedJavaVMs;
+using brix::GetCreatedJavaVMs;
 
 // Exits through java.lang.System.exit(0) when a Java VM runs in this process, so that its
 // shutdown hooks run; System.exit does not return. Returns only when there is no VM or the

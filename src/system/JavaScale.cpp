@@ -4,42 +4,20 @@
 // installs this when it is loaded, and the display asks once, as it opens.
 #include "system/JavaScale.h"
 
-#include <dlfcn.h>
 #include <jni.h>
-#include <link.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "bridge/JavaVm.h"
 #include "display/DisplayBackend.h"
 
 namespace {
 
-using GetCreatedJavaVMs = jint (*)(JavaVM**, jsize, jsize*);
-
-// JNI_GetCreatedJavaVMs of a Java VM loaded into this process (globally by the launcher, or
-// privately by an embedding program), or nullptr.
-GetCreatedJavaVMs findGetCreatedJavaVMs() {
-  if (void* symbol = dlsym(RTLD_DEFAULT, "JNI_GetCreatedJavaVMs"))
-    return reinterpret_cast<GetCreatedJavaVMs>(symbol);
-  std::string libjvmPath;
-  dl_iterate_phdr(
-      [](dl_phdr_info* info, size_t, void* data) {
-        const char* name = info->dlpi_name;
-        if (name && std::strstr(name, "/libjvm.so")) {
-          *static_cast<std::string*>(data) = name;
-          return 1;
-        }
-        return 0;
-      },
-      &libjvmPath);
-  if (libjvmPath.empty()) return nullptr;
-  void* handle = dlopen(libjvmPath.c_str(), RTLD_LAZY | RTLD_NOLOAD);
-  if (!handle) return nullptr;
-  return reinterpret_cast<GetCreatedJavaVMs>(dlsym(handle, "JNI_GetCreatedJavaVMs"));
-}
+using brix::findGetCreatedJavaVMs;
+using brix::GetCreatedJavaVMs;
 
 // System.getProperty(name), or an empty string when it is not set or cannot be read.
 std::string systemProperty(JNIEnv* env, const char* name) {
