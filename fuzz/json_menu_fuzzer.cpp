@@ -46,8 +46,9 @@ void checkRoundTrip(NSObject* object, NSUInteger writeOptions) {
 }
 
 // Builds the context menu from the text through the library's builder, pops it up and lets
-// the tracking loop take a dismissal. The library keeps the menu until the next one is built,
-// and each item's target lives as long as its item, so nothing is left to free here.
+// the tracking loop take a dismissal. Runs on the platform's main thread, as menus do. The library
+// keeps the menu until the next one is built, and each item's target lives as long as its item, so
+// nothing is left to free here.
 void exerciseMenu(const uint8_t* bytes, size_t size) {
   NSString* text = NSString::alloc()->initWithBytes(bytes, size, NSUTF8StringEncoding);
   if (!text) return;
@@ -77,6 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     checkRoundTrip(object, options ? NSJSONWritingFragmentsAllowed
                                    : NSJSONWritingSortedKeys | NSJSONWritingPrettyPrinted);
   }
-  exerciseMenu(bytes, size);
+  if (!NSRunLoop::mainRunLoop().performOnMain([&] { exerciseMenu(bytes, size); }))
+    fail("the main thread did not run the menu");
   return 0;
 }
