@@ -23,19 +23,8 @@ std::mutex& weakReferenceLock() {
 
 } // namespace
 
-// Nearly every owner has a single associated object (its action target), so the first entry
-// lives in the block itself and only further keys take a vector.
 struct NSObject::AssociatedObjects {
-  using Entry = std::pair<const void*, Ref<NSObject>>;
-  Entry first{nullptr, nullptr};
-  std::vector<Entry> more;
-
-  Entry* find(const void* key) {
-    if (first.second && first.first == key) return &first;
-    for (auto& entry : more)
-      if (entry.first == key) return &entry;
-    return nullptr;
-  }
+  std::vector<std::pair<const void*, Ref<NSObject>>> entries;
 };
 
 void NSObject::release() {
@@ -59,29 +48,25 @@ void NSObject::setAssociatedObject(const void* key, NSObject* value) {
     if (!value) return;
     associated_ = new AssociatedObjects();
   }
-  AssociatedObjects& associated = *associated_;
-  if (AssociatedObjects::Entry* entry = associated.find(key)) {
-    // Released after the entry is gone, in case its deallocation touches this object.
-    Ref<NSObject> released = std::move(entry->second);
+  auto& entries = associated_->entries;
+  for (auto it = entries.begin(); it != entries.end(); ++it) {
+    if (it->first != key) continue;
     if (value) {
-      entry->second = Ref<NSObject>(value);
-    } else if (entry == &associated.first) {
-      associated.first.first = nullptr;
+      it->second = Ref<NSObject>(value);
     } else {
-      associated.more.erase(associated.more.begin() + (entry - associated.more.data()));
+      // Released after the entry is gone, in case its deallocation touches this object.
+      Ref<NSObject> released = std::move(it->second);
+      entries.erase(it);
     }
     return;
   }
-  if (!value) return;
-  if (!associated.first.second)
-    associated.first = {key, Ref<NSObject>(value)};
-  else
-    associated.more.emplace_back(key, Ref<NSObject>(value));
+  if (value) entries.emplace_back(key, Ref<NSObject>(value));
 }
 
 NSObject* NSObject::associatedObject(const void* key) const {
   if (!associated_) return nullptr;
-  if (AssociatedObjects::Entry* entry = associated_->find(key)) return entry->second;
+  for (const auto& [entryKey, value] : associated_->entries)
+    if (entryKey == key) return value;
   return nullptr;
 }
 
