@@ -320,21 +320,8 @@ void X11Display::windowDragStarted(NSInteger windowNumber) {
   if (server_.windowManagerRuns) {
     // The window manager moves it: our implicit grab must go first.
     xcb_ungrab_pointer(server_.connection, XCB_CURRENT_TIME);
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = window->id();
-    message.type = server_.atoms[X11Atom::_NET_WM_MOVERESIZE];
-    constexpr uint32_t kMove = 8, kLeftButton = 1, kFromApplication = 1;
-    message.data.data32[0] = static_cast<uint32_t>(lastPress_.x);
-    message.data.data32[1] = static_cast<uint32_t>(lastPress_.y);
-    message.data.data32[2] = kMove;
-    message.data.data32[3] = kLeftButton;
-    message.data.data32[4] = kFromApplication;
-    xcb_send_event(server_.connection, 0, server_.screen->root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                   reinterpret_cast<const char*>(&message));
-    xcb_flush(server_.connection);
+    constexpr uint32_t kMove = 8;
+    sendMoveResize(window, lastPress_.x, lastPress_.y, kMove);
     return;
   }
   // The press may have been served after the button was released: nothing to drag then.
@@ -348,5 +335,23 @@ void X11Display::windowDragStarted(NSInteger windowNumber) {
                                static_cast<uint32_t>(pointerY_ - drag_.grabY)};
   xcb_configure_window(server_.connection, window->id(), XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y,
                        position);
+  xcb_flush(server_.connection);
+}
+
+void X11Display::sendMoveResize(const X11Window* window, int rootX, int rootY, uint32_t direction) {
+  xcb_client_message_event_t message{};
+  message.response_type = XCB_CLIENT_MESSAGE;
+  message.format = 32;
+  message.window = window->id();
+  message.type = server_.atoms[X11Atom::_NET_WM_MOVERESIZE];
+  constexpr uint32_t kLeftButton = 1, kFromApplication = 1;
+  message.data.data32[0] = static_cast<uint32_t>(rootX);
+  message.data.data32[1] = static_cast<uint32_t>(rootY);
+  message.data.data32[2] = direction;
+  message.data.data32[3] = kLeftButton;
+  message.data.data32[4] = kFromApplication;
+  xcb_send_event(server_.connection, 0, server_.screen->root,
+                 XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                 reinterpret_cast<const char*>(&message));
   xcb_flush(server_.connection);
 }

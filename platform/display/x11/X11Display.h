@@ -113,6 +113,9 @@ private:
   std::thread events_;
 
   X11Window* windowLocked(NSInteger number) const;
+  // Asks the window manager to move or resize the window with the left button from the root
+  // point (a _NET_WM_MOVERESIZE direction); the caller has let its pointer grab go.
+  void sendMoveResize(const X11Window* window, int rootX, int rootY, uint32_t direction);
   X11Window* createWindowLocked(NSInteger number, const DisplayWindow& description, bool popUp);
   xcb_window_t ownerLocked(NSInteger owner) const;
   void destroyWindowLocked(NSInteger number);

@@ -205,21 +205,7 @@ bool X11Display::startResize(NSInteger number, const xcb_button_press_event_t* p
   if (server_.windowManagerRuns) {
     // The window manager resizes it: our implicit grab must go first.
     xcb_ungrab_pointer(server_.connection, press->time);
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = window->id();
-    message.type = server_.atoms[X11Atom::_NET_WM_MOVERESIZE];
-    constexpr uint32_t kLeftButton = 1, kFromApplication = 1;
-    message.data.data32[0] = static_cast<uint32_t>(press->root_x);
-    message.data.data32[1] = static_cast<uint32_t>(press->root_y);
-    message.data.data32[2] = moveResizeDirection(edges);
-    message.data.data32[3] = kLeftButton;
-    message.data.data32[4] = kFromApplication;
-    xcb_send_event(server_.connection, 0, server_.screen->root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                   reinterpret_cast<const char*>(&message));
-    xcb_flush(server_.connection);
+    sendMoveResize(window, press->root_x, press->root_y, moveResizeDirection(edges));
     return true;
   }
   drag_ = {};
