@@ -92,6 +92,8 @@ void DisplayBackend::presentWindowRect(NSInteger windowNumber, NSRect) {
 
 void DisplayBackend::windowDragStarted(NSInteger) {}
 
+void DisplayBackend::askForeignWindowToClose(uint64_t) {}
+
 void DisplayBackend::popUpOpened(NSInteger, const DisplayWindow&) {}
 
 void DisplayBackend::popUpClosed(NSInteger) {}

@@ -82,6 +82,11 @@ public:
   // window with the pointer until the button is released.
   virtual void windowDragStarted(NSInteger windowNumber);
 
+  // MARK: windows of other toolkits
+  // Asks a foreign window's toolkit to close it, as a window manager's close button does; the
+  // toolkit decides (it may hide it, destroy it or keep it).
+  virtual void askForeignWindowToClose(uint64_t foreignWindow);
+
   // MARK: pop-up menus
   // A pop-up menu is shown as a window of its own, known by a number below 0 that the caller
   // picks; while it is open it takes the pointer and the keyboard, and a click outside it

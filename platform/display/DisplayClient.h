@@ -2,6 +2,7 @@
 // a display without real devices (the headless one) never calls it.
 #pragma once
 
+#include "display/DisplayForeignWindow.h"
 #include "display/DisplayInput.h"
 #include "display/DisplayWindow.h"
 
@@ -22,4 +23,12 @@ public:
   virtual void displayAskedToCloseWindow(NSInteger windowNumber) = 0;
   // The window's picture was lost (a live display that keeps none asks for a redraw).
   virtual void displayNeedsRedraw(NSInteger windowNumber) = 0;
+
+  // Another toolkit of this process showed a window for the first time; the client adopts it
+  // into a window whose description names it as its hosted window.
+  virtual void displayFoundForeignWindow(const DisplayForeignWindow& window) = 0;
+  // The toolkit changed the window: its title, the size it asks for, shown or hidden, raised.
+  virtual void displayForeignWindowChanged(const DisplayForeignWindow& window) = 0;
+  // The toolkit destroyed the window.
+  virtual void displayForeignWindowGone(uint64_t id) = 0;
 };

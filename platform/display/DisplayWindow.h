@@ -3,6 +3,7 @@
 // the band at its top that the user drags to move it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "foundation/NSGeometry.h"
@@ -31,4 +32,9 @@ struct DisplayWindow {
   CGFloat titleBarHeight = 0;
   // Whether the user may resize the window by its edges.
   bool resizable = false;
+  // A window of another toolkit in this process (a Java frame) that this window hosts: the
+  // display keeps it inside this window at hostedRect (window coordinates, points) and tells it
+  // where it is on screen, as a window manager's frame does. 0 for none.
+  uint64_t hostedWindow = 0;
+  NSRect hostedRect;
 };

@@ -161,6 +161,9 @@ extern "C" JNIEXPORT void JNICALL Java_ixa_testkit_Screen_run(JNIEnv* env, jclas
     if (!NSThread::isMainThread()) {
       // The main thread serves its run loop all the time: another thread lets the time pass,
       // then waits until the loop has served what was queued before it (due blocks included).
+      // The application is there while the time passes (a live display adopts the windows
+      // Java shows meanwhile).
+      if (!runOnMain(env, "Screen.run", [] { NSApplication::sharedApplication(); })) return;
       if (seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
       runOnMain(env, "Screen.run", [] {});
       return;

@@ -2,6 +2,7 @@
 // as the simulated user's do; moves, focus and close requests act on the windows.
 #include "appkit/application/NSApplication.h"
 #include "appkit/application/NSEventFromDisplayInput.h"
+#include "appkit/windows/NSHostedWindow.h"
 #include "display/DisplayBackend.h"
 #include "display/DisplayClient.h"
 #include "foundation/NSAutoreleasePool.h"
@@ -39,6 +40,27 @@ public:
     NSWindow* window = NSApp ? NSApp->windowWithWindowNumber(windowNumber) : nullptr;
     if (window) window->frameView()->setNeedsDisplay(true);
   }
+
+  // Another toolkit's window becomes a window of the application, as it shows.
+  void displayFoundForeignWindow(const DisplayForeignWindow& foreign) override {
+    NSAutoreleasePool pool;
+    if (NSHostedWindow::windowHosting(foreign.id)) return displayForeignWindowChanged(foreign);
+    // Closing it (when its toolkit destroys it) releases this reference.
+    NSHostedWindow* window = NSHostedWindow::alloc()->initWithForeignWindow(foreign);
+    if (foreign.shown) window->makeKeyAndOrderFront(nullptr);
+  }
+
+  void displayForeignWindowChanged(const DisplayForeignWindow& foreign) override {
+    NSAutoreleasePool pool;
+    if (NSHostedWindow* window = NSHostedWindow::windowHosting(foreign.id))
+      Ref<NSHostedWindow>(window)->foreignWindowChanged(foreign);
+  }
+
+  void displayForeignWindowGone(uint64_t id) override {
+    NSAutoreleasePool pool;
+    if (NSHostedWindow* window = NSHostedWindow::windowHosting(id))
+      Ref<NSHostedWindow>(window)->foreignWindowGone();
+  }
 };
 
 } // namespace
@@ -47,4 +69,7 @@ void NSApplication::listenToDisplay() {
   // Lives for the life of the process, as the display that calls it does.
   static ApplicationDisplayClient client;
   DisplayBackend::setClient(&client);
+  // The display opens with the application, not with its first window: a live display adopts
+  // the windows another toolkit of this process shows from the start.
+  DisplayBackend::current();
 }

@@ -109,6 +109,7 @@ void NSWindow::setFrame(NSRect frame, bool display) {
   if (resized) layoutFrameView();
   positionAttachedSheet();
   DisplayBackend::current().windowFrameChanged(number_, frame_);
+  hostedContentMayHaveMoved();
   if (display) this->display();
 }
 
@@ -204,6 +205,7 @@ void NSWindow::update() {
 
 void NSWindow::drawViews(const std::function<void()>& pass) {
   Ref<NSWindow> protector(this);
+  hostedContentMayHaveMoved();
   DisplayBackend& display = DisplayBackend::current();
   display.drawWindow(number_, pass);
   if (!drawIntoDisplayPicture()) display.presentWindow(number_);

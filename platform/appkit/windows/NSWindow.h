@@ -187,6 +187,14 @@ class NSWindow : public NSResponder {
   void setOnScreen(bool flag) { onScreen_ = flag; }
   bool isDefunct() const { return defunct_; }
 
+protected:
+  // A window that hosts another toolkit's window names it, and where its content lies, in the
+  // description the display gets.
+  virtual void describeHostedContent(DisplayWindow&) const {}
+  // Called before every drawing pass and after every change of the frame: a window that hosts
+  // another toolkit's window tells the display when its content has moved.
+  virtual void hostedContentMayHaveMoved() {}
+
 private:
   friend class NSApplication;
 

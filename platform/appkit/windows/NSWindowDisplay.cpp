@@ -54,6 +54,7 @@ DisplayWindow NSWindow::displayDescription() const {
     description.titleBarHeight = kTitleBarHeight;
   description.resizable =
       (styleMask_ & NSWindowStyleMaskResizable) && !(styleMask_ & NSWindowStyleMaskFullScreen);
+  describeHostedContent(description);
   return description;
 }
 

@@ -172,8 +172,10 @@ void X11Display::windowDescribed(NSInteger windowNumber, const DisplayWindow& de
   if (X11Window* window = windowLocked(windowNumber)) {
     window->describe(description, ownerLocked(description.owner));
     window->moveTo(description.frame);
+    if (description.hostedWindow) hostForeignLocked(window, description);
   } else {
-    createWindowLocked(windowNumber, description, false);
+    X11Window* made = createWindowLocked(windowNumber, description, false);
+    if (description.hostedWindow) hostForeignLocked(made, description);
   }
   xcb_flush(server_.connection);
 }
@@ -221,6 +223,7 @@ void X11Display::windowFrameChanged(NSInteger windowNumber, NSRect frame) {
 
 void X11Display::windowWillBeDestroyed(NSInteger windowNumber) {
   std::lock_guard lock(mutex_);
+  releaseForeignLocked(windowNumber);
   destroyWindowLocked(windowNumber);
   if (focused_ == windowNumber) focused_ = 0;
 }
@@ -242,8 +245,11 @@ void X11Display::windowBecameKey(NSInteger windowNumber) {
 
 void X11Display::focusLocked(X11Window* window) {
   focused_ = window->number();
-  xcb_set_input_focus(server_.connection, XCB_INPUT_FOCUS_POINTER_ROOT, window->id(),
-                      XCB_CURRENT_TIME);
+  // A window that hosts another toolkit's window gives the focus to it, where the typing goes.
+  xcb_window_t target = window->id();
+  for (const auto& [foreign, state] : foreign_)
+    if (state.host == window->number() && state.shown) target = foreign;
+  xcb_set_input_focus(server_.connection, XCB_INPUT_FOCUS_POINTER_ROOT, target, XCB_CURRENT_TIME);
 }
 
 // MARK: pictures

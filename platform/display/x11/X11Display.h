@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "display/DisplayBackend.h"
+#include "display/DisplayForeignWindow.h"
 #include "display/DisplayInput.h"
 #include "display/x11/X11Keyboard.h"
 #include "display/x11/X11Window.h"
@@ -51,6 +52,7 @@ public:
   void beginFullScreenTransition(NSInteger windowNumber, bool entering,
                                  std::function<void()> completion) override;
   void windowDragStarted(NSInteger windowNumber) override;
+  void askForeignWindowToClose(uint64_t foreignWindow) override;
   void popUpOpened(NSInteger popUpNumber, const DisplayWindow& popUp) override;
   void popUpClosed(NSInteger popUpNumber) override;
 
@@ -105,6 +107,18 @@ private:
   std::atomic<bool> stopGrabbing_{false};
   std::thread grabber_;
 
+  // Top-level windows of another toolkit of this process (a Java VM's frames), found on the
+  // root and hosted in a window of ours once the application adopts them. Guarded by mutex_.
+  struct Foreign {
+    NSInteger host = 0;     // the window of ours it lives in; 0 until it is hosted
+    X11Rect rect;           // where it is: in the host's pixels once hosted, the root's before
+    bool shown = false;     // whether its toolkit maps it
+    int reparentUnmaps = 0; // unmaps that our reparenting caused, which its toolkit did not ask for
+  };
+  std::map<xcb_window_t, Foreign> foreign_;
+  // The child windows of foreign windows that take their keyboard focus, and whose they are.
+  std::map<xcb_window_t, xcb_window_t> foreignParts_;
+
   // Click counting (event thread).
   xcb_timestamp_t lastClickTime_ = 0;
   int lastClickX_ = 0, lastClickY_ = 0, clickCount_ = 0;
@@ -134,6 +148,18 @@ private:
   bool startResize(NSInteger number, const xcb_button_press_event_t* press);
   void handleFocusOut(const xcb_focus_in_event_t* event);
   NSInteger numberOf(xcb_window_t window) const;
+
+  // X11DisplayForeign.cpp
+  void adoptForeignWindowsShown();
+  void considerForeignWindow(xcb_window_t window);
+  bool handleForeignEvent(const xcb_generic_event_t* event);
+  void hostForeignLocked(X11Window* host, const DisplayWindow& description);
+  void releaseForeignLocked(NSInteger host);
+  void tellForeignWhereLocked(xcb_window_t window, const Foreign& foreign);
+  void tellHostedWhereLocked(NSInteger host);
+  xcb_window_t foreignOf(xcb_window_t window) const;
+  NSInteger hostOfForeignPart(xcb_window_t window) const;
+  DisplayForeignWindow describeForeign(xcb_window_t window, const Foreign& foreign);
 
   // X11DisplayPopUps.cpp
   void grabForPopUp(NSInteger number, xcb_window_t window);

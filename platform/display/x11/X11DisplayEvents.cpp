@@ -77,6 +77,7 @@ int heldButton(uint16_t state) {
 } // namespace
 
 void X11Display::runEvents() {
+  adoptForeignWindowsShown();
   for (;;) {
     xcb_generic_event_t* event = xcb_wait_for_event(server_.connection);
     if (!event) {
@@ -101,6 +102,7 @@ bool X11Display::handleEvent(const xcb_generic_event_t* event) {
     keyboard_.handleXkbEvent(event);
     return true;
   }
+  if (handleForeignEvent(event)) return true;
   switch (type) {
   case 0: // an error of a request whose reply nobody waits for
     break;
@@ -273,6 +275,9 @@ void X11Display::handleKey(const xcb_key_press_event_t* event, bool down) {
   DisplayInput input;
   input.kind = down ? DisplayInput::Kind::KeyDown : DisplayInput::Kind::KeyUp;
   input.windowNumber = numberOf(event->event);
+  // Keys typed into a hosted window of another toolkit reach that toolkit; the application
+  // sees them as its window's, for its key equivalents.
+  if (!input.windowNumber) input.windowNumber = hostOfForeignPart(event->event);
   input.modifiers = X11Keyboard::modifiersOfState(event->state);
   keyboard_.describeKey(event->detail, input);
   if (input.key == DisplayKey::Modifier) return;
@@ -297,6 +302,8 @@ void X11Display::handleConfigure(const xcb_configure_notify_event_t* event) {
     }
     window->serverMoved(rect);
     frame = X11FrameFromRect(server_, rect);
+    // A hosted window learns where it now is on the root.
+    tellHostedWhereLocked(number);
   }
   NSRunLoop::mainRunLoop().performAsync([this, number, frame] {
     DisplayClient* client = DisplayBackend::client();
@@ -335,7 +342,8 @@ void X11Display::handleFocusIn(const xcb_focus_in_event_t* event) {
   if (event->mode == XCB_NOTIFY_MODE_GRAB || event->mode == XCB_NOTIFY_MODE_UNGRAB) return;
   if (event->detail == XCB_NOTIFY_DETAIL_POINTER || event->detail == XCB_NOTIFY_DETAIL_INFERIOR)
     return;
-  const NSInteger number = numberOf(event->event);
+  NSInteger number = numberOf(event->event);
+  if (!number) number = hostOfForeignPart(event->event);
   if (number <= 0) return;
   NSRunLoop::mainRunLoop().performAsync([this, number] {
     focused_ = number;

@@ -182,6 +182,12 @@ void X11Window::raise() {
   xcb_configure_window(server_.connection, id_, XCB_CONFIG_WINDOW_STACK_MODE, &above);
 }
 
+void X11Window::becomeFrame() {
+  const uint32_t events =
+      kWindowEvents | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+  xcb_change_window_attributes(server_.connection, id_, XCB_CW_EVENT_MASK, &events);
+}
+
 bool X11Window::moveTo(NSRect frame) {
   description_.frame = frame;
   const X11Rect rect = X11RectFromFrame(server_, frame);

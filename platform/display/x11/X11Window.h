@@ -58,6 +58,9 @@ public:
   void unmap();
   bool isMapped() const { return mapped_; }
   void raise();
+  // Makes the window a frame for a window of another client: that window's requests to map
+  // and configure itself come to us instead of the server.
+  void becomeFrame();
   // Moves and resizes the X window to the frame when its pixels differ; true when it did.
   bool moveTo(NSRect frame);
   // Records where the X server says the window is.

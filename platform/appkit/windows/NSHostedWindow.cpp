@@ -1,0 +1,105 @@
+#include "appkit/windows/NSHostedWindow.h"
+
+#include "appkit/application/NSApplication.h"
+#include "display/DisplayBackend.h"
+#include "foundation/NSString.h"
+
+namespace {
+
+// A document window as the other toolkit decorates one; an undecorated window gets no title bar
+// of ours either.
+NSWindowStyleMask styleFor(const DisplayForeignWindow& foreign) {
+  if (foreign.undecorated) return NSWindowStyleMaskBorderless;
+  NSWindowStyleMask style = NSWindowStyleMaskTitled | NSWindowStyleMaskClosable;
+  if (!foreign.dialog) style |= NSWindowStyleMaskMiniaturizable | NSWindowStyleMaskResizable;
+  return style;
+}
+
+// Titles the other toolkit wrote that are not valid UTF-8 read as empty.
+Ref<NSString> stringFromUTF8(const std::string& text) {
+  NSString* string =
+      NSString::alloc()->initWithBytes(text.data(), text.size(), NSUTF8StringEncoding);
+  return adopted(string ? string : NSString::alloc()->init());
+}
+
+} // namespace
+
+NSHostedWindow* NSHostedWindow::initWithForeignWindow(const DisplayForeignWindow& foreign) {
+  foreignWindow_ = foreign.id;
+  // The foreign content stays where it is on screen, under a title bar of ours.
+  initWithContentRect(foreign.frame, styleFor(foreign), NSBackingStoreBuffered, false);
+  setTitle(stringFromUTF8(foreign.title));
+  NSView* content = contentView();
+  Ref<NSHostedContentView> hosted = adopted(
+      NSHostedContentView::alloc()->initWithForeignWindow(content->bounds(), foreignWindow_));
+  hosted->setAutoresizingMask(NSViewWidthSizable | NSViewHeightSizable);
+  content->addSubview(hosted);
+  hostedView_ = hosted.get();
+  return this;
+}
+
+NSHostedWindow* NSHostedWindow::windowHosting(uint64_t foreignWindow) {
+  if (!NSApp || !foreignWindow) return nullptr;
+  for (NSWindow* window : NSApp->windowList()) {
+    auto* hosted = ns_cast<NSHostedWindow>(window);
+    if (hosted && hosted->foreignWindow_ == foreignWindow && !hosted->isClosed()) return hosted;
+  }
+  return nullptr;
+}
+
+void NSHostedWindow::foreignWindowChanged(const DisplayForeignWindow& foreign) {
+  Ref<NSWindow> protector(this);
+  if (Ref<NSString> title = stringFromUTF8(foreign.title); !title->isEqualToString(this->title()))
+    setTitle(title);
+  // A new size for the content: the window grows or shrinks by as much, its top-left corner
+  // staying where it is, and the hosted view follows by its autoresizing.
+  if (NSHostedContentView* view = hostedView()) {
+    const NSSize now = view->frame().size;
+    const CGFloat dw = foreign.frame.size.width - now.width;
+    const CGFloat dh = foreign.frame.size.height - now.height;
+    if (dw != 0 || dh != 0) {
+      NSRect frame = this->frame();
+      frame.size.width += dw;
+      frame.size.height += dh;
+      frame.origin.y -= dh;
+      setFrame(frame, true);
+    }
+  }
+  if (!foreign.shown) {
+    if (isVisible()) orderOut(nullptr);
+  } else if (!isVisible()) {
+    makeKeyAndOrderFront(nullptr);
+  } else if (foreign.raiseRequested) {
+    orderFront(nullptr);
+  }
+}
+
+void NSHostedWindow::foreignWindowGone() {
+  foreignGone_ = true;
+  close();
+}
+
+void NSHostedWindow::close() {
+  if (!foreignGone_) {
+    DisplayBackend::current().askForeignWindowToClose(foreignWindow_);
+    return;
+  }
+  if (!isClosed()) NSWindow::close();
+}
+
+void NSHostedWindow::describeHostedContent(DisplayWindow& description) const {
+  if (foreignGone_) return;
+  NSHostedContentView* view = hostedView();
+  if (!view) return;
+  description.hostedWindow = foreignWindow_;
+  description.hostedRect = view->rectInWindow();
+}
+
+void NSHostedWindow::hostedContentMayHaveMoved() {
+  NSHostedContentView* view = hostedView();
+  if (!view || foreignGone_) return;
+  const NSRect rect = view->rectInWindow();
+  if (rect == describedRect_) return;
+  describedRect_ = rect;
+  if (isVisible()) DisplayBackend::current().windowDescribed(windowNumber(), displayDescription());
+}

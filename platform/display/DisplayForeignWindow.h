@@ -1,0 +1,27 @@
+// DisplayForeignWindow: a top-level window that another toolkit of this process put on screen
+// (a Java frame or dialog), as a live display reads it off the server. The application adopts
+// each one into a window of its own that hosts it; the display reports what the other toolkit
+// does to it afterwards.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "foundation/NSGeometry.h"
+
+struct DisplayForeignWindow {
+  // The display's name for the window (its X window id); never 0.
+  uint64_t id = 0;
+  // UTF-8.
+  std::string title;
+  // Where its content is on screen, in points, origin at the lower left of the screen.
+  NSRect frame;
+  // Whether the toolkit shows it.
+  bool shown = false;
+  // A dialog belongs to another window (transient for it).
+  bool dialog = false;
+  // Drawn without decorations (an undecorated window): no title bar of ours either.
+  bool undecorated = false;
+  // The toolkit asked for the window to be raised.
+  bool raiseRequested = false;
+};

@@ -1,0 +1,419 @@
+// X11Display: the top-level windows of another toolkit in this process (a Java VM's frames and
+// dialogs). The display finds them on the root by their _NET_WM_PID, the application adopts each
+// into a window of its own, and the display then keeps the foreign window inside ours as a
+// window manager keeps a client inside its frame: it is reparented under our title bar, its
+// requests to map, resize and restack itself come to us, and after every change it is told
+// where it is on the root with a synthetic ConfigureNotify (the toolkit computes its on-screen
+// position from those). Its painting, clicks and typing stay the toolkit's own.
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "display/DisplayClient.h"
+#include "display/x11/X11Display.h"
+#include "foundation/NSRunLoop.h"
+
+namespace {
+
+// The events we follow on a foreign window besides those its parent reports: its title, its
+// keyboard focus and the keys it is sent (the application sees them too, for its key
+// equivalents, as it does for its own windows).
+constexpr uint32_t kForeignEvents = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_FOCUS_CHANGE |
+                                    XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE;
+
+// _MOTIF_WM_HINTS: flags, functions, decorations, ...; bit 1 of flags says decorations is set.
+constexpr uint32_t kMotifHintsDecorations = 2;
+
+struct PropertyReply {
+  xcb_get_property_reply_t* reply = nullptr;
+  ~PropertyReply() { std::free(reply); }
+  int length() const { return reply ? xcb_get_property_value_length(reply) : 0; }
+  const void* value() const { return xcb_get_property_value(reply); }
+};
+
+void readProperty(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property, uint32_t words,
+                  PropertyReply& out) {
+  out.reply = xcb_get_property_reply(
+      c, xcb_get_property(c, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, words), nullptr);
+}
+
+uint32_t cardinalAt(const PropertyReply& property, int index) {
+  if (!property.reply || property.reply->format != 32 || property.length() < (index + 1) * 4)
+    return 0;
+  return static_cast<const uint32_t*>(property.value())[index];
+}
+
+// The window's title: _NET_WM_NAME (UTF-8), else WM_NAME taken as Latin-1.
+std::string titleOf(const X11Server& server, xcb_window_t window) {
+  PropertyReply name;
+  readProperty(server.connection, window, server.atoms[X11Atom::_NET_WM_NAME], 4096, name);
+  if (name.reply && name.reply->format == 8 && name.length() > 0)
+    return std::string(static_cast<const char*>(name.value()),
+                       static_cast<std::size_t>(name.length()));
+  PropertyReply latin1;
+  readProperty(server.connection, window, XCB_ATOM_WM_NAME, 4096, latin1);
+  std::string title;
+  if (latin1.reply && latin1.reply->format == 8) {
+    const auto* bytes = static_cast<const unsigned char*>(latin1.value());
+    for (int i = 0; i < latin1.length(); ++i) {
+      const unsigned char byte = bytes[i];
+      if (byte < 0x80) {
+        title += static_cast<char>(byte);
+      } else {
+        title += static_cast<char>(0xC0 | (byte >> 6));
+        title += static_cast<char>(0x80 | (byte & 0x3F));
+      }
+    }
+  }
+  return title;
+}
+
+} // namespace
+
+// MARK: finding them
+
+void X11Display::adoptForeignWindowsShown() {
+  xcb_connection_t* c = server_.connection;
+  const uint32_t rootEvents = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+  xcb_change_window_attributes(c, server_.screen->root, XCB_CW_EVENT_MASK, &rootEvents);
+  // Windows the toolkit showed before the display opened.
+  xcb_query_tree_reply_t* tree =
+      xcb_query_tree_reply(c, xcb_query_tree(c, server_.screen->root), nullptr);
+  if (!tree) return;
+  const xcb_window_t* children = xcb_query_tree_children(tree);
+  for (int i = 0; i < xcb_query_tree_children_length(tree); ++i)
+    considerForeignWindow(children[i]);
+  std::free(tree);
+}
+
+void X11Display::considerForeignWindow(xcb_window_t window) {
+  xcb_connection_t* c = server_.connection;
+  if (numberOf(window)) return;
+  {
+    std::lock_guard lock(mutex_);
+    if (foreign_.count(window)) return;
+  }
+  // A shown, ordinary top-level of this process: a toolkit's helper windows (unmapped or
+  // input-only) and its pop-ups (override-redirect) are not application windows.
+  xcb_get_window_attributes_reply_t* attributes =
+      xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
+  const bool candidate = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
+                         !attributes->override_redirect &&
+                         attributes->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT;
+  std::free(attributes);
+  if (!candidate) return;
+  PropertyReply pid;
+  readProperty(c, window, server_.atoms[X11Atom::_NET_WM_PID], 1, pid);
+  if (cardinalAt(pid, 0) != static_cast<uint32_t>(getpid())) return;
+  xcb_get_geometry_reply_t* geometry =
+      xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr);
+  if (!geometry) return;
+  Foreign foreign;
+  foreign.rect = {geometry->x, geometry->y, geometry->width, geometry->height};
+  foreign.shown = true;
+  std::free(geometry);
+
+  xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &kForeignEvents);
+  // The child that holds the toolkit's keyboard focus reports the keys, not the top-level.
+  std::vector<xcb_window_t> parts;
+  if (xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr)) {
+    const xcb_window_t* children = xcb_query_tree_children(tree);
+    parts.assign(children, children + xcb_query_tree_children_length(tree));
+    std::free(tree);
+  }
+  const uint32_t keyEvents =
+      XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE | XCB_EVENT_MASK_FOCUS_CHANGE;
+  for (xcb_window_t part : parts)
+    xcb_change_window_attributes(c, part, XCB_CW_EVENT_MASK, &keyEvents);
+  xcb_flush(c);
+
+  DisplayForeignWindow description;
+  {
+    std::lock_guard lock(mutex_);
+    foreign_[window] = foreign;
+    for (xcb_window_t part : parts)
+      foreignParts_[part] = window;
+    description = describeForeign(window, foreign);
+  }
+  NSRunLoop::mainRunLoop().performAsync([description] {
+    if (DisplayClient* client = DisplayBackend::client())
+      client->displayFoundForeignWindow(description);
+  });
+}
+
+DisplayForeignWindow X11Display::describeForeign(xcb_window_t window, const Foreign& foreign) {
+  xcb_connection_t* c = server_.connection;
+  DisplayForeignWindow description;
+  description.id = window;
+  description.title = titleOf(server_, window);
+  description.shown = foreign.shown;
+  X11Rect onRoot = foreign.rect;
+  if (X11Window* host = windowLocked(foreign.host)) {
+    onRoot.x += host->rect().x;
+    onRoot.y += host->rect().y;
+  }
+  description.frame = X11FrameFromRect(server_, onRoot);
+  PropertyReply transientFor;
+  readProperty(c, window, XCB_ATOM_WM_TRANSIENT_FOR, 1, transientFor);
+  description.dialog = cardinalAt(transientFor, 0) != 0;
+  PropertyReply motif;
+  readProperty(c, window, server_.atoms[X11Atom::_MOTIF_WM_HINTS], 5, motif);
+  description.undecorated =
+      (cardinalAt(motif, 0) & kMotifHintsDecorations) && cardinalAt(motif, 2) == 0;
+  return description;
+}
+
+xcb_window_t X11Display::foreignOf(xcb_window_t window) const {
+  std::lock_guard lock(mutex_);
+  if (foreign_.count(window)) return window;
+  auto part = foreignParts_.find(window);
+  return part == foreignParts_.end() ? XCB_NONE : part->second;
+}
+
+NSInteger X11Display::hostOfForeignPart(xcb_window_t window) const {
+  const xcb_window_t foreign = foreignOf(window);
+  std::lock_guard lock(mutex_);
+  auto found = foreign_.find(foreign);
+  return found == foreign_.end() ? 0 : found->second.host;
+}
+
+// MARK: hosting them
+
+void X11Display::hostForeignLocked(X11Window* host, const DisplayWindow& description) {
+  auto found = foreign_.find(static_cast<xcb_window_t>(description.hostedWindow));
+  if (found == foreign_.end()) return;
+  const xcb_window_t window = found->first;
+  Foreign& foreign = found->second;
+  xcb_connection_t* c = server_.connection;
+  // Window points (origin bottom left) to the host's pixels (origin top left).
+  const double s = server_.scale;
+  const NSRect r = description.hostedRect;
+  X11Rect rect;
+  rect.x = static_cast<int>(std::lround(r.origin.x * s));
+  rect.y = static_cast<int>(std::lround((description.frame.size.height - NSMaxY(r)) * s));
+  rect.width = std::max(1, static_cast<int>(std::lround(r.size.width * s)));
+  rect.height = std::max(1, static_cast<int>(std::lround(r.size.height * s)));
+  if (foreign.host != host->number()) {
+    host->becomeFrame();
+    // If this process ends first, the server gives the window back to the root.
+    xcb_change_save_set(c, XCB_SET_MODE_INSERT, window);
+    if (foreign.shown) ++foreign.reparentUnmaps;
+    xcb_reparent_window(c, window, host->id(), static_cast<int16_t>(rect.x),
+                        static_cast<int16_t>(rect.y));
+    foreign.host = host->number();
+    foreign.rect = {};
+  }
+  if (rect != foreign.rect) {
+    const uint32_t values[] = {static_cast<uint32_t>(rect.x), static_cast<uint32_t>(rect.y),
+                               static_cast<uint32_t>(rect.width),
+                               static_cast<uint32_t>(rect.height)};
+    xcb_configure_window(c, window,
+                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                             XCB_CONFIG_WINDOW_HEIGHT,
+                         values);
+    foreign.rect = rect;
+  }
+  tellForeignWhereLocked(window, foreign);
+}
+
+void X11Display::tellForeignWhereLocked(xcb_window_t window, const Foreign& foreign) {
+  X11Window* host = windowLocked(foreign.host);
+  if (!host) return;
+  xcb_configure_notify_event_t event{};
+  event.response_type = XCB_CONFIGURE_NOTIFY;
+  event.event = window;
+  event.window = window;
+  event.above_sibling = XCB_NONE;
+  event.x = static_cast<int16_t>(host->rect().x + foreign.rect.x);
+  event.y = static_cast<int16_t>(host->rect().y + foreign.rect.y);
+  event.width = static_cast<uint16_t>(foreign.rect.width);
+  event.height = static_cast<uint16_t>(foreign.rect.height);
+  xcb_send_event(server_.connection, 0, window, XCB_EVENT_MASK_STRUCTURE_NOTIFY,
+                 reinterpret_cast<const char*>(&event));
+}
+
+void X11Display::tellHostedWhereLocked(NSInteger host) {
+  for (auto& [window, foreign] : foreign_)
+    if (foreign.host == host) tellForeignWhereLocked(window, foreign);
+}
+
+void X11Display::releaseForeignLocked(NSInteger host) {
+  X11Window* frame = windowLocked(host);
+  for (auto& [window, foreign] : foreign_) {
+    if (foreign.host != host) continue;
+    // Back to the root where it is now on screen, as when a window manager lets a client go.
+    const int x = frame ? frame->rect().x + foreign.rect.x : foreign.rect.x;
+    const int y = frame ? frame->rect().y + foreign.rect.y : foreign.rect.y;
+    if (foreign.shown) ++foreign.reparentUnmaps;
+    xcb_reparent_window(server_.connection, window, server_.screen->root, static_cast<int16_t>(x),
+                        static_cast<int16_t>(y));
+    xcb_change_save_set(server_.connection, XCB_SET_MODE_DELETE, window);
+    foreign.host = 0;
+    foreign.rect.x = x;
+    foreign.rect.y = y;
+  }
+}
+
+void X11Display::askForeignWindowToClose(uint64_t foreignWindow) {
+  const auto window = static_cast<xcb_window_t>(foreignWindow);
+  {
+    std::lock_guard lock(mutex_);
+    if (!foreign_.count(window)) return;
+  }
+  xcb_client_message_event_t message{};
+  message.response_type = XCB_CLIENT_MESSAGE;
+  message.format = 32;
+  message.window = window;
+  message.type = server_.atoms[X11Atom::WM_PROTOCOLS];
+  message.data.data32[0] = server_.atoms[X11Atom::WM_DELETE_WINDOW];
+  message.data.data32[1] = XCB_CURRENT_TIME;
+  xcb_send_event(server_.connection, 0, window, XCB_EVENT_MASK_NO_EVENT,
+                 reinterpret_cast<const char*>(&message));
+  xcb_flush(server_.connection);
+}
+
+// MARK: what their toolkit does to them (event thread)
+
+bool X11Display::handleForeignEvent(const xcb_generic_event_t* event) {
+  xcb_connection_t* c = server_.connection;
+  const uint8_t type = event->response_type & 0x7f;
+  // Reports a change of the window to the application.
+  auto report = [this](xcb_window_t window, bool raise) {
+    DisplayForeignWindow description;
+    {
+      std::lock_guard lock(mutex_);
+      auto found = foreign_.find(window);
+      if (found == foreign_.end()) return;
+      description = describeForeign(window, found->second);
+    }
+    description.raiseRequested = raise;
+    NSRunLoop::mainRunLoop().performAsync([description] {
+      if (DisplayClient* client = DisplayBackend::client())
+        client->displayForeignWindowChanged(description);
+    });
+  };
+  switch (type) {
+  case XCB_MAP_NOTIFY: {
+    const auto* map = reinterpret_cast<const xcb_map_notify_event_t*>(event);
+    if (map->event == map->window) return false;
+    if (map->event == server_.screen->root) {
+      if (foreignOf(map->window)) {
+        bool wasHidden = false;
+        {
+          std::lock_guard lock(mutex_);
+          Foreign& foreign = foreign_[map->window];
+          wasHidden = !foreign.shown;
+          foreign.shown = true;
+        }
+        if (wasHidden) report(map->window, true);
+      } else {
+        considerForeignWindow(map->window);
+      }
+    }
+    return true;
+  }
+  case XCB_UNMAP_NOTIFY: {
+    const auto* unmap = reinterpret_cast<const xcb_unmap_notify_event_t*>(event);
+    if (unmap->event == unmap->window || !foreignOf(unmap->window)) return false;
+    {
+      std::lock_guard lock(mutex_);
+      Foreign& foreign = foreign_[unmap->window];
+      if (foreign.reparentUnmaps > 0) {
+        --foreign.reparentUnmaps;
+        return true;
+      }
+      if (!foreign.shown) return true;
+      foreign.shown = false;
+    }
+    report(unmap->window, false);
+    return true;
+  }
+  case XCB_MAP_REQUEST: {
+    // Only a window hosted in one of ours asks us: its toolkit shows it again.
+    const auto* request = reinterpret_cast<const xcb_map_request_event_t*>(event);
+    if (!foreignOf(request->window)) return false;
+    xcb_map_window(c, request->window);
+    xcb_flush(c);
+    {
+      std::lock_guard lock(mutex_);
+      foreign_[request->window].shown = true;
+    }
+    report(request->window, true);
+    return true;
+  }
+  case XCB_CONFIGURE_REQUEST: {
+    const auto* request = reinterpret_cast<const xcb_configure_request_event_t*>(event);
+    if (!foreignOf(request->window)) return false;
+    // The position stays ours to choose; the size asked for goes to the application, which
+    // resizes its window around it and describes it again.
+    bool resize = false, raise = false;
+    X11Rect wanted;
+    {
+      std::lock_guard lock(mutex_);
+      Foreign& foreign = foreign_[request->window];
+      wanted = foreign.rect;
+      if (request->value_mask & XCB_CONFIG_WINDOW_WIDTH) wanted.width = request->width;
+      if (request->value_mask & XCB_CONFIG_WINDOW_HEIGHT) wanted.height = request->height;
+      resize = wanted.width != foreign.rect.width || wanted.height != foreign.rect.height;
+      raise = (request->value_mask & XCB_CONFIG_WINDOW_STACK_MODE) &&
+              request->stack_mode == XCB_STACK_MODE_ABOVE;
+      tellForeignWhereLocked(request->window, foreign);
+    }
+    xcb_flush(c);
+    if (!resize && !raise) return true;
+    DisplayForeignWindow description;
+    {
+      std::lock_guard lock(mutex_);
+      description = describeForeign(request->window, foreign_[request->window]);
+    }
+    description.raiseRequested = raise;
+    if (resize) {
+      description.frame.size.width = wanted.width / server_.scale;
+      description.frame.size.height = wanted.height / server_.scale;
+    }
+    NSRunLoop::mainRunLoop().performAsync([description] {
+      if (DisplayClient* client = DisplayBackend::client())
+        client->displayForeignWindowChanged(description);
+    });
+    return true;
+  }
+  case XCB_DESTROY_NOTIFY: {
+    const auto* destroy = reinterpret_cast<const xcb_destroy_notify_event_t*>(event);
+    {
+      std::lock_guard lock(mutex_);
+      if (!foreign_.erase(destroy->window)) {
+        foreignParts_.erase(destroy->window);
+        return destroy->event != destroy->window;
+      }
+      std::erase_if(foreignParts_,
+                    [&](const auto& part) { return part.second == destroy->window; });
+    }
+    const uint64_t gone = destroy->window;
+    NSRunLoop::mainRunLoop().performAsync([gone] {
+      if (DisplayClient* client = DisplayBackend::client()) client->displayForeignWindowGone(gone);
+    });
+    return true;
+  }
+  case XCB_PROPERTY_NOTIFY: {
+    const auto* property = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+    if (!foreignOf(property->window) || (property->atom != XCB_ATOM_WM_NAME &&
+                                         property->atom != server_.atoms[X11Atom::_NET_WM_NAME]))
+      return false;
+    report(property->window, false);
+    return true;
+  }
+  case XCB_CONFIGURE_NOTIFY:
+  case XCB_REPARENT_NOTIFY:
+  case XCB_GRAVITY_NOTIFY:
+  case XCB_CIRCULATE_NOTIFY: {
+    // What the parents of windows report about their children (the root about our own
+    // windows, our frames about the hosted ones): the windows' own reports say it already.
+    const auto* notify = reinterpret_cast<const xcb_configure_notify_event_t*>(event);
+    return notify->event != notify->window;
+  }
+  default:
+    return false;
+  }
+}
