@@ -1,12 +1,59 @@
 #include "foundation/NSAutoreleasePool.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "foundation/NSObject.h"
 
+struct NSAutoreleasePool::Page {
+  // 8 KiB pages: large enough that the page list is short, small enough to reuse cheaply.
+  static constexpr std::size_t kCapacity = 1022;
+  Page* next = nullptr;
+  std::size_t count = 0;
+  NSObject* objects[kCapacity];
+};
+
 namespace {
+
+// Emptied pages kept for the next pools of the thread, up to about 4 MiB; more go back to the
+// allocator, so one very large pool does not hold its memory for the thread's life.
+constexpr std::size_t kMostSparePages = 512;
+
+struct SparePages {
+  NSAutoreleasePool::Page* first = nullptr;
+  std::size_t count = 0;
+  ~SparePages() {
+    while (first)
+      delete std::exchange(first, first->next);
+    count = kMostSparePages; // a pool drained later in the thread's exit frees its pages
+  }
+};
+
 thread_local NSAutoreleasePool* innermost = nullptr;
 thread_local bool warnedWithoutPool = false;
+thread_local SparePages sparePages;
+
+NSAutoreleasePool::Page* takePage() {
+  if (NSAutoreleasePool::Page* page = sparePages.first) {
+    sparePages.first = page->next;
+    --sparePages.count;
+    page->next = nullptr;
+    page->count = 0;
+    return page;
+  }
+  return new NSAutoreleasePool::Page();
+}
+
+void givePageBack(NSAutoreleasePool::Page* page) {
+  if (sparePages.count >= kMostSparePages) {
+    delete page;
+    return;
+  }
+  page->next = sparePages.first;
+  sparePages.first = page;
+  ++sparePages.count;
+}
+
 } // namespace
 
 NSAutoreleasePool::NSAutoreleasePool() : outer_(innermost) {
@@ -20,12 +67,27 @@ NSAutoreleasePool::~NSAutoreleasePool() {
 
 void NSAutoreleasePool::drain() {
   // Releasing may autorelease more objects into this pool; keep going until it stays empty.
-  while (!objects_.empty()) {
-    std::vector<NSObject*> batch;
-    batch.swap(objects_);
-    for (NSObject* object : batch)
-      object->release();
+  while (first_) {
+    Page* page = std::exchange(first_, nullptr);
+    last_ = nullptr;
+    while (page) {
+      for (std::size_t i = 0; i < page->count; ++i)
+        page->objects[i]->release();
+      givePageBack(std::exchange(page, page->next));
+    }
   }
+}
+
+void NSAutoreleasePool::add(NSObject* object) {
+  if (!last_ || last_->count == Page::kCapacity) {
+    Page* page = takePage();
+    if (last_)
+      last_->next = page;
+    else
+      first_ = page;
+    last_ = page;
+  }
+  last_->objects[last_->count++] = object;
 }
 
 void NSAutoreleasePool::addObject(NSObject* object) {
@@ -37,9 +99,13 @@ void NSAutoreleasePool::addObject(NSObject* object) {
     }
     return;
   }
-  innermost->objects_.push_back(object);
+  innermost->add(object);
 }
 
 std::size_t NSAutoreleasePool::pendingCount() {
-  return innermost ? innermost->objects_.size() : 0;
+  std::size_t count = 0;
+  if (innermost)
+    for (const Page* page = innermost->first_; page; page = page->next)
+      count += page->count;
+  return count;
 }

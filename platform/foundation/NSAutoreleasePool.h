@@ -2,7 +2,7 @@
 // Pools nest per thread; autorelease() goes to the innermost pool of the calling thread.
 #pragma once
 
-#include <vector>
+#include <cstddef>
 
 class NSObject;
 
@@ -13,7 +13,7 @@ public:
   NSAutoreleasePool(const NSAutoreleasePool&) = delete;
   NSAutoreleasePool& operator=(const NSAutoreleasePool&) = delete;
 
-  // Releases everything added so far; the pool stays open.
+  // Releases everything added so far, in the order it was added; the pool stays open.
   void drain();
   // Hands one reference of object to the innermost pool of this thread. Without an open pool
   // the object leaks, as in Foundation, and a line is logged once per thread.
@@ -21,7 +21,14 @@ public:
   // Number of objects waiting in the innermost pool (0 without a pool); for tests.
   static std::size_t pendingCount();
 
+  // The pool's objects live in fixed-size pages that the thread reuses, so a pool that grows to
+  // hundreds of thousands of objects never copies what it holds nor asks for a large block.
+  struct Page;
+
 private:
-  std::vector<NSObject*> objects_;
+  void add(NSObject* object);
+
+  Page* first_ = nullptr;
+  Page* last_ = nullptr;
   NSAutoreleasePool* outer_;
 };

@@ -23,8 +23,19 @@ std::mutex& weakReferenceLock() {
 
 } // namespace
 
+// Nearly every owner has a single associated object (its action target), so the first entry
+// lives in the block itself and only further keys take a vector.
 struct NSObject::AssociatedObjects {
-  std::vector<std::pair<const void*, Ref<NSObject>>> entries;
+  using Entry = std::pair<const void*, Ref<NSObject>>;
+  Entry first{nullptr, nullptr};
+  std::vector<Entry> more;
+
+  Entry* find(const void* key) {
+    if (first.second && first.first == key) return &first;
+    for (auto& entry : more)
+      if (entry.first == key) return &entry;
+    return nullptr;
+  }
 };
 
 void NSObject::release() {
@@ -48,25 +59,29 @@ void NSObject::setAssociatedObject(const void* key, NSObject* value) {
     if (!value) return;
     associated_ = new AssociatedObjects();
   }
-  auto& entries = associated_->entries;
-  for (auto it = entries.begin(); it != entries.end(); ++it) {
-    if (it->first != key) continue;
+  AssociatedObjects& associated = *associated_;
+  if (AssociatedObjects::Entry* entry = associated.find(key)) {
+    // Released after the entry is gone, in case its deallocation touches this object.
+    Ref<NSObject> released = std::move(entry->second);
     if (value) {
-      it->second = Ref<NSObject>(value);
+      entry->second = Ref<NSObject>(value);
+    } else if (entry == &associated.first) {
+      associated.first.first = nullptr;
     } else {
-      // Released after the entry is gone, in case its deallocation touches this object.
-      Ref<NSObject> released = std::move(it->second);
-      entries.erase(it);
+      associated.more.erase(associated.more.begin() + (entry - associated.more.data()));
     }
     return;
   }
-  if (value) entries.emplace_back(key, Ref<NSObject>(value));
+  if (!value) return;
+  if (!associated.first.second)
+    associated.first = {key, Ref<NSObject>(value)};
+  else
+    associated.more.emplace_back(key, Ref<NSObject>(value));
 }
 
 NSObject* NSObject::associatedObject(const void* key) const {
   if (!associated_) return nullptr;
-  for (const auto& [entryKey, value] : associated_->entries)
-    if (entryKey == key) return value;
+  if (AssociatedObjects::Entry* entry = associated_->find(key)) return entry->second;
   return nullptr;
 }
 

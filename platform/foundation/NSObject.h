@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstddef>
 #include <span>
+#include <type_traits>
 #include <utility>
 
 #include "foundation/NSCensus.h"
@@ -31,6 +32,9 @@ public:                                                                         
   const char* className() const override {                                                         \
     return #Class;                                                                                 \
   }                                                                                                \
+  static Class* declaredClass() {                                                                  \
+    return nullptr;                                                                                \
+  }                                                                                                \
                                                                                                    \
 protected:                                                                                         \
   Class() = default;                                                                               \
@@ -54,6 +58,8 @@ public:
     static NSCensusEntry entry("NSObject");
     return entry;
   }
+  // The class that declared the census entry in force (NS_OBJECT_CLASS redeclares it).
+  static NSObject* declaredClass() { return nullptr; }
   NSObject* init() { return this; }
 
   NSObject(const NSObject&) = delete;
@@ -65,6 +71,13 @@ public:
   std::size_t retainCount() const { return refs_.load(std::memory_order_relaxed); }
 
   virtual const char* className() const { return "NSObject"; }
+  // A quick isMemberOfClass: by the census entry alloc() gave, a pointer comparison. Each shared
+  // library has its own entries, so an object made in another library answers false: a true
+  // answer is exact, a false one needs a dynamic test. Only for NS_OBJECT_CLASS classes.
+  template <class T> bool isMemberOfClass() const {
+    static_assert(std::is_same_v<decltype(T::declaredClass()), T*>, "T has no census entry");
+    return census_ == &T::classCensus();
+  }
   // "<ClassName: 0x7f...>", as NSObject prints itself.
   virtual NSString* description() const;
   virtual bool isEqual(const NSObject* other) const { return other == this; }
@@ -108,9 +121,14 @@ private:
   AssociatedObjects* associated_ = nullptr;
 };
 
-// Dynamic class test and cast, like isKindOfClass: followed by a cast; nil-safe.
+// Dynamic class test and cast, like isKindOfClass: followed by a cast; nil-safe. An object of
+// exactly T, the common case, is recognised without a dynamic_cast.
 template <class T> T* ns_cast(const NSObject* object) {
-  return dynamic_cast<T*>(const_cast<NSObject*>(object));
+  auto* mutableObject = const_cast<NSObject*>(object);
+  if constexpr (std::is_same_v<decltype(T::declaredClass()), T*>)
+    if (mutableObject && mutableObject->template isMemberOfClass<T>())
+      return static_cast<T*>(mutableObject);
+  return dynamic_cast<T*>(mutableObject);
 }
 
 // A strong reference inside the platform: retains what it holds, releases it when it lets go.

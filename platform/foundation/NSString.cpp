@@ -46,6 +46,8 @@ NSString* NSString::string() {
 }
 
 Ref<NSString> copiedStringOrEmpty(const NSString* text) {
+  // An immutable string is its own copy, as copying one is in Foundation.
+  if (text && text->isMemberOfClass<NSString>()) return Ref<NSString>(const_cast<NSString*>(text));
   return adopted(NSString::alloc()->initWithUTF16(text ? text->utf16() : u""));
 }
 

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <vector>
 
 #include "foundation/NSArray.h"
 #include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSDictionary.h"
+#include "foundation/NSNumber.h"
+#include "foundation/NSString.h"
 
 namespace {
 
@@ -15,6 +18,23 @@ class Tracked : public NSObject {
   NS_OBJECT_CLASS(Tracked)
   static inline int destroyed = 0;
   ~Tracked() override { ++destroyed; }
+};
+
+// Records the order in which objects go; one may autorelease a successor as it goes.
+class Ordered : public NSObject {
+  NS_OBJECT_CLASS(Ordered)
+  static inline std::vector<int> order;
+  int number = 0;
+  int successor = -1; // autoreleased while this one is deallocated, when not -1
+  static Ordered* make(int number) {
+    auto* object = alloc();
+    object->number = number;
+    return object;
+  }
+  ~Ordered() override {
+    order.push_back(number);
+    if (successor >= 0) make(successor)->autorelease();
+  }
 };
 
 } // namespace
@@ -63,6 +83,35 @@ TEST(AutoreleasePool, DrainReleasesOnceAndPoolsNest) {
   EXPECT_EQ(Tracked::destroyed, 2);
 }
 
+TEST(AutoreleasePool, ManyObjectsGoInTheOrderAddedEvenThoseAddedWhileDraining) {
+  // Several thousand objects fill more than one of the pool's pages; one of them autoreleases
+  // another as it goes, which the same drain must release too.
+  constexpr int kObjects = 5000;
+  Ordered::order.clear();
+  {
+    NSAutoreleasePool outer;
+    Ordered::make(-2)->autorelease();
+    {
+      NSAutoreleasePool pool;
+      for (int i = 0; i < kObjects; ++i) {
+        auto* object = Ordered::make(i);
+        if (i == 1500) object->successor = kObjects;
+        object->autorelease();
+      }
+      EXPECT_EQ(NSAutoreleasePool::pendingCount(), static_cast<std::size_t>(kObjects));
+      pool.drain();
+      EXPECT_EQ(NSAutoreleasePool::pendingCount(), 0u); // the pool stays open, empty
+      Ordered::make(kObjects + 1)->autorelease();
+      EXPECT_EQ(NSAutoreleasePool::pendingCount(), 1u);
+    }
+    EXPECT_EQ(NSAutoreleasePool::pendingCount(), 1u); // the outer pool's object waits
+  }
+  ASSERT_EQ(Ordered::order.size(), static_cast<std::size_t>(kObjects + 3));
+  for (int i = 0; i <= kObjects + 1; ++i)
+    EXPECT_EQ(Ordered::order[static_cast<std::size_t>(i)], i) << "at position " << i;
+  EXPECT_EQ(Ordered::order.back(), -2);
+}
+
 TEST(AutoreleasePool, PoolsBelongToTheirThread) {
   Tracked::destroyed = 0;
   NSAutoreleasePool mine;
@@ -101,6 +150,53 @@ TEST(Containers, RetainElementsAndReleaseThemWhenRemovedOrFreed) {
   dictionary->removeObjectForKey(NSSTR("key"));
   EXPECT_EQ(dictionary->objectForKey(NSSTR("key")), nullptr);
   dictionary->release();
+}
+
+TEST(AssociatedObjects, KeysAreIndependentAndReplacingOrRemovingOneKeepsTheOthers) {
+  Tracked::destroyed = 0;
+  static const char first = 0, second = 0, third = 0;
+  {
+    auto owner = adopted(Tracked::alloc());
+    for (const char* key : {&first, &second, &third})
+      owner->setAssociatedObject(key, adopted(Tracked::alloc()));
+    NSObject* kept = owner->associatedObject(&third);
+    owner->setAssociatedObject(&first, nullptr); // the value goes at once
+    EXPECT_EQ(Tracked::destroyed, 1);
+    EXPECT_EQ(owner->associatedObject(&first), nullptr);
+    EXPECT_EQ(owner->associatedObject(&third), kept);
+    owner->setAssociatedObject(&first, adopted(Tracked::alloc()));  // a key can come back
+    owner->setAssociatedObject(&second, adopted(Tracked::alloc())); // replaces: the old goes
+    EXPECT_EQ(Tracked::destroyed, 2);
+    owner->setAssociatedObject(&second, nullptr);
+    EXPECT_EQ(Tracked::destroyed, 3);
+    EXPECT_NE(owner->associatedObject(&first), nullptr);
+    EXPECT_EQ(owner->associatedObject(&third), kept);
+  }
+  EXPECT_EQ(Tracked::destroyed, 6); // the owner, then what it still held
+}
+
+TEST(ClassTests, ExactClassAndSubclassesAreBothRecognised) {
+  NSAutoreleasePool pool;
+  NSObject* immutable = NSString::stringWithUTF8String("text");
+  NSObject* mutableText = NSMutableString::stringWithString(NSSTR("text"));
+  EXPECT_FALSE(mutableText->isMemberOfClass<NSString>());
+  EXPECT_EQ(ns_cast<NSString>(immutable), immutable);
+  EXPECT_EQ(ns_cast<NSString>(mutableText), mutableText); // a subclass is still a kind of it
+  EXPECT_EQ(ns_cast<NSMutableString>(immutable), nullptr);
+  EXPECT_EQ(ns_cast<NSArray>(immutable), nullptr);
+  EXPECT_EQ(ns_cast<NSString>(nullptr), nullptr);
+  // NSNull shares NSObject's census entry, so only the dynamic test may answer for it.
+  auto plain = adopted(NSObject::alloc());
+  EXPECT_EQ(ns_cast<NSNull>(plain.get()), nullptr);
+  EXPECT_EQ(ns_cast<NSNull>(NSNull::null()), NSNull::null());
+  // A copied string property shares an immutable string and copies a mutable one.
+  EXPECT_EQ(copiedStringOrEmpty(static_cast<NSString*>(immutable)).get(), immutable);
+  auto* editable = static_cast<NSMutableString*>(mutableText);
+  Ref<NSString> copy = copiedStringOrEmpty(editable);
+  EXPECT_NE(copy.get(), mutableText);
+  EXPECT_EQ(ns_cast<NSMutableString>(copy.get()), nullptr);
+  editable->appendString(NSSTR(" changed"));
+  EXPECT_EQ(copy->utf8(), "text");
 }
 
 TEST(Description, ObjectsPrintClassAndAddress) {
