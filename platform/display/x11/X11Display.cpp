@@ -4,6 +4,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -97,8 +98,10 @@ bool X11Display::open(std::string* why) {
     return false;
   }
   helper_ = xcb_generate_id(c);
+  const uint32_t helperEvents = XCB_EVENT_MASK_PROPERTY_CHANGE;
   xcb_create_window(c, XCB_COPY_FROM_PARENT, helper_, server_.screen->root, -1, -1, 1, 1, 0,
-                    XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+                    XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
+                    &helperEvents);
   xcb_flush(c);
   events_ = std::thread([this] { runEvents(); });
   return true;
@@ -181,6 +184,7 @@ void X11Display::windowDescribed(NSInteger windowNumber, const DisplayWindow& de
 }
 
 void X11Display::windowStackChanged(const std::vector<NSInteger>& frontToBack) {
+  const xcb_timestamp_t now = pendingFocus_ ? serverTime() : XCB_CURRENT_TIME;
   std::lock_guard lock(mutex_);
   for (auto& [number, window] : windows_)
     if (!window->isPopUp() && window->isMapped() &&
@@ -198,7 +202,7 @@ void X11Display::windowStackChanged(const std::vector<NSInteger>& frontToBack) {
   stack_ = frontToBack;
   if (X11Window* window = windowLocked(pendingFocus_); window && window->isMapped()) {
     pendingFocus_ = 0;
-    focusLocked(window);
+    focusLocked(window, now);
   }
   // Open pop-ups stay above every window.
   if (X11Window* popUp = windowLocked(popUp_)) popUp->raise();
@@ -231,6 +235,7 @@ void X11Display::windowWillBeDestroyed(NSInteger windowNumber) {
 void X11Display::windowBecameKey(NSInteger windowNumber) {
   pendingFocus_ = 0;
   if (windowNumber == focused_) return;
+  const xcb_timestamp_t now = serverTime();
   std::lock_guard lock(mutex_);
   X11Window* window = windowLocked(windowNumber);
   if (!window) return;
@@ -239,17 +244,37 @@ void X11Display::windowBecameKey(NSInteger windowNumber) {
     pendingFocus_ = windowNumber;
     return;
   }
-  focusLocked(window);
+  focusLocked(window, now);
   xcb_flush(server_.connection);
 }
 
-void X11Display::focusLocked(X11Window* window) {
+void X11Display::focusLocked(X11Window* window, xcb_timestamp_t time) {
   focused_ = window->number();
   // A window that hosts another toolkit's window gives the focus to it, where the typing goes.
-  xcb_window_t target = window->id();
   for (const auto& [foreign, state] : foreign_)
-    if (state.host == window->number() && state.shown) target = foreign;
-  xcb_set_input_focus(server_.connection, XCB_INPUT_FOCUS_POINTER_ROOT, target, XCB_CURRENT_TIME);
+    if (state.host == window->number() && state.shown)
+      return focusForeignLocked(foreign, state, time);
+  xcb_set_input_focus(server_.connection, XCB_INPUT_FOCUS_POINTER_ROOT, window->id(), time);
+}
+
+xcb_timestamp_t X11Display::serverTime() {
+  // Two focus changes in the same millisecond would carry the same time, and the server lets a
+  // late answer to the first through: each time handed out is later than the one before.
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    std::unique_lock lock(timeMutex_);
+    const uint64_t asked = ++timesAsked_;
+    // An empty append changes nothing but still reports the change, with the server's time.
+    xcb_change_property(server_.connection, XCB_PROP_MODE_APPEND, helper_,
+                        server_.atoms[X11Atom::BRIX_WAKE_UP], XCB_ATOM_STRING, 8, 0, nullptr);
+    xcb_flush(server_.connection);
+    if (!timeArrived_.wait_for(lock, std::chrono::milliseconds(500),
+                               [&] { return timesAnswered_ >= asked; }))
+      return XCB_CURRENT_TIME;
+    if (lastServerTime_ != timeHandedOut_) return timeHandedOut_ = lastServerTime_;
+    lock.unlock();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return XCB_CURRENT_TIME;
 }
 
 // MARK: pictures

@@ -17,6 +17,7 @@
 #include <xcb/xcb.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -114,6 +115,7 @@ private:
     X11Rect rect;           // where it is: in the host's pixels once hosted, the root's before
     bool shown = false;     // whether its toolkit maps it
     int reparentUnmaps = 0; // unmaps that our reparenting caused, which its toolkit did not ask for
+    bool takesFocus = false; // it takes the keyboard focus itself when offered (WM_TAKE_FOCUS)
   };
   std::map<xcb_window_t, Foreign> foreign_;
   // The child windows of foreign windows that take their keyboard focus, and whose they are.
@@ -126,6 +128,13 @@ private:
 
   std::thread events_;
 
+  // Server times asked for by serverTime and answered by the event thread.
+  std::mutex timeMutex_;
+  std::condition_variable timeArrived_;
+  uint64_t timesAsked_ = 0, timesAnswered_ = 0;
+  xcb_timestamp_t lastServerTime_ = XCB_CURRENT_TIME;
+  xcb_timestamp_t timeHandedOut_ = XCB_CURRENT_TIME;
+
   X11Window* windowLocked(NSInteger number) const;
   // Asks the window manager to move or resize the window with the left button from the root
   // point (a _NET_WM_MOVERESIZE direction); the caller has let its pointer grab go.
@@ -133,7 +142,13 @@ private:
   X11Window* createWindowLocked(NSInteger number, const DisplayWindow& description, bool popUp);
   xcb_window_t ownerLocked(NSInteger owner) const;
   void destroyWindowLocked(NSInteger number);
-  void focusLocked(X11Window* window);
+  // The keyboard focus goes to the window at the server time `time` (see serverTime).
+  void focusLocked(X11Window* window, xcb_timestamp_t time);
+  // The server's time now, read from a property change on the helper window (main thread, not
+  // holding mutex_). Focus changes carry it rather than CurrentTime, so that a toolkit answering a
+  // focus offer late (AWT sets the focus itself when offered it) cannot take the focus back from
+  // a window focused after the offer: the server ignores a focus change older than the last.
+  xcb_timestamp_t serverTime();
 
   // X11DisplayEvents.cpp
   void runEvents();
@@ -157,6 +172,7 @@ private:
   void releaseForeignLocked(NSInteger host);
   void tellForeignWhereLocked(xcb_window_t window, const Foreign& foreign);
   void tellHostedWhereLocked(NSInteger host);
+  void focusForeignLocked(xcb_window_t window, const Foreign& foreign, xcb_timestamp_t time);
   xcb_window_t foreignOf(xcb_window_t window) const;
   NSInteger hostOfForeignPart(xcb_window_t window) const;
   DisplayForeignWindow describeForeign(xcb_window_t window, const Foreign& foreign);

@@ -102,6 +102,16 @@ bool X11Display::handleEvent(const xcb_generic_event_t* event) {
     keyboard_.handleXkbEvent(event);
     return true;
   }
+  if (type == XCB_PROPERTY_NOTIFY) {
+    const auto* property = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+    if (property->window == helper_) {
+      std::lock_guard lock(timeMutex_);
+      lastServerTime_ = property->time;
+      timesAnswered_ = timesAsked_;
+      timeArrived_.notify_all();
+      return true;
+    }
+  }
   if (handleForeignEvent(event)) return true;
   switch (type) {
   case 0: // an error of a request whose reply nobody waits for

@@ -114,6 +114,12 @@ void X11Display::considerForeignWindow(xcb_window_t window) {
   foreign.rect = {geometry->x, geometry->y, geometry->width, geometry->height};
   foreign.shown = true;
   std::free(geometry);
+  PropertyReply protocols;
+  readProperty(c, window, server_.atoms[X11Atom::WM_PROTOCOLS], 16, protocols);
+  for (int i = 0; protocols.reply && protocols.reply->format == 32 && i < protocols.length() / 4;
+       ++i)
+    if (cardinalAt(protocols, i) == server_.atoms[X11Atom::WM_TAKE_FOCUS])
+      foreign.takesFocus = true;
 
   xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &kForeignEvents);
   // The child that holds the toolkit's keyboard focus reports the keys, not the top-level.
@@ -254,6 +260,25 @@ void X11Display::releaseForeignLocked(NSInteger host) {
     foreign.rect.x = x;
     foreign.rect.y = y;
   }
+}
+
+void X11Display::focusForeignLocked(xcb_window_t window, const Foreign& foreign,
+                                    xcb_timestamp_t time) {
+  if (!foreign.takesFocus) {
+    xcb_set_input_focus(server_.connection, XCB_INPUT_FOCUS_POINTER_ROOT, window, time);
+    return;
+  }
+  // A toolkit that takes the focus itself (as AWT does, onto a child window of its own) is
+  // offered it, as a window manager offers it.
+  xcb_client_message_event_t message{};
+  message.response_type = XCB_CLIENT_MESSAGE;
+  message.format = 32;
+  message.window = window;
+  message.type = server_.atoms[X11Atom::WM_PROTOCOLS];
+  message.data.data32[0] = server_.atoms[X11Atom::WM_TAKE_FOCUS];
+  message.data.data32[1] = time;
+  xcb_send_event(server_.connection, 0, window, XCB_EVENT_MASK_NO_EVENT,
+                 reinterpret_cast<const char*>(&message));
 }
 
 void X11Display::askForeignWindowToClose(uint64_t foreignWindow) {

@@ -1,0 +1,279 @@
+package ixa.live;
+
+import static org.junit.jupiter.api.Assertions.assertEquals;
+import static org.junit.jupiter.api.Assertions.assertNotEquals;
+import static org.junit.jupiter.api.Assertions.assertTrue;
+
+import com.google.gson.JsonElement;
+import com.google.gson.JsonObject;
+import com.google.gson.JsonParser;
+import ixa.IxaDialogs;
+import ixa.live.support.OnScreen;
+import ixa.live.support.RealInput;
+import ixa.live.support.SwingApp;
+import ixa.live.support.Upcalls;
+import ixa.live.support.XWindows;
+import ixa.testkit.Screen;
+import ixa.testkit.ScreenExtension;
+import java.awt.Point;
+import java.awt.Rectangle;
+import java.awt.Robot;
+import java.awt.event.WindowAdapter;
+import java.awt.event.WindowEvent;
+import java.awt.image.BufferedImage;
+import java.time.Duration;
+import java.util.Arrays;
+import java.util.List;
+import java.util.concurrent.CountDownLatch;
+import java.util.concurrent.TimeUnit;
+import java.util.function.BooleanSupplier;
+import org.junit.jupiter.api.AfterEach;
+import org.junit.jupiter.api.BeforeEach;
+import org.junit.jupiter.api.Test;
+import org.junit.jupiter.api.Timeout;
+import org.junit.jupiter.api.extension.ExtendWith;
+
+/**
+ * The Swing application's own frames are windows of the platform: the lookups find them, a frame
+ * titled SHEETIFY becomes a sheet of another, sheets hang on them, the restyling and full screen
+ * act on them, and closing one runs Java's own close handling. Each test shows a real JFrame
+ * "Doc" (a button and a text field) at (60, 60) of the screen; the platform hosts it under a
+ * title bar of its own, 28 pixels high. (AWT counts that bar as its frames' top inset from the
+ * first adoption on, and makes later frames that much smaller inside: the tests compare with
+ * what Java says of its frame, not with fixed sizes.)
+ */
+@ExtendWith(ScreenExtension.class)
+@Timeout(60)
+class JavaWindowsTest {
+  private static final Duration LIMIT = Duration.ofSeconds(10);
+  private static final int TITLE_BAR = 28;
+  private SwingApp doc;
+
+  @BeforeEach
+  void showDoc() {
+    doc = SwingApp.show();
+    // Upcalls use the environment the storing natives remember.
+    doc.onEdt(() -> IxaDialogs.renderMacButton(0, 0, 0));
+    waitUntil("Doc is a window of the platform", () -> numberOf("Doc") != 0);
+  }
+
+  @AfterEach
+  void closeDoc() {
+    doc.close();
+  }
+
+  @Test
+  void theLookupsFindTheFrameAndJavaSeesItWhereItIs() {
+    assertEquals(List.of("Doc"), Arrays.asList(Screen.windowTitles()));
+    JsonObject window = windowDescription(numberOf("Doc"));
+    assertEquals("NSHostedWindow", window.get("class").getAsString());
+    assertTrue(window.get("key").getAsBoolean());
+    // The window around the frame's content is where Java believes its frame is: Java counts
+    // the title bar as its frame's top inset, and its content sits under it.
+    XWindows.Window onServer = XWindows.find("Doc");
+    assertEquals(doc.onEdt(() -> doc.frame().getBounds()), bounds(onServer));
+    assertEquals(TITLE_BAR, (int) doc.onEdt(() -> doc.frame().getInsets().top));
+    assertEquals(new Point(onServer.x(), onServer.y() + TITLE_BAR),
+        doc.onEdt(() -> doc.frame().getContentPane().getLocationOnScreen()));
+    assertEquals(ProcessHandle.current().pid(), XWindows.pid(onServer));
+    // Java's own helper windows are not windows of the platform.
+    assertEquals(1, JsonParser.parseString(Screen.describe()).getAsJsonObject()
+        .getAsJsonArray("windows").size());
+  }
+
+  @Test
+  void aFrameTitledSheetifyBecomesDocsSheetAndAnOrdinaryWindowAgain() throws Exception {
+    SwingApp marked = SwingApp.show("SHEETIFY", new Point(700, 300));
+    CountDownLatch closing = new CountDownLatch(1);
+    marked.onEdt(() -> {
+      marked.frame().addWindowListener(new WindowAdapter() {
+        @Override
+        public void windowClosing(WindowEvent e) {
+          closing.countDown();
+        }
+      });
+      return null;
+    });
+    try {
+      waitUntil("SHEETIFY is a window of the platform", () -> numberOf("SHEETIFY") != 0);
+      int sheet = numberOf("SHEETIFY");
+      int parent = numberOf("Doc");
+      assertEquals(1, (int) doc.onEdt(IxaDialogs::sheetifyWindow));
+      waitUntil("SHEETIFY is Doc's sheet", () -> sheetNumberOf(parent) == sheet);
+      // It hangs under Doc's title bar, centred on it (both are 400 wide).
+      XWindows.Window docOnServer = XWindows.find("Doc");
+      XWindows.Window sheetOnServer =
+          XWindows.waitFor("the sheet under Doc's title bar",
+              w -> w.title().equals("SHEETIFY") && w.y() == docOnServer.y() + TITLE_BAR
+                  && w.x() == docOnServer.x(), LIMIT);
+      assertEquals(XWindows.find("Doc").id(),
+          XWindows.transientFor(sheetOnServer).orElse(0));
+
+      assertEquals(1, (int) doc.onEdt(IxaDialogs::closeSheetifiedWindow));
+      assertTrue(closing.await(10, TimeUnit.SECONDS), "Java's windowClosing ran");
+      waitUntil("Doc has no sheet", () -> sheetNumberOf(parent) == 0);
+      // Shown again, it is an ordinary window of its own.
+      marked.onEdt(() -> {
+        marked.frame().setVisible(true);
+        return null;
+      });
+      waitUntil("SHEETIFY is back", () -> numberOf("SHEETIFY") != 0);
+      JsonElement sheetParent = windowDescription(numberOf("SHEETIFY")).get("sheetParent");
+      assertTrue(sheetParent.isJsonNull(), "no longer a sheet: " + sheetParent);
+    } finally {
+      marked.close();
+    }
+  }
+
+  @Test
+  void aTextEntrySheetOnDocIsAnsweredByTyping() {
+    try (Upcalls upcalls = new Upcalls("DOC_NAME")) {
+      int parent = numberOf("Doc");
+      assertEquals(1, (int) doc.onEdt(() -> IxaDialogs.showTextEntrySheetDialog(
+          "Rename", "The document's new name:", "Rename", "Cancel", "DOC_NAME")));
+      waitUntil("a sheet on Doc", () -> sheetNumberOf(parent) != 0);
+      XWindows.Window docOnServer = XWindows.find("Doc");
+      XWindows.Window sheet = XWindows.waitFor("the sheet's window on the server",
+          w -> w.id() != docOnServer.id() && w.y() == docOnServer.y() + TITLE_BAR, LIMIT);
+      XWindows.waitForFocus(sheet.id(), LIMIT);
+      Point field = OnScreen.editableFieldCentre(sheetNumberOf(parent));
+      RealInput.click(field.x, field.y);
+      RealInput.type("Doc, second draft");
+      RealInput.key("Return");
+      assertEquals("Doc, second draft", upcalls.next(LIMIT).value());
+      waitUntil("the sheet is gone", () -> sheetNumberOf(parent) == 0);
+    }
+  }
+
+  @Test
+  void afterRestylingTheBandIsAcrossDocsTopAndItsContentStillTakesClicksAndKeys()
+      throws Exception {
+    XWindows.Window window = XWindows.find("Doc");
+    assertEquals(1, (int) doc.onEdt(IxaDialogs::modifyWindows));
+    // The content gives up its top 50 points to the band, under the transparent title bar.
+    waitUntil("Doc's content moved under the band",
+        () -> doc.onEdt(() -> doc.frame().getContentPane().getLocationOnScreen().y)
+            == window.y() + 50);
+    BufferedImage band =
+        new Robot().createScreenCapture(new Rectangle(window.x(), window.y(), window.width(), 50));
+    assertTrue(countBrandPixels(band) > 20, "the band's brand text is drawn across Doc's top");
+
+    CountDownLatch pressed = new CountDownLatch(1);
+    Point button = doc.onEdt(() -> {
+      doc.button().addActionListener(e -> pressed.countDown());
+      Point at = doc.button().getLocationOnScreen();
+      return new Point(at.x + doc.button().getWidth() / 2, at.y + doc.button().getHeight() / 2);
+    });
+    assertTrue(button.y > window.y() + 50, "the button is below the band: " + button);
+    RealInput.click(button.x, button.y);
+    assertTrue(pressed.await(10, TimeUnit.SECONDS), "the button's ActionListener ran");
+
+    Point field = doc.onEdt(() -> {
+      Point at = doc.field().getLocationOnScreen();
+      return new Point(at.x + 20, at.y + doc.field().getHeight() / 2);
+    });
+    RealInput.click(field.x, field.y);
+    waitUntil("the field has the focus", () -> doc.onEdt(() -> doc.field().isFocusOwner()));
+    RealInput.type("typed here");
+    waitUntil("the field took the text",
+        () -> doc.onEdt(() -> doc.field().getText()).equals("typed here"));
+  }
+
+  @Test
+  void fullScreenFillsTheScreenWithDocAndBack() {
+    Rectangle before = bounds(XWindows.find("Doc"));
+    int contentHeight = doc.onEdt(() -> doc.frame().getContentPane().getHeight());
+    assertEquals(1, (int) doc.onEdt(IxaDialogs::enterFullScreen));
+    XWindows.waitFor("Doc filling the screen", w -> w.title().equals("Doc")
+        && bounds(w).equals(new Rectangle(0, 0, 1440, 900)), LIMIT);
+    waitUntil("Java's content fills the screen",
+        () -> doc.onEdt(() -> doc.frame().getContentPane().getSize().height) == 900);
+    assertEquals(1, (int) doc.onEdt(IxaDialogs::enterFullScreen));
+    XWindows.waitFor("Doc back in its place", w -> w.title().equals("Doc")
+        && bounds(w).equals(before), LIMIT);
+    waitUntil("Java's content back to its size",
+        () -> doc.onEdt(() -> doc.frame().getContentPane().getHeight()) == contentHeight);
+  }
+
+  @Test
+  void theCloseButtonRunsJavasWindowClosing() throws Exception {
+    CountDownLatch closing = new CountDownLatch(1);
+    doc.onEdt(() -> {
+      doc.frame().addWindowListener(new WindowAdapter() {
+        @Override
+        public void windowClosing(WindowEvent e) {
+          closing.countDown();
+        }
+      });
+      return null;
+    });
+    // The close button is the first of the title bar's three, at its left end.
+    XWindows.Window window = XWindows.find("Doc");
+    RealInput.click(window.screenX(14), window.screenY(TITLE_BAR / 2.0));
+    assertTrue(closing.await(10, TimeUnit.SECONDS), "Java's windowClosing ran");
+    // The frame disposes of itself on closing: the platform's window goes with it.
+    waitUntil("Doc is gone", () -> numberOf("Doc") == 0);
+    assertNotEquals(List.of("Doc"), Arrays.asList(Screen.windowTitles()));
+  }
+
+  // MARK: helpers
+
+
+  private static Rectangle bounds(XWindows.Window window) {
+    return new Rectangle(window.x(), window.y(), window.width(), window.height());
+  }
+
+  // Purple pixels of the band's brand text.
+  private static int countBrandPixels(BufferedImage image) {
+    int count = 0;
+    for (int y = 0; y < image.getHeight(); y++)
+      for (int x = 0; x < image.getWidth(); x++) {
+        int rgb = image.getRGB(x, y);
+        int r = (rgb >> 16) & 0xff, g = (rgb >> 8) & 0xff, b = rgb & 0xff;
+        if (r > 90 && b > 70 && g < 60) count++;
+      }
+    return count;
+  }
+
+  private static JsonObject describe() {
+    return JsonParser.parseString(Screen.describe()).getAsJsonObject();
+  }
+
+  // The number of the platform's visible window with that title; 0 when there is none.
+  private static int numberOf(String title) {
+    for (JsonElement element : describe().getAsJsonArray("windows")) {
+      JsonObject window = element.getAsJsonObject();
+      if (window.get("title").getAsString().equals(title)) return window.get("number").getAsInt();
+    }
+    return 0;
+  }
+
+  private static JsonObject windowDescription(int number) {
+    for (JsonElement element : describe().getAsJsonArray("windows")) {
+      JsonObject window = element.getAsJsonObject();
+      if (window.get("number").getAsInt() == number) return window;
+    }
+    throw new AssertionError("no window " + number + " is on screen");
+  }
+
+  // The number of the sheet attached to the window; 0 when it has none or is not on screen.
+  private static int sheetNumberOf(int number) {
+    for (JsonElement element : describe().getAsJsonArray("windows")) {
+      JsonObject window = element.getAsJsonObject();
+      if (window.get("number").getAsInt() != number) continue;
+      JsonElement sheet = window.get("attachedSheet");
+      if (sheet == null || sheet.isJsonNull()) return 0;
+      return sheet.isJsonObject() ? sheet.getAsJsonObject().get("number").getAsInt()
+                                  : sheet.getAsInt();
+    }
+    return 0;
+  }
+
+  private static void waitUntil(String what, BooleanSupplier condition) {
+    long deadline = System.nanoTime() + LIMIT.toNanos();
+    while (!condition.getAsBoolean()) {
+      if (System.nanoTime() > deadline) throw new AssertionError("not within 10 s: " + what);
+      Screen.run(0.02);
+    }
+  }
+}
