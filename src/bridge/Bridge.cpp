@@ -1,9 +1,7 @@
 #include "bridge/Bridge.h"
 
-#include <cstring>
-#include <memory>
-
-#include "foundation/NSStringEncoding.h"
+#include <limits>
+#include <string>
 
 namespace brix {
 JNIEnv* _env = nullptr;
@@ -11,14 +9,17 @@ JNIEnv* _env = nullptr;
 
 extern "C" {
 
+// Strings cross as UTF-16 in both directions: Java strings and NSString hold the same code units,
+// so the copy is lossless for every string (lone surrogates, NUL, supplementary characters) and
+// needs no transcoding on either side.
 NSString* jstringToNSString(JNIEnv* env, jstring string) {
   if (!string) return nullptr;
-  const char* bytes = env->GetStringUTFChars(string, nullptr);
-  if (!bytes) return nullptr; // out of memory; the JVM has an error pending for the caller
-  // The JVM hands out modified UTF-8, which never contains a NUL byte, so strlen is its length.
-  NSString* result = NSString::stringWithModifiedUTF8(bytes, std::strlen(bytes));
-  env->ReleaseStringUTFChars(string, bytes);
-  return result;
+  const jsize length = env->GetStringLength(string);
+  std::u16string text(static_cast<std::size_t>(length), u'\0');
+  static_assert(sizeof(jchar) == sizeof(char16_t));
+  env->GetStringRegion(string, 0, length, reinterpret_cast<jchar*>(text.data()));
+  if (env->ExceptionCheck()) return nullptr; // the JVM's error goes to the caller
+  return static_cast<NSString*>(NSString::alloc()->initWithUTF16(std::move(text))->autorelease());
 }
 
 jstring nstringToJString(JNIEnv* env, NSString* string) {
@@ -26,12 +27,10 @@ jstring nstringToJString(JNIEnv* env, NSString* string) {
   // made: the answer is null, and the exception reaches the Java caller.
   if (!string || env->ExceptionCheck()) return nullptr;
   const std::u16string& text = string->utf16();
-  const std::size_t length = modifiedUTF8Length(text);
-  // Left uninitialised: every byte is written before NewStringUTF reads it.
-  auto bytes = std::make_unique_for_overwrite<char[]>(length + 1);
-  writeModifiedUTF8(text, bytes.get());
-  bytes[length] = '\0';
-  return env->NewStringUTF(bytes.get());
+  // A Java string holds at most 2^31 - 1 units; a longer text cannot become one.
+  if (text.size() > static_cast<std::size_t>(std::numeric_limits<jsize>::max())) return nullptr;
+  return env->NewString(reinterpret_cast<const jchar*>(text.data()),
+                        static_cast<jsize>(text.size()));
 }
 
 NSMutableArray* stringArrayToNSArray(JNIEnv* env, jobjectArray array) {

@@ -30,6 +30,9 @@ const std::u16string samples[] = {
     u"\U0001F600",
     std::u16string(u"before\0after", 12),
     u"mixed \u00E9\u6771\U0001F600 \u0000 end",
+    // Held by the JVM as one byte per character, widened on the way out and narrowed back.
+    u"Latin-1 \u00FF\u00A0\u0080\u0001",
+    std::u16string(70000, u'\u00E9') + u"\U0001F600" + std::u16string(70000, u'a'),
 };
 
 } // namespace
