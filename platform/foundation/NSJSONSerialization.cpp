@@ -1,8 +1,6 @@
-// Reading JSON: simdjson parses and validates the text (UTF-8, escapes, numbers, structure,
-// nesting), then one iterative walk over its document builds the Foundation objects, so no input
-// can exhaust the stack. Forms that the reader tolerates and simdjson refuses (trailing commas,
-// integers beyond 64 bits, lone surrogate escapes) are repaired in a second attempt, which costs
-// nothing for strict text.
+// Reading JSON: JSONDocument parses and validates the text (encodings, tolerated forms, nesting),
+// then one iterative walk over its document builds the Foundation objects, so no input can
+// exhaust the stack.
 #include "foundation/NSJSONSerialization.h"
 
 #include <simdjson.h>
@@ -11,7 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "foundation/NSJSONSerializationText.h"
+#include "foundation/JSONDocument.h"
 #include "foundation/NSNumber.h"
 
 NSString* const NSJSONSerializationErrorIndex =
@@ -22,115 +20,13 @@ namespace {
 using simdjson::dom::element;
 using simdjson::dom::element_type;
 
-// A parser keeps its buffers between documents; one per thread, since parsers are not shared.
-// Reallocating them for every document costs a large menu about a third of its time in page
-// faults, so they are kept for documents up to 16 MB (about 40 MB of memory, once touched);
-// after a larger one they are given back rather than kept for the thread's life.
-constexpr std::size_t kRetainedParserCapacity = 16 << 20;
-
-simdjson::dom::parser& threadParser() {
-  thread_local simdjson::dom::parser parser;
-  return parser;
-}
-
-void trimParser(simdjson::dom::parser& parser) {
-  if (parser.capacity() > kRetainedParserCapacity) parser = simdjson::dom::parser();
-}
-
-// simdjson counts the values inside the innermost container as one more level, so it gets one
-// level of room; the builder enforces the exact limit on containers.
-constexpr std::size_t kParserDepth = NSJSONSerialization::kMaximumNestingDepth + 1;
-
-bool ensureDepthLimit(simdjson::dom::parser& parser) {
-  if (parser.capacity() && parser.max_depth() == kParserDepth) return true;
-  return parser.allocate(64 * 1024, kParserDepth) == simdjson::SUCCESS;
-}
-
-struct ReadFailure {
-  std::string reason;
-  std::size_t index = std::string_view::npos;
-};
-
-void reportFailure(NSError** error, const ReadFailure& failure) {
+void reportFailure(NSError** error, const std::string& reason, std::size_t index) {
   if (!error) return;
   auto* info = NSMutableDictionary::dictionary();
-  info->setObject(NSSTR(failure.reason), NSDebugDescriptionErrorKey);
-  if (failure.index != std::string_view::npos)
-    info->setObject(NSNumber::numberWithUnsignedLongLong(failure.index),
-                    NSJSONSerializationErrorIndex);
+  info->setObject(NSSTR(reason), NSDebugDescriptionErrorKey);
+  if (index != std::string_view::npos)
+    info->setObject(NSNumber::numberWithUnsignedLongLong(index), NSJSONSerializationErrorIndex);
   *error = NSError::errorWithDomain(NSCocoaErrorDomain, NSPropertyListReadCorruptError, info);
-}
-
-ReadFailure describeParseError(simdjson::error_code code, std::string_view text) {
-  using namespace simdjson;
-  switch (code) {
-  case EMPTY:
-    return {"Unexpected end of file during JSON parse."};
-  case DEPTH_ERROR: {
-    const auto at =
-        json_text::offsetOfExcessNesting(text, NSJSONSerialization::kMaximumNestingDepth);
-    return {"Too many nested arrays or dictionaries around character " + std::to_string(at) + ".",
-            at};
-  }
-  case UTF8_ERROR:
-    return {"The data is not valid UTF-8."};
-  case UNESCAPED_CHARS:
-    return {"Unescaped control character in a string."};
-  case STRING_ERROR:
-    return {"Invalid string: an unknown escape or a malformed \\u escape."};
-  case NUMBER_ERROR:
-    return {"Invalid number: a leading zero, a missing digit, or a value out of range."};
-  case T_ATOM_ERROR:
-  case F_ATOM_ERROR:
-  case N_ATOM_ERROR:
-    return {"Invalid value: a misspelt true, false or null."};
-  case TAPE_ERROR:
-  case INCORRECT_TYPE:
-    return {"Badly formed JSON text: a missing or superfluous comma, colon, bracket, brace or "
-            "key, or text after the value."};
-  case CAPACITY:
-    return {"The JSON text is too large."};
-  case MEMALLOC:
-    return {"Not enough memory to parse the JSON text."};
-  default:
-    return {std::string("Invalid JSON text: ") + error_message(code)};
-  }
-}
-
-// UTF-16 from UTF-8 that simdjson has already validated.
-std::u16string widen(std::string_view utf8) {
-  std::u16string out(utf8.size(), u'\0'); // never more units than bytes
-  char16_t* o = out.data();
-  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
-  const auto* end = p + utf8.size();
-  while (p < end) {
-    const unsigned char lead = *p;
-    if (lead < 0x80) {
-      *o++ = lead;
-      ++p;
-      continue;
-    }
-    char32_t c;
-    if (lead < 0xE0) {
-      c = ((lead & 0x1Fu) << 6) | (p[1] & 0x3Fu);
-      p += 2;
-    } else if (lead < 0xF0) {
-      c = ((lead & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu);
-      p += 3;
-    } else {
-      c = ((lead & 0x07u) << 18) | ((p[1] & 0x3Fu) << 12) | ((p[2] & 0x3Fu) << 6) | (p[3] & 0x3Fu);
-      p += 4;
-    }
-    if (c < 0x10000) {
-      *o++ = static_cast<char16_t>(c);
-    } else {
-      c -= 0x10000;
-      *o++ = static_cast<char16_t>(0xD800 + (c >> 10));
-      *o++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    }
-  }
-  out.resize(static_cast<std::size_t>(o - out.data()));
-  return out;
 }
 
 // The containers the reader makes. They are the Foundation classes in every respect (class name
@@ -169,14 +65,10 @@ public:
       key->release();
   }
 
-  // The root, owned; nullptr when containers nest deeper than the limit.
+  // The root, owned. The document has kept its nesting within the limit.
   NSObject* build(element root) {
     NSObject* result = makeValue(root);
     while (!stack_.empty()) {
-      if (tooDeep_) {
-        result->release(); // the tree built so far hangs from the root
-        return nullptr;
-      }
       Frame& frame = stack_.back();
       if (frame.isObject) {
         if (frame.field == frame.fieldsEnd) {
@@ -217,12 +109,6 @@ private:
   };
 
   NSObject* makeValue(element value) {
-    const bool container =
-        value.type() == element_type::ARRAY || value.type() == element_type::OBJECT;
-    if (container && stack_.size() == NSJSONSerialization::kMaximumNestingDepth) {
-      tooDeep_ = true;
-      return NSNull::null()->retain();
-    }
     switch (value.type()) {
     case element_type::ARRAY: {
       auto elements = value.get_array().value_unsafe();
@@ -254,7 +140,7 @@ private:
 
   NSString* makeString(std::string_view utf8) {
     NSString* string = mutableLeaves_ ? NSMutableString::alloc() : NSString::alloc();
-    return string->initWithUTF16(widen(utf8));
+    return string->initWithUTF16(JSONValue::utf16From(utf8));
   }
 
   // A dictionary key; owned keys are released once the dictionary has retained them.
@@ -268,7 +154,7 @@ private:
   Key keyFor(std::string_view text) {
     constexpr std::size_t kLongestSharedKey = 64, kMostSharedKeys = 1024;
     if (auto found = keys_.find(text); found != keys_.end()) return {found->second, false};
-    NSString* key = NSString::alloc()->initWithUTF16(widen(text));
+    NSString* key = NSString::alloc()->initWithUTF16(JSONValue::utf16From(text));
     if (text.size() > kLongestSharedKey || keys_.size() >= kMostSharedKeys) return {key, true};
     // The parser's copy of the key outlives this builder, so the view can key the map.
     keys_.emplace(text, key);
@@ -276,75 +162,24 @@ private:
   }
 
   bool mutableLeaves_;
-  bool tooDeep_ = false;
   std::vector<Frame> stack_;
   std::unordered_map<std::string_view, NSString*> keys_;
 };
-
-// Parses text into the parser's document, first as it stands, then once more with Foundation's
-// tolerated forms repaired. repaired holds the text the document was parsed from when repaired.
-simdjson::simdjson_result<element> parseTolerant(simdjson::dom::parser& parser,
-                                                 std::string_view text, std::string& repaired) {
-  auto result = parser.parse(text.data(), text.size());
-  const auto code = result.error();
-  if (code != simdjson::TAPE_ERROR && code != simdjson::NUMBER_ERROR &&
-      code != simdjson::STRING_ERROR)
-    return result;
-  auto fixed = json_text::repairToleratedForms(text);
-  if (!fixed) return result;
-  repaired = std::move(*fixed);
-  return parser.parse(repaired.data(), repaired.size());
-}
 
 } // namespace
 
 NSObject* NSJSONSerialization::JSONObjectWithData(const NSData* data, NSUInteger options,
                                                   NSError** error) {
   if (!data) {
-    reportFailure(error, {"The data parameter is nil."});
+    reportFailure(error, "The data parameter is nil.", std::string_view::npos);
     return nullptr;
   }
-  std::string transcoded;
-  auto decoded = json_text::decodeToUTF8(
-      std::string_view(reinterpret_cast<const char*>(data->bytes()), data->length()), transcoded);
-  if (!decoded) {
-    reportFailure(error, {"Unable to convert data to a string using the detected encoding."});
+  JSONDocument document;
+  if (!document.parse(
+          std::string_view(reinterpret_cast<const char*>(data->bytes()), data->length()),
+          options & NSJSONReadingFragmentsAllowed)) {
+    reportFailure(error, document.failureReason(), document.failureIndex());
     return nullptr;
   }
-  const std::string_view text = *decoded;
-
-  std::size_t start = 0;
-  while (start < text.size() && json_text::isJSONWhitespace(text[start]))
-    ++start;
-  if (start == text.size()) {
-    reportFailure(error, {"Unexpected end of file during JSON parse.", start});
-    return nullptr;
-  }
-  const bool fragmentsAllowed = options & NSJSONReadingFragmentsAllowed;
-  if (!fragmentsAllowed && text[start] != '[' && text[start] != '{') {
-    reportFailure(error, {"JSON text did not start with array or object and option to allow "
-                          "fragments not set.",
-                          start});
-    return nullptr;
-  }
-
-  auto& parser = threadParser();
-  if (!ensureDepthLimit(parser)) {
-    reportFailure(error, describeParseError(simdjson::MEMALLOC, text));
-    return nullptr;
-  }
-  std::string repaired;
-  auto parsed = parseTolerant(parser, text, repaired);
-  if (parsed.error()) {
-    reportFailure(error, describeParseError(parsed.error(), text));
-    trimParser(parser);
-    return nullptr;
-  }
-  NSObject* root = TreeBuilder(options).build(parsed.value_unsafe());
-  trimParser(parser);
-  if (!root) {
-    reportFailure(error, describeParseError(simdjson::DEPTH_ERROR, text));
-    return nullptr;
-  }
-  return root->autorelease();
+  return TreeBuilder(options).build(document.root().element())->autorelease();
 }

@@ -6,8 +6,7 @@
 #include "appkit/menus/NSMenu.h"
 #include "bridge/NativeScope.h"
 #include "bridge/Upcall.h"
-#include "foundation/NSData.h"
-#include "foundation/NSJSONSerialization.h"
+#include "foundation/JSONDocument.h"
 #include "menus/MenuRecord.h"
 #include "windows/WindowLookup.h"
 
@@ -22,16 +21,34 @@ Ref<NSMenu> menuBuiltLast;
 
 namespace {
 
-// The records of the description. The text is encoded as UTF-8, so titles and identities in any
-// script reach the menu; a lone surrogate, which UTF-8 cannot hold, becomes U+FFFD, so broken
-// text costs one character rather than the whole menu. A text that does not parse, or whose top
-// level is not an array, has no records.
-NSArray* parseRecords(NSString* json) {
-  if (!json) return nullptr;
-  const std::string text = json->utf8();
-  NSData* data = NSData::dataWithBytes(text.data(), text.size());
-  NSError* error = nullptr;
-  return ns_cast<NSArray>(NSJSONSerialization::JSONObjectWithData(data, 0, &error));
+// The records of a parsed description: its top-level array, or nothing.
+void forEachRecord(NSArray* records, auto&& visit) {
+  for (NSUInteger i = 0; i < records->count(); ++i)
+    visit(brix::readMenuRecord(records->objectAtIndex(i)));
+}
+
+void forEachRecord(const JSONValue& records, auto&& visit) {
+  records.forEachElement([&](const JSONValue& element) { visit(brix::readMenuRecord(element)); });
+}
+
+template <class Records> void fillSubmenu(NSMenuItem* parent, const Records& children) {
+  // Attached before it is filled, as the menu tree is built depth first.
+  NSMenu* submenu = NSMenu::alloc()->init();
+  parent->setSubmenu(submenu);
+  submenu->release(); // the parent item owns it
+  forEachRecord(children, [&](const auto& record) {
+    if (!record.buildable) return;
+    if (record.separator) {
+      submenu->addItem(NSMenuItem::separatorItem());
+      return;
+    }
+    NSMenuItem* item = brix::makeMenuItem(record);
+    if (record.disabled) item->setAction(nullptr);
+    if (record.hasState) item->setState(record.on ? NSControlStateValueOn : NSControlStateValueOff);
+    submenu->addItem(item);
+    if (record.children) fillSubmenu(item, *record.children);
+    item->setIndentationLevel(record.indentation);
+  });
 }
 
 } // namespace
@@ -40,25 +57,7 @@ extern "C" {
 
 void populateMenu(NSMenuItem* parent, NSArray* children) {
   if (!parent || !children) return;
-  // Attached before it is filled, as the menu tree is built depth first.
-  NSMenu* submenu = NSMenu::alloc()->init();
-  parent->setSubmenu(submenu);
-  submenu->release(); // the parent item owns it
-  for (NSUInteger i = 0; i < children->count(); ++i) {
-    const brix::MenuRecord record = brix::readMenuRecord(children->objectAtIndex(i));
-    if (!record.header) continue;
-    if (record.isSeparator()) {
-      submenu->addItem(NSMenuItem::separatorItem());
-      continue;
-    }
-    NSMenuItem* item = brix::makeMenuItem(record);
-    if (record.isDisabled()) item->setAction(nullptr);
-    if (record.state)
-      item->setState(record.isOn() ? NSControlStateValueOn : NSControlStateValueOff);
-    submenu->addItem(item);
-    if (record.children) populateMenu(item, record.children);
-    item->setIndentationLevel(record.indentation);
-  }
+  fillSubmenu(parent, children);
 }
 
 // IxaDialogs.showMacContextMenuWithJSON(double, double, String)
@@ -85,29 +84,34 @@ JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showMacContextMenuWithJSON(JNIEnv* en
 
 namespace brix {
 
+// The description is read straight from the parsed text, with the meaning NSJSONSerialization's
+// objects would give it, so a large menu costs no Foundation tree besides its items. The text is
+// encoded as UTF-8, so titles and identities in any script reach the menu; a lone surrogate,
+// which UTF-8 cannot hold, becomes U+FFFD, so broken text costs one character rather than the
+// whole menu. A text that does not parse, or whose top level is not an array, has no records.
 NSMenu* buildContextMenu(NSString* json, NSMenuItem** positioningItem) {
-  NSArray* records = parseRecords(json);
+  const std::string text = json ? json->utf8() : std::string();
+  JSONDocument document;
+  const bool parsed = json && document.parse(text, false) && document.root().isArray();
   if (theMenu) theMenu->cancelTrackingWithoutAnimation();
   menuBuiltLast = adopted(NSMenu::alloc()->initWithTitle(NSSTR("Contextual Menu")));
   theMenu = menuBuiltLast;
   *positioningItem = nullptr;
-  const NSUInteger count = records ? records->count() : 0;
-  for (NSUInteger i = 0; i < count; ++i) {
-    const MenuRecord record = readMenuRecord(records->objectAtIndex(i));
-    if (!record.header) continue;
-    if (record.isSeparator()) {
+  if (!parsed) return theMenu;
+  forEachRecord(document.root(), [&](const auto& record) {
+    if (!record.buildable) return;
+    if (record.separator) {
       theMenu->addItem(NSMenuItem::separatorItem());
-      continue;
+      return;
     }
     NSMenuItem* item = makeMenuItem(record);
-    if (record.state)
-      item->setState(record.isOn() ? NSControlStateValueOn : NSControlStateValueOff);
-    if (record.isDisabled()) item->setAction(nullptr);
+    if (record.hasState) item->setState(record.on ? NSControlStateValueOn : NSControlStateValueOff);
+    if (record.disabled) item->setAction(nullptr);
     if (!*positioningItem) *positioningItem = item;
     item->setIndentationLevel(record.indentation);
     theMenu->addItem(item);
-    if (record.children) populateMenu(item, record.children);
-  }
+    if (record.children) fillSubmenu(item, *record.children);
+  });
   return theMenu;
 }
 

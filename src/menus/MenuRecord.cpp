@@ -1,5 +1,7 @@
 #include "menus/MenuRecord.h"
 
+#include <string_view>
+
 #include "appkit/menus/NSMenuItem.h"
 #include "bridge/ContextMenuSlapper.h"
 #include "foundation/NSNumber.h"
@@ -17,10 +19,15 @@ NSString* stringFor(NSDictionary* record, NSString* name) {
 }
 
 // The integer that intValue gives: a number's integer part, a string's leading decimal digits.
-int integerFor(NSDictionary* record, NSString* name) {
-  NSObject* value = record->objectForKey(name);
+int integerOf(NSObject* value) {
   if (auto* number = ns_cast<NSNumber>(value)) return number->intValue();
   if (auto* string = ns_cast<NSString>(value)) return string->intValue();
+  return 0;
+}
+
+int integerOf(const JSONValue& value) {
+  if (value.isNumber()) return value.intValue();
+  if (value.isString()) return adopted(value.newString())->intValue();
   return 0;
 }
 
@@ -29,22 +36,15 @@ bool equalsOne(const NSString* value) {
   return value && value->isEqualToString(one);
 }
 
+void setHeader(MenuItemFields& record, bool isSeparator, NSString* header) {
+  record.buildable = true;
+  record.separator = isSeparator;
+  if (!isSeparator) record.header = retained(header);
+}
+
 } // namespace
 
-bool MenuRecord::isSeparator() const {
-  static NSString* const dash = key("-");
-  return header && header->isEqualToString(dash);
-}
-
-bool MenuRecord::isOn() const {
-  return equalsOne(state);
-}
-
-bool MenuRecord::isDisabled() const {
-  return equalsOne(disabled);
-}
-
-MenuRecord readMenuRecord(NSObject* element) {
+MenuRecord<NSArray*> readMenuRecord(NSObject* element) {
   static NSString* const kHeader = key("HEADER");
   static NSString* const kIdentity = key("IDENTITY");
   static NSString* const kShortcut = key("KEYBOARDSHORTCUT");
@@ -52,20 +52,66 @@ MenuRecord readMenuRecord(NSObject* element) {
   static NSString* const kIndentation = key("INDENTATION");
   static NSString* const kDisabled = key("DISABLED");
   static NSString* const kChildren = key("CHILDREN");
-  MenuRecord record;
+  static NSString* const kDash = key("-");
+  MenuRecord<NSArray*> record;
   auto* dictionary = ns_cast<NSDictionary>(element);
   if (!dictionary) return record;
-  record.header = stringFor(dictionary, kHeader);
-  record.identity = stringFor(dictionary, kIdentity);
-  record.keyboardShortcut = stringFor(dictionary, kShortcut);
-  record.state = stringFor(dictionary, kState);
-  record.disabled = stringFor(dictionary, kDisabled);
-  record.indentation = integerFor(dictionary, kIndentation);
-  record.children = ns_cast<NSArray>(dictionary->objectForKey(kChildren));
+  NSString* header = stringFor(dictionary, kHeader);
+  if (!header) return record;
+  setHeader(record, header->isEqualToString(kDash), header);
+  record.identity = retained(stringFor(dictionary, kIdentity));
+  record.keyboardShortcut = retained(stringFor(dictionary, kShortcut));
+  const NSString* state = stringFor(dictionary, kState);
+  record.hasState = state;
+  record.on = equalsOne(state);
+  record.disabled = equalsOne(stringFor(dictionary, kDisabled));
+  record.indentation = integerOf(dictionary->objectForKey(kIndentation));
+  if (auto* children = ns_cast<NSArray>(dictionary->objectForKey(kChildren)))
+    record.children = children;
   return record;
 }
 
-NSMenuItem* makeMenuItem(const MenuRecord& record) {
+MenuRecord<JSONValue> readMenuRecord(const JSONValue& element) {
+  MenuRecord<JSONValue> record;
+  // The value each key had last; a later duplicate of a key replaces an earlier one, whatever
+  // their types.
+  std::optional<JSONValue> header, identity, shortcut, state, disabled, indentation, children;
+  element.forEachMember([&](std::string_view key, const JSONValue& value) {
+    if (key == "HEADER")
+      header = value;
+    else if (key == "IDENTITY")
+      identity = value;
+    else if (key == "KEYBOARDSHORTCUT")
+      shortcut = value;
+    else if (key == "STATE")
+      state = value;
+    else if (key == "DISABLED")
+      disabled = value;
+    else if (key == "INDENTATION")
+      indentation = value;
+    else if (key == "CHILDREN")
+      children = value;
+  });
+  if (!header || !header->isString()) return record;
+  auto stringOf = [](const std::optional<JSONValue>& value) {
+    return value && value->isString() ? adopted(value->newString()) : Ref<NSString>();
+  };
+  auto isOne = [](const std::optional<JSONValue>& value) {
+    return value && value->isString() && value->utf8() == "1";
+  };
+  const bool isSeparator = header->utf8() == "-";
+  setHeader(record, isSeparator, isSeparator ? nullptr : stringOf(header).get());
+  record.identity = stringOf(identity);
+  record.keyboardShortcut = stringOf(shortcut);
+  record.hasState = state && state->isString();
+  record.on = isOne(state);
+  record.disabled = isOne(disabled);
+  record.indentation = indentation ? integerOf(*indentation) : 0;
+  if (children && children->isArray()) record.children = children;
+  return record;
+}
+
+NSMenuItem* makeMenuItem(const MenuItemFields& record) {
   static NSString* const noKeyEquivalent = key("");
   static const SEL action = sel("clickContextMenuItem:");
   NSMenuItem* item = NSMenuItem::alloc()->initWithTitle(record.header, nullptr, noKeyEquivalent);

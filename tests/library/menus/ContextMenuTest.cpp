@@ -2,6 +2,8 @@
 // positioning item, input outside the format, and choosing items while the menu is open.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <thread>
 
 #include "MenuTesting.h"
@@ -253,6 +255,83 @@ TEST_F(ContextMenus, TextOutsideTheFormatGivesWhatCanBeBuilt) {
   EXPECT_EQ(item(0)->keyEquivalent()->utf8(), "");
   EXPECT_EQ(item(0)->representedObject(), nullptr);
   EXPECT_FALSE(item(0)->hasSubmenu());
+}
+
+// Everything an item shows or does, with its submenu, one line per item.
+std::string describeItems(const NSMenu* menu, const std::string& indent = "") {
+  std::string out;
+  for (const auto& item : menu->items()) {
+    if (item->isSeparatorItem()) {
+      out += indent + "-\n";
+      continue;
+    }
+    auto* identity = ns_cast<NSString>(item->representedObject());
+    out += indent + item->title()->utf8() + " id=" + (identity ? identity->utf8() : "nil") +
+           " key=" + item->keyEquivalent()->utf8() + " state=" + std::to_string(item->state()) +
+           " action=" + (item->action() ? "yes" : "no") +
+           " indent=" + std::to_string(item->indentationLevel()) + "\n";
+    if (item->hasSubmenu()) out += describeItems(item->submenu(), indent + "  ");
+  }
+  return out;
+}
+
+// The menu built from the text straight from the parser, and the one built from
+// NSJSONSerialization's objects by populateMenu, are the same menu.
+TEST_F(ContextMenus, TheParsedTextMeansWhatItsFoundationObjectsMean) {
+  const char* text = R"([
+    {"HEADER": "dup", "HEADER": "last", "IDENTITY": "a", "IDENTITY": 5, "STATE": "1"},
+    {"HEADER": "typed", "STATE": "1", "STATE": 1, "DISABLED": "1", "DISABLED": "0"},
+    {"HEADER": "n", "INDENTATION": 2.9, "KEYBOARDSHORTCUT": "k", "KEYBOARDSHORTCUT": "\u00e9"},
+    {"HEADER": "big", "INDENTATION": 4294967299, "IDENTITY": "\ud83d\ude00\u0000x"},
+    {"HEADER": "neg", "INDENTATION": -1e300, "STATE": "0"},
+    {"HEADER": "str", "INDENTATION": " +3 apples", "DISABLED": "1"},
+    {"HEADER": "-", "IDENTITY": "sep"}, {"\u0048EADER": "escaped key"},
+    {"HEADER": "kids", "CHILDREN": [{"HEADER": "x"}], "CHILDREN": "no"},
+    {"HEADER": "tree", "CHILDREN": [{"HEADER": "y", "CHILDREN": [{"HEADER": "z"}]}, 7,
+      {"HEADER": "w", "CHILDREN": [], "STATE": "1", "DISABLED": "1", "INDENTATION": "1"}]},
+    {"HEADER": "gone", "HEADER": null}, {"HEADER": 1, "HEADER": "back"}, [], {}])";
+  NSMenuItem* positioning = nullptr;
+  const std::string built = describeItems(brix::buildContextMenu(NSSTR(text), &positioning));
+
+  NSData* data = NSData::dataWithBytes(text, std::strlen(text));
+  auto* records = ns_cast<NSArray>(NSJSONSerialization::JSONObjectWithData(data, 0, nullptr));
+  ASSERT_NE(records, nullptr);
+  NSMenuItem* holder = NSMenuItem::alloc()->init();
+  populateMenu(holder, records);
+  EXPECT_EQ(built, describeItems(holder->submenu()));
+  holder->release();
+  EXPECT_NE(built.find("last id=nil key= state=1"), std::string::npos) << built;
+  EXPECT_NE(built.find("escaped key"), std::string::npos) << built;
+  EXPECT_EQ(built.find("gone"), std::string::npos) << built;
+  EXPECT_EQ(built.find("\n  x"), std::string::npos) << built;
+  EXPECT_EQ(positioning, brix::theMenu->itemAtIndex(0));
+}
+
+// Containers may nest 512 deep, wherever they are; one more and the text gives no menu at all.
+TEST_F(ContextMenus, TheNestingLimitIsNSJSONSerializations) {
+  auto nestedUnderAnItem = [](std::size_t levels) {
+    // The top-level array and the record are two levels.
+    return R"([{"HEADER": "deep", "X": )" + std::string(levels - 2, '[') +
+           std::string(levels - 2, ']') + "}]";
+  };
+  NSMenuItem* positioning = nullptr;
+  EXPECT_EQ(titlesOf(brix::buildContextMenu(NSSTR(nestedUnderAnItem(512)), &positioning)),
+            std::vector<std::string>{"deep"});
+  EXPECT_EQ(brix::buildContextMenu(NSSTR(nestedUnderAnItem(513)), &positioning)->numberOfItems(),
+            0);
+  EXPECT_EQ(positioning, nullptr);
+  // Submenus 255 deep (each an object and its array) and one more.
+  for (const int depth : {255, 256}) {
+    std::string menu;
+    for (int i = 0; i < depth; ++i)
+      menu += R"([{"HEADER": "m", "CHILDREN": )";
+    menu += "[]";
+    for (int i = 0; i < depth; ++i)
+      menu += "}]";
+    EXPECT_EQ(brix::buildContextMenu(NSSTR(menu), &positioning)->numberOfItems(),
+              depth == 255 ? 1 : 0)
+        << depth;
+  }
 }
 
 TEST_F(ContextMenus, TitlesAndIdentitiesOutsideAsciiArriveWhole) {

@@ -1,0 +1,137 @@
+// JSON read in place: the same texts are accepted and refused as by NSJSONSerialization, with the
+// same reasons, and the values read from the document are the ones its objects would hold.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/JSONDocument.h"
+#include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSJSONSerialization.h"
+#include "foundation/NSNumber.h"
+
+namespace {
+
+class JSONDocuments : public ::testing::Test {
+protected:
+  // NSJSONSerialization's failure reason and index (npos without one), or "" when it parses.
+  static std::pair<std::string, std::size_t> serializationFailure(std::string_view text,
+                                                                  bool fragments) {
+    NSError* error = nullptr;
+    NSObject* result = NSJSONSerialization::JSONObjectWithData(
+        NSData::dataWithBytes(text.data(), text.size()),
+        fragments ? NSUInteger{NSJSONReadingFragmentsAllowed} : NSUInteger{0}, &error);
+    if (result) return {"", std::string_view::npos};
+    auto* reason = ns_cast<NSString>(error->userInfo()->objectForKey(NSDebugDescriptionErrorKey));
+    auto* index = ns_cast<NSNumber>(error->userInfo()->objectForKey(NSJSONSerializationErrorIndex));
+    return {reason ? reason->utf8() : "(no reason)",
+            index ? static_cast<std::size_t>(index->longLongValue()) : std::string_view::npos};
+  }
+
+  NSAutoreleasePool pool;
+};
+
+std::string nested(std::size_t depth, std::string_view inside = "") {
+  return std::string(depth, '[') + std::string(inside) + std::string(depth, ']');
+}
+
+TEST_F(JSONDocuments, AcceptAndRefuseAsNSJSONSerializationDoes) {
+  std::string objects; // 256 object-in-array pairs: 512 levels
+  for (int i = 0; i < 256; ++i)
+    objects += "[{\"k\":";
+  objects += "0";
+  for (int i = 0; i < 256; ++i)
+    objects += "}]";
+  const std::vector<std::string> texts{
+      "[]", "{}", "", "  ", "42", "\"x\"", "[1,]", "{\"a\":1,}", "[,1]", "[1 2]", "[01]",
+      "[123456789012345678901234567890]", "[\"\\ud800\"]", "[\"\\q\"]", "[tru]", "\xEF\xBB\xBF[1]",
+      std::string("[\"a\x01\"]"), "[\"\xC3\x28\"]", nested(512), nested(512, "1"), nested(513),
+      nested(513, "1"), "[" + nested(512) + "]", objects, "[" + objects + "]",
+      std::string(100000, '['),
+      // UTF-16 with a byte-order mark, and without one, detected from its zero bytes.
+      std::string("\xFF\xFE[\0]\0", 6), std::string("[\0]\0", 4)};
+  for (const bool fragments : {false, true}) {
+    for (const std::string& text : texts) {
+      SCOPED_TRACE(text.substr(0, 40) + (fragments ? " (fragments)" : ""));
+      JSONDocument document;
+      const auto [reason, index] = serializationFailure(text, fragments);
+      const bool parsed = document.parse(text, fragments);
+      EXPECT_EQ(parsed, reason.empty());
+      EXPECT_EQ(parsed ? "" : document.failureReason(), reason);
+      EXPECT_EQ(parsed ? std::string_view::npos : document.failureIndex(), index);
+    }
+  }
+}
+
+TEST_F(JSONDocuments, ValuesReadAsTheirFoundationObjects) {
+  JSONDocument document;
+  ASSERT_TRUE(document.parse(R"([{"k": 1, "s": "\u00e9\ud83d\ude00x", "k": [true], "n": null},
+      -7, 4294967297, 18446744073709551615, 3.9, -2.5e10, false, "12ab", "\ud800"])",
+                             false));
+  std::vector<JSONValue> elements;
+  document.root().forEachElement([&](JSONValue value) { elements.push_back(value); });
+  ASSERT_EQ(elements.size(), 9u);
+
+  // Members in the text's order, duplicates included.
+  std::vector<std::pair<std::string, JSONValue::Kind>> members;
+  elements[0].forEachMember(
+      [&](std::string_view key, JSONValue value) { members.emplace_back(key, value.kind()); });
+  EXPECT_EQ(members,
+            (std::vector<std::pair<std::string, JSONValue::Kind>>{{"k", JSONValue::Kind::Integer},
+                                                                  {"s", JSONValue::Kind::String},
+                                                                  {"k", JSONValue::Kind::Array},
+                                                                  {"n", JSONValue::Kind::Null}}));
+  elements[0].forEachMember([&](std::string_view key, JSONValue value) {
+    if (key != "s") return;
+    EXPECT_EQ(value.utf16(), u"\u00e9\U0001F600x");
+    NSString* string = value.newString();
+    EXPECT_EQ(string->utf16(), u"\u00e9\U0001F600x");
+    string->release();
+  });
+
+  // intValue as NSNumber's: the low 32 bits of integers, doubles truncated or INT_MIN.
+  const std::string_view numberText = "[-7, 4294967297, 18446744073709551615, 3.9, -2.5e10, false]";
+  auto* numbers = ns_cast<NSArray>(NSJSONSerialization::JSONObjectWithData(
+      NSData::dataWithBytes(numberText.data(), numberText.size()), 0, nullptr));
+  ASSERT_NE(numbers, nullptr);
+  for (NSUInteger i = 0; i < 6; ++i) {
+    EXPECT_TRUE(elements[i + 1].isNumber()) << i;
+    EXPECT_EQ(elements[i + 1].intValue(), ns_cast<NSNumber>(numbers->objectAtIndex(i))->intValue())
+        << i;
+  }
+  // Other kinds read as nothing.
+  EXPECT_EQ(elements[7].intValue(), 0);
+  EXPECT_FALSE(elements[7].isNumber());
+  EXPECT_EQ(elements[1].utf8(), "");
+  EXPECT_EQ(elements[1].newString(), nullptr);
+  // A lone surrogate escape reads as U+FFFD, as in NSJSONSerialization.
+  EXPECT_EQ(elements[8].utf16(), u"\uFFFD");
+  int visited = 0;
+  elements[7].forEachElement([&](JSONValue) { ++visited; });
+  elements[7].forEachMember([&](std::string_view, JSONValue) { ++visited; });
+  EXPECT_EQ(visited, 0);
+}
+
+TEST_F(JSONDocuments, ADocumentReadWhileAnotherIsOpenLeavesItIntact) {
+  JSONDocument outer;
+  ASSERT_TRUE(outer.parse(R"(["outer", [1, 2]])", false));
+  {
+    JSONDocument inner;
+    ASSERT_TRUE(inner.parse(R"(["inner", {"a": "b"}, 3, 4, 5, 6])", false));
+    // NSJSONSerialization in between, too.
+    EXPECT_NE(NSJSONSerialization::JSONObjectWithData(NSData::dataWithBytes("[\"third\"]", 9), 0,
+                                                      nullptr),
+              nullptr);
+    std::vector<std::string> innerStrings;
+    inner.root().forEachElement([&](JSONValue v) { innerStrings.emplace_back(v.utf8()); });
+    EXPECT_EQ(innerStrings.front(), "inner");
+  }
+  std::vector<std::string> strings;
+  outer.root().forEachElement([&](JSONValue value) { strings.emplace_back(value.utf8()); });
+  EXPECT_EQ(strings, (std::vector<std::string>{"outer", ""}));
+  // The thread's parser serves the next document once both are closed.
+  JSONDocument later;
+  EXPECT_TRUE(later.parse("[\"later\"]", false));
+}
+
+} // namespace
