@@ -191,20 +191,55 @@ void appendUTF8(std::string& out, char32_t c) {
   }
 }
 
+// Two passes, the exact length and then the bytes written in place, so that a long text (a large
+// menu description) is neither appended byte by byte nor reallocated as it grows.
 std::optional<std::string> encodeUTF8(std::u16string_view text, bool replaceLoneSurrogates) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
+  const std::size_t n = text.size();
+  auto pairAt = [&](std::size_t i) {
+    return text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 &&
+           text[i + 1] <= 0xDFFF;
+  };
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const char16_t c = text[i];
+    if (c < 0x80) {
+      length += 1;
+    } else if (c < 0x800) {
+      length += 2;
+    } else if (pairAt(i)) {
+      length += 4;
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF && !replaceLoneSurrogates) {
+      return std::nullopt;
+    } else {
+      length += 3; // U+FFFD for a lone surrogate
+    }
+  }
+  std::string out(length, '\0');
+  char* o = out.data();
+  for (std::size_t i = 0; i < n; ++i) {
     char32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
+    if (c < 0x80) {
+      *o++ = static_cast<char>(c);
+      continue;
+    }
+    if (pairAt(i)) {
       c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
     } else if (c >= 0xD800 && c <= 0xDFFF) {
-      if (!replaceLoneSurrogates) return std::nullopt;
       c = 0xFFFD;
     }
-    appendUTF8(out, c);
+    if (c < 0x800) {
+      *o++ = static_cast<char>(0xC0 | (c >> 6));
+    } else if (c < 0x10000) {
+      *o++ = static_cast<char>(0xE0 | (c >> 12));
+      *o++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    } else {
+      *o++ = static_cast<char>(0xF0 | (c >> 18));
+      *o++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      *o++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    }
+    *o++ = static_cast<char>(0x80 | (c & 0x3F));
   }
   return out;
 }

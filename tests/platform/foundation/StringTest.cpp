@@ -66,6 +66,27 @@ TEST_F(StringTest, ModifiedUTF8RoundTripsEveryCharacter) {
   EXPECT_EQ(NSString::stringWithCharacters(&lone, 1)->UTF8String(), nullptr);
 }
 
+// UTF-8 of every length of sequence; lone surrogates (at the end, before a non-surrogate, a low
+// one first) fail UTF8String and become U+FFFD in utf8().
+TEST_F(StringTest, UTF8EncodesEverySequenceLength) {
+  const std::u16string text(u"a\u00E9\u07FF\u0800\uFFFF\U0001F600\U0010FFFF\u0000z", 11);
+  NSString* whole = NSString::stringWithCharacters(text.data(), text.size());
+  const std::string expected("a\xC3\xA9\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x9F\x98\x80"
+                             "\xF4\x8F\xBF\xBF\0z",
+                             21);
+  EXPECT_EQ(whole->utf8(), expected);
+  ASSERT_NE(whole->UTF8String(), nullptr);
+  EXPECT_EQ(std::string(whole->UTF8String(), expected.size()), expected);
+
+  std::u16string broken = u"xx_y_";
+  broken[2] = 0xD800; // a high surrogate before a letter
+  broken[4] = 0xDBFF; // a high surrogate at the end
+  broken[0] = 0xDC00; // a low surrogate first
+  NSString* lone = NSString::stringWithCharacters(broken.data(), broken.size());
+  EXPECT_EQ(lone->UTF8String(), nullptr);
+  EXPECT_EQ(lone->utf8(), "\xEF\xBF\xBDx\xEF\xBF\xBDy\xEF\xBF\xBD");
+}
+
 TEST_F(StringTest, EncodingCacheFollowsMutation) {
   auto* string = NSMutableString::stringWithString(NSSTR("abc"));
   EXPECT_STREQ(string->UTF8String(), "abc");
