@@ -18,7 +18,8 @@ struct DisplayForeignWindow {
   NSRect frame;
   // Whether the toolkit shows it.
   bool shown = false;
-  // A dialog belongs to another window (transient for it).
+  // A dialog belongs to another window (transient for it): that window's id, 0 for none.
+  uint64_t owner = 0;
   bool dialog = false;
   // Drawn without decorations (an undecorated window): no title bar of ours either.
   bool undecorated = false;

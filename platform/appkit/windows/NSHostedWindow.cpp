@@ -26,6 +26,7 @@ Ref<NSString> stringFromUTF8(const std::string& text) {
 
 NSHostedWindow* NSHostedWindow::initWithForeignWindow(const DisplayForeignWindow& foreign) {
   foreignWindow_ = foreign.id;
+  foreignOwner_ = foreign.owner;
   // The foreign content stays where it is on screen, under a title bar of ours.
   initWithContentRect(foreign.frame, styleFor(foreign), NSBackingStoreBuffered, false);
   setTitle(stringFromUTF8(foreign.title));
@@ -49,6 +50,7 @@ NSHostedWindow* NSHostedWindow::windowHosting(uint64_t foreignWindow) {
 
 void NSHostedWindow::foreignWindowChanged(const DisplayForeignWindow& foreign) {
   Ref<NSWindow> protector(this);
+  foreignOwner_ = foreign.owner;
   if (Ref<NSString> title = stringFromUTF8(foreign.title); !title->isEqualToString(this->title()))
     setTitle(title);
   // A new size for the content: the window grows or shrinks by as much, its top-left corner
@@ -93,6 +95,12 @@ void NSHostedWindow::describeHostedContent(DisplayWindow& description) const {
   if (!view) return;
   description.hostedWindow = foreignWindow_;
   description.hostedRect = view->rectInWindow();
+  // A dialog of the other toolkit belongs to the window that hosts its owner.
+  if (NSHostedWindow* owner = windowHosting(foreignOwner_);
+      owner && owner != this && description.kind == DisplayWindowKind::Normal) {
+    description.kind = DisplayWindowKind::Dialog;
+    description.owner = owner->windowNumber();
+  }
 }
 
 void NSHostedWindow::hostedContentMayHaveMoved() {

@@ -47,6 +47,8 @@ protected:
 
 private:
   uint64_t foreignWindow_ = 0;
+  // The foreign window a dialog belongs to; 0 for none.
+  uint64_t foreignOwner_ = 0;
   Weak<NSHostedContentView> hostedView_;
   bool foreignGone_ = false;
   // Where the hosted content was when the display was last told.

@@ -13,6 +13,7 @@
 
 #include "display/DisplayClient.h"
 #include "display/x11/X11Display.h"
+#include "foundation/NSLog.h"
 #include "foundation/NSRunLoop.h"
 
 namespace {
@@ -76,6 +77,10 @@ std::string titleOf(const X11Server& server, xcb_window_t window) {
 
 void X11Display::adoptForeignWindowsShown() {
   xcb_connection_t* c = server_.connection;
+  if (server_.windowManagerRuns)
+    NSLog("A window manager runs: it frames the windows other toolkits of this process show (a "
+          "Java VM's frames), so they are not adopted and stay the window manager's; lookups, "
+          "sheets, restyling and full screen act on the platform's own windows only");
   const uint32_t rootEvents = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
   xcb_change_window_attributes(c, server_.screen->root, XCB_CW_EVENT_MASK, &rootEvents);
   // Windows the toolkit showed before the display opened.
@@ -163,7 +168,8 @@ DisplayForeignWindow X11Display::describeForeign(xcb_window_t window, const Fore
   description.frame = X11FrameFromRect(server_, onRoot);
   PropertyReply transientFor;
   readProperty(c, window, XCB_ATOM_WM_TRANSIENT_FOR, 1, transientFor);
-  description.dialog = cardinalAt(transientFor, 0) != 0;
+  description.owner = cardinalAt(transientFor, 0);
+  description.dialog = description.owner != 0;
   PropertyReply motif;
   readProperty(c, window, server_.atoms[X11Atom::_MOTIF_WM_HINTS], 5, motif);
   description.undecorated =

@@ -21,6 +21,7 @@ public final class Demo {
     Gallery gallery = new Gallery();
     ControlsTour.run(gallery);
     SheetsTour.run(gallery);
+    if (SwingTour.canRun()) SwingTour.run(gallery);
     ChromeTour.run(gallery);
     systemTour();
     System.out.println("Gallery: " + gallery.writeIndex().toAbsolutePath());

@@ -196,6 +196,36 @@ class JavaWindowsTest {
   }
 
   @Test
+  void draggingTheTitleBarMovesDocAndJavaSeesWhereItIs() {
+    XWindows.Window before = XWindows.find("Doc");
+    int x = before.screenX(200), y = before.screenY(TITLE_BAR / 2.0);
+    RealInput.drag(x, y, x + 150, y + 100);
+    XWindows.Window after = XWindows.waitFor("Doc moved with the pointer",
+        w -> w.title().equals("Doc") && w.x() == before.x() + 150 && w.y() == before.y() + 100,
+        LIMIT);
+    waitUntil("Java sees its frame where it now is",
+        () -> doc.onEdt(() -> doc.frame().getContentPane().getLocationOnScreen())
+                  .equals(new Point(after.x(), after.y() + TITLE_BAR)));
+  }
+
+  @Test
+  void keyEquivalentsReachTheApplicationWhileJavaHasTheKeyboard() {
+    try (Upcalls upcalls = new Upcalls("APPMENU_PREFS")) {
+      assertEquals(1, (int) doc.onEdt(IxaDialogs::modifyMenuBar));
+      Point field = doc.onEdt(() -> {
+        Point at = doc.field().getLocationOnScreen();
+        return new Point(at.x + 20, at.y + doc.field().getHeight() / 2);
+      });
+      RealInput.click(field.x, field.y);
+      waitUntil("the field has the focus", () -> doc.onEdt(() -> doc.field().isFocusOwner()));
+      RealInput.type("abc");
+      waitUntil("Java took the typing", () -> doc.onEdt(() -> doc.field().getText()).equals("abc"));
+      RealInput.key("ctrl+comma");
+      assertEquals("APPMENU_PREFS", upcalls.next(LIMIT).name());
+    }
+  }
+
+  @Test
   void theCloseButtonRunsJavasWindowClosing() throws Exception {
     CountDownLatch closing = new CountDownLatch(1);
     doc.onEdt(() -> {

@@ -138,6 +138,27 @@ TEST_F(ForeignWindowsTest, HelperWindowsPopUpsAndOtherProcessesWindowsAreNotAdop
   EXPECT_EQ(parentOf(popUp), root);
 }
 
+TEST_F(ForeignWindowsTest, ADialogBelongsToTheWindowThatHostsItsOwner) {
+  const xcb_window_t doc = makeForeign("Doc", 100, 100, 400, 300);
+  NSHostedWindow* owner = waitForHost(doc);
+  ASSERT_NE(owner, nullptr);
+  const xcb_window_t dialog = makeForeign("Find", 150, 150, 200, 100, /*show=*/false);
+  xcb_change_property(connection, XCB_PROP_MODE_REPLACE, dialog, XCB_ATOM_WM_TRANSIENT_FOR,
+                      XCB_ATOM_WINDOW, 32, 1, &doc);
+  xcb_map_window(connection, dialog);
+  xcb_flush(connection);
+  NSHostedWindow* window = waitForHost(dialog);
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(window->styleMask() & NSWindowStyleMaskResizable);
+  const xcb_window_t host = display->xWindowOf(window->windowNumber());
+  EXPECT_TRUE(serveUntil([&] {
+    return itemsProperty(host, XCB_ATOM_WM_TRANSIENT_FOR) ==
+           std::vector<uint32_t>{display->xWindowOf(owner->windowNumber())};
+  }));
+  EXPECT_EQ(itemsProperty(host, atom("_NET_WM_WINDOW_TYPE")),
+            std::vector<uint32_t>{atom("_NET_WM_WINDOW_TYPE_DIALOG")});
+}
+
 TEST_F(ForeignWindowsTest, TheWindowFollowsWhatItsToolkitDoes) {
   const xcb_window_t doc = makeForeign("Doc", 200, 150, 300, 200);
   Ref<NSHostedWindow> window(waitForHost(doc));

@@ -44,6 +44,22 @@ public final class RealInput {
             "xdotool", "mousemove", Integer.toString(x), Integer.toString(y), "click", "1"));
   }
 
+  /**
+   * Presses the first button at one point of the screen, moves the pointer to another in a few
+   * steps and releases the button there, as a person dragging does.
+   */
+  public static void drag(int fromX, int fromY, int toX, int toY) {
+    List<String> command = new ArrayList<>(List.of("xdotool", "mousemove",
+        Integer.toString(fromX), Integer.toString(fromY), "mousedown", "1"));
+    for (int step = 1; step <= 4; step++) {
+      command.addAll(List.of("sleep", "0.02", "mousemove",
+          Integer.toString(fromX + (toX - fromX) * step / 4),
+          Integer.toString(fromY + (toY - fromY) * step / 4)));
+    }
+    command.addAll(List.of("sleep", "0.05", "mouseup", "1"));
+    Commands.run(command);
+  }
+
   /** Waits until a top-level window with exactly that title is mapped, and returns it. */
   public static XWindows.Window waitUntilMapped(String title) {
     return XWindows.waitFor(
