@@ -226,6 +226,23 @@ class JavaWindowsTest {
   }
 
   @Test
+  void orderingAPlatformWindowInAndOutMovesTheFocusAndTheStackWithJava() {
+    int workspace = Screen.openWindow("Workspace", 300, 300, 500, 300);
+    XWindows.Window ours = RealInput.waitUntilMapped("Workspace");
+    XWindows.waitForFocus(ours.id(), LIMIT);
+    waitUntil("Java's frame lost the focus", () -> !doc.onEdt(() -> doc.frame().isFocused()));
+    assertEquals("Workspace", XWindows.mapped().get(0).title(), "ours is in front");
+
+    Screen.orderFront(numberOf("Doc"));
+    waitUntil("Doc is in front on the server",
+        () -> XWindows.mapped().get(0).title().equals("Doc"));
+    Screen.close(workspace);
+    // The key window is Doc's again, and Java's frame has the focus.
+    waitUntil("Java's frame has the focus again", () -> doc.onEdt(() -> doc.frame().isFocused()));
+    assertTrue(windowDescription(numberOf("Doc")).get("key").getAsBoolean());
+  }
+
+  @Test
   void theCloseButtonRunsJavasWindowClosing() throws Exception {
     CountDownLatch closing = new CountDownLatch(1);
     doc.onEdt(() -> {
