@@ -123,7 +123,28 @@ double NSPNGPixelsPerPoint(std::span<const uint8_t> bytes) {
   return 1;
 }
 
-std::vector<cairo_surface_t*> NSDecodeICNS(std::span<const uint8_t> bytes) {
+namespace {
+
+// A copy of an image surface that shares nothing with it.
+cairo_surface_t* copyOfImage(cairo_surface_t* image) {
+  const int width = cairo_image_surface_get_width(image);
+  const int height = cairo_image_surface_get_height(image);
+  const cairo_format_t format = cairo_image_surface_get_format(image);
+  cairo_surface_t* copy = cairo_image_surface_create(format, width, height);
+  if (cairo_surface_status(copy) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(copy);
+    return nullptr;
+  }
+  cairo_surface_flush(image);
+  cairo_surface_flush(copy);
+  // Same format and width, so the same stride.
+  std::memcpy(cairo_image_surface_get_data(copy), cairo_image_surface_get_data(image),
+              static_cast<std::size_t>(cairo_image_surface_get_stride(image)) * height);
+  cairo_surface_mark_dirty(copy);
+  return copy;
+}
+
+std::vector<cairo_surface_t*> decodeICNS(std::span<const uint8_t> bytes) {
   std::vector<cairo_surface_t*> images;
   if (bytes.size() < 8 || std::memcmp(bytes.data(), "icns", 4) != 0) return images;
   // The family's own length must fit in the data, or libicns would read past it.
@@ -155,4 +176,37 @@ std::vector<cairo_surface_t*> NSDecodeICNS(std::span<const uint8_t> bytes) {
   }
   std::free(family);
   return images;
+}
+
+// The icon family decoded last. An application shows its own icon in every alert, and decoding
+// every size of it (up to 1024 x 1024 pixels) takes tens of milliseconds each time; the pictures
+// of the same bytes are decoded once and each caller gets copies of its own, which take about a
+// millisecond. Made once and kept for the life of the process.
+struct LastIconFamily {
+  std::mutex lock;
+  std::vector<uint8_t> bytes;
+  std::vector<cairo_surface_t*> images;
+};
+
+LastIconFamily& lastIconFamily() {
+  static auto* family = new LastIconFamily;
+  return *family;
+}
+
+} // namespace
+
+std::vector<cairo_surface_t*> NSDecodeICNS(std::span<const uint8_t> bytes) {
+  LastIconFamily& last = lastIconFamily();
+  std::lock_guard<std::mutex> hold(last.lock);
+  if (!std::equal(bytes.begin(), bytes.end(), last.bytes.begin(), last.bytes.end())) {
+    std::vector<cairo_surface_t*> images = decodeICNS(bytes);
+    for (cairo_surface_t* image : last.images)
+      cairo_surface_destroy(image);
+    last.images = std::move(images);
+    last.bytes.assign(bytes.begin(), bytes.end());
+  }
+  std::vector<cairo_surface_t*> copies;
+  for (cairo_surface_t* image : last.images)
+    if (cairo_surface_t* copy = copyOfImage(image)) copies.push_back(copy);
+  return copies;
 }

@@ -1,8 +1,10 @@
 // NSImage from each format (PNG, ICNS, PDF), drawing with AppKit's flipping rules, lockFocus with
 // a focused-rect capture, and NSBitmapImageRep's PNG round trip.
+#include <cstring>
 #include <fstream>
 
 #include "DrawingTestSupport.h"
+#include "appkit/drawing/ImageDecoding.h"
 #include "appkit/drawing/NSFont.h"
 #include "appkit/drawing/NSImage.h"
 #include "appkit/drawing/PDFDrawing.h"
@@ -55,6 +57,47 @@ TEST_F(DrawingTest, IconFamilyKeepsEveryRepresentationAndDrawsTheFittingOne) {
   EXPECT_EQ(body.alpha, 255);
   EXPECT_GT(body.red, body.green + 50);
   EXPECT_GT(body.blue, body.green + 80);
+}
+
+TEST_F(DrawingTest, AnIconFamilyDecodedAgainGivesPicturesOfItsOwn) {
+  NSData* icns = NSData::dataWithContentsOfFile(resource("Ixa.icns"));
+  const std::span<const uint8_t> bytes(static_cast<const uint8_t*>(icns->bytes()), icns->length());
+  std::vector<cairo_surface_t*> first = NSDecodeICNS(bytes);
+  ASSERT_EQ(first.size(), 6u);
+  // The caller owns what it got: red paint over the first pictures stays there.
+  for (cairo_surface_t* image : first) {
+    cairo_t* cairo = cairo_create(image);
+    cairo_set_source_rgb(cairo, 1, 0, 0);
+    cairo_paint(cairo);
+    cairo_destroy(cairo);
+  }
+  // A damaged family in between decodes to nothing.
+  EXPECT_TRUE(NSDecodeICNS(bytes.first(100)).empty());
+  std::vector<cairo_surface_t*> second = NSDecodeICNS(bytes);
+  std::vector<cairo_surface_t*> third = NSDecodeICNS(bytes);
+  ASSERT_EQ(second.size(), 6u);
+  ASSERT_EQ(third.size(), 6u);
+  for (std::size_t i = 0; i < second.size(); ++i) {
+    const int width = cairo_image_surface_get_width(second[i]);
+    const int height = cairo_image_surface_get_height(second[i]);
+    EXPECT_EQ(width, cairo_image_surface_get_width(first[i]));
+    EXPECT_NE(cairo_image_surface_get_data(second[i]), cairo_image_surface_get_data(third[i]));
+    EXPECT_EQ(
+        std::memcmp(cairo_image_surface_get_data(second[i]), cairo_image_surface_get_data(third[i]),
+                    static_cast<std::size_t>(cairo_image_surface_get_stride(second[i])) * height),
+        0);
+    // The purple square left of the white mark, premultiplied ARGB, not the red paint.
+    const auto* row = reinterpret_cast<const uint32_t*>(
+        cairo_image_surface_get_data(second[i]) +
+        static_cast<std::size_t>(cairo_image_surface_get_stride(second[i])) * (height / 2));
+    const uint32_t pixel = row[width * 10 / 64];
+    const int red = (pixel >> 16) & 0xff, green = (pixel >> 8) & 0xff, blue = pixel & 0xff;
+    EXPECT_GT(blue, green + 80) << "picture " << i;
+    EXPECT_GT(red, green + 50) << "picture " << i;
+  }
+  for (const auto* pictures : {&first, &second, &third})
+    for (cairo_surface_t* image : *pictures)
+      cairo_surface_destroy(image);
 }
 
 TEST_F(DrawingTest, BadSourcesGiveNil) {
