@@ -6,6 +6,7 @@
 #include "appkit/controls/NSButton.h"
 #include "appkit/controls/NSTextField.h"
 #include "appkit/drawing/NSBitmapImageRep.h"
+#include "appkit/panels/NSAlert.h"
 #include "appkit/windows/NSWindowDrawing.h"
 #include "testkit/WindowSnapshot.h"
 
@@ -88,6 +89,37 @@ TEST_F(LiveDisplayTest, TheScreenShowsWhatTheHeadlessSnapshotShows) {
     return differing == 0;
   });
   EXPECT_EQ(differing, 0) << "of " << shown.size() << " pixels after the change";
+}
+
+TEST_F(LiveDisplayTest, TheScreenShowsAnAlertAsItsHeadlessSnapshotDoes) {
+  NSWindow* owner = makeWindow("Document", NSMakeRect(200, 150, 700, 500));
+  ASSERT_TRUE(waitUntilShown(owner));
+  Ref<NSAlert> alert = adopted(NSAlert::alloc()->init());
+  alert->setMessageText(NSSTR("Save the changes to the document?"));
+  alert->setInformativeText(NSSTR("Your changes are lost if you don't save them."));
+  alert->addButtonWithTitle(NSSTR("Save"));
+  alert->addButtonWithTitle(NSSTR("Cancel"));
+  int differing = -1;
+  std::size_t compared = 0;
+  // Compared while the alert's modal loop runs, then ended from there.
+  NSRunLoop::mainRunLoop().performAsync([&] {
+    NSWindow* panel = alert->window();
+    const NSRect frame = panel->frame();
+    const int x = static_cast<int>(std::lround(frame.origin.x));
+    const int y = static_cast<int>(std::lround(display->screenFrame().size.height - NSMaxY(frame)));
+    const int width = static_cast<int>(std::lround(frame.size.width));
+    const int height = static_cast<int>(std::lround(frame.size.height));
+    serveUntil([&] {
+      const std::vector<uint32_t> shown = screenshot(x, y, width, height);
+      compared = shown.size();
+      differing = differingPixels(snapshotPixels(panel), shown, 2);
+      return differing == 0;
+    });
+    app->abortModal();
+  });
+  alert->runModal();
+  EXPECT_GT(compared, 0u);
+  EXPECT_EQ(differing, 0) << "of " << compared << " pixels";
 }
 
 TEST_F(LiveDisplayTest, AChangeUploadsOnlyTheViewThatChanged) {
