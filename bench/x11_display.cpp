@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "OnMainThread.h"
 #include "appkit/application/NSApplication.h"
 #include "appkit/controls/NSButton.h"
 #include "appkit/controls/NSTextField.h"
@@ -265,8 +266,13 @@ int main(int argc, char** argv) {
     status = 1;
   } else {
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    // The benchmarks use platform classes directly: they run on the platform's main thread,
+    // which serves the run loop, as the tests do.
+    status = runOnMainThread([] {
+      benchmark::RunSpecifiedBenchmarks();
+      benchmark::Shutdown();
+      return 0;
+    });
   }
   if (std::system((scripts + "stop " + xvfbState).c_str()) != 0) status = 1;
   return status;
