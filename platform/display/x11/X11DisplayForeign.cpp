@@ -71,6 +71,20 @@ std::string titleOf(const X11Server& server, xcb_window_t window) {
   return title;
 }
 
+// Sends one of the WM_PROTOCOLS messages a window manager sends its clients.
+void sendProtocolMessage(const X11Server& server, xcb_window_t window, X11Atom protocol,
+                         xcb_timestamp_t time) {
+  xcb_client_message_event_t message{};
+  message.response_type = XCB_CLIENT_MESSAGE;
+  message.format = 32;
+  message.window = window;
+  message.type = server.atoms[X11Atom::WM_PROTOCOLS];
+  message.data.data32[0] = server.atoms[protocol];
+  message.data.data32[1] = time;
+  xcb_send_event(server.connection, 0, window, XCB_EVENT_MASK_NO_EVENT,
+                 reinterpret_cast<const char*>(&message));
+}
+
 } // namespace
 
 // MARK: finding them
@@ -276,15 +290,7 @@ void X11Display::focusForeignLocked(xcb_window_t window, const Foreign& foreign,
   }
   // A toolkit that takes the focus itself (as AWT does, onto a child window of its own) is
   // offered it, as a window manager offers it.
-  xcb_client_message_event_t message{};
-  message.response_type = XCB_CLIENT_MESSAGE;
-  message.format = 32;
-  message.window = window;
-  message.type = server_.atoms[X11Atom::WM_PROTOCOLS];
-  message.data.data32[0] = server_.atoms[X11Atom::WM_TAKE_FOCUS];
-  message.data.data32[1] = time;
-  xcb_send_event(server_.connection, 0, window, XCB_EVENT_MASK_NO_EVENT,
-                 reinterpret_cast<const char*>(&message));
+  sendProtocolMessage(server_, window, X11Atom::WM_TAKE_FOCUS, time);
 }
 
 void X11Display::askForeignWindowToClose(uint64_t foreignWindow) {
@@ -293,15 +299,7 @@ void X11Display::askForeignWindowToClose(uint64_t foreignWindow) {
     std::lock_guard lock(mutex_);
     if (!foreign_.count(window)) return;
   }
-  xcb_client_message_event_t message{};
-  message.response_type = XCB_CLIENT_MESSAGE;
-  message.format = 32;
-  message.window = window;
-  message.type = server_.atoms[X11Atom::WM_PROTOCOLS];
-  message.data.data32[0] = server_.atoms[X11Atom::WM_DELETE_WINDOW];
-  message.data.data32[1] = XCB_CURRENT_TIME;
-  xcb_send_event(server_.connection, 0, window, XCB_EVENT_MASK_NO_EVENT,
-                 reinterpret_cast<const char*>(&message));
+  sendProtocolMessage(server_, window, X11Atom::WM_DELETE_WINDOW, XCB_CURRENT_TIME);
   xcb_flush(server_.connection);
 }
 

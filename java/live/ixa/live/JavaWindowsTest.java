@@ -84,16 +84,7 @@ class JavaWindowsTest {
   @Test
   void aFrameTitledSheetifyBecomesDocsSheetAndAnOrdinaryWindowAgain() throws Exception {
     SwingApp marked = SwingApp.show("SHEETIFY", new Point(700, 300));
-    CountDownLatch closing = new CountDownLatch(1);
-    marked.onEdt(() -> {
-      marked.frame().addWindowListener(new WindowAdapter() {
-        @Override
-        public void windowClosing(WindowEvent e) {
-          closing.countDown();
-        }
-      });
-      return null;
-    });
+    CountDownLatch closing = closingOf(marked);
     try {
       waitUntil("SHEETIFY is a window of the platform", () -> numberOf("SHEETIFY") != 0);
       int sheet = numberOf("SHEETIFY");
@@ -168,15 +159,7 @@ class JavaWindowsTest {
     RealInput.click(button.x, button.y);
     assertTrue(pressed.await(10, TimeUnit.SECONDS), "the button's ActionListener ran");
 
-    Point field = doc.onEdt(() -> {
-      Point at = doc.field().getLocationOnScreen();
-      return new Point(at.x + 20, at.y + doc.field().getHeight() / 2);
-    });
-    RealInput.click(field.x, field.y);
-    waitUntil("the field has the focus", () -> doc.onEdt(() -> doc.field().isFocusOwner()));
-    RealInput.type("typed here");
-    waitUntil("the field took the text",
-        () -> doc.onEdt(() -> doc.field().getText()).equals("typed here"));
+    typeIntoTheField("typed here");
   }
 
   @Test
@@ -212,14 +195,7 @@ class JavaWindowsTest {
   void keyEquivalentsReachTheApplicationWhileJavaHasTheKeyboard() {
     try (Upcalls upcalls = new Upcalls("APPMENU_PREFS")) {
       assertEquals(1, (int) doc.onEdt(IxaDialogs::modifyMenuBar));
-      Point field = doc.onEdt(() -> {
-        Point at = doc.field().getLocationOnScreen();
-        return new Point(at.x + 20, at.y + doc.field().getHeight() / 2);
-      });
-      RealInput.click(field.x, field.y);
-      waitUntil("the field has the focus", () -> doc.onEdt(() -> doc.field().isFocusOwner()));
-      RealInput.type("abc");
-      waitUntil("Java took the typing", () -> doc.onEdt(() -> doc.field().getText()).equals("abc"));
+      typeIntoTheField("abc");
       RealInput.key("ctrl+comma");
       assertEquals("APPMENU_PREFS", upcalls.next(LIMIT).name());
     }
@@ -244,16 +220,7 @@ class JavaWindowsTest {
 
   @Test
   void theCloseButtonRunsJavasWindowClosing() throws Exception {
-    CountDownLatch closing = new CountDownLatch(1);
-    doc.onEdt(() -> {
-      doc.frame().addWindowListener(new WindowAdapter() {
-        @Override
-        public void windowClosing(WindowEvent e) {
-          closing.countDown();
-        }
-      });
-      return null;
-    });
+    CountDownLatch closing = closingOf(doc);
     // The close button is the first of the title bar's three, at its left end.
     XWindows.Window window = XWindows.find("Doc");
     RealInput.click(window.screenX(14), window.screenY(TITLE_BAR / 2.0));
@@ -264,6 +231,33 @@ class JavaWindowsTest {
   }
 
   // MARK: helpers
+
+  // Clicks Doc's text field where it is now, types the text and waits until Java has it.
+  private void typeIntoTheField(String text) {
+    Point field = doc.onEdt(() -> {
+      Point at = doc.field().getLocationOnScreen();
+      return new Point(at.x + 20, at.y + doc.field().getHeight() / 2);
+    });
+    RealInput.click(field.x, field.y);
+    waitUntil("the field has the focus", () -> doc.onEdt(() -> doc.field().isFocusOwner()));
+    RealInput.type(text);
+    waitUntil("the field took the text", () -> doc.onEdt(() -> doc.field().getText()).equals(text));
+  }
+
+  // Counts down when Java's windowClosing runs for the application's frame.
+  private static CountDownLatch closingOf(SwingApp app) {
+    CountDownLatch closing = new CountDownLatch(1);
+    app.onEdt(() -> {
+      app.frame().addWindowListener(new WindowAdapter() {
+        @Override
+        public void windowClosing(WindowEvent e) {
+          closing.countDown();
+        }
+      });
+      return null;
+    });
+    return closing;
+  }
 
 
   private static Rectangle bounds(XWindows.Window window) {
