@@ -13,11 +13,10 @@ import java.awt.Point;
 import java.time.Duration;
 import java.util.concurrent.CompletableFuture;
 import java.util.concurrent.TimeUnit;
-import org.junit.jupiter.api.AfterAll;
-import org.junit.jupiter.api.BeforeAll;
 import org.junit.jupiter.api.Test;
 import org.junit.jupiter.api.Timeout;
 import org.junit.jupiter.api.extension.ExtendWith;
+import org.junit.jupiter.api.extension.RegisterExtension;
 
 /**
  * Alerts shown from Swing's event thread, as an application's button handler would, answered with
@@ -26,17 +25,7 @@ import org.junit.jupiter.api.extension.ExtendWith;
 @ExtendWith(ScreenExtension.class)
 @Timeout(60)
 class AlertsFromSwingTest {
-  private static SwingApp app;
-
-  @BeforeAll
-  static void showTheApplication() {
-    app = SwingApp.show();
-  }
-
-  @AfterAll
-  static void closeTheApplication() {
-    app.close();
-  }
+  @RegisterExtension static final SwingApp.PerClass DOC = new SwingApp.PerClass();
 
   /** The alert on the server, once it has the keyboard focus. */
   static XWindows.Window focusedAlert() {
@@ -52,7 +41,8 @@ class AlertsFromSwingTest {
   @Test
   void returnAnswersTheFirstButton() throws Exception {
     CompletableFuture<Integer> answer =
-        app.later(() -> IxaDialogs.showMacDialog("Save the changes?", "Or not.", "Save", "Cancel"));
+        DOC.app()
+            .later(() -> IxaDialogs.showMacDialog("Save changes?", "Or not.", "Save", "Cancel"));
     focusedAlert();
     RealInput.key("Return");
     assertEquals(1, answer.get(10, TimeUnit.SECONDS));
@@ -61,7 +51,8 @@ class AlertsFromSwingTest {
   @Test
   void aClickOnTheSecondButtonAnswersZero() throws Exception {
     CompletableFuture<Integer> answer =
-        app.later(() -> IxaDialogs.showMacDialog("Save the changes?", "Or not.", "Save", "Cancel"));
+        DOC.app()
+            .later(() -> IxaDialogs.showMacDialog("Save changes?", "Or not.", "Save", "Cancel"));
     XWindows.Window alert = focusedAlert();
     // The buttons stand at the bottom right, the first rightmost: 94 points wide, 32 high, 14
     // from the right edge and 12 from the bottom.
@@ -73,7 +64,7 @@ class AlertsFromSwingTest {
   @Test
   void textTypedIntoATextEntryAlertComesBack() throws Exception {
     CompletableFuture<String> answer =
-        app.later(
+        DOC.app().later(
             () -> IxaDialogs.showMacTextEntryDialog("Name", "Who are you?", "OK", "Cancel", ""));
     focusedAlert();
     clickIntoTheField();
@@ -85,7 +76,7 @@ class AlertsFromSwingTest {
   @Test
   void escapeCancelsATextEntryAlertWithNull() throws Exception {
     CompletableFuture<String> answer =
-        app.later(
+        DOC.app().later(
             () -> IxaDialogs.showMacTextEntryDialog("Name", "Who are you?", "OK", "Cancel", "x"));
     focusedAlert();
     clickIntoTheField();

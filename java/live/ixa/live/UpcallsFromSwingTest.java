@@ -5,24 +5,24 @@ import static org.junit.jupiter.api.Assertions.assertTrue;
 
 import ixa.IxaDialogs;
 import ixa.live.support.OnScreen;
+import ixa.live.support.PlatformWindow;
 import ixa.live.support.RealInput;
 import ixa.live.support.SwingApp;
 import ixa.live.support.Upcalls;
 import ixa.live.support.XWindows;
-import ixa.testkit.Screen;
 import ixa.testkit.ScreenExtension;
 import java.awt.Point;
 import java.time.Duration;
 import java.util.List;
 import java.util.concurrent.CompletableFuture;
 import java.util.concurrent.TimeUnit;
-import org.junit.jupiter.api.AfterAll;
 import org.junit.jupiter.api.AfterEach;
 import org.junit.jupiter.api.BeforeAll;
 import org.junit.jupiter.api.BeforeEach;
 import org.junit.jupiter.api.Test;
 import org.junit.jupiter.api.Timeout;
 import org.junit.jupiter.api.extension.ExtendWith;
+import org.junit.jupiter.api.extension.RegisterExtension;
 
 /**
  * What the user does in a sheet, a context menu, the application menu's shortcut and the colour
@@ -35,36 +35,26 @@ import org.junit.jupiter.api.extension.ExtendWith;
 class UpcallsFromSwingTest {
   private static final Duration LIMIT = Duration.ofSeconds(10);
   private static final String WINDOW = "Workspace";
+  @RegisterExtension static final SwingApp.PerClass DOC = new SwingApp.PerClass();
   private static SwingApp app;
-  private int window;
+  private PlatformWindow window;
 
   @BeforeAll
-  static void showTheApplication() {
-    app = SwingApp.show();
+  static void rememberTheEnvironment() {
+    app = DOC.app();
     // Upcalls use the environment the storing natives remember.
     app.onEdt(() -> IxaDialogs.renderMacButton(0, 0, 0));
-  }
-
-  @AfterAll
-  static void closeTheApplication() {
-    app.close();
   }
 
   /** A window of ours, 600 x 400, key, with the keyboard focus on the server. */
   @BeforeEach
   void openAWindow() {
-    window = Screen.openWindow(WINDOW, 500, 200, 600, 400);
-    XWindows.Window shown = RealInput.waitUntilMapped(WINDOW);
-    waitForFocus(shown.id());
+    window = PlatformWindow.open(WINDOW, 500, 200, 600, 400);
   }
 
   @AfterEach
   void closeTheWindow() {
-    try {
-      Screen.close(window);
-    } catch (IllegalArgumentException alreadyClosed) {
-      // the test closed it
-    }
+    window.close();
   }
 
   @Test
@@ -83,7 +73,7 @@ class UpcallsFromSwingTest {
               w -> w.id() != parent.id() && isTransientFor(w, parent) && !w.overrideRedirect(),
               LIMIT);
       waitForFocus(sheet.id());
-      Point field = OnScreen.editableFieldCentre(OnScreen.sheetOf(window));
+      Point field = OnScreen.editableFieldCentre(OnScreen.sheetOf(window.number()));
       RealInput.click(field.x, field.y);
       RealInput.type("Chapter 1 – draft");
       RealInput.key("Return");

@@ -5,6 +5,7 @@ import static org.junit.jupiter.api.Assertions.assertFalse;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
 import ixa.IxaDialogs;
+import ixa.live.support.PlatformWindow;
 import ixa.live.support.RealInput;
 import ixa.live.support.SwingApp;
 import ixa.live.support.XWindows;
@@ -14,13 +15,12 @@ import java.time.Duration;
 import java.util.List;
 import java.util.concurrent.CompletableFuture;
 import java.util.concurrent.TimeUnit;
-import org.junit.jupiter.api.AfterAll;
 import org.junit.jupiter.api.AfterEach;
-import org.junit.jupiter.api.BeforeAll;
 import org.junit.jupiter.api.BeforeEach;
 import org.junit.jupiter.api.Test;
 import org.junit.jupiter.api.Timeout;
 import org.junit.jupiter.api.extension.ExtendWith;
+import org.junit.jupiter.api.extension.RegisterExtension;
 
 /**
  * The X server's window tree while a Swing application uses the library: every window is a
@@ -33,30 +33,19 @@ class WindowTreeTest {
   private static final Duration LIMIT = Duration.ofSeconds(10);
   private static final String WINDOW = "Manuscript";
   private static final long PID = ProcessHandle.current().pid();
-  private static SwingApp app;
-  private int window;
+  @RegisterExtension static final SwingApp.PerClass DOC = new SwingApp.PerClass();
+  private PlatformWindow window;
   private XWindows.Window ours;
-
-  @BeforeAll
-  static void showTheApplication() {
-    app = SwingApp.show();
-  }
-
-  @AfterAll
-  static void closeTheApplication() {
-    app.close();
-  }
 
   @BeforeEach
   void openAWindow() {
-    window = Screen.openWindow(WINDOW, 500, 200, 600, 400);
-    ours = RealInput.waitUntilMapped(WINDOW);
-    XWindows.waitForFocus(ours.id(), LIMIT);
+    window = PlatformWindow.open(WINDOW, 500, 200, 600, 400);
+    ours = window.onServer();
   }
 
   @AfterEach
   void closeTheWindow() {
-    Screen.close(window);
+    window.close();
   }
 
   @Test
@@ -70,14 +59,15 @@ class WindowTreeTest {
         List.of(500, 900 - 200 - 400, 600, 400),
         List.of(ours.x(), ours.y(), ours.width(), ours.height()));
     assertTrue(XWindows.transientFor(ours).isEmpty());
-    Screen.setTitle(window, "Manuscript – edited");
+    Screen.setTitle(window.number(), "Manuscript – edited");
     RealInput.waitUntilMapped("Manuscript – edited");
   }
 
   @Test
   void anAlertIsAModalDialogTransientForTheKeyWindowCentredOnIt() throws Exception {
     CompletableFuture<Integer> answer =
-        app.later(() -> IxaDialogs.showMacDialog("Discard the draft?", "", "Discard", "Keep"));
+        DOC.app()
+            .later(() -> IxaDialogs.showMacDialog("Discard the draft?", "", "Discard", "Keep"));
     XWindows.Window alert =
         XWindows.waitFor(
             "an alert", w -> XWindows.windowTypes(w).contains("_NET_WM_WINDOW_TYPE_DIALOG"), LIMIT);
@@ -96,7 +86,7 @@ class WindowTreeTest {
 
   @Test
   void theColourPanelIsAUtilityWindow() {
-    app.onEdt(() -> IxaDialogs.showMacColorPopover(0, 0));
+    DOC.app().onEdt(() -> IxaDialogs.showMacColorPopover(0, 0));
     XWindows.Window panel = RealInput.waitUntilMapped("Colors");
     assertEquals(List.of("_NET_WM_WINDOW_TYPE_UTILITY"), XWindows.windowTypes(panel));
     assertFalse(panel.overrideRedirect());
@@ -106,7 +96,7 @@ class WindowTreeTest {
   @Test
   void aContextMenuIsAPopUpOfItsWindowWhereItWasAskedFor() throws Exception {
     CompletableFuture<Integer> shown =
-        app.later(
+        DOC.app().later(
             () ->
                 IxaDialogs.showMacContextMenuWithJSON(
                     50, 350, "[{\"HEADER\":\"Cut\",\"IDENTITY\":\"cut\"}]"));

@@ -13,6 +13,9 @@ import javax.swing.JFrame;
 import javax.swing.JTextField;
 import javax.swing.SwingUtilities;
 import javax.swing.WindowConstants;
+import org.junit.jupiter.api.extension.AfterAllCallback;
+import org.junit.jupiter.api.extension.BeforeAllCallback;
+import org.junit.jupiter.api.extension.ExtensionContext;
 
 /**
  * A small Swing application as the live tests need one: a real JFrame titled "Doc" with a JButton
@@ -34,6 +37,29 @@ public final class SwingApp implements AutoCloseable {
     this.frame = frame;
     this.button = button;
     this.field = field;
+  }
+
+  /**
+   * A JUnit extension that shows the frame "Doc" before a test class's tests and closes it after
+   * them: {@code @RegisterExtension static final SwingApp.PerClass DOC = new SwingApp.PerClass();}
+   */
+  public static final class PerClass implements BeforeAllCallback, AfterAllCallback {
+    private SwingApp app;
+
+    /** The application, while the class's tests run. */
+    public SwingApp app() {
+      return app;
+    }
+
+    @Override
+    public void beforeAll(ExtensionContext context) {
+      app = show();
+    }
+
+    @Override
+    public void afterAll(ExtensionContext context) {
+      app.close();
+    }
   }
 
   /** Shows the frame "Doc", 400 x 200 at (60, 60) of the screen, and waits until it is mapped. */

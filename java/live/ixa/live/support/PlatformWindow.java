@@ -1,0 +1,48 @@
+package ixa.live.support;
+
+import ixa.testkit.Screen;
+import java.time.Duration;
+
+/**
+ * A window of the platform's own (an ordinary titled window, {@link Screen#openWindow}), on the
+ * server, key and with the keyboard focus once {@link #open} returns; {@link #close} closes it
+ * unless the test already has.
+ */
+public final class PlatformWindow implements AutoCloseable {
+  private static final Duration LIMIT = Duration.ofSeconds(10);
+
+  private final int number;
+  private final XWindows.Window onServer;
+
+  private PlatformWindow(int number, XWindows.Window onServer) {
+    this.number = number;
+    this.onServer = onServer;
+  }
+
+  /** Opens it with that title and frame (points from the screen's lower left) and waits. */
+  public static PlatformWindow open(String title, double x, double y, double width, double height) {
+    int number = Screen.openWindow(title, x, y, width, height);
+    XWindows.Window onServer = RealInput.waitUntilMapped(title);
+    XWindows.waitForFocus(onServer.id(), LIMIT);
+    return new PlatformWindow(number, onServer);
+  }
+
+  /** Its window number, for {@link Screen}. */
+  public int number() {
+    return number;
+  }
+
+  /** Its X window as it was when it had been mapped. */
+  public XWindows.Window onServer() {
+    return onServer;
+  }
+
+  @Override
+  public void close() {
+    try {
+      Screen.close(number);
+    } catch (IllegalArgumentException alreadyClosed) {
+      // the test closed it
+    }
+  }
+}
