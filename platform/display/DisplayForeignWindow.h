@@ -23,6 +23,9 @@ struct DisplayForeignWindow {
   bool dialog = false;
   // Drawn without decorations (an undecorated window): no title bar of ours either.
   bool undecorated = false;
-  // The toolkit asked for the window to be raised.
+  // What the toolkit asked for: to raise the window, to give its content frame's size, to put
+  // its content at frame's place. A report without them only describes the window.
   bool raiseRequested = false;
+  bool resizeRequested = false;
+  bool moveRequested = false;
 };

@@ -1,5 +1,7 @@
 #include "appkit/windows/NSHostedWindow.h"
 
+#include <cmath>
+
 #include "appkit/application/NSApplication.h"
 #include "display/DisplayBackend.h"
 #include "foundation/NSString.h"
@@ -54,18 +56,26 @@ void NSHostedWindow::foreignWindowChanged(const DisplayForeignWindow& foreign) {
   if (Ref<NSString> title = stringFromUTF8(foreign.title); !title->isEqualToString(this->title()))
     setTitle(title);
   // A new size for the content: the window grows or shrinks by as much, its top-left corner
-  // staying where it is, and the hosted view follows by its autoresizing.
+  // staying where it is, and the hosted view follows by its autoresizing. Then a new place: the
+  // window moves so that the content's top-left corner is where the toolkit asked.
   if (NSHostedContentView* view = hostedView()) {
     const NSSize now = view->frame().size;
     const CGFloat dw = foreign.frame.size.width - now.width;
     const CGFloat dh = foreign.frame.size.height - now.height;
-    if (dw != 0 || dh != 0) {
+    if (foreign.resizeRequested && (dw != 0 || dh != 0)) {
       NSRect frame = this->frame();
       frame.size.width += dw;
       frame.size.height += dh;
       frame.origin.y -= dh;
       setFrame(frame, true);
     }
+    const NSRect content = view->rectInWindow();
+    const NSRect frame = this->frame();
+    const CGFloat dx = foreign.frame.origin.x - (frame.origin.x + content.origin.x);
+    const CGFloat dy = NSMaxY(foreign.frame) - (frame.origin.y + NSMaxY(content));
+    if (foreign.moveRequested && !NSIsEmptyRect(content) &&
+        (std::fabs(dx) >= 0.5 || std::fabs(dy) >= 0.5))
+      setFrameOrigin({frame.origin.x + dx, frame.origin.y + dy});
   }
   if (!foreign.shown) {
     if (isVisible()) orderOut(nullptr);

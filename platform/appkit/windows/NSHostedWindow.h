@@ -29,8 +29,8 @@ class NSHostedWindow : public NSWindow {
   // Whether the other toolkit still has the window (it has not destroyed it).
   bool hasForeignWindow() const { return !foreignGone_; }
 
-  // What the other toolkit did to its window: shown or hidden, retitled, a new size asked for,
-  // raised.
+  // What the other toolkit did to its window: shown or hidden, retitled, a new size or place
+  // asked for (foreign.frame is where it wants its content on screen), raised.
   void foreignWindowChanged(const DisplayForeignWindow& foreign);
   // The other toolkit destroyed its window: this one closes.
   void foreignWindowGone();

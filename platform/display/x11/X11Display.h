@@ -116,6 +116,10 @@ private:
     bool shown = false;     // whether its toolkit maps it
     int reparentUnmaps = 0; // unmaps that our reparenting caused, which its toolkit did not ask for
     bool takesFocus = false; // it takes the keyboard focus itself when offered (WM_TAKE_FOCUS)
+    // Where it was first put inside its host: what its toolkit counts as its frame's insets from
+    // then on (AWT does), so that a position it asks for is its frame's, that far above and left
+    // of its content.
+    int insetLeft = 0, insetTop = 0;
   };
   std::map<xcb_window_t, Foreign> foreign_;
   // The child windows of foreign windows that take their keyboard focus, and whose they are.

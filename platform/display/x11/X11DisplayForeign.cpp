@@ -71,6 +71,22 @@ std::string titleOf(const X11Server& server, xcb_window_t window) {
   return title;
 }
 
+// Tells a hosted window where it is on the root, as a window manager tells its clients (a
+// synthetic ConfigureNotify: the real ones the server sends are relative to our frame).
+void sendConfigureNotify(const X11Server& server, xcb_window_t window, X11Rect onRoot) {
+  xcb_configure_notify_event_t event{};
+  event.response_type = XCB_CONFIGURE_NOTIFY;
+  event.event = window;
+  event.window = window;
+  event.above_sibling = XCB_NONE;
+  event.x = static_cast<int16_t>(onRoot.x);
+  event.y = static_cast<int16_t>(onRoot.y);
+  event.width = static_cast<uint16_t>(onRoot.width);
+  event.height = static_cast<uint16_t>(onRoot.height);
+  xcb_send_event(server.connection, 0, window, XCB_EVENT_MASK_STRUCTURE_NOTIFY,
+                 reinterpret_cast<const char*>(&event));
+}
+
 // Sends one of the WM_PROTOCOLS messages a window manager sends its clients.
 void sendProtocolMessage(const X11Server& server, xcb_window_t window, X11Atom protocol,
                          xcb_timestamp_t time) {
@@ -230,6 +246,8 @@ void X11Display::hostForeignLocked(X11Window* host, const DisplayWindow& descrip
                         static_cast<int16_t>(rect.y));
     foreign.host = host->number();
     foreign.rect = {};
+    foreign.insetLeft = rect.x;
+    foreign.insetTop = rect.y;
   }
   if (rect != foreign.rect) {
     const uint32_t values[] = {static_cast<uint32_t>(rect.x), static_cast<uint32_t>(rect.y),
@@ -247,17 +265,9 @@ void X11Display::hostForeignLocked(X11Window* host, const DisplayWindow& descrip
 void X11Display::tellForeignWhereLocked(xcb_window_t window, const Foreign& foreign) {
   X11Window* host = windowLocked(foreign.host);
   if (!host) return;
-  xcb_configure_notify_event_t event{};
-  event.response_type = XCB_CONFIGURE_NOTIFY;
-  event.event = window;
-  event.window = window;
-  event.above_sibling = XCB_NONE;
-  event.x = static_cast<int16_t>(host->rect().x + foreign.rect.x);
-  event.y = static_cast<int16_t>(host->rect().y + foreign.rect.y);
-  event.width = static_cast<uint16_t>(foreign.rect.width);
-  event.height = static_cast<uint16_t>(foreign.rect.height);
-  xcb_send_event(server_.connection, 0, window, XCB_EVENT_MASK_STRUCTURE_NOTIFY,
-                 reinterpret_cast<const char*>(&event));
+  sendConfigureNotify(server_, window,
+                      {host->rect().x + foreign.rect.x, host->rect().y + foreign.rect.y,
+                       foreign.rect.width, foreign.rect.height});
 }
 
 void X11Display::tellHostedWhereLocked(NSInteger host) {
@@ -375,33 +385,44 @@ bool X11Display::handleForeignEvent(const xcb_generic_event_t* event) {
   case XCB_CONFIGURE_REQUEST: {
     const auto* request = reinterpret_cast<const xcb_configure_request_event_t*>(event);
     if (!foreignOf(request->window)) return false;
-    // The position stays ours to choose; the size asked for goes to the application, which
-    // resizes its window around it and describes it again.
-    bool resize = false, raise = false;
+    // What is asked for goes to the application, which moves and resizes its window around the
+    // content and describes it again. The size asked for is the content's; the position is the
+    // toolkit's frame's (AWT asks for its frame's outer corner), its content that far inside.
+    bool move = false, resize = false, raise = false;
     X11Rect wanted;
     {
       std::lock_guard lock(mutex_);
       Foreign& foreign = foreign_[request->window];
       wanted = foreign.rect;
+      if (X11Window* host = windowLocked(foreign.host)) {
+        wanted.x += host->rect().x;
+        wanted.y += host->rect().y;
+      }
+      const X11Rect now = wanted;
+      if (request->value_mask & XCB_CONFIG_WINDOW_X) wanted.x = request->x + foreign.insetLeft;
+      if (request->value_mask & XCB_CONFIG_WINDOW_Y) wanted.y = request->y + foreign.insetTop;
       if (request->value_mask & XCB_CONFIG_WINDOW_WIDTH) wanted.width = request->width;
       if (request->value_mask & XCB_CONFIG_WINDOW_HEIGHT) wanted.height = request->height;
-      resize = wanted.width != foreign.rect.width || wanted.height != foreign.rect.height;
+      move = wanted.x != now.x || wanted.y != now.y;
+      resize = wanted.width != now.width || wanted.height != now.height;
       raise = (request->value_mask & XCB_CONFIG_WINDOW_STACK_MODE) &&
               request->stack_mode == XCB_STACK_MODE_ABOVE;
-      tellForeignWhereLocked(request->window, foreign);
+      // The request is answered at once, as a window manager that grants it does: with where the
+      // window will be (an answer with the old place would undo, in the toolkit, what it has
+      // just taken for granted). The move itself follows on the main thread.
+      sendConfigureNotify(server_, request->window, wanted);
     }
     xcb_flush(c);
-    if (!resize && !raise) return true;
+    if (!move && !resize && !raise) return true;
     DisplayForeignWindow description;
     {
       std::lock_guard lock(mutex_);
       description = describeForeign(request->window, foreign_[request->window]);
     }
     description.raiseRequested = raise;
-    if (resize) {
-      description.frame.size.width = wanted.width / server_.scale;
-      description.frame.size.height = wanted.height / server_.scale;
-    }
+    description.resizeRequested = resize;
+    description.moveRequested = move;
+    description.frame = X11FrameFromRect(server_, wanted);
     NSRunLoop::mainRunLoop().performAsync([description] {
       if (DisplayClient* client = DisplayBackend::client())
         client->displayForeignWindowChanged(description);

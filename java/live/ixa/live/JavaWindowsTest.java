@@ -27,6 +27,7 @@ import java.util.List;
 import java.util.concurrent.CountDownLatch;
 import java.util.concurrent.TimeUnit;
 import java.util.function.BooleanSupplier;
+import java.util.function.Supplier;
 import org.junit.jupiter.api.AfterEach;
 import org.junit.jupiter.api.BeforeEach;
 import org.junit.jupiter.api.Test;
@@ -55,6 +56,9 @@ class JavaWindowsTest {
     // Upcalls use the environment the storing natives remember.
     doc.onEdt(() -> IxaDialogs.renderMacButton(0, 0, 0));
     waitUntil("Doc is a window of the platform", () -> numberOf("Doc") != 0);
+    // On the server, Java's frame is inside the platform's window titled after it.
+    XWindows.waitFor("Doc hosted in a window of the platform",
+        w -> w.title().equals("Doc") && hostsJavaFrame(w), LIMIT);
   }
 
   @AfterEach
@@ -145,9 +149,10 @@ class JavaWindowsTest {
     waitUntil("Doc's content moved under the band",
         () -> doc.onEdt(() -> doc.frame().getContentPane().getLocationOnScreen().y)
             == window.y() + 50);
-    BufferedImage band =
-        new Robot().createScreenCapture(new Rectangle(window.x(), window.y(), window.width(), 50));
-    assertTrue(countBrandPixels(band) > 20, "the band's brand text is drawn across Doc's top");
+    Robot robot = new Robot();
+    Rectangle top = new Rectangle(window.x(), window.y(), window.width(), 50);
+    waitUntil("the band's brand text is drawn across Doc's top",
+        () -> countBrandPixels(robot.createScreenCapture(top)) > 20);
 
     CountDownLatch pressed = new CountDownLatch(1);
     Point button = doc.onEdt(() -> {
@@ -223,6 +228,7 @@ class JavaWindowsTest {
     CountDownLatch closing = closingOf(doc);
     // The close button is the first of the title bar's three, at its left end.
     XWindows.Window window = XWindows.find("Doc");
+    waitUntil("Doc is key", () -> windowDescription(numberOf("Doc")).get("key").getAsBoolean());
     RealInput.click(window.screenX(14), window.screenY(TITLE_BAR / 2.0));
     assertTrue(closing.await(10, TimeUnit.SECONDS), "Java's windowClosing ran");
     // The frame disposes of itself on closing: the platform's window goes with it.
@@ -231,6 +237,20 @@ class JavaWindowsTest {
   }
 
   // MARK: helpers
+
+  // Whether a top-level window has Java's frame "Doc" as its child.
+  private static boolean hostsJavaFrame(XWindows.Window window) {
+    try {
+      Process tree = new ProcessBuilder("xwininfo", "-id", window.hexId(), "-children").start();
+      String children = new String(tree.getInputStream().readAllBytes());
+      return tree.waitFor() == 0 && children.contains(" child:") && children.contains("\"Doc\"");
+    } catch (java.io.IOException e) {
+      throw new java.io.UncheckedIOException(e);
+    } catch (InterruptedException e) {
+      Thread.currentThread().interrupt();
+      throw new IllegalStateException(e);
+    }
+  }
 
   // Clicks Doc's text field where it is now, types the text and waits until Java has it.
   private void typeIntoTheField(String text) {
@@ -311,9 +331,13 @@ class JavaWindowsTest {
   }
 
   private static void waitUntil(String what, BooleanSupplier condition) {
+    waitUntil(() -> what, condition);
+  }
+
+  private static void waitUntil(Supplier<String> what, BooleanSupplier condition) {
     long deadline = System.nanoTime() + LIMIT.toNanos();
     while (!condition.getAsBoolean()) {
-      if (System.nanoTime() > deadline) throw new AssertionError("not within 10 s: " + what);
+      if (System.nanoTime() > deadline) throw new AssertionError("not within 10 s: " + what.get());
       Screen.run(0.02);
     }
   }

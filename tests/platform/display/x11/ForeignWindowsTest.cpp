@@ -178,6 +178,18 @@ TEST_F(ForeignWindowsTest, TheWindowFollowsWhatItsToolkitDoes) {
                                         360, 260 + kTitleBarHeight));
   EXPECT_TRUE(serveUntil([&] { return geometryOf(doc) == X11Rect{0, 28, 360, 260}; }));
 
+  // A new place: the toolkit's frame's corner, which counts our title bar as its top inset (as
+  // AWT does), so the window's corner goes there and the content under the bar.
+  const uint32_t place[] = {500, 400};
+  xcb_configure_window(connection, doc, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, place);
+  xcb_flush(connection);
+  ASSERT_TRUE(serveUntil([&] { return window->frame().origin.x == 500; }));
+  EXPECT_EQ(window->frame(),
+            NSMakeRect(500, 900 - 400 - 260 - kTitleBarHeight, 360, 260 + kTitleBarHeight));
+  EXPECT_TRUE(serveUntil([&] {
+    return geometryOf(display->xWindowOf(window->windowNumber())) == X11Rect{500, 400, 360, 288};
+  }));
+
   // Hidden and shown again by its toolkit.
   xcb_unmap_window(connection, doc);
   xcb_flush(connection);
