@@ -116,6 +116,7 @@ private:
     bool shown = false;     // whether its toolkit maps it
     int reparentUnmaps = 0; // unmaps that our reparenting caused, which its toolkit did not ask for
     bool takesFocus = false; // it takes the keyboard focus itself when offered (WM_TAKE_FOCUS)
+    xcb_window_t focusProxy = XCB_NONE; // the child that holds its keyboard focus, if any
     // Where it was first put inside its host: what its toolkit counts as its frame's insets from
     // then on (AWT does), so that a position it asks for is its frame's, that far above and left
     // of its content.
@@ -166,6 +167,8 @@ private:
   bool continueDrag(int rootX, int rootY, bool released);
   bool startResize(NSInteger number, const xcb_button_press_event_t* press);
   void handleFocusOut(const xcb_focus_in_event_t* event);
+  // The window of ours (or the host of the foreign window) that has the keyboard focus now.
+  NSInteger windowHoldingFocus() const;
   NSInteger numberOf(xcb_window_t window) const;
 
   // X11DisplayForeign.cpp

@@ -356,9 +356,22 @@ void X11Display::handleFocusIn(const xcb_focus_in_event_t* event) {
   if (!number) number = hostOfForeignPart(event->event);
   if (number <= 0) return;
   NSRunLoop::mainRunLoop().performAsync([this, number] {
+    // By the time the main thread serves this, the focus may have moved on (the application
+    // focused another window since): a stale notice would take the key status, and with it the
+    // focus, back to where it was.
+    if (windowHoldingFocus() != number) return;
     focused_ = number;
     if (DisplayClient* client = DisplayBackend::client()) client->displayFocusedWindow(number);
   });
+}
+
+NSInteger X11Display::windowHoldingFocus() const {
+  xcb_get_input_focus_reply_t* reply = xcb_get_input_focus_reply(
+      server_.connection, xcb_get_input_focus(server_.connection), nullptr);
+  const xcb_window_t focus = reply ? reply->focus : XCB_NONE;
+  std::free(reply);
+  const NSInteger number = numberOf(focus);
+  return number ? number : hostOfForeignPart(focus);
 }
 
 void X11Display::handleFocusOut(const xcb_focus_in_event_t* event) {

@@ -166,8 +166,15 @@ void X11Display::considerForeignWindow(xcb_window_t window) {
   }
   const uint32_t keyEvents =
       XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE | XCB_EVENT_MASK_FOCUS_CHANGE;
-  for (xcb_window_t part : parts)
+  for (xcb_window_t part : parts) {
     xcb_change_window_attributes(c, part, XCB_CW_EVENT_MASK, &keyEvents);
+    // An input-only child is where the toolkit keeps its keyboard focus (AWT's focus proxy).
+    xcb_get_window_attributes_reply_t* kind =
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, part), nullptr);
+    if (kind && kind->_class == XCB_WINDOW_CLASS_INPUT_ONLY && !foreign.focusProxy)
+      foreign.focusProxy = part;
+    std::free(kind);
+  }
   xcb_flush(c);
 
   DisplayForeignWindow description;
@@ -294,8 +301,12 @@ void X11Display::releaseForeignLocked(NSInteger host) {
 
 void X11Display::focusForeignLocked(xcb_window_t window, const Foreign& foreign,
                                     xcb_timestamp_t time) {
-  if (!foreign.takesFocus) {
-    xcb_set_input_focus(server_.connection, XCB_INPUT_FOCUS_POINTER_ROOT, window, time);
+  // The focus goes where the toolkit itself would put it: its focus proxy. Offering it instead
+  // (WM_TAKE_FOCUS) lets the toolkit answer late, and its answer could take the focus from a
+  // window focused in the meantime.
+  if (foreign.focusProxy || !foreign.takesFocus) {
+    xcb_set_input_focus(server_.connection, XCB_INPUT_FOCUS_POINTER_ROOT,
+                        foreign.focusProxy ? foreign.focusProxy : window, time);
     return;
   }
   // A toolkit that takes the focus itself (as AWT does, onto a child window of its own) is

@@ -64,6 +64,8 @@ class JavaWindowsTest {
   @AfterEach
   void closeDoc() {
     doc.close();
+    // The next test's frame is also "Doc": this one's window must be gone first.
+    waitUntil("Doc's window is gone", () -> numberOf("Doc") == 0);
   }
 
   @Test

@@ -69,7 +69,7 @@ public final class SwingApp implements AutoCloseable {
 
   /**
    * Shows a frame with that title at that point of the screen (X coordinates) and waits until
-   * the server has mapped it.
+   * the server has mapped it and it has the keyboard focus.
    */
   public static SwingApp show(String title, Point at) {
     SwingApp app =
@@ -87,6 +87,14 @@ public final class SwingApp implements AutoCloseable {
               return new SwingApp(frame, button, field);
             });
     RealInput.waitUntilMapped(title);
+    // A frame that is shown takes the keyboard focus, a little later; once it has, its request
+    // cannot take the focus away from a window opened after it.
+    long deadline = System.nanoTime() + Duration.ofSeconds(10).toNanos();
+    while (!app.onEdt(() -> app.frame.isFocused())) {
+      if (System.nanoTime() > deadline)
+        throw new AssertionError("the frame \"" + title + "\" never took the keyboard focus");
+      XWindows.pause(20);
+    }
     return app;
   }
 
