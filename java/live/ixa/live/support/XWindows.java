@@ -73,6 +73,17 @@ public final class XWindows {
     return windows;
   }
 
+  /** The titles of a window's children (empty for a child without a name), front-most first. */
+  public static List<String> childTitles(Window window) {
+    String tree = Commands.run(List.of("xwininfo", "-id", window.hexId(), "-children"));
+    List<String> titles = new ArrayList<>();
+    for (String line : tree.split("\n")) {
+      Matcher child = CHILD.matcher(line);
+      if (child.find()) titles.add(child.group(2) == null ? "" : child.group(2));
+    }
+    return titles;
+  }
+
   /** The mapped top-level window with exactly that title, front-most first; null when none. */
   public static Window find(String title) {
     for (Window window : mapped()) if (window.title().equals(title)) return window;
