@@ -177,6 +177,8 @@ private:
   bool handleForeignEvent(const xcb_generic_event_t* event);
   void hostForeignLocked(X11Window* host, const DisplayWindow& description);
   void releaseForeignLocked(NSInteger host);
+  // Where a foreign window is on the root, in pixels.
+  X11Rect onRootLocked(const Foreign& foreign) const;
   void tellForeignWhereLocked(xcb_window_t window, const Foreign& foreign);
   void tellHostedWhereLocked(NSInteger host);
   void focusForeignLocked(xcb_window_t window, const Foreign& foreign, xcb_timestamp_t time);

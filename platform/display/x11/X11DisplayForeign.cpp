@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 #include "display/DisplayClient.h"
 #include "display/x11/X11Display.h"
@@ -197,12 +198,7 @@ DisplayForeignWindow X11Display::describeForeign(xcb_window_t window, const Fore
   description.id = window;
   description.title = titleOf(server_, window);
   description.shown = foreign.shown;
-  X11Rect onRoot = foreign.rect;
-  if (X11Window* host = windowLocked(foreign.host)) {
-    onRoot.x += host->rect().x;
-    onRoot.y += host->rect().y;
-  }
-  description.frame = X11FrameFromRect(server_, onRoot);
+  description.frame = X11FrameFromRect(server_, onRootLocked(foreign));
   PropertyReply transientFor;
   readProperty(c, window, XCB_ATOM_WM_TRANSIENT_FOR, 1, transientFor);
   description.owner = cardinalAt(transientFor, 0);
@@ -269,12 +265,17 @@ void X11Display::hostForeignLocked(X11Window* host, const DisplayWindow& descrip
   tellForeignWhereLocked(window, foreign);
 }
 
+X11Rect X11Display::onRootLocked(const Foreign& foreign) const {
+  X11Rect onRoot = foreign.rect;
+  if (X11Window* host = windowLocked(foreign.host)) {
+    onRoot.x += host->rect().x;
+    onRoot.y += host->rect().y;
+  }
+  return onRoot;
+}
+
 void X11Display::tellForeignWhereLocked(xcb_window_t window, const Foreign& foreign) {
-  X11Window* host = windowLocked(foreign.host);
-  if (!host) return;
-  sendConfigureNotify(server_, window,
-                      {host->rect().x + foreign.rect.x, host->rect().y + foreign.rect.y,
-                       foreign.rect.width, foreign.rect.height});
+  if (windowLocked(foreign.host)) sendConfigureNotify(server_, window, onRootLocked(foreign));
 }
 
 void X11Display::tellHostedWhereLocked(NSInteger host) {
@@ -283,12 +284,11 @@ void X11Display::tellHostedWhereLocked(NSInteger host) {
 }
 
 void X11Display::releaseForeignLocked(NSInteger host) {
-  X11Window* frame = windowLocked(host);
   for (auto& [window, foreign] : foreign_) {
     if (foreign.host != host) continue;
     // Back to the root where it is now on screen, as when a window manager lets a client go.
-    const int x = frame ? frame->rect().x + foreign.rect.x : foreign.rect.x;
-    const int y = frame ? frame->rect().y + foreign.rect.y : foreign.rect.y;
+    const X11Rect onRoot = onRootLocked(foreign);
+    const int x = onRoot.x, y = onRoot.y;
     if (foreign.shown) ++foreign.reparentUnmaps;
     xcb_reparent_window(server_.connection, window, server_.screen->root, static_cast<int16_t>(x),
                         static_cast<int16_t>(y));
@@ -329,8 +329,9 @@ void X11Display::askForeignWindowToClose(uint64_t foreignWindow) {
 bool X11Display::handleForeignEvent(const xcb_generic_event_t* event) {
   xcb_connection_t* c = server_.connection;
   const uint8_t type = event->response_type & 0x7f;
-  // Reports a change of the window to the application.
-  auto report = [this](xcb_window_t window, bool raise) {
+  // Reports a change of the window to the application, with what the toolkit asked for.
+  auto report = [this](xcb_window_t window, bool raise,
+                       const std::function<void(DisplayForeignWindow&)>& asked = nullptr) {
     DisplayForeignWindow description;
     {
       std::lock_guard lock(mutex_);
@@ -339,6 +340,7 @@ bool X11Display::handleForeignEvent(const xcb_generic_event_t* event) {
       description = describeForeign(window, found->second);
     }
     description.raiseRequested = raise;
+    if (asked) asked(description);
     NSRunLoop::mainRunLoop().performAsync([description] {
       if (DisplayClient* client = DisplayBackend::client())
         client->displayForeignWindowChanged(description);
@@ -404,11 +406,7 @@ bool X11Display::handleForeignEvent(const xcb_generic_event_t* event) {
     {
       std::lock_guard lock(mutex_);
       Foreign& foreign = foreign_[request->window];
-      wanted = foreign.rect;
-      if (X11Window* host = windowLocked(foreign.host)) {
-        wanted.x += host->rect().x;
-        wanted.y += host->rect().y;
-      }
+      wanted = onRootLocked(foreign);
       const X11Rect now = wanted;
       if (request->value_mask & XCB_CONFIG_WINDOW_X) wanted.x = request->x + foreign.insetLeft;
       if (request->value_mask & XCB_CONFIG_WINDOW_Y) wanted.y = request->y + foreign.insetTop;
@@ -424,20 +422,12 @@ bool X11Display::handleForeignEvent(const xcb_generic_event_t* event) {
       sendConfigureNotify(server_, request->window, wanted);
     }
     xcb_flush(c);
-    if (!move && !resize && !raise) return true;
-    DisplayForeignWindow description;
-    {
-      std::lock_guard lock(mutex_);
-      description = describeForeign(request->window, foreign_[request->window]);
-    }
-    description.raiseRequested = raise;
-    description.resizeRequested = resize;
-    description.moveRequested = move;
-    description.frame = X11FrameFromRect(server_, wanted);
-    NSRunLoop::mainRunLoop().performAsync([description] {
-      if (DisplayClient* client = DisplayBackend::client())
-        client->displayForeignWindowChanged(description);
-    });
+    if (move || resize || raise)
+      report(request->window, raise, [&](DisplayForeignWindow& description) {
+        description.resizeRequested = resize;
+        description.moveRequested = move;
+        description.frame = X11FrameFromRect(server_, wanted);
+      });
     return true;
   }
   case XCB_DESTROY_NOTIFY: {
