@@ -13,9 +13,10 @@
 namespace {
 
 std::mutex installMutex;
+// Immortal: the main thread may still draw through the display while the process exits.
 std::unique_ptr<DisplayBackend>& installedDisplay() {
-  static std::unique_ptr<DisplayBackend> display;
-  return display;
+  static auto* const display = new std::unique_ptr<DisplayBackend>();
+  return *display;
 }
 std::atomic<DisplayClient*> installedClient{nullptr};
 std::atomic<double (*)()> installedToolkitScale{nullptr};

@@ -36,7 +36,8 @@ NSRunLoop& NSRunLoop::mainRunLoop() {
   // Immortal: the main run loop serves the process until it exits, and threads that are still
   // handing work to it during exit must not find it destroyed.
   static NSRunLoop* const loop = new NSRunLoop();
-  if (!NSThread::hasMainThread()) NSThread::startMainThread(serveMainThread);
+  if (!NSThread::hasMainThread())
+    NSThread::startMainThread(serveMainThread, [] { mainRunLoop().wakeUp(); });
   return *loop;
 }
 
@@ -139,13 +140,6 @@ std::size_t NSRunLoop::pendingCount() const {
 
 // MARK: main thread
 
-namespace {
-[[noreturn]] void parkForever() {
-  while (true)
-    std::this_thread::sleep_for(std::chrono::hours(24));
-}
-} // namespace
-
 std::uint64_t NSRunLoop::currentWakeGeneration() const {
   std::lock_guard lock(mutex_);
   return wakeGeneration_;
@@ -222,7 +216,7 @@ bool NSRunLoop::runUntil(const std::function<bool()>& done,
 
   while (true) {
     // Once the process exits, the objects served work would touch are being destroyed.
-    if (NSThread::isExiting()) parkForever();
+    if (NSThread::isExiting()) NSThread::parkForExit();
     // Taken before the condition is looked at, so that a wakeUp between the look and the wait
     // is not lost.
     const std::uint64_t generation = currentWakeGeneration();
@@ -249,6 +243,7 @@ int NSRunLoop::runPending() {
   std::size_t budget = pendingCount();
   int served = 0;
   while (budget-- > 0) {
+    if (NSThread::isExiting()) NSThread::parkForExit();
     std::optional<Item> item = takeItem(std::nullopt, false);
     if (!item) break;
     serve(*item);

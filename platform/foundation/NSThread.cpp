@@ -5,6 +5,7 @@
 #include <pthread.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdlib>
 #include <mutex>
 #include <thread>
@@ -13,6 +14,10 @@ namespace {
 
 std::atomic<bool> started{false};
 std::atomic<bool> exiting{false};
+std::atomic<bool> parked{false};
+// How deep the main thread is in calls out of the platform (NSThread::CallingOut).
+std::atomic<int> callingOut{0};
+std::atomic<void (*)()> wakeMainThread{nullptr};
 // Set once, before the main thread runs anything that could read it.
 std::once_flag startOnce;
 
@@ -32,8 +37,18 @@ JavaVM* processJvm() {
   return vm;
 }
 
-void markExiting() {
-  exiting = true;
+// Immortal: exit waits on them after it has begun destroying static objects.
+struct ParkSignal {
+  std::mutex mutex;
+  std::condition_variable parked;
+};
+ParkSignal& parkSignal() {
+  static auto* const signal = new ParkSignal();
+  return *signal;
+}
+
+void stopServingAtExit() {
+  NSThread::stopServingForExit();
 }
 
 } // namespace
@@ -46,11 +61,14 @@ bool NSThread::hasMainThread() {
   return started.load();
 }
 
-void NSThread::startMainThread(void (*serve)()) {
-  std::call_once(startOnce, [serve] {
+void NSThread::startMainThread(void (*serve)(), void (*wake)()) {
+  std::call_once(startOnce, [serve, wake] {
+    wakeMainThread = wake;
+    parkSignal();
     // Registered before the thread exists: exit stops the serving before it destroys the
-    // objects that served work might touch.
-    std::atexit(markExiting);
+    // objects that served work might touch. (Objects made later are destroyed before this
+    // runs; those that served work uses are immortal.)
+    std::atexit(stopServingAtExit);
     std::thread thread([serve] {
       onMainThread = true;
       pthread_setname_np(pthread_self(), "brix-main");
@@ -82,4 +100,35 @@ JNIEnv* NSThread::mainThreadJNIEnv(JavaVM* knownVm) {
 
 bool NSThread::isExiting() {
   return exiting.load(std::memory_order_relaxed);
+}
+
+void NSThread::stopServingForExit(std::chrono::milliseconds limit) {
+  exiting = true;
+  if (!started || onMainThread) return;
+  if (auto wake = wakeMainThread.load()) wake();
+  ParkSignal& signal = parkSignal();
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  std::unique_lock lock(signal.mutex);
+  // Looked at in short waits: the main thread may start calling out while this waits.
+  while (!parked && callingOut.load() == 0 && std::chrono::steady_clock::now() < deadline)
+    signal.parked.wait_for(lock, std::chrono::milliseconds(10));
+}
+
+void NSThread::parkForExit() {
+  ParkSignal& signal = parkSignal();
+  {
+    std::lock_guard lock(signal.mutex);
+    parked = true;
+  }
+  signal.parked.notify_all();
+  while (true)
+    std::this_thread::sleep_for(std::chrono::hours(24));
+}
+
+NSThread::CallingOut::CallingOut() : counted_(onMainThread) {
+  if (counted_) callingOut.fetch_add(1);
+}
+
+NSThread::CallingOut::~CallingOut() {
+  if (counted_) callingOut.fetch_sub(1);
 }

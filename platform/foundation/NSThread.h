@@ -6,6 +6,8 @@
 // kMainThreadName, so that a thread dump shows it and it never keeps the JVM from exiting.
 #pragma once
 
+#include <chrono>
+
 // As jni.h declares them, so that the platform's headers do not need the JDK's.
 struct JNIEnv_;
 struct JavaVM_;
@@ -23,8 +25,9 @@ public:
   // True once the main thread has been started.
   static bool hasMainThread();
   // Starts the main thread running serve(), once; later calls do nothing. The main run loop
-  // calls this when it is first asked for.
-  static void startMainThread(void (*serve)());
+  // calls this when it is first asked for; wake() makes the serving look at once whether the
+  // process is exiting.
+  static void startMainThread(void (*serve)(), void (*wake)());
 
   // The main thread's JNIEnv, attaching the thread to the process's JVM (as a daemon) when it is
   // not attached yet; null without a JVM or off the main thread. The JVM is found by itself;
@@ -34,4 +37,25 @@ public:
   // True once the process has begun to exit: the main thread serves nothing more, so that no
   // work runs against objects that exit is destroying.
   static bool isExiting();
+
+  // Marks the process as exiting and, called on another thread, waits (at most limit) until the
+  // main thread has stopped serving: exit then destroys nothing that served work is using. A
+  // main thread that is calling out (see CallingOut) is not waited for: it is in Java, which a
+  // JVM's exit stops for good, or it is the thread that asked to exit. Exit calls this itself.
+  static void stopServingForExit(std::chrono::milliseconds limit = std::chrono::seconds(1));
+  // Where the main thread's serving ends when the process exits; it never returns.
+  [[noreturn]] static void parkForExit();
+
+  // While one lives on the main thread, the main thread is calling out of the platform (into
+  // the application's Java code), where it may stay while the process exits.
+  class CallingOut {
+  public:
+    CallingOut();
+    ~CallingOut();
+    CallingOut(const CallingOut&) = delete;
+    CallingOut& operator=(const CallingOut&) = delete;
+
+  private:
+    bool counted_;
+  };
 };

@@ -8,9 +8,10 @@ namespace {
 
 // Kept until the next one starts, so the screen's description can still show a menu that closed
 // after its owner let go of it.
+// Immortal, so that exit does not release the menu under the main thread.
 Ref<NSMenu>& lastTracked() {
-  static Ref<NSMenu> menu;
-  return menu;
+  static auto* const menu = new Ref<NSMenu>();
+  return *menu;
 }
 
 [[maybe_unused]] const bool watching = [] {

@@ -15,8 +15,8 @@ namespace {
 
 // The accessory field's text when the last alert with a field ended. Main thread only.
 std::u16string& lastFieldText() {
-  static std::u16string text;
-  return text;
+  static auto* const text = new std::u16string(); // immortal: alerts may end while exit runs
+  return *text;
 }
 
 jint runAlertOnMain(const std::u16string& text, const std::optional<std::u16string>& field,

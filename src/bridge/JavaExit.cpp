@@ -9,6 +9,7 @@
 
 #include "appkit/application/NSApplication.h"
 #include "bridge/JavaVm.h"
+#include "foundation/NSThread.h"
 
 namespace {
 
@@ -33,7 +34,11 @@ void exitThroughJava() {
   if (env->ExceptionCheck()) env->ExceptionClear();
   jclass system = env->FindClass("java/lang/System");
   jmethodID exitMethod = system ? env->GetStaticMethodID(system, "exit", "(I)V") : nullptr;
-  if (exitMethod) env->CallStaticVoidMethod(system, exitMethod, 0);
+  if (exitMethod) {
+    // Exit runs while this thread waits in System.exit; it must not wait for this thread.
+    NSThread::CallingOut callingOut;
+    env->CallStaticVoidMethod(system, exitMethod, 0);
+  }
   if (env->ExceptionCheck()) {
     env->ExceptionDescribe();
     env->ExceptionClear();

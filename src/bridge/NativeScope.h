@@ -84,6 +84,8 @@ public:
 private:
   std::int64_t outerSince_;
   std::string outerName_;
+  // The handler is Java code, where the main thread may stay while the process exits.
+  NSThread::CallingOut callingOut_;
 };
 
 template <class... Args> struct JavaArguments { std::tuple<Args...> values; };

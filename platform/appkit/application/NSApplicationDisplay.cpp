@@ -66,9 +66,9 @@ public:
 } // namespace
 
 void NSApplication::listenToDisplay() {
-  // Lives for the life of the process, as the display that calls it does.
-  static ApplicationDisplayClient client;
-  DisplayBackend::setClient(&client);
+  // Immortal, as the display that calls it is: it may report while the process exits.
+  static auto* const client = new ApplicationDisplayClient();
+  DisplayBackend::setClient(client);
   // The display opens with the application, not with its first window: a live display adopts
   // the windows another toolkit of this process shows from the start.
   DisplayBackend::current();

@@ -9,9 +9,10 @@
 
 namespace {
 
+// Immortal: the main thread may be asked to terminate while the process exits.
 std::function<void()>& terminationHandler() {
-  static std::function<void()> handler;
-  return handler;
+  static auto* const handler = new std::function<void()>();
+  return *handler;
 }
 
 } // namespace

@@ -24,8 +24,8 @@ bool isFunctionKey(char16_t c) {
 
 std::mutex pasteboardMutex;
 std::u16string& pasteboard() {
-  static std::u16string text;
-  return text;
+  static auto* const text = new std::u16string(); // immortal: fields may copy while exit runs
+  return *text;
 }
 
 } // namespace

@@ -9,9 +9,10 @@ namespace {
 
 // Keyed by window number, which is never reused, so a closed window's entry cannot be mistaken
 // for a new window's. Entries of closed windows are dropped as they are found.
+// Immortal: releasing the cells at exit would run against objects the main thread may still use.
 std::map<NSInteger, Ref<NSButtonCell>>& defaultButtonCells() {
-  static std::map<NSInteger, Ref<NSButtonCell>> cells;
-  return cells;
+  static auto* const cells = new std::map<NSInteger, Ref<NSButtonCell>>();
+  return *cells;
 }
 
 } // namespace

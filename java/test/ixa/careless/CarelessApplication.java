@@ -50,6 +50,8 @@ public final class CarelessApplication {
       case "menuRounds" -> RoundCases.menus(user);
       case "buttonRenderingRounds" -> RoundCases.buttonRendering(user);
       case "colourPanelRounds" -> RoundCases.colourPanel(user);
+      case "exitWhileDrawing" -> ExitCases.exitWhileDrawing(user);
+      case "exitFromAHandler" -> ExitCases.exitFromAHandler(user);
       default -> throw new IllegalArgumentException("no case " + name);
     }
     // Whatever the case did, the library still works afterwards.

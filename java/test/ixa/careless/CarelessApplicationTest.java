@@ -113,4 +113,16 @@ class CarelessApplicationTest {
   void aThousandColourPanels() throws Exception {
     runCase("colourPanelRounds", ROUNDS_LIMIT_SECONDS);
   }
+
+  // --- exiting while the library is busy ------------------------------------------------------
+
+  @Test
+  void exitWhileThePlatformDraws() throws Exception {
+    runCase("exitWhileDrawing", LIMIT_SECONDS);
+  }
+
+  @Test
+  void exitFromAHandlerOnThePlatformsThread() throws Exception {
+    runCase("exitFromAHandler", LIMIT_SECONDS);
+  }
 }
