@@ -59,13 +59,16 @@ class JavaWindowsTest {
     // On the server, Java's frame is inside the platform's window titled after it.
     XWindows.waitFor("Doc hosted in a window of the platform",
         w -> w.title().equals("Doc") && hostsJavaFrame(w), LIMIT);
+    waitUntilDocSettles();
   }
 
   @AfterEach
   void closeDoc() {
     doc.close();
-    // The next test's frame is also "Doc": this one's window must be gone first.
+    // The next test's frame is also "Doc": this one's window must be gone first, from the
+    // platform and from the server.
     waitUntil("Doc's window is gone", () -> numberOf("Doc") == 0);
+    XWindows.waitForNone("Doc", w -> w.title().equals("Doc"), LIMIT);
   }
 
   @Test
@@ -239,6 +242,29 @@ class JavaWindowsTest {
   }
 
   // MARK: helpers
+
+  // Waits until the server shows one window "Doc", hosting Java's frame, and Java has seen where
+  // it is: AWT learns its frame's new insets after the adoption and may then ask for its frame to
+  // be moved back where it wanted it, so the two agree only once that has settled (for 300 ms).
+  private void waitUntilDocSettles() {
+    long deadline = System.nanoTime() + LIMIT.toNanos();
+    long agreedSince = 0;
+    List<XWindows.Window> docs;
+    Rectangle java;
+    do {
+      docs = XWindows.mapped().stream().filter(w -> w.title().equals("Doc")).toList();
+      java = doc.onEdt(() -> doc.frame().getBounds());
+      boolean agree = docs.size() == 1 && hostsJavaFrame(docs.get(0))
+          && java.equals(bounds(docs.get(0)));
+      long now = System.nanoTime();
+      if (!agree) agreedSince = 0;
+      else if (agreedSince == 0) agreedSince = now;
+      else if (now - agreedSince >= Duration.ofMillis(300).toNanos()) return;
+      Screen.run(0.02);
+    } while (System.nanoTime() < deadline);
+    throw new AssertionError("Doc never settled within 10 s: on the server " + docs
+        + ", Java's frame " + java);
+  }
 
   // Whether a top-level window has Java's frame "Doc" as its only child.
   private static boolean hostsJavaFrame(XWindows.Window window) {
