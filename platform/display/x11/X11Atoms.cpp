@@ -22,6 +22,7 @@ constexpr const char* kNames[] = {
     "_NET_WM_STATE_FULLSCREEN",
     "_NET_WM_MOVERESIZE",
     "_NET_SUPPORTING_WM_CHECK",
+    "_NET_FRAME_EXTENTS",
     "_MOTIF_WM_HINTS",
     "_BRIX_WAKE_UP",
 };

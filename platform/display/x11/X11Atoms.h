@@ -22,6 +22,7 @@ enum class X11Atom {
   _NET_WM_STATE_FULLSCREEN,
   _NET_WM_MOVERESIZE,
   _NET_SUPPORTING_WM_CHECK,
+  _NET_FRAME_EXTENTS,
   _MOTIF_WM_HINTS,
   BRIX_WAKE_UP, // our own message that stops the event thread
   Count

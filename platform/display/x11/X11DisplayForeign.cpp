@@ -244,6 +244,19 @@ void X11Display::hostForeignLocked(X11Window* host, const DisplayWindow& descrip
     host->becomeFrame();
     // If this process ends first, the server gives the window back to the root.
     xcb_change_save_set(c, XCB_SET_MODE_INSERT, window);
+    // The frame's extents, written before the reparenting as a window manager writes them: the
+    // toolkit reads its insets from them when it learns of its new parent, instead of guessing
+    // them from its place in the parent at a moment our own configuring may not have reached.
+    const int frameWidth = static_cast<int>(std::lround(description.frame.size.width * s));
+    const int frameHeight = static_cast<int>(std::lround(description.frame.size.height * s));
+    const uint32_t extents[] = {
+        static_cast<uint32_t>(rect.x),
+        static_cast<uint32_t>(std::max(0, frameWidth - rect.x - rect.width)),
+        static_cast<uint32_t>(rect.y),
+        static_cast<uint32_t>(std::max(0, frameHeight - rect.y - rect.height))};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window,
+                        server_.atoms[X11Atom::_NET_FRAME_EXTENTS], XCB_ATOM_CARDINAL, 32, 4,
+                        extents);
     if (foreign.shown) ++foreign.reparentUnmaps;
     xcb_reparent_window(c, window, host->id(), static_cast<int16_t>(rect.x),
                         static_cast<int16_t>(rect.y));

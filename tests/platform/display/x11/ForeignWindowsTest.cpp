@@ -115,6 +115,8 @@ TEST_F(ForeignWindowsTest, AShownWindowOfThisProcessIsHostedUnderATitleBarOfOurs
   EXPECT_EQ(geometryOf(doc), (X11Rect{0, 28, 400, 200}));
   const xcb_window_t host = display->xWindowOf(window->windowNumber());
   EXPECT_EQ(geometryOf(host), (X11Rect{300, 172, 400, 228}));
+  // Its frame's extents (left, right, top, bottom), from which its toolkit takes its insets.
+  EXPECT_EQ(itemsProperty(doc, atom("_NET_FRAME_EXTENTS")), (std::vector<uint32_t>{0, 0, 28, 0}));
   // Told where it is on the root, as a window manager tells its clients.
   std::vector<xcb_generic_event_t*> events = eventsUntil([&](xcb_generic_event_t* event) {
     const auto* configure = reinterpret_cast<xcb_configure_notify_event_t*>(event);
