@@ -202,6 +202,29 @@ class JavaWindowsTest {
   }
 
   @Test
+  void javasOwnMovesAndResizesMoveAndResizeItsWindow() {
+    doc.onEdt(() -> {
+      doc.frame().setLocation(300, 250);
+      return null;
+    });
+    XWindows.waitFor("Doc where Java put it",
+        w -> w.title().equals("Doc") && w.x() == 300 && w.y() == 250, LIMIT);
+    waitUntil("Java sees its frame where it put it",
+        () -> doc.onEdt(() -> doc.frame().getLocationOnScreen()).equals(new Point(300, 250)));
+
+    doc.onEdt(() -> {
+      doc.frame().setSize(500, 300);
+      return null;
+    });
+    XWindows.waitFor("Doc with the size Java gave it",
+        w -> w.title().equals("Doc") && bounds(w).equals(new Rectangle(300, 250, 500, 300)), LIMIT);
+    waitUntil("Java's content laid out in the new size",
+        () -> doc.onEdt(() -> doc.frame().getContentPane().getHeight()) == 300 - TITLE_BAR);
+    waitUntil("Java sees its frame as it made it",
+        () -> doc.onEdt(() -> doc.frame().getBounds()).equals(new Rectangle(300, 250, 500, 300)));
+  }
+
+  @Test
   void keyEquivalentsReachTheApplicationWhileJavaHasTheKeyboard() {
     try (Upcalls upcalls = new Upcalls("APPMENU_PREFS")) {
       assertEquals(1, (int) doc.onEdt(IxaDialogs::modifyMenuBar));
