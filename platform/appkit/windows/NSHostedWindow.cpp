@@ -56,26 +56,30 @@ void NSHostedWindow::foreignWindowChanged(const DisplayForeignWindow& foreign) {
   if (Ref<NSString> title = stringFromUTF8(foreign.title); !title->isEqualToString(this->title()))
     setTitle(title);
   // A new size for the content: the window grows or shrinks by as much, its top-left corner
-  // staying where it is, and the hosted view follows by its autoresizing. Then a new place: the
-  // window moves so that the content's top-left corner is where the toolkit asked.
+  // staying where it is, and the hosted view follows by its autoresizing. A new place: the window
+  // moves so that the content's top-left corner is where the toolkit asked. Both at once, so that
+  // the toolkit is told one new state and never an intermediate one (which it would take for a
+  // window manager's answer to what it asked).
   if (NSHostedContentView* view = hostedView()) {
     const NSSize now = view->frame().size;
-    const CGFloat dw = foreign.frame.size.width - now.width;
-    const CGFloat dh = foreign.frame.size.height - now.height;
-    if (foreign.resizeRequested && (dw != 0 || dh != 0)) {
-      NSRect frame = this->frame();
-      frame.size.width += dw;
+    const NSRect content = view->rectInWindow();
+    NSRect frame = this->frame();
+    const bool resize = foreign.resizeRequested && foreign.frame.size != now;
+    const CGFloat dh = resize ? foreign.frame.size.height - now.height : 0;
+    if (resize) {
+      frame.size.width += foreign.frame.size.width - now.width;
       frame.size.height += dh;
       frame.origin.y -= dh;
-      setFrame(frame, true);
     }
-    const NSRect content = view->rectInWindow();
-    const NSRect frame = this->frame();
     const CGFloat dx = foreign.frame.origin.x - (frame.origin.x + content.origin.x);
-    const CGFloat dy = NSMaxY(foreign.frame) - (frame.origin.y + NSMaxY(content));
-    if (foreign.moveRequested && !NSIsEmptyRect(content) &&
-        (std::fabs(dx) >= 0.5 || std::fabs(dy) >= 0.5))
-      setFrameOrigin({frame.origin.x + dx, frame.origin.y + dy});
+    const CGFloat dy = NSMaxY(foreign.frame) - (frame.origin.y + NSMaxY(content) + dh);
+    const bool move = foreign.moveRequested && !NSIsEmptyRect(content) &&
+                      (std::fabs(dx) >= 0.5 || std::fabs(dy) >= 0.5);
+    if (move) {
+      frame.origin.x += dx;
+      frame.origin.y += dy;
+    }
+    if (resize || move) setFrame(frame, true);
   }
   if (!foreign.shown) {
     if (isVisible()) orderOut(nullptr);

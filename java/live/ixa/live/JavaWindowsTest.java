@@ -222,6 +222,16 @@ class JavaWindowsTest {
         () -> doc.onEdt(() -> doc.frame().getContentPane().getHeight()) == 300 - TITLE_BAR);
     waitUntil("Java sees its frame as it made it",
         () -> doc.onEdt(() -> doc.frame().getBounds()).equals(new Rectangle(300, 250, 500, 300)));
+
+    // Moved and resized at once.
+    doc.onEdt(() -> {
+      doc.frame().setBounds(200, 150, 450, 260);
+      return null;
+    });
+    XWindows.waitFor("Doc with the bounds Java gave it",
+        w -> w.title().equals("Doc") && bounds(w).equals(new Rectangle(200, 150, 450, 260)), LIMIT);
+    waitUntil("Java sees its frame with the bounds it gave it",
+        () -> doc.onEdt(() -> doc.frame().getBounds()).equals(new Rectangle(200, 150, 450, 260)));
   }
 
   @Test
