@@ -71,8 +71,12 @@ void NSAutoreleasePool::drain() {
     Page* page = std::exchange(first_, nullptr);
     last_ = nullptr;
     while (page) {
-      for (std::size_t i = 0; i < page->count; ++i)
+      // A large pool's first objects have long left the cache: fetch each a few releases ahead.
+      constexpr std::size_t kAhead = 8;
+      for (std::size_t i = 0; i < page->count; ++i) {
+        if (i + kAhead < page->count) __builtin_prefetch(page->objects[i + kAhead], 1);
         page->objects[i]->release();
+      }
       givePageBack(std::exchange(page, page->next));
     }
   }

@@ -26,6 +26,9 @@ std::mutex& weakReferenceLock() {
 // Nearly every owner has a single associated object (its action target), so the first entry
 // lives in the block itself and only further keys take a vector.
 struct NSObject::AssociatedObjects {
+  static void* operator new(std::size_t size) { return smallObjectAllocate(size); }
+  static void operator delete(void* block, std::size_t size) { smallObjectFree(block, size); }
+
   using Entry = std::pair<const void*, Ref<NSObject>>;
   Entry first{nullptr, nullptr};
   std::vector<Entry> more;
@@ -77,6 +80,10 @@ void NSObject::setAssociatedObject(const void* key, NSObject* value) {
     associated.first = {key, Ref<NSObject>(value)};
   else
     associated.more.emplace_back(key, Ref<NSObject>(value));
+}
+
+NSObject* NSObject::firstAssociatedObject() const {
+  return associated_ ? associated_->first.second.get() : nullptr;
 }
 
 NSObject* NSObject::associatedObject(const void* key) const {

@@ -6,12 +6,14 @@
 
 #include <atomic>
 #include <cstddef>
+#include <new>
 #include <span>
 #include <type_traits>
 #include <utility>
 
 #include "foundation/NSCensus.h"
 #include "foundation/Selector.h"
+#include "foundation/SmallObjectMemory.h"
 
 class NSString;
 class NSWeakReferenceBox;
@@ -65,6 +67,17 @@ public:
   NSObject(const NSObject&) = delete;
   NSObject& operator=(const NSObject&) = delete;
 
+  // Objects live in the platform's small-object memory: the deleting destructor passes the size
+  // of the object's own class.
+  static void* operator new(std::size_t size) { return smallObjectAllocate(size); }
+  static void operator delete(void* object, std::size_t size) { smallObjectFree(object, size); }
+  static void* operator new(std::size_t size, std::align_val_t alignment) {
+    return ::operator new(size, alignment);
+  }
+  static void operator delete(void* object, std::size_t, std::align_val_t alignment) {
+    ::operator delete(object, alignment);
+  }
+
   NSObject* retain();
   void release();
   NSObject* autorelease();
@@ -93,6 +106,16 @@ public:
   // as an action target that nothing else owns, to the lifetime of what uses it.
   void setAssociatedObject(const void* key, NSObject* value);
   NSObject* associatedObject(const void* key) const;
+
+  // Fetches into the cache what releasing this object touches besides the object itself (the box
+  // its weak references share, its associated objects); for an owner about to release many
+  // objects in a row, a few objects ahead.
+  void prefetchForRelease() const {
+    __builtin_prefetch(weakBox_.load(std::memory_order_relaxed), 1);
+    __builtin_prefetch(associated_, 1);
+  }
+  // The first associated object, which releasing this object releases too; nil when none.
+  NSObject* firstAssociatedObject() const;
 
   // Counts this object in entry until it is deallocated; called once, by alloc().
   void enterCensus(NSCensusEntry& entry) {
@@ -169,6 +192,8 @@ private:
 class NSWeakReferenceBox {
 public:
   explicit NSWeakReferenceBox(NSObject* object) : object_(object) {}
+  static void* operator new(std::size_t size) { return smallObjectAllocate(size); }
+  static void operator delete(void* box, std::size_t size) { smallObjectFree(box, size); }
   // The object, or nil once it is deallocating. Not retained: use it on the thread that owns it.
   NSObject* load() const;
   // The object retained, or nil; safe against deallocation on another thread.

@@ -168,6 +168,34 @@ TEST_F(RepeatedOperations, ContextMenuChosenAndDismissed) {
   });
 }
 
+// A menu long enough that releasing it works ahead through its items, with submenus both longer
+// and shorter than that reach, items with and without identities and separators between them.
+TEST_F(RepeatedOperations, LargeContextMenuReplaced) {
+  std::string menu = "[";
+  for (int i = 0; i < 120; ++i) {
+    if (i) menu += ",";
+    if (i % 7 == 3) {
+      menu += R"({"HEADER": "-"})";
+      continue;
+    }
+    menu += R"({"HEADER": "Item number )" + std::to_string(i) + "\"";
+    if (i % 2) menu += R"(, "IDENTITY": "identity-)" + std::to_string(i) + "\"";
+    if (i % 40 == 1 || i % 40 == 2) {
+      menu += R"(, "CHILDREN": [)";
+      for (int child = 0; child < (i % 40 == 1 ? 60 : 3); ++child)
+        menu += std::string(child ? "," : "") + R"({"HEADER": "Child", "IDENTITY": "c"})";
+      menu += "]";
+    }
+    menu += "}";
+  }
+  menu += "]";
+  expectCensusUnchanged([&] {
+    afterDelay(0, [] { MenuUser::dismissMenu(); });
+    EXPECT_EQ(Java_ixa_IxaDialogs_showMacContextMenuWithJSON(env, nullptr, 10, 20, j(menu.c_str())),
+              1);
+  });
+}
+
 TEST_F(RepeatedOperations, OffscreenButtonRendering) {
   expectCensusUnchanged([&] { Java_ixa_IxaDialogs_renderMacButton(env, nullptr, 0, 0, 0); });
 }

@@ -1,0 +1,19 @@
+// SmallObjectMemory: where the platform's small objects live (every NSObject, the boxes weak
+// references share, associated-object tables). A large menu makes and frees hundreds of thousands
+// of them at once; from the general heap that costs a consolidation of its free chunks that grows
+// with the heap, and scatters one item's objects across it. Here each size (in steps of 16 bytes,
+// up to 512) has its own free list per thread, never coalesced; new blocks of all sizes are cut in
+// turn from the thread's current chunk, so objects made together lie together. Blocks freed on
+// another thread join that thread's lists; the lists of a thread that ends go to the next thread
+// that runs short. Larger sizes go to the general heap.
+//
+// Under AddressSanitizer every block comes from and goes back to the general heap, so that a use
+// after free is still reported.
+#pragma once
+
+#include <cstddef>
+
+// A block of at least size bytes, aligned to 16.
+void* smallObjectAllocate(std::size_t size);
+// Gives back a block of smallObjectAllocate(size); size must be the same.
+void smallObjectFree(void* block, std::size_t size) noexcept;
