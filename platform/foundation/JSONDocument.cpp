@@ -225,7 +225,7 @@ std::u16string JSONValue::utf16() const {
 
 NSString* JSONValue::newString() const {
   if (!isString()) return nullptr;
-  return NSString::alloc()->initWithUTF16(utf16());
+  return NSString::newWithCharacters(utf16());
 }
 
 int JSONValue::intValue() const {

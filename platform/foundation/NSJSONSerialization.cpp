@@ -139,8 +139,9 @@ private:
   }
 
   NSString* makeString(std::string_view utf8) {
-    NSString* string = mutableLeaves_ ? NSMutableString::alloc() : NSString::alloc();
-    return string->initWithUTF16(JSONValue::utf16From(utf8));
+    const std::u16string text = JSONValue::utf16From(utf8);
+    if (mutableLeaves_) return NSMutableString::alloc()->initWithUTF16(text);
+    return NSString::newWithCharacters(text);
   }
 
   // A dictionary key; owned keys are released once the dictionary has retained them.

@@ -1,5 +1,15 @@
 #include "foundation/NSString.h"
 
+namespace {
+
+// A mutable string given its text by an initialiser shows it from NSString's storage; its own
+// storage takes the text over before the first change.
+void takeOverText(std::u16string& own, std::u16string_view shown) {
+  if (shown.data() != own.data()) own.assign(shown);
+}
+
+} // namespace
+
 NSMutableString* NSMutableString::string() {
   return static_cast<NSMutableString*>(alloc()->autorelease());
 }
@@ -11,8 +21,9 @@ NSMutableString* NSMutableString::stringWithString(const NSString* other) {
 }
 
 void NSMutableString::appendString(const NSString* other) {
+  takeOverText(text_, utf16());
   if (other) text_ += other->utf16();
-  textChanged();
+  textChanged(text_);
 }
 
 void NSMutableString::appendFormat(const char* format, ...) {
@@ -23,14 +34,15 @@ void NSMutableString::appendFormat(const char* format, ...) {
 }
 
 void NSMutableString::setString(const NSString* other) {
-  text_ = other ? other->utf16() : std::u16string();
-  textChanged();
+  text_ = other ? other->utf16() : std::u16string_view();
+  textChanged(text_);
 }
 
 void NSMutableString::replaceCharactersInRange(NSRange range, const NSString* replacement) {
+  takeOverText(text_, utf16());
   if (range.location > text_.size()) return;
   text_.replace(range.location, range.length, replacement ? replacement->utf16() : u"");
-  textChanged();
+  textChanged(text_);
 }
 
 void NSMutableString::deleteCharactersInRange(NSRange range) {

@@ -8,13 +8,16 @@
 
 #include "foundation/NSData.h"
 #include "foundation/NSStringEncoding.h"
+#include "foundation/SmallObjectMemory.h"
 
 namespace {
 
-NSString* make(std::u16string text) {
-  auto* s = NSString::alloc()->initWithUTF16(std::move(text));
-  return static_cast<NSString*>(s->autorelease());
+NSString* make(std::u16string_view text) {
+  return static_cast<NSString*>(NSString::newWithCharacters(text)->autorelease());
 }
+
+// The size of a string's block, kept in front of the object; 16 bytes keep the object aligned.
+constexpr std::size_t kHeaderBytes = 16;
 
 std::optional<std::u16string> decode(std::string_view bytes, NSStringEncoding encoding) {
   switch (encoding) {
@@ -48,11 +51,38 @@ NSString* NSString::string() {
 Ref<NSString> copiedStringOrEmpty(const NSString* text) {
   // An immutable string is its own copy, as copying one is in Foundation.
   if (text && text->isMemberOfClass<NSString>()) return Ref<NSString>(const_cast<NSString*>(text));
-  return adopted(NSString::alloc()->initWithUTF16(text ? text->utf16() : u""));
+  return adopted(NSString::newWithCharacters(text ? text->utf16() : u""));
+}
+
+NSString* NSString::newWithCharacters(std::u16string_view text) {
+  return newWithLength(text.size(), [&](char16_t* characters) {
+    if (!text.empty()) std::memcpy(characters, text.data(), text.size() * sizeof(char16_t));
+  });
+}
+
+NSString* NSString::newWithRoom(NSUInteger length) {
+  auto* string = new (InlineText{length}) NSString();
+  string->chars_ = reinterpret_cast<char16_t*>(string + 1);
+  string->length_ = length;
+  string->enterCensus(classCensus());
+  return string;
+}
+
+void* NSString::allocateWithHeader(std::size_t size) {
+  const std::size_t total = size + kHeaderBytes;
+  auto* block = static_cast<char*>(smallObjectAllocate(total));
+  *reinterpret_cast<std::size_t*>(block) = total;
+  return block + kHeaderBytes;
+}
+
+void NSString::freeWithHeader(void* string) noexcept {
+  if (!string) return;
+  char* block = static_cast<char*>(string) - kHeaderBytes;
+  smallObjectFree(block, *reinterpret_cast<std::size_t*>(block));
 }
 
 NSString* NSString::stringWithString(const NSString* other) {
-  return other ? make(other->text_) : nullptr;
+  return other ? make(other->utf16()) : nullptr;
 }
 
 NSString* NSString::stringWithUTF8String(const char* bytes) {
@@ -62,22 +92,29 @@ NSString* NSString::stringWithUTF8String(const char* bytes) {
 NSString* NSString::stringWithCString(const char* bytes, NSStringEncoding encoding) {
   if (!bytes) return nullptr;
   auto text = decode(std::string_view(bytes), encoding);
-  return text ? make(std::move(*text)) : nullptr;
+  return text ? make(*text) : nullptr;
 }
 
 NSString* NSString::stringWithCharacters(const unichar* characters, NSUInteger length) {
   if (!characters && length) return nullptr;
-  return make(std::u16string(characters, length));
+  return make(std::u16string_view(characters, length));
 }
 
 NSString* NSString::stringWithModifiedUTF8(const char* bytes, std::size_t length) {
   if (!bytes) return nullptr;
   auto text = decodeModifiedUTF8(std::string_view(bytes, length));
-  return text ? make(std::move(*text)) : nullptr;
+  return text ? make(*text) : nullptr;
 }
 
-NSString* NSString::initWithUTF16(std::u16string text) {
-  text_ = std::move(text);
+NSString* NSString::initWithUTF16(std::u16string_view text) {
+  separateText_.reset();
+  if (!text.empty()) {
+    separateText_ = std::make_unique_for_overwrite<char16_t[]>(text.size());
+    std::memcpy(separateText_.get(), text.data(), text.size() * sizeof(char16_t));
+  }
+  chars_ = text.empty() ? u"" : separateText_.get();
+  length_ = text.size();
+  encoded_.reset();
   return this;
 }
 
@@ -99,69 +136,71 @@ NSString* NSString::initWithBytes(const void* bytes, NSUInteger length, NSString
     release();
     return nullptr;
   }
-  text_ = std::move(*text);
-  return this;
+  return initWithUTF16(*text);
 }
 
 unichar NSString::characterAtIndex(NSUInteger index) const {
-  return index < text_.size() ? text_[index] : 0;
+  return index < length_ ? chars_[index] : 0;
 }
 
 const char* NSString::cStringUsingEncoding(NSStringEncoding encoding) const {
-  auto found = encoded_.find(encoding);
-  if (found != encoded_.end()) return found->second.c_str();
+  if (!encoded_) encoded_ = std::make_unique<EncodedTexts>();
+  auto found = encoded_->find(encoding);
+  if (found != encoded_->end()) return found->second.c_str();
+  const std::u16string_view text = utf16();
   std::optional<std::string> bytes;
   switch (encoding) {
   case NSUTF8StringEncoding:
-    bytes = encodeUTF8(text_, false);
+    bytes = encodeUTF8(text, false);
     break;
   case NSASCIIStringEncoding:
-    bytes = encodeSingleByte(text_, 0x7F);
+    bytes = encodeSingleByte(text, 0x7F);
     break;
   case NSISOLatin1StringEncoding:
-    bytes = encodeSingleByte(text_, 0xFF);
+    bytes = encodeSingleByte(text, 0xFF);
     break;
   default:
     break;
   }
   if (!bytes) return nullptr;
-  return encoded_.emplace(encoding, std::move(*bytes)).first->second.c_str();
+  return encoded_->emplace(encoding, std::move(*bytes)).first->second.c_str();
 }
 
 NSData* NSString::dataUsingEncoding(NSStringEncoding encoding) const {
   if (encoding == NSUTF16StringEncoding)
-    return NSData::dataWithBytes(text_.data(), text_.size() * sizeof(char16_t));
+    return NSData::dataWithBytes(chars_, length_ * sizeof(char16_t));
   const char* bytes = cStringUsingEncoding(encoding);
   if (!bytes) return nullptr;
-  return NSData::dataWithBytes(bytes, encoded_.at(encoding).size());
+  return NSData::dataWithBytes(bytes, encoded_->at(encoding).size());
 }
 
 std::string NSString::utf8() const {
-  return *encodeUTF8(text_, true);
+  return *encodeUTF8(utf16(), true);
 }
 
 std::string NSString::modifiedUTF8() const {
-  return encodeModifiedUTF8(text_);
+  return encodeModifiedUTF8(utf16());
 }
 
 bool NSString::isEqualToString(const NSString* other) const {
-  return other && other->text_ == text_;
+  return other && other->utf16() == utf16();
 }
 
 int NSString::intValue() const {
+  const std::u16string_view text = utf16();
   std::size_t i = 0;
-  const std::size_t n = text_.size();
-  while (i < n && isScanWhitespace(text_[i]))
+  const std::size_t n = text.size();
+  while (i < n && isScanWhitespace(text[i]))
     ++i;
   bool negative = false;
-  if (i < n && (text_[i] == u'+' || text_[i] == u'-')) negative = text_[i++] == u'-';
-  while (i < n && isScanWhitespace(text_[i]))
+  if (i < n && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
+  while (i < n && isScanWhitespace(text[i]))
     ++i;
   long long value = 0;
   bool overflow = false;
-  for (; i < n && text_[i] >= u'0' && text_[i] <= u'9'; ++i) {
+  for (; i < n && text[i] >= u'0' && text[i] <= u'9'; ++i) {
     if (!overflow) {
-      value = value * 10 + (text_[i] - u'0');
+      value = value * 10 + (text[i] - u'0');
       if (value > static_cast<long long>(INT_MAX) + 1) overflow = true;
     }
   }
@@ -184,11 +223,11 @@ NSString* NSString::description() const {
 
 bool NSString::isEqual(const NSObject* other) const {
   auto* string = ns_cast<NSString>(other);
-  return string && string->text_ == text_;
+  return string && string->utf16() == utf16();
 }
 
 std::size_t NSString::hash() const {
-  return std::hash<std::u16string>{}(text_);
+  return std::hash<std::u16string_view>{}(utf16());
 }
 
 NSString* NSSTR(std::string_view utf8) {

@@ -1,11 +1,14 @@
 // NSString: immutable Unicode text held as UTF-16 code units, so lengths and ranges count what
-// Foundation counts. Conversions to and from bytes name their encoding; an encoding that cannot
-// represent the text fails with nil/nullptr, as Foundation's do, never truncating silently.
+// Foundation counts. A string made with its text at hand keeps the text in the object's own block
+// of memory, behind the object, so that a string costs one block however long it is. Conversions to
+// and from bytes name their encoding; an encoding that cannot represent the text fails with
+// nil/nullptr, as Foundation's do, never truncating silently.
 #pragma once
 
 #include <cstdarg>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -57,16 +60,26 @@ class NSString : public NSObject {
   // three bytes each); nil when the bytes are not well formed.
   static NSString* stringWithModifiedUTF8(const char* bytes, std::size_t length);
 
+  // A new string owned by the caller (as alloc()->init... gives it) whose text, of length units,
+  // fill writes into the string's own storage.
+  template <class Fill> static NSString* newWithLength(NSUInteger length, Fill&& fill) {
+    NSString* string = newWithRoom(length);
+    fill(const_cast<char16_t*>(string->chars_));
+    return string;
+  }
+  // A new string owned by the caller holding a copy of text.
+  static NSString* newWithCharacters(std::u16string_view text);
+
   // Owned (non-autoreleased) initialisers for alloc()->init...().
   NSString* init() { return this; }
-  NSString* initWithUTF16(std::u16string text);
+  NSString* initWithUTF16(std::u16string_view text);
   // nil (and the receiver released) when the data is not valid in the encoding.
   NSString* initWithData(const NSData* data, NSStringEncoding encoding);
   NSString* initWithBytes(const void* bytes, NSUInteger length, NSStringEncoding encoding);
 
-  NSUInteger length() const { return text_.size(); }
+  NSUInteger length() const { return length_; }
   unichar characterAtIndex(NSUInteger index) const;
-  const std::u16string& utf16() const { return text_; }
+  std::u16string_view utf16() const { return {chars_, length_}; }
 
   // Bytes in an encoding, NUL-terminated, valid as long as the string lives; nullptr when the
   // text cannot be represented losslessly.
@@ -86,13 +99,39 @@ class NSString : public NSObject {
   bool isEqual(const NSObject* other) const override;
   std::size_t hash() const override;
 
+  // Every string's block records its own size in front of the object, since a string with its
+  // text behind it is larger than its class.
+  static void* operator new(std::size_t size) { return allocateWithHeader(size); }
+  static void operator delete(void* string) { freeWithHeader(string); }
+
 protected:
-  // Mutable subclasses call this after changing text_, so cached encodings are not stale.
-  void textChanged() { encoded_.clear(); }
-  std::u16string text_;
+  // Mutable subclasses show their own storage through this after every change, which also drops
+  // the cached encodings.
+  void textChanged(std::u16string_view text) {
+    chars_ = text.data();
+    length_ = text.size();
+    encoded_.reset();
+  }
 
 private:
-  mutable std::map<NSStringEncoding, std::string> encoded_;
+  struct InlineText {
+    NSUInteger length;
+  };
+  static void* operator new(std::size_t size, InlineText text) {
+    return allocateWithHeader(size + text.length * sizeof(char16_t));
+  }
+  static void operator delete(void* string, InlineText) { freeWithHeader(string); }
+  // A string of length units, to be written, in the string's own block.
+  static NSString* newWithRoom(NSUInteger length);
+  static void* allocateWithHeader(std::size_t size);
+  static void freeWithHeader(void* string) noexcept;
+
+  const char16_t* chars_ = u"";
+  std::size_t length_ = 0;
+  // Text handed to an initialiser after alloc(), which could not make room for it.
+  std::unique_ptr<char16_t[]> separateText_;
+  using EncodedTexts = std::map<NSStringEncoding, std::string>;
+  mutable std::unique_ptr<EncodedTexts> encoded_;
 };
 
 class NSMutableString : public NSString {
@@ -105,6 +144,9 @@ class NSMutableString : public NSString {
   void setString(const NSString* other);
   void replaceCharactersInRange(NSRange range, const NSString* replacement);
   void deleteCharactersInRange(NSRange range);
+
+private:
+  std::u16string text_;
 };
 
 // Shorthand for a literal: NSSTR("HEADER") is @"HEADER". The string is autoreleased.

@@ -129,7 +129,7 @@ extern "C" JNIEXPORT jobjectArray JNICALL Java_ixa_testkit_Screen_windowTitles(J
     const bool served = runOnMain(env, "Screen.windowTitles", [result] {
       for (NSObject* object : *NSApplication::sharedApplication()->orderedWindows()) {
         NSString* title = static_cast<NSWindow*>(object)->title();
-        result->push_back(title ? title->utf16() : u"");
+        result->emplace_back(title ? title->utf16() : u"");
       }
     });
     if (served) titles = newStringArray(env, *result);

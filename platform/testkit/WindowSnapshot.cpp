@@ -73,7 +73,7 @@ void drawDesktop(NSRect screen) {
 NSString* applicationName() {
   NSString* path = NSBundle::mainBundle()->bundlePath();
   if (!path) return nullptr;
-  std::u16string name = path->utf16();
+  std::u16string name(path->utf16());
   while (!name.empty() && name.back() == u'/')
     name.pop_back();
   name = name.substr(name.find_last_of(u'/') == std::u16string::npos ? 0

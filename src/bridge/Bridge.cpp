@@ -15,18 +15,22 @@ extern "C" {
 NSString* jstringToNSString(JNIEnv* env, jstring string) {
   if (!string) return nullptr;
   const jsize length = env->GetStringLength(string);
-  std::u16string text(static_cast<std::size_t>(length), u'\0');
   static_assert(sizeof(jchar) == sizeof(char16_t));
-  env->GetStringRegion(string, 0, length, reinterpret_cast<jchar*>(text.data()));
-  if (env->ExceptionCheck()) return nullptr; // the JVM's error goes to the caller
-  return static_cast<NSString*>(NSString::alloc()->initWithUTF16(std::move(text))->autorelease());
+  NSString* text = NSString::newWithLength(static_cast<NSUInteger>(length), [&](char16_t* units) {
+    env->GetStringRegion(string, 0, length, reinterpret_cast<jchar*>(units));
+  });
+  if (env->ExceptionCheck()) { // the JVM's error goes to the caller
+    text->release();
+    return nullptr;
+  }
+  return static_cast<NSString*>(text->autorelease());
 }
 
 jstring nstringToJString(JNIEnv* env, NSString* string) {
   // With an exception pending (an action that threw while a modal loop ran) no JNI call may be
   // made: the answer is null, and the exception reaches the Java caller.
   if (!string || env->ExceptionCheck()) return nullptr;
-  const std::u16string& text = string->utf16();
+  const std::u16string_view text = string->utf16();
   // A Java string holds at most 2^31 - 1 units; a longer text cannot become one.
   if (text.size() > static_cast<std::size_t>(std::numeric_limits<jsize>::max())) return nullptr;
   return env->NewString(reinterpret_cast<const jchar*>(text.data()),

@@ -12,7 +12,7 @@ constexpr NSPoint kTextOrigin{0.0, 2.0};
 // The upper-case form of an ASCII text, as uppercaseString gives it for ASCII. The brand text
 // is a fixed ASCII literal, so no other case mapping is needed here.
 NSString* uppercaseASCII(const NSString* text) {
-  std::u16string upper = text->utf16();
+  std::u16string upper(text->utf16());
   for (char16_t& unit : upper)
     if (unit >= u'a' && unit <= u'z') unit = static_cast<char16_t>(unit - u'a' + u'A');
   return static_cast<NSString*>(NSString::alloc()->initWithUTF16(std::move(upper))->autorelease());

@@ -106,20 +106,20 @@ bool NSButton::isDefaultButton() const {
 bool NSButton::performKeyEquivalent(NSEvent* event) {
   if (!event || event->type() != NSEventTypeKeyDown || isHiddenOrHasHiddenAncestor()) return false;
   if (!isEnabled() || !window() || !NSApp || !NSApp->windowAcceptsInput(window())) return false;
-  std::u16string key =
+  std::u16string_view key =
       event->charactersIgnoringModifiers() ? event->charactersIgnoringModifiers()->utf16() : u"";
   // The keypad's Enter presses whatever Return presses.
   if (key == std::u16string(1, NSKey::Enter)) key = u"\r";
   const NSEventModifierFlags flags = event->modifierFlags() & kKeyEquivalentModifiers;
   bool matches = false;
-  const std::u16string& own = keyEquivalent_->utf16();
+  const std::u16string_view own = keyEquivalent_->utf16();
   if (!own.empty()) {
     NSEventModifierFlags required = keyEquivalentModifierMask_ & kKeyEquivalentModifiers;
     // An upper-case letter stands for the letter with Shift.
     if (own.size() == 1 && isUpperCaseLetter(own[0])) required |= NSEventModifierFlagShift;
-    std::u16string wanted = own;
+    std::u16string wanted(own);
     if (own.size() == 1 && isUpperCaseLetter(own[0])) wanted[0] = own[0] - u'A' + u'a';
-    std::u16string pressed = key;
+    std::u16string pressed(key);
     if (pressed.size() == 1 && isUpperCaseLetter(pressed[0])) pressed[0] = pressed[0] - u'A' + u'a';
     matches = pressed == wanted && flags == required;
   } else if (title_->utf16() == u"Cancel") {

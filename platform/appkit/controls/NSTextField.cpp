@@ -29,7 +29,7 @@ NSTextField* NSTextField::labelWithString(const NSString* text) {
 
 void NSTextField::setStringValue(const NSString* value) {
   NSControl::setStringValue(value);
-  if (editing_) editor_.setText(stringValue()->utf16());
+  if (editing_) editor_.setText(std::u16string(stringValue()->utf16()));
 }
 
 void NSTextField::setPlaceholderString(const NSString* text) {
@@ -89,7 +89,7 @@ bool NSTextField::acceptsFirstResponder() const {
 
 bool NSTextField::becomeFirstResponder() {
   editing_ = true;
-  editor_.setText(stringValue()->utf16());
+  editor_.setText(std::u16string(stringValue()->utf16()));
   // Arriving by keyboard selects the whole text; a click then places the caret.
   editor_.selectAll();
   setNeedsDisplay(true);
@@ -130,8 +130,8 @@ void NSTextField::viewWillMoveToWindow(NSWindow* window) {
 void NSTextField::keyDown(NSEvent* event) {
   if (!editing_) return NSControl::keyDown(event);
   Ref<NSTextField> protector(this); // the action or the window may remove the field
-  const std::u16string characters = event->characters() ? event->characters()->utf16() : u"";
-  const std::u16string ignoring =
+  const std::u16string_view characters = event->characters() ? event->characters()->utf16() : u"";
+  const std::u16string_view ignoring =
       event->charactersIgnoringModifiers() ? event->charactersIgnoringModifiers()->utf16() : u"";
   switch (editor_.interpretKey(characters, ignoring, event->modifierFlags())) {
   case FieldEditor::KeyResult::Handled:

@@ -274,13 +274,13 @@ void NSMutableAttributedString::insertAttributedString(const NSAttributedString*
                                                        NSUInteger index) {
   if (!other || !checkRange(NSMakeRange(index, 0), "insertAttributedString:atIndex:")) return;
   // Copy first: other may be the receiver itself.
-  std::u16string text = other->utf16();
+  std::u16string text(other->utf16());
   replaceRange(NSMakeRange(index, 0), text, other->runsInRange(NSMakeRange(0, text.size())));
 }
 
 void NSMutableAttributedString::replaceCharactersInRange(NSRange range, const NSString* text) {
   if (!checkRange(range, "replaceCharactersInRange:withString:")) return;
-  std::u16string replacement = text ? text->utf16() : std::u16string();
+  std::u16string replacement(text ? text->utf16() : std::u16string_view());
   NSDictionary* attributes = emptyAttributes();
   if (range.length > 0)
     attributes = attributesAtIndex(range.location, nullptr);

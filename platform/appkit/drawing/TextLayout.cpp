@@ -100,7 +100,7 @@ TextLayout::TextLayout(const NSAttributedString* text) {
 
 TextLayout::TextLayout(const NSString* text, const NSFont* font, const NSColor* color) {
   PangoAttrList* list = pango_attr_list_new();
-  std::u16string characters = text ? text->utf16() : std::u16string();
+  std::u16string_view characters = text ? text->utf16() : std::u16string_view();
   mapping_ = NSMapUTF16ToUTF8(characters);
   const NSFont* used = font ? font : NSFont::systemFontOfSize(0);
   insert(list, pango_attr_font_desc_new(used->pangoDescription()), 0,

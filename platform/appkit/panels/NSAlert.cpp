@@ -14,8 +14,8 @@
 namespace {
 
 // The automatic key equivalent of the button at index with that title, and its modifiers.
-std::pair<std::u16string, NSEventModifierFlags>
-automaticKeyEquivalent(std::size_t index, const std::u16string& title) {
+std::pair<std::u16string, NSEventModifierFlags> automaticKeyEquivalent(std::size_t index,
+                                                                       std::u16string_view title) {
   if (index == 0) return {u"\r", 0};
   if (title == u"Cancel") return {u"\033", 0};
   if (title == u"Don't Save" || title == u"Don\u2019t Save")

@@ -17,7 +17,7 @@ extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_runCommandAsNSTask(JNIEnv*
 
 namespace {
 std::u16string textOf(const NSString* string) {
-  return string ? string->utf16() : u"<nil>";
+  return std::u16string(string ? string->utf16() : u"<nil>");
 }
 } // namespace
 

@@ -42,7 +42,7 @@ protected:
   std::u16string onlyString(std::string_view text) {
     auto* elements = array(text);
     auto* string = elements ? ns_cast<NSString>(elements->objectAtIndex(0)) : nullptr;
-    return string ? string->utf16() : u"(none)";
+    return std::u16string(string ? string->utf16() : u"(none)");
   }
 
   NSAutoreleasePool pool;

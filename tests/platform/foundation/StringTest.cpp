@@ -5,6 +5,7 @@
 #include <clocale>
 
 #include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSCensus.h"
 #include "foundation/NSData.h"
 #include "foundation/NSGeometry.h"
 #include "foundation/NSNumber.h"
@@ -132,4 +133,52 @@ TEST_F(StringTest, NumbersConvertAsFoundationDoes) {
   EXPECT_EQ(NSNumber::numberWithLongLong(3000000000LL)->intValue(), -1294967296);
   EXPECT_EQ(NSNumber::numberWithBool(true)->intValue(), 1);
   EXPECT_TRUE(NSNumber::numberWithInt(1)->isEqual(NSNumber::numberWithDouble(1.0)));
+}
+
+// A string keeps its text in its own block when made with the text at hand, and apart when an
+// initialiser after alloc() receives it; a mutable string keeps its own. All read the same, for
+// every unit: NUL, a lone surrogate, a supplementary character, and a long text.
+TEST_F(StringTest, TextInTheObjectOrApartReadsTheSame) {
+  std::u16string text(u"a\u0000\u00E9_\U0001F600\u6771", 7);
+  text[3] = 0xDBFF;
+  for (const std::u16string& sample : {text, std::u16string(), std::u16string(140000, u'\u00E9')}) {
+    auto inside = adopted(NSString::newWithCharacters(sample));
+    auto apart = adopted(NSString::alloc()->initWithUTF16(sample));
+    NSMutableString* growing = NSMutableString::string();
+    growing->appendString(NSString::stringWithCharacters(sample.data(), sample.size() / 2));
+    growing->appendString(NSString::stringWithCharacters(sample.data() + sample.size() / 2,
+                                                         sample.size() - sample.size() / 2));
+    for (const NSString* string : {inside.get(), apart.get(), static_cast<NSString*>(growing)}) {
+      EXPECT_EQ(string->length(), sample.size());
+      EXPECT_EQ(string->utf16(), sample);
+      EXPECT_TRUE(string->isEqual(inside));
+      EXPECT_TRUE(inside->isEqual(string));
+      EXPECT_EQ(string->hash(), inside->hash());
+      EXPECT_EQ(string->utf8(), NSUTF16ToUTF8(sample));
+    }
+  }
+  // Copying an immutable string shares it; copying a mutable one takes the text at that moment.
+  NSMutableString* changing = NSMutableString::stringWithString(NSSTR("before"));
+  Ref<NSString> copy = copiedStringOrEmpty(changing);
+  changing->setString(NSSTR("after, and longer than before"));
+  EXPECT_EQ(copy->utf8(), "before");
+  EXPECT_EQ(copiedStringOrEmpty(copy).get(), copy.get());
+  EXPECT_EQ(copiedStringOrEmpty(nullptr)->length(), 0u);
+  // A mutable string initialised with text keeps it through its first changes.
+  auto initialised = adopted(
+      static_cast<NSMutableString*>(NSMutableString::alloc()->initWithUTF16(u"\U0001F600 abc")));
+  initialised->appendString(initialised);
+  EXPECT_EQ(initialised->utf16(), u"\U0001F600 abc\U0001F600 abc");
+  initialised->deleteCharactersInRange(NSMakeRange(0, 3));
+  EXPECT_EQ(initialised->utf8(), "abc\U0001F600 abc");
+}
+
+TEST_F(StringTest, EveryWayOfMakingAStringIsCounted) {
+  const long before = NSCensus::liveObjects("NSString");
+  {
+    auto inside = adopted(NSString::newWithCharacters(u"counted"));
+    auto apart = adopted(NSString::alloc()->initWithUTF16(u"counted"));
+    EXPECT_EQ(NSCensus::liveObjects("NSString"), before + 2);
+  }
+  EXPECT_EQ(NSCensus::liveObjects("NSString"), before);
 }

@@ -87,7 +87,7 @@ class RecordingView : public NSView {
   NS_OBJECT_CLASS(RecordingView)
   void mouseDown(NSEvent*) override { ++mouseDowns; }
   void mouseUp(NSEvent*) override { ++mouseUps; }
-  void keyDown(NSEvent* event) override { keys.push_back(event->characters()->utf16()); }
+  void keyDown(NSEvent* event) override { keys.emplace_back(event->characters()->utf16()); }
   bool acceptsFirstResponder() const override { return acceptsFirst; }
   bool performKeyEquivalent(NSEvent* event) override {
     if (keyEquivalent.empty() || event->charactersIgnoringModifiers()->utf16() != keyEquivalent)

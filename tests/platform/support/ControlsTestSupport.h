@@ -82,7 +82,7 @@ inline void clickCenter(NSView* view) {
 }
 
 inline std::u16string text(const NSString* string) {
-  return string ? string->utf16() : u"<nil>";
+  return std::u16string(string ? string->utf16() : u"<nil>");
 }
 
 } // namespace controls_test
