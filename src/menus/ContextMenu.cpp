@@ -97,11 +97,13 @@ NSMenu* buildContextMenu(NSString* json, NSMenuItem** positioningItem) {
   menuBuiltLast = adopted(NSMenu::alloc()->initWithTitle(NSSTR("Contextual Menu")));
   theMenu = menuBuiltLast;
   *positioningItem = nullptr;
-  if (!parsed) return theMenu;
+  if (!parsed) return menuBuiltLast;
+  // Filled through the strong reference: reading the weak global costs a lock per item.
+  NSMenu* menu = menuBuiltLast;
   forEachRecord(document.root(), [&](const auto& record) {
     if (!record.buildable) return;
     if (record.separator) {
-      theMenu->addItem(NSMenuItem::separatorItem());
+      menu->addItem(NSMenuItem::separatorItem());
       return;
     }
     NSMenuItem* item = makeMenuItem(record);
@@ -109,10 +111,10 @@ NSMenu* buildContextMenu(NSString* json, NSMenuItem** positioningItem) {
     if (record.disabled) item->setAction(nullptr);
     if (!*positioningItem) *positioningItem = item;
     item->setIndentationLevel(record.indentation);
-    theMenu->addItem(item);
+    menu->addItem(item);
     if (record.children) fillSubmenu(item, *record.children);
   });
-  return theMenu;
+  return menu;
 }
 
 } // namespace brix
