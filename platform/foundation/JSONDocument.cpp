@@ -103,6 +103,50 @@ std::string describeParseError(simdjson::error_code code, std::string_view text,
   }
 }
 
+// The UTF-16 units of valid UTF-8: one per sequence, two for a four-byte one.
+std::size_t utf16Length(std::string_view utf8) {
+  std::size_t units = 0;
+  for (const char byte : utf8) {
+    const auto b = static_cast<unsigned char>(byte);
+    units += (b & 0xC0u) != 0x80u; // not a continuation byte
+    units += b >= 0xF0u;           // a supplementary character takes a pair
+  }
+  return units;
+}
+
+// Writes the UTF-16 of valid UTF-8 at out, which has room for utf16Length(utf8) units.
+void writeUTF16(std::string_view utf8, char16_t* out) {
+  char16_t* o = out;
+  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+  const auto* end = p + utf8.size();
+  while (p < end) {
+    const unsigned char lead = *p;
+    if (lead < 0x80) {
+      *o++ = lead;
+      ++p;
+      continue;
+    }
+    char32_t c;
+    if (lead < 0xE0) {
+      c = ((lead & 0x1Fu) << 6) | (p[1] & 0x3Fu);
+      p += 2;
+    } else if (lead < 0xF0) {
+      c = ((lead & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu);
+      p += 3;
+    } else {
+      c = ((lead & 0x07u) << 18) | ((p[1] & 0x3Fu) << 12) | ((p[2] & 0x3Fu) << 6) | (p[3] & 0x3Fu);
+      p += 4;
+    }
+    if (c < 0x10000) {
+      *o++ = static_cast<char16_t>(c);
+    } else {
+      c -= 0x10000;
+      *o++ = static_cast<char16_t>(0xD800 + (c >> 10));
+      *o++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    }
+  }
+}
+
 } // namespace
 
 struct JSONDocument::Parse {
@@ -225,7 +269,10 @@ std::u16string JSONValue::utf16() const {
 
 NSString* JSONValue::newString() const {
   if (!isString()) return nullptr;
-  return NSString::newWithCharacters(utf16());
+  // Decoded straight into the string's own storage.
+  const std::string_view text = utf8();
+  return NSString::newWithLength(utf16Length(text),
+                                 [&](char16_t* units) { writeUTF16(text, units); });
 }
 
 int JSONValue::intValue() const {
@@ -261,36 +308,7 @@ void JSONValue::visitMembers(void (*visit)(void*, std::string_view, JSONValue),
 }
 
 std::u16string JSONValue::utf16From(std::string_view utf8) {
-  std::u16string out(utf8.size(), u'\0'); // never more units than bytes
-  char16_t* o = out.data();
-  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
-  const auto* end = p + utf8.size();
-  while (p < end) {
-    const unsigned char lead = *p;
-    if (lead < 0x80) {
-      *o++ = lead;
-      ++p;
-      continue;
-    }
-    char32_t c;
-    if (lead < 0xE0) {
-      c = ((lead & 0x1Fu) << 6) | (p[1] & 0x3Fu);
-      p += 2;
-    } else if (lead < 0xF0) {
-      c = ((lead & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu);
-      p += 3;
-    } else {
-      c = ((lead & 0x07u) << 18) | ((p[1] & 0x3Fu) << 12) | ((p[2] & 0x3Fu) << 6) | (p[3] & 0x3Fu);
-      p += 4;
-    }
-    if (c < 0x10000) {
-      *o++ = static_cast<char16_t>(c);
-    } else {
-      c -= 0x10000;
-      *o++ = static_cast<char16_t>(0xD800 + (c >> 10));
-      *o++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    }
-  }
-  out.resize(static_cast<std::size_t>(o - out.data()));
+  std::u16string out(utf16Length(utf8), u'\0');
+  writeUTF16(utf8, out.data());
   return out;
 }
