@@ -2,8 +2,12 @@
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <new>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define BRIX_SMALL_OBJECTS_FROM_HEAP 1
@@ -31,6 +35,10 @@ constexpr std::size_t kGranule = 16;
 constexpr std::size_t kLargest = 512;
 constexpr std::size_t kClasses = kLargest / kGranule;
 constexpr std::size_t kChunkBytes = 256 * 1024;
+// A thread keeps at most this many free blocks of a size; beyond it, blocks go in batches to the
+// shared lists, so that a thread that frees what others make does not hoard them.
+constexpr std::uint32_t kMostKept = 4096;
+constexpr std::uint32_t kBatch = kMostKept / 2;
 
 struct FreeBlock {
   FreeBlock* next;
@@ -42,12 +50,15 @@ std::size_t sizeClass(std::size_t size) {
   return size ? (size - 1) / kGranule : 0;
 }
 
-// The lists of threads that have ended, and the blocks freed by a thread while it ends. waiting
-// tells without the lock whether a size has any, so a thread cutting new blocks does not take it.
-struct Orphans {
+// What threads give up: blocks freed beyond what a thread keeps, the lists and the unused ends of
+// the chunks of threads that have ended, and what a thread frees while it ends. The flags tell
+// without the lock whether there is anything to take.
+struct Shared {
   std::mutex lock;
   FreeLists lists{};
   std::array<std::atomic<bool>, kClasses> waiting{};
+  std::vector<std::pair<char*, char*>> chunkEnds;
+  std::atomic<bool> chunkEndsWaiting{false};
 
   void push(std::size_t c, FreeBlock* first, FreeBlock* last) {
     last->next = lists[c];
@@ -56,63 +67,99 @@ struct Orphans {
   }
 };
 
-Orphans& orphans() {
-  static auto* shared = new Orphans(); // outlives every thread, the main one's exit included
-  return *shared;
+Shared& shared() {
+  static auto* memory = new Shared(); // outlives every thread, the main one's exit included
+  return *memory;
 }
 
-// Trivially destructible, so usable until the thread's very end, after other thread-locals
-// (an autorelease pool draining, say) have gone.
-thread_local constinit FreeLists threadLists{};
-thread_local constinit bool threadEnded = false;
-// New blocks of every size are cut one after another from the thread's current chunk, so the
-// objects made together (a menu item, its title, its target) lie together, and a free list
-// refilled by freeing them keeps them together.
-thread_local constinit char* chunkNext = nullptr;
-thread_local constinit char* chunkEnd = nullptr;
+// A thread's own state; trivially destructible, so usable until the thread's very end, after
+// other thread-locals (an autorelease pool draining, say) have gone. New blocks of every size are
+// cut one after another from the current chunk, so the objects made together (a menu item, its
+// title, its target) lie together, and a list refilled by freeing them keeps them together.
+struct ThreadMemory {
+  FreeLists lists;
+  std::array<std::uint32_t, kClasses> lengths; // at most the lists' lengths
+  char* chunkNext;
+  char* chunkEnd;
+  bool ended;
+};
+thread_local constinit ThreadMemory threadMemory{};
 
-// Hands the thread's lists to the orphans when the thread ends.
+// Hands the thread's lists and the rest of its chunk to the shared ones when the thread ends.
 struct ThreadExit {
   bool armed = false;
   ~ThreadExit() {
-    Orphans& shared = orphans();
-    std::lock_guard guard(shared.lock);
+    ThreadMemory& own = threadMemory;
+    Shared& common = shared();
+    std::lock_guard guard(common.lock);
     for (std::size_t c = 0; c < kClasses; ++c) {
-      FreeBlock* list = threadLists[c];
+      FreeBlock* list = own.lists[c];
       if (!list) continue;
       FreeBlock* last = list;
       while (last->next)
         last = last->next;
-      shared.push(c, list, last);
-      threadLists[c] = nullptr;
+      common.push(c, list, last);
+      own.lists[c] = nullptr;
     }
-    threadEnded = true;
+    if (own.chunkEnd - own.chunkNext >= static_cast<std::ptrdiff_t>(kGranule)) {
+      common.chunkEnds.emplace_back(own.chunkNext, own.chunkEnd);
+      common.chunkEndsWaiting.store(true, std::memory_order_relaxed);
+    }
+    own.lengths = {};
+    own.chunkNext = own.chunkEnd = nullptr;
+    own.ended = true;
   }
 };
 thread_local ThreadExit threadExit;
 
-// A block for an empty list: the orphans of that size if any (the rest become the thread's
-// list), else a new block from the thread's chunk.
-FreeBlock* refill(std::size_t c) {
-  Orphans& shared = orphans();
-  if (shared.waiting[c].load(std::memory_order_relaxed)) {
-    std::lock_guard guard(shared.lock);
-    if (FreeBlock* list = shared.lists[c]) {
-      shared.lists[c] = nullptr;
-      shared.waiting[c].store(false, std::memory_order_relaxed);
+// Room for new blocks: the unused end of an ended thread's chunk if any, else a new chunk.
+void takeChunk(ThreadMemory& own) {
+  if (!own.ended) threadExit.armed = true; // registers the hand-over at the thread's end
+  Shared& common = shared();
+  if (common.chunkEndsWaiting.load(std::memory_order_relaxed)) {
+    std::lock_guard guard(common.lock);
+    if (!common.chunkEnds.empty()) {
+      std::tie(own.chunkNext, own.chunkEnd) = common.chunkEnds.back();
+      common.chunkEnds.pop_back();
+      common.chunkEndsWaiting.store(!common.chunkEnds.empty(), std::memory_order_relaxed);
+      return;
+    }
+  }
+  own.chunkNext = static_cast<char*>(::operator new(kChunkBytes));
+  own.chunkEnd = own.chunkNext + kChunkBytes;
+}
+
+// A block for an empty list: the shared blocks of that size if any (the rest become the
+// thread's list), else a new block cut from the thread's chunk.
+FreeBlock* refill(ThreadMemory& own, std::size_t c) {
+  Shared& common = shared();
+  if (common.waiting[c].load(std::memory_order_relaxed)) {
+    std::lock_guard guard(common.lock);
+    if (FreeBlock* list = common.lists[c]) {
+      common.lists[c] = nullptr;
+      common.waiting[c].store(false, std::memory_order_relaxed);
       return list;
     }
   }
   const std::size_t blockBytes = (c + 1) * kGranule;
-  if (static_cast<std::size_t>(chunkEnd - chunkNext) < blockBytes) {
-    if (!threadEnded) threadExit.armed = true; // registers the hand-over at the thread's end
-    chunkNext = static_cast<char*>(::operator new(kChunkBytes));
-    chunkEnd = chunkNext + kChunkBytes;
-  }
-  auto* block = reinterpret_cast<FreeBlock*>(chunkNext);
-  chunkNext += blockBytes;
+  if (static_cast<std::size_t>(own.chunkEnd - own.chunkNext) < blockBytes) takeChunk(own);
+  auto* block = reinterpret_cast<FreeBlock*>(own.chunkNext);
+  own.chunkNext += blockBytes;
   block->next = nullptr;
   return block;
+}
+
+// Gives the kBatch blocks freed last of a list that has grown past kMostKept to the shared lists.
+void giveBatch(ThreadMemory& own, std::size_t c) {
+  FreeBlock* first = own.lists[c];
+  FreeBlock* last = first;
+  for (std::uint32_t i = 1; i < kBatch && last->next; ++i)
+    last = last->next;
+  own.lists[c] = last->next;
+  own.lengths[c] -= kBatch;
+  Shared& common = shared();
+  std::lock_guard guard(common.lock);
+  common.push(c, first, last);
 }
 
 } // namespace
@@ -120,13 +167,17 @@ FreeBlock* refill(std::size_t c) {
 void* smallObjectAllocate(std::size_t size) {
   if (size > kLargest) return ::operator new(size);
   const std::size_t c = sizeClass(size);
-  FreeLists& lists = threadLists;
-  FreeBlock* block = lists[c];
-  if (!block) block = refill(c);
+  ThreadMemory& own = threadMemory;
+  FreeBlock* block = own.lists[c];
+  if (block) {
+    if (own.lengths[c]) --own.lengths[c];
+  } else {
+    block = refill(own, c);
+  }
   // The next block of a long list was freed long ago and is rarely in the cache: fetch it now,
   // while the caller fills this one, rather than stall on it at the next allocation.
   __builtin_prefetch(block->next, 1);
-  lists[c] = block->next;
+  own.lists[c] = block->next;
   return block;
 }
 
@@ -138,15 +189,16 @@ void smallObjectFree(void* block, std::size_t size) noexcept {
   }
   const std::size_t c = sizeClass(size);
   auto* freed = static_cast<FreeBlock*>(block);
-  if (threadEnded) {
-    Orphans& shared = orphans();
-    std::lock_guard guard(shared.lock);
-    shared.push(c, freed, freed);
+  ThreadMemory& own = threadMemory;
+  if (own.ended) {
+    Shared& common = shared();
+    std::lock_guard guard(common.lock);
+    common.push(c, freed, freed);
     return;
   }
-  FreeLists& lists = threadLists;
-  freed->next = lists[c];
-  lists[c] = freed;
+  freed->next = own.lists[c];
+  own.lists[c] = freed;
+  if (++own.lengths[c] > kMostKept) giveBatch(own, c);
 }
 
 #endif

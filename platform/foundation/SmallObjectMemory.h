@@ -4,8 +4,9 @@
 // with the heap, and scatters one item's objects across it. Here each size (in steps of 16 bytes,
 // up to 512) has its own free list per thread, never coalesced; new blocks of all sizes are cut in
 // turn from the thread's current chunk, so objects made together lie together. Blocks freed on
-// another thread join that thread's lists; the lists of a thread that ends go to the next thread
-// that runs short. Larger sizes go to the general heap.
+// another thread join that thread's lists; a thread keeps a few thousand of a size and shares the
+// rest, and what a thread that ends still holds (its lists, the unused end of its chunk) serves
+// the threads that run short after it. Larger sizes go to the general heap.
 //
 // Under AddressSanitizer every block comes from and goes back to the general heap, so that a use
 // after free is still reported.
