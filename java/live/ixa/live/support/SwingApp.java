@@ -87,10 +87,11 @@ public final class SwingApp implements AutoCloseable {
               return new SwingApp(frame, button, field);
             });
     RealInput.waitUntilMapped(title);
-    // A frame that is shown takes the keyboard focus, a little later; once it has, its request
-    // cannot take the focus away from a window opened after it.
+    // A frame that is shown takes the keyboard focus, a little later, and then gives it to one of
+    // its components, which asks the server for the focus once more; once both have happened,
+    // neither request can take the focus away from a window opened after it.
     long deadline = System.nanoTime() + Duration.ofSeconds(10).toNanos();
-    while (!app.onEdt(() -> app.frame.isFocused())) {
+    while (!app.onEdt(() -> app.frame.isFocused() && app.frame.getFocusOwner() != null)) {
       if (System.nanoTime() > deadline)
         throw new AssertionError("the frame \"" + title + "\" never took the keyboard focus");
       XWindows.pause(20);
