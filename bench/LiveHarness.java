@@ -7,6 +7,8 @@ import java.awt.Robot;
 import java.awt.Window;
 import java.awt.event.InputEvent;
 import java.awt.image.BufferedImage;
+import java.nio.file.Files;
+import java.nio.file.Path;
 import java.util.ArrayList;
 import java.util.Arrays;
 import java.util.List;
@@ -66,7 +68,16 @@ public final class LiveHarness {
   }
 
   public static void main(String[] args) throws Exception {
-    boolean json = Arrays.asList(args).contains("--json");
+    // --json prints the results as Google Benchmark's JSON, --json=FILE writes them to FILE.
+    boolean json = false;
+    String jsonFile = null;
+    for (String arg : args) {
+      if (arg.equals("--json")) json = true;
+      if (arg.startsWith("--json=")) {
+        json = true;
+        jsonFile = arg.substring("--json=".length());
+      }
+    }
     Screen.run(0); // the platform's main thread is running
     IxaDialogs.renderMacButton(0, 0, 0); // upcalls use the environment it remembers
     LiveHarness harness = new LiveHarness();
@@ -75,12 +86,16 @@ public final class LiveHarness {
     double[] clicks = harness.timeClicks();
     double oursMedian = median(ours), swingMedian = median(swing), clickMedian = median(clicks);
     if (json) {
-      System.out.printf(Locale.ROOT,
+      String results = String.format(Locale.ROOT,
           "{\"benchmarks\":[%s,%s,%s]}%n",
           row("AlertShown/showMacDialog", oursMedian, ours,
               String.format(Locale.ROOT, ",\"ratio_to_swing\":%.4f", oursMedian / swingMedian)),
           row("AlertShown/JOptionPane", swingMedian, swing, ""),
           row("ClickToUpcall/COLORCHANGED", clickMedian, clicks, ""));
+      if (jsonFile != null)
+        Files.writeString(Path.of(jsonFile), results);
+      else
+        System.out.print(results);
     } else {
       System.out.printf(Locale.ROOT,
           "alert shown, median of %d: showMacDialog %.2f ms, JOptionPane.showMessageDialog %.2f ms,"
