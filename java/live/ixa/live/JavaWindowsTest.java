@@ -57,8 +57,6 @@ class JavaWindowsTest {
     doc.onEdt(() -> IxaDialogs.renderMacButton(0, 0, 0));
     waitUntil("Doc is a window of the platform", () -> numberOf("Doc") != 0);
     // On the server, Java's frame is inside the platform's window titled after it.
-    XWindows.waitFor("Doc hosted in a window of the platform",
-        w -> w.title().equals("Doc") && hostsJavaFrame(w), LIMIT);
     waitUntilDocSettles();
   }
 
