@@ -27,6 +27,9 @@ void smallObjectFree(void* block, std::size_t) noexcept {
   ::operator delete(block);
 }
 
+SmallObjectRegion::SmallObjectRegion() = default;
+SmallObjectRegion::~SmallObjectRegion() = default;
+
 #else
 
 namespace {
@@ -44,6 +47,32 @@ struct FreeBlock {
   FreeBlock* next;
 };
 
+// Every chunk begins with a header and is aligned to its size, so that a block finds its chunk by
+// its address.
+struct alignas(64) ChunkHeader {
+  // In a region's chunk: the blocks cut from it and not yet freed, plus kOpen while blocks are
+  // still being cut from it.
+  std::atomic<std::uint32_t> live{0};
+  bool region = false;
+};
+constexpr std::uint32_t kOpen = 1u << 31;
+// Whole chunks kept for reuse once a region's blocks are all freed; beyond this, they go back to
+// the general heap.
+constexpr std::size_t kMostWholeChunksKept = 512;
+
+ChunkHeader* chunkOf(void* block) {
+  return reinterpret_cast<ChunkHeader*>(reinterpret_cast<std::uintptr_t>(block) &
+                                        ~(std::uintptr_t{kChunkBytes} - 1));
+}
+
+char* firstBlockOf(ChunkHeader* chunk) {
+  return reinterpret_cast<char*>(chunk) + sizeof(ChunkHeader);
+}
+
+char* endOf(ChunkHeader* chunk) {
+  return reinterpret_cast<char*>(chunk) + kChunkBytes;
+}
+
 using FreeLists = std::array<FreeBlock*, kClasses>;
 
 std::size_t sizeClass(std::size_t size) {
@@ -59,6 +88,7 @@ struct Shared {
   std::array<std::atomic<bool>, kClasses> waiting{};
   std::vector<std::pair<char*, char*>> chunkEnds;
   std::atomic<bool> chunkEndsWaiting{false};
+  std::vector<ChunkHeader*> wholeChunks;
 
   void push(std::size_t c, FreeBlock* first, FreeBlock* last) {
     last->next = lists[c];
@@ -82,8 +112,58 @@ struct ThreadMemory {
   char* chunkNext;
   char* chunkEnd;
   bool ended;
+  // The open region: how deeply it is nested, and the chunk its blocks are cut from, which stays
+  // the thread's until it is full, across regions.
+  unsigned regionDepth;
+  ChunkHeader* regionChunk;
+  char* regionNext;
+  std::uint32_t regionCut; // blocks cut from regionChunk
 };
 thread_local constinit ThreadMemory threadMemory{};
+
+// A chunk for new blocks: a whole chunk freed by a region if any, else a new one.
+ChunkHeader* wholeChunk(bool region) {
+  ChunkHeader* chunk = nullptr;
+  Shared& common = shared();
+  {
+    std::lock_guard guard(common.lock);
+    if (!common.wholeChunks.empty()) {
+      chunk = common.wholeChunks.back();
+      common.wholeChunks.pop_back();
+    }
+  }
+  if (!chunk) chunk = new (::operator new (kChunkBytes, std::align_val_t{kChunkBytes})) ChunkHeader;
+  chunk->region = region;
+  chunk->live.store(region ? kOpen : 0, std::memory_order_relaxed);
+  return chunk;
+}
+
+// A region's chunk whose blocks are all freed is reused whole.
+void recycle(ChunkHeader* chunk) {
+  Shared& common = shared();
+  {
+    std::lock_guard guard(common.lock);
+    if (common.wholeChunks.size() < kMostWholeChunksKept) {
+      common.wholeChunks.push_back(chunk);
+      return;
+    }
+  }
+  chunk->~ChunkHeader();
+  ::operator delete (chunk, std::align_val_t{kChunkBytes});
+}
+
+void releaseRegionBlocks(ChunkHeader* chunk, std::uint32_t count) {
+  if (chunk->live.fetch_sub(count, std::memory_order_acq_rel) == count) recycle(chunk);
+}
+
+// No more blocks are cut from the thread's region chunk; it is reused once they are all freed.
+void sealRegionChunk(ThreadMemory& own) {
+  ChunkHeader* chunk = own.regionChunk;
+  if (!chunk) return;
+  own.regionChunk = nullptr;
+  own.regionNext = nullptr;
+  releaseRegionBlocks(chunk, kOpen - own.regionCut);
+}
 
 // Hands the thread's lists and the rest of its chunk to the shared ones when the thread ends.
 struct ThreadExit {
@@ -108,9 +188,26 @@ struct ThreadExit {
     own.lengths = {};
     own.chunkNext = own.chunkEnd = nullptr;
     own.ended = true;
+    sealRegionChunk(own);
   }
 };
 thread_local ThreadExit threadExit;
+
+void* regionAllocate(ThreadMemory& own, std::size_t size) {
+  const std::size_t blockBytes = (sizeClass(size) + 1) * kGranule;
+  if (!own.regionChunk ||
+      static_cast<std::size_t>(endOf(own.regionChunk) - own.regionNext) < blockBytes) {
+    sealRegionChunk(own);
+    if (!own.ended) threadExit.armed = true; // seals the chunk at the thread's end
+    own.regionChunk = wholeChunk(true);
+    own.regionNext = firstBlockOf(own.regionChunk);
+    own.regionCut = 0;
+  }
+  void* block = own.regionNext;
+  own.regionNext += blockBytes;
+  ++own.regionCut;
+  return block;
+}
 
 // Room for new blocks: the unused end of an ended thread's chunk if any, else a new chunk.
 void takeChunk(ThreadMemory& own) {
@@ -125,8 +222,9 @@ void takeChunk(ThreadMemory& own) {
       return;
     }
   }
-  own.chunkNext = static_cast<char*>(::operator new(kChunkBytes));
-  own.chunkEnd = own.chunkNext + kChunkBytes;
+  ChunkHeader* chunk = wholeChunk(false);
+  own.chunkNext = firstBlockOf(chunk);
+  own.chunkEnd = endOf(chunk);
 }
 
 // A block for an empty list: the shared blocks of that size if any (the rest become the
@@ -166,8 +264,9 @@ void giveBatch(ThreadMemory& own, std::size_t c) {
 
 void* smallObjectAllocate(std::size_t size) {
   if (size > kLargest) return ::operator new(size);
-  const std::size_t c = sizeClass(size);
   ThreadMemory& own = threadMemory;
+  if (own.regionDepth) return regionAllocate(own, size);
+  const std::size_t c = sizeClass(size);
   FreeBlock* block = own.lists[c];
   if (block) {
     if (own.lengths[c]) --own.lengths[c];
@@ -187,6 +286,10 @@ void smallObjectFree(void* block, std::size_t size) noexcept {
     ::operator delete(block);
     return;
   }
+  if (ChunkHeader* chunk = chunkOf(block); chunk->region) {
+    releaseRegionBlocks(chunk, 1);
+    return;
+  }
   const std::size_t c = sizeClass(size);
   auto* freed = static_cast<FreeBlock*>(block);
   ThreadMemory& own = threadMemory;
@@ -199,6 +302,14 @@ void smallObjectFree(void* block, std::size_t size) noexcept {
   freed->next = own.lists[c];
   own.lists[c] = freed;
   if (++own.lengths[c] > kMostKept) giveBatch(own, c);
+}
+
+SmallObjectRegion::SmallObjectRegion() {
+  ++threadMemory.regionDepth;
+}
+
+SmallObjectRegion::~SmallObjectRegion() {
+  --threadMemory.regionDepth;
 }
 
 #endif

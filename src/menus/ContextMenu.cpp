@@ -7,6 +7,7 @@
 #include "bridge/NativeScope.h"
 #include "bridge/Upcall.h"
 #include "foundation/JSONDocument.h"
+#include "foundation/SmallObjectMemory.h"
 #include "menus/MenuRecord.h"
 #include "windows/WindowLookup.h"
 
@@ -90,6 +91,8 @@ namespace brix {
 // which UTF-8 cannot hold, becomes U+FFFD, so broken text costs one character rather than the
 // whole menu. A text that does not parse, or whose top level is not an array, has no records.
 NSMenu* buildContextMenu(NSString* json, NSMenuItem** positioningItem) {
+  // The menu's objects are made together and go together when the next menu replaces it.
+  SmallObjectRegion region;
   const std::string text = json ? json->utf8() : std::string();
   JSONDocument document;
   const bool parsed = json && document.parse(text, false) && document.root().isArray();

@@ -96,4 +96,61 @@ TEST(SmallObjectMemoryTest, TheRestOfAnEndedThreadsChunkIsUsedAgain) {
   smallObjectFree(first, 496);
   smallObjectFree(next, 480);
 }
+namespace {
+constexpr std::uintptr_t kChunkBytes = 256 * 1024;
+
+std::set<std::uintptr_t> chunksOf(const std::vector<void*>& blocks) {
+  std::set<std::uintptr_t> chunks;
+  for (void* block : blocks)
+    chunks.insert(reinterpret_cast<std::uintptr_t>(block) & ~(kChunkBytes - 1));
+  return chunks;
+}
+
+// Blocks of one size made on a new thread inside a region.
+std::vector<void*> madeInRegion(std::size_t size, std::size_t count) {
+  std::vector<void*> made;
+  std::thread([&] {
+    SmallObjectRegion region;
+    for (std::size_t i = 0; i < count; ++i)
+      made.push_back(smallObjectAllocate(size));
+  }).join();
+  return made;
+}
+} // namespace
+
+// A region's chunks come back whole once every block cut from them is freed, here by another
+// thread, and serve blocks of another size: the free lists alone could never give those.
+TEST(SmallObjectMemoryTest, ARegionsChunksAreReusedWholeOnceAllTheirBlocksAreFreed) {
+  const std::vector<void*> first = madeInRegion(208, 4000);
+  const std::set<std::uintptr_t> firstChunks = chunksOf(first);
+  ASSERT_GE(firstChunks.size(), 3u);
+  for (void* block : first)
+    smallObjectFree(block, 208);
+  const std::vector<void*> second = madeInRegion(64, 4000 * 208 / 64);
+  EXPECT_EQ(chunksOf(second), firstChunks);
+  for (void* block : second)
+    smallObjectFree(block, 64);
+}
+
+// One block still in use keeps its chunk out of reuse, and the block intact, long after the
+// region it was made in has closed and its neighbours are freed.
+TEST(SmallObjectMemoryTest, ARegionsChunkWaitsForItsLastBlock) {
+  std::vector<void*> made = madeInRegion(208, 4000);
+  auto* kept = static_cast<unsigned char*>(made.front());
+  const std::uintptr_t keptChunk = reinterpret_cast<std::uintptr_t>(kept) & ~(kChunkBytes - 1);
+  std::memset(kept, 0x5A, 208);
+  for (void* block : made)
+    if (block != kept) smallObjectFree(block, 208);
+  const std::vector<void*> meanwhile = madeInRegion(208, 4000);
+  EXPECT_EQ(chunksOf(meanwhile).count(keptChunk), 0u);
+  for (std::size_t at = 0; at < 208; ++at)
+    ASSERT_EQ(kept[at], 0x5A) << at;
+  smallObjectFree(kept, 208);
+  const std::vector<void*> after = madeInRegion(208, 8000);
+  EXPECT_EQ(chunksOf(after).count(keptChunk), 1u);
+  for (void* block : meanwhile)
+    smallObjectFree(block, 208);
+  for (void* block : after)
+    smallObjectFree(block, 208);
+}
 #endif
