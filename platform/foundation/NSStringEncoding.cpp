@@ -191,6 +191,22 @@ void appendUTF8(std::string& out, char32_t c) {
   }
 }
 
+namespace {
+// Where the run of units below 0x80 (one byte each in UTF-8, NUL included) that starts at i
+// ends, checked eight units at a time; a run shorter than eight ends at i.
+std::size_t asciiRunAt(const char16_t* p, std::size_t i, std::size_t n) {
+  constexpr uint64_t kHigh = 0xFF80FF80FF80FF80ull; // bits that make a unit 0x80 or more
+  while (i + 8 <= n) {
+    uint64_t first, second;
+    std::memcpy(&first, p + i, 8);
+    std::memcpy(&second, p + i + 4, 8);
+    if ((first | second) & kHigh) break;
+    i += 8;
+  }
+  return i;
+}
+} // namespace
+
 // Two passes, the exact length and then the bytes written in place, so that a long text (a large
 // menu description) is neither appended byte by byte nor reallocated as it grows.
 std::optional<std::string> encodeUTF8(std::u16string_view text, bool replaceLoneSurrogates) {
@@ -199,8 +215,13 @@ std::optional<std::string> encodeUTF8(std::u16string_view text, bool replaceLone
     return text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 &&
            text[i + 1] <= 0xDFFF;
   };
+  const char16_t* p = text.data();
   std::size_t length = 0;
   for (std::size_t i = 0; i < n; ++i) {
+    const std::size_t run = asciiRunAt(p, i, n);
+    length += run - i;
+    i = run;
+    if (i == n) break;
     const char16_t c = text[i];
     if (c < 0x80) {
       length += 1;
@@ -218,6 +239,11 @@ std::optional<std::string> encodeUTF8(std::u16string_view text, bool replaceLone
   std::string out(length, '\0');
   char* o = out.data();
   for (std::size_t i = 0; i < n; ++i) {
+    const std::size_t run = asciiRunAt(p, i, n);
+    for (std::size_t k = i; k < run; ++k)
+      *o++ = static_cast<char>(p[k]);
+    i = run;
+    if (i == n) break;
     char32_t c = text[i];
     if (c < 0x80) {
       *o++ = static_cast<char>(c);

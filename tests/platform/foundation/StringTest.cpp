@@ -88,6 +88,26 @@ TEST_F(StringTest, UTF8EncodesEverySequenceLength) {
   EXPECT_EQ(lone->utf8(), "\xEF\xBF\xBDx\xEF\xBF\xBDy\xEF\xBF\xBD");
 }
 
+// Plain ASCII is encoded in runs; a character of every other length (and a lone surrogate) at
+// every place in a longer text, a pair across the runs' boundaries too, ends its run exactly.
+TEST_F(StringTest, UTF8OfLongerTextsKeepsEveryCharacterInPlace) {
+  const std::pair<std::u16string, std::string> kinds[] = {
+      {u"\u00E9", "\xC3\xA9"},
+      {u"\u20AC", "\xE2\x82\xAC"},
+      {u"\U0001F600", "\xF0\x9F\x98\x80"},
+      {std::u16string(1, char16_t{0xDC00}), "\xEF\xBF\xBD"},
+      {std::u16string(1, u'\0'), std::string(1, '\0')}};
+  const std::string ascii = "abcdefghijklmnopqrstuvwxyz0123";
+  for (const auto& [unit, encoded] : kinds)
+    for (std::size_t at = 0; at <= ascii.size(); ++at) {
+      const std::u16string before(ascii.begin(), ascii.begin() + static_cast<long>(at));
+      const std::u16string after(ascii.begin() + static_cast<long>(at), ascii.end());
+      const std::u16string text = before + unit + after;
+      NSString* string = NSString::stringWithCharacters(text.data(), text.size());
+      EXPECT_EQ(string->utf8(), ascii.substr(0, at) + encoded + ascii.substr(at)) << at;
+    }
+}
+
 TEST_F(StringTest, EncodingCacheFollowsMutation) {
   auto* string = NSMutableString::stringWithString(NSSTR("abc"));
   EXPECT_STREQ(string->UTF8String(), "abc");
