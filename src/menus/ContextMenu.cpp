@@ -43,7 +43,7 @@ template <class Records> void fillSubmenu(NSMenuItem* parent, const Records& chi
       submenu->addItem(NSMenuItem::separatorItem());
       return;
     }
-    NSMenuItem* item = brix::makeMenuItem(record);
+    const Ref<NSMenuItem> item = brix::makeMenuItem(record);
     if (record.disabled) item->setAction(nullptr);
     if (record.hasState) item->setState(record.on ? NSControlStateValueOn : NSControlStateValueOff);
     submenu->addItem(item);
@@ -109,7 +109,7 @@ NSMenu* buildContextMenu(NSString* json, NSMenuItem** positioningItem) {
       menu->addItem(NSMenuItem::separatorItem());
       return;
     }
-    NSMenuItem* item = makeMenuItem(record);
+    const Ref<NSMenuItem> item = makeMenuItem(record);
     if (record.hasState) item->setState(record.on ? NSControlStateValueOn : NSControlStateValueOff);
     if (record.disabled) item->setAction(nullptr);
     if (!*positioningItem) *positioningItem = item;

@@ -1,6 +1,7 @@
 #include "menus/MenuRecord.h"
 
 #include <string_view>
+#include <utility>
 
 #include "appkit/menus/NSMenuItem.h"
 #include "bridge/ContextMenuSlapper.h"
@@ -36,10 +37,10 @@ bool equalsOne(const NSString* value) {
   return value && value->isEqualToString(one);
 }
 
-void setHeader(MenuItemFields& record, bool isSeparator, NSString* header) {
+void setHeader(MenuItemFields& record, bool isSeparator, Ref<NSString> header) {
   record.buildable = true;
   record.separator = isSeparator;
-  if (!isSeparator) record.header = retained(header);
+  if (!isSeparator) record.header = std::move(header);
 }
 
 } // namespace
@@ -58,7 +59,7 @@ MenuRecord<NSArray*> readMenuRecord(NSObject* element) {
   if (!dictionary) return record;
   NSString* header = stringFor(dictionary, kHeader);
   if (!header) return record;
-  setHeader(record, header->isEqualToString(kDash), header);
+  setHeader(record, header->isEqualToString(kDash), retained(header));
   record.identity = retained(stringFor(dictionary, kIdentity));
   record.keyboardShortcut = retained(stringFor(dictionary, kShortcut));
   const NSString* state = stringFor(dictionary, kState);
@@ -100,7 +101,7 @@ MenuRecord<JSONValue> readMenuRecord(const JSONValue& element) {
     return value && value->isString() && value->utf8() == "1";
   };
   const bool isSeparator = header->utf8() == "-";
-  setHeader(record, isSeparator, isSeparator ? nullptr : stringOf(header).get());
+  setHeader(record, isSeparator, isSeparator ? Ref<NSString>() : stringOf(header));
   record.identity = stringOf(identity);
   record.keyboardShortcut = stringOf(shortcut);
   record.hasState = state && state->isString();
@@ -111,11 +112,10 @@ MenuRecord<JSONValue> readMenuRecord(const JSONValue& element) {
   return record;
 }
 
-NSMenuItem* makeMenuItem(const MenuItemFields& record) {
+Ref<NSMenuItem> makeMenuItem(const MenuItemFields& record) {
   static NSString* const noKeyEquivalent = key("");
   static const SEL action = sel("clickContextMenuItem:");
-  NSMenuItem* item = NSMenuItem::alloc()->initWithTitle(record.header, nullptr, noKeyEquivalent);
-  item->autorelease(); // the menu it is added to owns it
+  auto item = adopted(NSMenuItem::alloc()->initWithTitle(record.header, nullptr, noKeyEquivalent));
   // Each item has its own target, which lives as long as the item.
   item->setTarget(ContextMenuSlapper::targetOwnedBy(item));
   item->setAction(action);

@@ -35,10 +35,10 @@ template <class Children> struct MenuRecord : MenuItemFields { std::optional<Chi
 MenuRecord<NSArray*> readMenuRecord(NSObject* element);
 MenuRecord<JSONValue> readMenuRecord(const JSONValue& element);
 
-// An autoreleased item titled by the record's header with its own action target (which lives as
-// long as the item), its identity as represented object and its key equivalent; state,
-// disabling and indentation are left to the caller, whose order of steps differs between the top
-// level and submenus.
-NSMenuItem* makeMenuItem(const MenuItemFields& record);
+// A new item (owned by the caller, who gives it to a menu) titled by the record's header with its
+// own action target (which lives as long as the item), its identity as represented object and its
+// key equivalent; state, disabling and indentation are left to the caller, whose order of steps
+// differs between the top level and submenus.
+Ref<NSMenuItem> makeMenuItem(const MenuItemFields& record);
 
 } // namespace brix
