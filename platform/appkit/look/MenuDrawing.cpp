@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+
+#include <cairo.h>
 
 #include "appkit/drawing/NSBezierPath.h"
 #include "appkit/drawing/NSColor.h"
@@ -61,6 +64,15 @@ CGFloat menuWidth(const NSMenu* menu) {
   return width;
 }
 
+// An open menu is measured once: its frame is asked for at every move of the pointer, and a long
+// menu's titles take long to lay out.
+CGFloat openMenuWidth(const NSMenu* menu) {
+  const NSMenu::TrackingState& state = menu->trackingState();
+  if (!state.open) return menuWidth(menu);
+  if (state.width <= 0) state.width = menuWidth(menu);
+  return state.width;
+}
+
 CGFloat menuHeight(const NSMenu* menu) {
   CGFloat height = 2 * kPadding;
   for (const auto& item : menu->items())
@@ -88,7 +100,7 @@ NSRect NSOpenMenuFrame(const NSMenu* menu) {
   if (!state.positioningItem) above = 0;
   // The positioning item's top-left corner lies at the location; y grows upwards.
   const CGFloat top = location.y + above;
-  return NSMakeRect(location.x, top - height, menuWidth(menu), height);
+  return NSMakeRect(location.x, top - height, openMenuWidth(menu), height);
 }
 
 NSPoint NSOpenSubmenuLocation(const NSMenu* menu, const NSMenuItem* item, const NSMenu* submenu,
@@ -99,7 +111,7 @@ NSPoint NSOpenSubmenuLocation(const NSMenu* menu, const NSMenuItem* item, const 
     if (candidate.get() == item) break;
     rowTop -= rowHeight(candidate);
   }
-  const CGFloat width = menuWidth(submenu), height = menuHeight(submenu);
+  const CGFloat width = openMenuWidth(submenu), height = menuHeight(submenu);
   CGFloat x = NSMaxX(frame) - kSubmenuOverlap;
   if (x + width > NSMaxX(screen))
     x = std::max(NSMinX(screen), frame.origin.x - width + kSubmenuOverlap);
@@ -132,10 +144,16 @@ void NSDrawOpenMenu(const NSMenu* menu, NSRect screen) {
       ->fill();
   ControlLook::rgb(250, 250, 250, 0.98)->setFill();
   NSBezierPath::bezierPathWithRoundedRect(frame, kCornerRadius, kCornerRadius)->fill();
+  // Rows outside what is drawn into (a long menu reaches beyond the screen) are not laid out.
+  double clipLeft, clipBottom, clipRight, clipTop;
+  cairo_clip_extents(NSGraphicsContext::currentContext()->cairo(), &clipLeft, &clipBottom,
+                     &clipRight, &clipTop);
+  if (clipBottom > clipTop) std::swap(clipBottom, clipTop);
   CGFloat top = NSMaxY(frame) - kPadding;
   for (const auto& item : menu->items()) {
     const CGFloat height = rowHeight(item);
     top -= height;
+    if (top > clipTop || top + height < clipBottom) continue;
     if (item->isSeparatorItem()) {
       ControlLook::rgb(0, 0, 0, 0.1)->setFill();
       NSRectFill(NSMakeRect(frame.origin.x + 10, top + height / 2, frame.size.width - 20, 1));

@@ -123,6 +123,9 @@ class NSMenu : public NSObject {
     // The number a live display shows this menu's pop-up by (a submenu opened from the
     // tracked menu has one of its own); 0 when no pop-up shows it.
     NSInteger popUpNumber = 0;
+    // The menu's width, measured at its first need while open rather than at each move of the
+    // pointer; 0 until then.
+    mutable CGFloat width = 0;
   };
   const TrackingState& trackingState() const { return tracking_; }
 

@@ -11,8 +11,10 @@
 #include "appkit/controls/NSButton.h"
 #include "appkit/controls/NSTextField.h"
 #include "appkit/drawing/NSColor.h"
+#include "appkit/menus/NSMenu.h"
 #include "appkit/panels/NSAlert.h"
 #include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSRunLoop.h"
 #include "testkit/WindowSnapshot.h"
 
 using namespace controls_test;
@@ -131,4 +133,33 @@ TEST(ScreenSnapshot, MenuBarAndWindowsInZOrder) {
   bitmap = NSScreenSnapshotBitmap(1);
   EXPECT_TRUE(isGrey(pixelAt(bitmap, 1, frame.origin.x + 14, 900 - NSMaxY(frame) + 14), 225, 245));
   front->close();
+}
+
+// A menu far longer than the screen: the rows on the screen are drawn, the first and the last
+// there included, however many lie beyond it.
+TEST(ScreenSnapshot, AMenuLongerThanTheScreenDrawsTheRowsOnIt) {
+  NSAutoreleasePool pool;
+  NSMenu* menu = static_cast<NSMenu*>(NSMenu::alloc()->initWithTitle(NSSTR(""))->autorelease());
+  for (int i = 0; i < 2000; ++i)
+    menu->addItemWithTitle(NSString::stringWithFormat("Row %d", i), nullptr, NSSTR(""));
+  Ref<NSBitmapImageRep> bitmap;
+  NSRunLoop::mainRunLoop().performAsync([&] {
+    bitmap = retained(NSScreenSnapshotBitmap(1));
+    menu->cancelTrackingWithoutAnimation();
+  });
+  // The menu's top-left corner 20 points below the screen's top; rows of 22 points after 5 of
+  // padding, so the screen holds rows 0 to 38 whole.
+  menu->popUpMenuPositioningItem(nullptr, NSMakePoint(100, 880), nullptr);
+  ASSERT_TRUE(bitmap);
+  auto inkInRow = [&](int row) {
+    const double rowTopFromTop = 20 + 5 + 22.0 * row;
+    int dark = 0;
+    for (double x = 122; x < 170; ++x)
+      for (double y = rowTopFromTop + 4; y < rowTopFromTop + 18; ++y)
+        dark += pixelAt(bitmap, 1, x, y).red < 215; // the grey of a disabled title on 250
+    return dark;
+  };
+  EXPECT_GT(inkInRow(0), 10);
+  EXPECT_GT(inkInRow(20), 10);
+  EXPECT_GT(inkInRow(38), 10);
 }
