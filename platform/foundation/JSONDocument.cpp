@@ -6,6 +6,8 @@
 
 #include <simdjson.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <type_traits>
 
@@ -120,6 +122,17 @@ void writeUTF16(std::string_view utf8, char16_t* out) {
   const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
   const auto* end = p + utf8.size();
   while (p < end) {
+    // Runs of ASCII, the usual text of a menu, widened eight bytes at a time.
+    while (end - p >= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, p, 8);
+      if (word & 0x8080808080808080u) break;
+      for (int i = 0; i < 8; ++i)
+        o[i] = p[i];
+      o += 8;
+      p += 8;
+    }
+    if (p == end) break;
     const unsigned char lead = *p;
     if (lead < 0x80) {
       *o++ = lead;
@@ -305,6 +318,22 @@ void JSONValue::visitMembers(void (*visit)(void*, std::string_view, JSONValue),
   if (element().get(members) != simdjson::SUCCESS) return;
   for (simdjson::dom::key_value_pair member : members)
     visit(context, member.key, JSONValue(member.value));
+}
+
+void JSONValue::membersNamed(std::span<const std::string_view> keys,
+                             std::span<std::optional<JSONValue>> values) const {
+  std::fill(values.begin(), values.end(), std::nullopt);
+  simdjson::dom::object members;
+  if (element().get(members) != simdjson::SUCCESS) return;
+  const std::size_t count = std::min(keys.size(), values.size());
+  for (simdjson::dom::key_value_pair member : members) {
+    for (std::size_t i = 0; i < count; ++i) {
+      if (member.key == keys[i]) {
+        values[i].emplace(member.value);
+        break;
+      }
+    }
+  }
 }
 
 std::u16string JSONValue::utf16From(std::string_view utf8) {

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -63,6 +65,12 @@ public:
         },
         &visit);
   }
+
+  // Sets values[i] to the member named keys[i], the last of equal keys as NSJSONSerialization
+  // keeps it, or to nullopt when there is none (or this is not an object). One pass over the
+  // members, for a reader that wants a few known keys of each object.
+  void membersNamed(std::span<const std::string_view> keys,
+                    std::span<std::optional<JSONValue>> values) const;
 
   // For the platform's own readers, which hold simdjson's documents.
   explicit JSONValue(const simdjson::dom::element& element);

@@ -82,10 +82,6 @@ void NSObject::setAssociatedObject(const void* key, NSObject* value) {
     associated.more.emplace_back(key, Ref<NSObject>(value));
 }
 
-NSObject* NSObject::firstAssociatedObject() const {
-  return associated_ ? associated_->first.second.get() : nullptr;
-}
-
 NSObject* NSObject::associatedObject(const void* key) const {
   if (!associated_) return nullptr;
   if (AssociatedObjects::Entry* entry = associated_->find(key)) return entry->second;

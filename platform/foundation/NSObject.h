@@ -107,16 +107,6 @@ public:
   void setAssociatedObject(const void* key, NSObject* value);
   NSObject* associatedObject(const void* key) const;
 
-  // Fetches into the cache what releasing this object touches besides the object itself (the box
-  // its weak references share, its associated objects); for an owner about to release many
-  // objects in a row, a few objects ahead.
-  void prefetchForRelease() const {
-    __builtin_prefetch(weakBox_.load(std::memory_order_relaxed), 1);
-    __builtin_prefetch(associated_, 1);
-  }
-  // The first associated object, which releasing this object releases too; nil when none.
-  NSObject* firstAssociatedObject() const;
-
   // Counts this object in entry until it is deallocated; called once, by alloc().
   void enterCensus(NSCensusEntry& entry) {
     census_ = &entry;

@@ -1,5 +1,7 @@
 #include "menus/MenuRecord.h"
 
+#include <array>
+#include <iterator>
 #include <string_view>
 #include <utility>
 
@@ -76,23 +78,11 @@ MenuRecord<JSONValue> readMenuRecord(const JSONValue& element) {
   MenuRecord<JSONValue> record;
   // The value each key had last; a later duplicate of a key replaces an earlier one, whatever
   // their types.
-  std::optional<JSONValue> header, identity, shortcut, state, disabled, indentation, children;
-  element.forEachMember([&](std::string_view key, const JSONValue& value) {
-    if (key == "HEADER")
-      header = value;
-    else if (key == "IDENTITY")
-      identity = value;
-    else if (key == "KEYBOARDSHORTCUT")
-      shortcut = value;
-    else if (key == "STATE")
-      state = value;
-    else if (key == "DISABLED")
-      disabled = value;
-    else if (key == "INDENTATION")
-      indentation = value;
-    else if (key == "CHILDREN")
-      children = value;
-  });
+  static constexpr std::array<std::string_view, 7> kKeys = {
+      "HEADER", "IDENTITY", "KEYBOARDSHORTCUT", "STATE", "DISABLED", "INDENTATION", "CHILDREN"};
+  std::array<std::optional<JSONValue>, std::size(kKeys)> values;
+  element.membersNamed(kKeys, values);
+  const auto& [header, identity, shortcut, state, disabled, indentation, children] = values;
   if (!header || !header->isString()) return record;
   auto stringOf = [](const std::optional<JSONValue>& value) {
     return value && value->isString() ? adopted(value->newString()) : Ref<NSString>();

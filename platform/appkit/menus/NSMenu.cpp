@@ -18,20 +18,7 @@ NSMenu* NSMenu::initWithTitle(const NSString* title) {
   return this;
 }
 
-// A large menu's items and their objects lie far beyond the cache by the time the menu goes:
-// releasing them one after another would wait for memory at every object. Each item is fetched
-// well ahead, what it owns a little later, and what those own later still.
-NSMenu::~NSMenu() {
-  constexpr std::size_t kStages = 4, kDistance = 8;
-  const std::size_t count = items_.size();
-  for (std::size_t i = 0; i < count; ++i) {
-    for (std::size_t stage = 0; stage < kStages; ++stage) {
-      const std::size_t ahead = i + (kStages - stage) * kDistance;
-      if (ahead < count) items_[ahead]->prefetchForReleaseStage(stage);
-    }
-    items_[i] = nullptr;
-  }
-}
+NSMenu::~NSMenu() = default;
 
 NSMenuItem* NSMenu::parentItem() const {
   return parentItem_.get();

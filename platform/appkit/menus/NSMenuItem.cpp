@@ -48,26 +48,6 @@ NSMenuItem* NSMenuItem::initWithTitle(const NSString* title, SEL action,
 
 NSMenuItem::~NSMenuItem() = default;
 
-void NSMenuItem::prefetchForReleaseStage(std::size_t stage) const {
-  switch (stage) {
-  case 0:
-    __builtin_prefetch(this, 1);
-    break;
-  case 1:
-    __builtin_prefetch(title_.get(), 1);
-    __builtin_prefetch(representedObject_.get(), 1);
-    prefetchForRelease();
-    break;
-  case 2:
-    if (representedObject_) representedObject_->prefetchForRelease();
-    __builtin_prefetch(firstAssociatedObject(), 1);
-    break;
-  default:
-    if (NSObject* associated = firstAssociatedObject()) associated->prefetchForRelease();
-    break;
-  }
-}
-
 void NSMenuItem::setTitle(const NSString* title) {
   title_ = copiedStringOrEmpty(title);
 }

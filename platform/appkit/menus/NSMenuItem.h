@@ -78,10 +78,6 @@ class NSMenuItem : public NSObject {
 
 private:
   friend class NSMenu;
-  // For NSMenu's release of many items, in stages a few items apart: the item, the objects it
-  // owns, their boxes and associated objects, and what those hold.
-  void prefetchForReleaseStage(std::size_t stage) const;
-
   Ref<NSString> title_;
   Ref<NSString> keyEquivalent_;
   SEL action_ = nullptr;

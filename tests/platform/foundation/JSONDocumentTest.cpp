@@ -2,6 +2,8 @@
 // same reasons, and the values read from the document are the ones its objects would hold.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -110,6 +112,53 @@ TEST_F(JSONDocuments, ValuesReadAsTheirFoundationObjects) {
   elements[7].forEachElement([&](JSONValue) { ++visited; });
   elements[7].forEachMember([&](std::string_view, JSONValue) { ++visited; });
   EXPECT_EQ(visited, 0);
+}
+
+TEST_F(JSONDocuments, NamedMembersAreTheLastOfEqualKeys) {
+  JSONDocument document;
+  ASSERT_TRUE(document.parse(R"([{"a": 1, "b": "x", "a": [2], "c": null}, [1], "s"])", false));
+  std::vector<JSONValue> elements;
+  document.root().forEachElement([&](JSONValue value) { elements.push_back(value); });
+  ASSERT_EQ(elements.size(), 3u);
+
+  const std::string_view keys[] = {"a", "b", "missing", "c"};
+  std::optional<JSONValue> values[std::size(keys)];
+  elements[0].membersNamed(keys, values);
+  ASSERT_TRUE(values[0] && values[1] && values[3]);
+  EXPECT_EQ(values[0]->kind(), JSONValue::Kind::Array); // the later "a" replaces the number
+  EXPECT_EQ(values[1]->utf8(), "x");
+  EXPECT_FALSE(values[2]);
+  EXPECT_EQ(values[3]->kind(), JSONValue::Kind::Null);
+
+  // Anything but an object has no members; values left from an earlier object are cleared.
+  for (const JSONValue& notAnObject : {elements[1], elements[2]}) {
+    elements[0].membersNamed(keys, values);
+    notAnObject.membersNamed(keys, values);
+    for (const auto& value : values)
+      EXPECT_FALSE(value);
+  }
+}
+
+TEST_F(JSONDocuments, StringsKeepEveryCharacterAroundRunsOfASCII) {
+  // A character outside ASCII at every place of texts around the eight-byte runs.
+  const std::u16string decoded[] = {u"\u00e9", u"\u20ac", u"\U0001F600"};
+  for (std::size_t length = 0; length <= 19; ++length) {
+    for (std::size_t at = 0; at <= length; ++at) {
+      for (std::size_t k = 0; k < std::size(decoded); ++k) {
+        std::u16string expected;
+        for (std::size_t i = 0; i < length; ++i)
+          expected += static_cast<char16_t>(u'a' + i);
+        expected.insert(at, decoded[k]);
+        NSString* text = NSString::stringWithCharacters(expected.data(), expected.size());
+        const std::string json = "[\"" + std::string(text->UTF8String()) + "\"]";
+        JSONDocument document;
+        ASSERT_TRUE(document.parse(json, false));
+        std::u16string read;
+        document.root().forEachElement([&](JSONValue value) { read = value.utf16(); });
+        EXPECT_EQ(read, expected) << length << " " << at << " " << k;
+      }
+    }
+  }
 }
 
 TEST_F(JSONDocuments, ADocumentReadWhileAnotherIsOpenLeavesItIntact) {
