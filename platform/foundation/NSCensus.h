@@ -1,7 +1,10 @@
 // NSCensus: the number of live platform objects of each class. Every class keeps one entry,
 // counted up by alloc() and down when an object is deallocated, so a test (or a long-running
-// application) can see that a repeated operation leaves nothing behind. An entry is an atomic
-// counter; reading the whole census walks a list that only ever grows.
+// application) can see that a repeated operation leaves nothing behind. Each thread counts in a
+// table of its own, written by that thread alone, so that counting costs no atomic operation
+// (a large menu makes and frees hundreds of thousands of objects); reading an entry adds up the
+// tables of the running threads and what the ended ones left. Reading the whole census walks a
+// list that only ever grows.
 #pragma once
 
 #include <atomic>
@@ -17,15 +20,22 @@ public:
   NSCensusEntry& operator=(const NSCensusEntry&) = delete;
 
   const char* className() const { return className_; }
-  long live() const { return live_.load(std::memory_order_relaxed); }
-  void objectCreated() { live_.fetch_add(1, std::memory_order_relaxed); }
-  void objectDeallocated() { live_.fetch_sub(1, std::memory_order_relaxed); }
+  // Live objects of the class, counted on every thread; exact once the threads that made and
+  // freed them have handed over to the reader (a join, a lock, a queue).
+  long live() const;
+  void objectCreated() { count(1); }
+  void objectDeallocated() { count(-1); }
   const NSCensusEntry* next() const { return next_; }
 
 private:
   friend class NSCensus;
+  void count(long change);
+
   const char* className_;
-  std::atomic<long> live_{0};
+  std::size_t slot_; // this entry's place in every thread's table
+  // Counts that no thread's table holds: an entry beyond the tables' size, or a thread counting
+  // after its table was folded in at its end.
+  std::atomic<long> unslotted_{0};
   NSCensusEntry* next_ = nullptr;
 };
 

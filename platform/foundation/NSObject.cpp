@@ -7,8 +7,20 @@
 #include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSString.h"
 
+// Whether the caller's reference is the only one and no weak reference could revive the object
+// on another thread: then no other thread can change the count, and it changes without an atomic
+// operation. Most objects are in this state when handed to their owner and when they go.
+bool NSObject::countedByCallerAlone() const {
+  if (refs_.load(std::memory_order_acquire) != 1) return false;
+  const NSWeakReferenceBox* box = weakBox_.load(std::memory_order_acquire);
+  return !box || box->heldByItsObjectAlone();
+}
+
 NSObject* NSObject::retain() {
-  refs_.fetch_add(1, std::memory_order_relaxed);
+  if (countedByCallerAlone())
+    refs_.store(2, std::memory_order_relaxed);
+  else
+    refs_.fetch_add(1, std::memory_order_relaxed);
   return this;
 }
 
@@ -42,10 +54,15 @@ struct NSObject::AssociatedObjects {
 };
 
 void NSObject::release() {
-  if (refs_.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
-  // Weak references read nil from here on, before any part of the object is torn down.
+  if (countedByCallerAlone())
+    refs_.store(0, std::memory_order_relaxed);
+  else if (refs_.fetch_sub(1, std::memory_order_acq_rel) != 1)
+    return;
+  // Weak references read nil from here on, before any part of the object is torn down. A box
+  // that no weak reference holds any more (an action target's, once its item is gone) needs no
+  // lock for it.
   if (NSWeakReferenceBox* box = weakBox_.load(std::memory_order_acquire)) {
-    {
+    if (!box->heldByItsObjectAlone()) {
       std::lock_guard guard(weakReferenceLock());
       box->object_ = nullptr;
     }
@@ -115,7 +132,8 @@ NSObject* NSWeakReferenceBox::loadRetained() const {
 }
 
 void NSWeakReferenceBox::release() {
-  if (refs_.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
+  // The only holder needs no atomic decrement: nothing can take a new reference from it.
+  if (heldByItsObjectAlone() || refs_.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
 }
 
 NSObject* NSObject::autorelease() {

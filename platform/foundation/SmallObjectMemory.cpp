@@ -118,6 +118,10 @@ struct ThreadMemory {
   ChunkHeader* regionChunk;
   char* regionNext;
   std::uint32_t regionCut; // blocks cut from regionChunk
+  // Blocks of one region chunk freed here and not yet taken off its count: a burst frees its
+  // blocks chunk by chunk, so the count changes once per chunk instead of once per block.
+  ChunkHeader* pendingChunk;
+  std::uint32_t pendingFrees;
 };
 thread_local constinit ThreadMemory threadMemory{};
 
@@ -156,6 +160,12 @@ void releaseRegionBlocks(ChunkHeader* chunk, std::uint32_t count) {
   if (chunk->live.fetch_sub(count, std::memory_order_acq_rel) == count) recycle(chunk);
 }
 
+void releasePendingFrees(ThreadMemory& own) {
+  if (own.pendingFrees) releaseRegionBlocks(own.pendingChunk, own.pendingFrees);
+  own.pendingChunk = nullptr;
+  own.pendingFrees = 0;
+}
+
 // No more blocks are cut from the thread's region chunk; it is reused once they are all freed.
 void sealRegionChunk(ThreadMemory& own) {
   ChunkHeader* chunk = own.regionChunk;
@@ -170,6 +180,9 @@ struct ThreadExit {
   bool armed = false;
   ~ThreadExit() {
     ThreadMemory& own = threadMemory;
+    // Before the lock: the last frees of a region chunk recycle it, which takes the lock.
+    releasePendingFrees(own);
+    sealRegionChunk(own);
     Shared& common = shared();
     std::lock_guard guard(common.lock);
     for (std::size_t c = 0; c < kClasses; ++c) {
@@ -188,7 +201,6 @@ struct ThreadExit {
     own.lengths = {};
     own.chunkNext = own.chunkEnd = nullptr;
     own.ended = true;
-    sealRegionChunk(own);
   }
 };
 thread_local ThreadExit threadExit;
@@ -207,6 +219,22 @@ void* regionAllocate(ThreadMemory& own, std::size_t size) {
   own.regionNext += blockBytes;
   ++own.regionCut;
   return block;
+}
+
+void freeRegionBlock(ChunkHeader* chunk) {
+  ThreadMemory& own = threadMemory;
+  if (own.ended) {
+    releaseRegionBlocks(chunk, 1);
+    return;
+  }
+  if (chunk != own.pendingChunk) {
+    releasePendingFrees(own);
+    own.pendingChunk = chunk;
+    threadExit.armed = true; // hands the pending frees over at the thread's end
+  }
+  // The chunk's last blocks are handed over at once, so that the chunk is reused at once; the
+  // count read may be behind another thread's frees, which only delays that to the next chunk.
+  if (chunk->live.load(std::memory_order_relaxed) == ++own.pendingFrees) releasePendingFrees(own);
 }
 
 // Room for new blocks: the unused end of an ended thread's chunk if any, else a new chunk.
@@ -287,7 +315,7 @@ void smallObjectFree(void* block, std::size_t size) noexcept {
     return;
   }
   if (ChunkHeader* chunk = chunkOf(block); chunk->region) {
-    releaseRegionBlocks(chunk, 1);
+    freeRegionBlock(chunk);
     return;
   }
   const std::size_t c = sizeClass(size);

@@ -153,4 +153,42 @@ TEST(SmallObjectMemoryTest, ARegionsChunkWaitsForItsLastBlock) {
   for (void* block : after)
     smallObjectFree(block, 208);
 }
+
+// Two threads free the blocks of the same chunks in turn; what each has freed counts once it has
+// ended, so the chunks come back whole.
+TEST(SmallObjectMemoryTest, ARegionsChunksFreedByTwoThreadsAreReusedWhole) {
+  const std::vector<void*> made = madeInRegion(208, 4000);
+  const std::set<std::uintptr_t> chunks = chunksOf(made);
+  std::thread([&] {
+    for (std::size_t i = 0; i < made.size(); i += 2)
+      smallObjectFree(made[i], 208);
+  }).join();
+  for (std::size_t i = 1; i < made.size(); i += 2)
+    smallObjectFree(made[i], 208);
+  const std::vector<void*> again = madeInRegion(208, 4000);
+  EXPECT_EQ(chunksOf(again), chunks);
+  for (void* block : again)
+    smallObjectFree(block, 208);
+}
+
+// A thread that makes and frees a region's blocks and then ends gives the chunks back whole,
+// the one it was still cutting from included.
+TEST(SmallObjectMemoryTest, AThreadThatFreesItsRegionsBlocksGivesItsChunksBackAsItEnds) {
+  std::set<std::uintptr_t> chunks;
+  std::thread([&] {
+    std::vector<void*> made;
+    {
+      SmallObjectRegion region;
+      for (int i = 0; i < 4000; ++i)
+        made.push_back(smallObjectAllocate(208));
+    }
+    chunks = chunksOf(made);
+    for (void* block : made)
+      smallObjectFree(block, 208);
+  }).join();
+  const std::vector<void*> again = madeInRegion(208, 4000);
+  EXPECT_EQ(chunksOf(again), chunks);
+  for (void* block : again)
+    smallObjectFree(block, 208);
+}
 #endif

@@ -157,3 +157,84 @@ TEST(Census, TotalsAddUpAcrossThreads) {
     thread.join();
   EXPECT_EQ(NSCensus::totalLiveObjects(), before);
 }
+
+TEST(Census, CountsObjectsThatOneThreadMakesAndAnotherFrees) {
+  const long before = NSCensus::liveObjects("Widget");
+  std::vector<Widget*> made(1000);
+  std::thread maker([&] {
+    for (Widget*& widget : made)
+      widget = Widget::alloc();
+  });
+  maker.join(); // the maker has ended: its counts outlive it
+  EXPECT_EQ(NSCensus::liveObjects("Widget"), before + 1000);
+
+  std::atomic<int> step{0};
+  std::thread freer([&] {
+    for (std::size_t i = 0; i < 500; ++i)
+      made[i]->release();
+    step = 1;
+    while (step.load() != 2) {
+    }
+    for (std::size_t i = 500; i < made.size(); ++i)
+      made[i]->release();
+  });
+  while (step.load() != 1) {
+  }
+  EXPECT_EQ(NSCensus::liveObjects("Widget"), before + 500); // read while the freer still runs
+  step = 2;
+  freer.join();
+  EXPECT_EQ(NSCensus::liveObjects("Widget"), before);
+}
+
+namespace {
+// Frees its widgets when its thread ends, after the thread's own census counts were handed over.
+struct WidgetsHeldUntilTheThreadEnds {
+  std::vector<Widget*> widgets;
+  ~WidgetsHeldUntilTheThreadEnds() {
+    for (Widget* widget : widgets)
+      widget->release();
+  }
+};
+} // namespace
+
+TEST(Census, CountsObjectsFreedAsTheirThreadEnds) {
+  const long before = NSCensus::liveObjects("Widget");
+  long whileRunning = 0;
+  std::thread thread([&] {
+    // Made before the thread's first object, so destroyed after its census counts are handed over.
+    thread_local WidgetsHeldUntilTheThreadEnds held;
+    for (int i = 0; i < 10; ++i)
+      held.widgets.push_back(Widget::alloc());
+    whileRunning = NSCensus::liveObjects("Widget");
+  });
+  thread.join();
+  EXPECT_EQ(whileRunning, before + 10);
+  EXPECT_EQ(NSCensus::liveObjects("Widget"), before);
+}
+
+TEST(WeakReference, AnObjectWhoseWeakReferencesAreGoneIsFreedWithItsBox) {
+  // An action target's life: weak references come and go, then the owner lets it go.
+  const long before = NSCensus::liveObjects("Widget");
+  Widget::destroyed = 0;
+  auto* object = Widget::alloc();
+  {
+    Weak<Widget> weak = object;
+    Weak<Widget> copy = weak;
+    EXPECT_EQ(copy.get(), object);
+  }
+  object->retain();
+  object->release();
+  EXPECT_EQ(Widget::destroyed, 0);
+  object->release();
+  EXPECT_EQ(Widget::destroyed, 1);
+  EXPECT_EQ(NSCensus::liveObjects("Widget"), before);
+
+  // A weak reference that outlives its object still reads nil, its box freed with it.
+  Weak<Widget> outliving;
+  {
+    auto second = adopted(Widget::alloc());
+    outliving = second.get();
+  }
+  EXPECT_EQ(outliving.get(), nullptr);
+  EXPECT_EQ(Widget::destroyed, 2);
+}
