@@ -18,7 +18,13 @@ NSMenu* NSMenu::initWithTitle(const NSString* title) {
   return this;
 }
 
-NSMenu::~NSMenu() = default;
+// An item held elsewhere outlives its menu and no longer names it; the rest go with it, in order.
+NSMenu::~NSMenu() {
+  for (Ref<NSMenuItem>& item : items_) {
+    item->menu_ = nullptr;
+    item = nullptr;
+  }
+}
 
 NSMenuItem* NSMenu::parentItem() const {
   return parentItem_.get();

@@ -84,7 +84,9 @@ private:
   Weak<NSObject> target_; // not retained, as in AppKit
   Ref<NSObject> representedObject_;
   Ref<NSMenu> submenu_;
-  Weak<NSMenu> menu_;
+  // The menu holding this item: set and cleared by that menu, when the item joins it, leaves it
+  // or outlives it.
+  NSMenu* menu_ = nullptr;
   NSEventModifierFlags keyEquivalentModifierMask_ = NSEventModifierFlagCommand;
   NSControlStateValue state_ = NSControlStateValueOff;
   NSInteger indentationLevel_ = 0;

@@ -248,6 +248,27 @@ TEST_F(MenuModel, SubmenusKnowTheirParents) {
   EXPECT_EQ(viaMenu->action(), sel("submenuAction:"));
 }
 
+TEST_F(MenuModel, AnItemNamesTheMenuHoldingItUntilItLeavesOrTheMenuGoes) {
+  auto* kept = item("Kept");
+  auto* removed = item("Removed");
+  {
+    auto first = adopted(NSMenu::alloc()->initWithTitle(NSSTR("First")));
+    first->addItem(kept);
+    first->addItem(removed);
+    first->addItemWithTitle(NSSTR("Going"), nullptr, NSSTR(""));
+    EXPECT_EQ(kept->menu(), first.get());
+    first->removeItem(removed);
+    EXPECT_EQ(removed->menu(), nullptr);
+    EXPECT_EQ(kept->menu(), first.get());
+  } // the menu goes; the pool still holds the item
+  EXPECT_EQ(kept->menu(), nullptr);
+  EXPECT_EQ(kept->parentItem(), nullptr);
+  auto* second = menu("Second");
+  second->addItem(kept); // free to join another menu
+  EXPECT_EQ(kept->menu(), second);
+  EXPECT_EQ(second->numberOfItems(), 1);
+}
+
 TEST_F(MenuModel, TargetsAreNotRetainedButRepresentedObjectsAndSubmenusAre) {
   auto* i = item("Item", sel("clickItem:"));
   const auto targetCount = target->retainCount();
