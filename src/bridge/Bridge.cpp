@@ -4,7 +4,18 @@
 #include <string>
 
 namespace brix {
+
 JNIEnv* _env = nullptr;
+
+jstring newJavaString(JNIEnv* env, NSString* string) {
+  if (!string) return nullptr;
+  const std::u16string_view text = string->utf16();
+  // A Java string holds at most 2^31 - 1 units; a longer text cannot become one.
+  if (text.size() > static_cast<std::size_t>(std::numeric_limits<jsize>::max())) return nullptr;
+  return env->NewString(reinterpret_cast<const jchar*>(text.data()),
+                        static_cast<jsize>(text.size()));
+}
+
 } // namespace brix
 
 extern "C" {
@@ -16,13 +27,11 @@ NSString* jstringToNSString(JNIEnv* env, jstring string) {
   if (!string) return nullptr;
   const jsize length = env->GetStringLength(string);
   static_assert(sizeof(jchar) == sizeof(char16_t));
+  // The region is the whole string, as long as the JVM just said it is: it cannot be out of
+  // bounds, the one error GetStringRegion raises, so there is nothing to check afterwards.
   NSString* text = NSString::newWithLength(static_cast<NSUInteger>(length), [&](char16_t* units) {
     env->GetStringRegion(string, 0, length, reinterpret_cast<jchar*>(units));
   });
-  if (env->ExceptionCheck()) { // the JVM's error goes to the caller
-    text->release();
-    return nullptr;
-  }
   return static_cast<NSString*>(text->autorelease());
 }
 
@@ -30,11 +39,7 @@ jstring nstringToJString(JNIEnv* env, NSString* string) {
   // With an exception pending (an action that threw while a modal loop ran) no JNI call may be
   // made: the answer is null, and the exception reaches the Java caller.
   if (!string || env->ExceptionCheck()) return nullptr;
-  const std::u16string_view text = string->utf16();
-  // A Java string holds at most 2^31 - 1 units; a longer text cannot become one.
-  if (text.size() > static_cast<std::size_t>(std::numeric_limits<jsize>::max())) return nullptr;
-  return env->NewString(reinterpret_cast<const jchar*>(text.data()),
-                        static_cast<jsize>(text.size()));
+  return brix::newJavaString(env, string);
 }
 
 NSMutableArray* stringArrayToNSArray(JNIEnv* env, jobjectArray array) {

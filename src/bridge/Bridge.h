@@ -18,3 +18,9 @@ BRIX_EXPORT jstring nstringToJString(JNIEnv* env, NSString* string);
 // element becomes the empty string, so indices keep matching the Java array.
 BRIX_EXPORT NSMutableArray* stringArrayToNSArray(JNIEnv* env, jobjectArray array);
 }
+
+namespace brix {
+// nstringToJString for a caller that has already made sure no exception is pending: null for
+// nil, and null with OutOfMemoryError pending when the JVM has no room for it.
+jstring newJavaString(JNIEnv* env, NSString* string);
+} // namespace brix

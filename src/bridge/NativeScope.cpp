@@ -1,7 +1,9 @@
 #include "bridge/NativeScope.h"
 
 #include <atomic>
+#include <ctime>
 #include <mutex>
+#include <thread>
 
 #include "foundation/NSLog.h"
 #include "foundation/NSRunLoop.h"
@@ -25,18 +27,35 @@ struct CallerWaits {
   ~CallerWaits() { --javaCallDepth; }
 };
 
-// The application handler the main thread is in: since when (steady-clock nanoseconds, 0 for
-// none) and its name. Written on the main thread, read by waiting callers.
+// Guards the handler's name. Held only to swap or retain a pointer; every upcall takes it twice,
+// where an uncontended mutex costs a good part of the call's own overhead.
+class HandlerNameLock {
+public:
+  void lock() {
+    while (held_.test_and_set(std::memory_order_acquire))
+      std::this_thread::yield();
+  }
+  void unlock() { held_.clear(std::memory_order_release); }
+
+private:
+  std::atomic_flag held_;
+};
+
+// The application handler the main thread is in: since when (monotonic nanoseconds, 0 for
+// none) and its name (retained by its HandlerRun). Written on the main thread, read by waiting
+// callers.
 std::atomic<std::int64_t> handlerSince{0};
-std::mutex handlerNameMutex;
-std::string handlerName;
+HandlerNameLock handlerNameLock;
+NSString* handlerName = nullptr;
 // The main thread's java.lang.Thread, whose state a waiting caller looks at; made once.
 std::atomic<jobject> mainJavaThread{nullptr};
 
+// The coarse monotonic clock: a handler is judged stuck after seconds, so its few milliseconds of
+// resolution are plenty, and reading it costs a fraction of the precise clock on every upcall.
 std::int64_t nowNanoseconds() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+  return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
 }
 
 void rememberMainJavaThread(JNIEnv* env) {
@@ -110,11 +129,13 @@ bool stuckInHandler(JNIEnv* callerEnv, const NSRunLoop::Handover& handover) {
 }
 
 void reportStuckHandler(JNIEnv* callerEnv, const char* name) {
-  std::string handler;
+  NSString* handlerString = nullptr;
   {
-    std::lock_guard lock(handlerNameMutex);
-    handler = handlerName;
+    std::lock_guard lock(handlerNameLock);
+    if (handlerName) handlerString = static_cast<NSString*>(handlerName->retain());
   }
+  const std::string handler = handlerString ? handlerString->utf8() : std::string();
+  if (handlerString) handlerString->release();
   const std::string caller = javaThreadText(callerEnv, nullptr, false);
   NSLog("%s was called on thread \"%s\" while the main thread waits inside the handler of "
         "\"%s\"; the handler seems to wait for that thread (SwingUtilities.invokeAndWait in a "
@@ -135,18 +156,24 @@ bool javaCallerWaits() {
   return javaCallDepth > 0;
 }
 
-HandlerRun::HandlerRun(JNIEnv* env, const std::string& name) : outerSince_(handlerSince.load()) {
+HandlerRun::HandlerRun(JNIEnv* env, NSString* name)
+    : name_(name ? static_cast<NSString*>(name->retain()) : nullptr),
+      outerSince_(handlerSince.load()) {
   rememberMainJavaThread(env);
-  std::lock_guard lock(handlerNameMutex);
-  outerName_ = std::move(handlerName);
-  handlerName = name;
-  handlerSince = nowNanoseconds();
+  const std::int64_t now = nowNanoseconds();
+  std::lock_guard lock(handlerNameLock);
+  outerName_ = handlerName;
+  handlerName = name_;
+  handlerSince = now;
 }
 
 HandlerRun::~HandlerRun() {
-  std::lock_guard lock(handlerNameMutex);
-  handlerName = std::move(outerName_);
-  handlerSince = outerSince_;
+  {
+    std::lock_guard lock(handlerNameLock);
+    handlerName = outerName_;
+    handlerSince = outerSince_;
+  }
+  if (name_) name_->release();
 }
 
 void onMainThreadForJava(JNIEnv* callerEnv, const char* name,

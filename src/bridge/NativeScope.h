@@ -34,6 +34,7 @@
 
 #include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSLog.h"
+#include "foundation/NSString.h"
 #include "foundation/NSThread.h"
 
 namespace brix {
@@ -76,14 +77,16 @@ constexpr std::chrono::milliseconds kStuckHandlerLimit{2000};
 // (upcalls nest), for the check above.
 class HandlerRun {
 public:
-  HandlerRun(JNIEnv* env, const std::string& name);
+  HandlerRun(JNIEnv* env, NSString* name);
   ~HandlerRun();
   HandlerRun(const HandlerRun&) = delete;
   HandlerRun& operator=(const HandlerRun&) = delete;
 
 private:
+  // Retained: the handler may let go of the string it was called with while it runs.
+  NSString* name_;
   std::int64_t outerSince_;
-  std::string outerName_;
+  NSString* outerName_ = nullptr;
   // The handler is Java code, where the main thread may stay while the process exits.
   NSThread::CallingOut callingOut_;
 };

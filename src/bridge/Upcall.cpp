@@ -90,8 +90,14 @@ void upcall(const UpcallTarget& target, const char* signature, const UpcallObser
   JNIEnv* env = _env;
   if (!env || env->ExceptionCheck()) return;
   if (env->PushLocalFrame(kLocalFrameCapacity) != 0) return; // out of memory is now pending
-  jstring converted[] = {nstringToJString(env, strings)...};
-  if (env->ExceptionCheck()) { // a conversion ran out of memory; that error is the caller's
+  jstring converted[] = {newJavaString(env, strings)...};
+  // Only a string that came back null can have failed; a conversion that ran out of memory left
+  // its error pending, and that error is the caller's.
+  NSString* const given[] = {strings...};
+  bool anyNull = false;
+  for (std::size_t i = 0; i < sizeof...(Strings); ++i)
+    anyNull = anyNull || (given[i] && !converted[i]);
+  if (anyNull && env->ExceptionCheck()) {
     env->PopLocalFrame(nullptr);
     return;
   }
@@ -104,7 +110,7 @@ void upcall(const UpcallTarget& target, const char* signature, const UpcallObser
   if (method) {
     NSString* name = std::get<0>(std::tuple<Strings*...>(strings...));
     {
-      HandlerRun run(env, name ? name->utf8() : std::string());
+      HandlerRun run(env, name);
       if constexpr (sizeof...(Strings) == 1)
         env->CallStaticVoidMethod(ixa, method, converted[0]);
       else
