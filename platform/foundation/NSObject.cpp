@@ -75,6 +75,10 @@ void NSObject::release() {
 }
 
 void NSObject::setAssociatedObject(const void* key, NSObject* value) {
+  associate(key, Ref<NSObject>(value));
+}
+
+void NSObject::associate(const void* key, Ref<NSObject>&& value) {
   if (!associated_) {
     if (!value) return;
     associated_ = new AssociatedObjects();
@@ -84,7 +88,7 @@ void NSObject::setAssociatedObject(const void* key, NSObject* value) {
     // Released after the entry is gone, in case its deallocation touches this object.
     Ref<NSObject> released = std::move(entry->second);
     if (value) {
-      entry->second = Ref<NSObject>(value);
+      entry->second = std::move(value);
     } else if (entry == &associated.first) {
       associated.first.first = nullptr;
     } else {
@@ -94,9 +98,9 @@ void NSObject::setAssociatedObject(const void* key, NSObject* value) {
   }
   if (!value) return;
   if (!associated.first.second)
-    associated.first = {key, Ref<NSObject>(value)};
+    associated.first = {key, std::move(value)};
   else
-    associated.more.emplace_back(key, Ref<NSObject>(value));
+    associated.more.emplace_back(key, std::move(value));
 }
 
 NSObject* NSObject::associatedObject(const void* key) const {

@@ -17,6 +17,7 @@
 
 class NSString;
 class NSWeakReferenceBox;
+template <class T> class Ref;
 
 // Declares the class-name query and the factory of a concrete platform class. Every object made
 // through alloc() is counted in the census of its class until it is deallocated.
@@ -105,6 +106,10 @@ public:
   // long as this object lives (or until replaced; nil removes it). The way to tie a helper, such
   // as an action target that nothing else owns, to the lifetime of what uses it.
   void setAssociatedObject(const void* key, NSObject* value);
+  // The same, taking over the caller's reference.
+  template <class T> void setAssociatedObject(const void* key, Ref<T>&& value) {
+    associate(key, Ref<NSObject>(std::move(value)));
+  }
   NSObject* associatedObject(const void* key) const;
 
   // Counts this object in entry until it is deallocated; called once, by alloc().
@@ -120,6 +125,7 @@ protected:
 
 private:
   bool countedByCallerAlone() const;
+  void associate(const void* key, Ref<NSObject>&& value);
   template <class T> friend class Weak;
   friend class NSWeakReferenceBox;
 
@@ -162,6 +168,9 @@ public:
   Ref(const Ref& other) : Ref(other.object_) {}
   Ref(Ref&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
   template <class U> Ref(const Ref<U>& other) : Ref(static_cast<T*>(other.get())) {}
+  // Takes over the reference other holds, without retaining again (cast as the copy is).
+  template <class U>
+  Ref(Ref<U>&& other) noexcept : object_(static_cast<T*>(std::exchange(other.object_, nullptr))) {}
   Ref& operator=(Ref other) noexcept {
     std::swap(object_, other.object_);
     return *this;
@@ -175,6 +184,7 @@ public:
   operator T*() const { return object_; }
 
 private:
+  template <class U> friend class Ref;
   T* object_ = nullptr;
 };
 

@@ -54,6 +54,11 @@ Ref<NSString> copiedStringOrEmpty(const NSString* text) {
   return adopted(NSString::newWithCharacters(text ? text->utf16() : u""));
 }
 
+Ref<NSString> copiedStringOrEmpty(Ref<NSString>&& text) {
+  if (text && text->isMemberOfClass<NSString>()) return std::move(text);
+  return copiedStringOrEmpty(text.get());
+}
+
 NSString* NSString::newWithCharacters(std::u16string_view text) {
   return newWithLength(text.size(), [&](char16_t* characters) {
     if (!text.empty()) std::memcpy(characters, text.data(), text.size() * sizeof(char16_t));

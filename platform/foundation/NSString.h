@@ -42,6 +42,8 @@ class NSString;
 // An owned, immutable copy of text, so that later changes to a mutable string do not reach the
 // holder, as AppKit's copied string properties behave; nil copies as "".
 Ref<NSString> copiedStringOrEmpty(const NSString* text);
+// The same for a reference the caller hands over: an immutable string is taken as it is.
+Ref<NSString> copiedStringOrEmpty(Ref<NSString>&& text);
 
 class NSString : public NSObject {
   NS_OBJECT_CLASS(NSString)

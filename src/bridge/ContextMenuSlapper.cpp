@@ -89,8 +89,7 @@ void ContextMenuSlapper::clickContextMenuItem(NSObject* sender) {
 ContextMenuSlapper* ContextMenuSlapper::targetOwnedBy(NSObject* owner) {
   ContextMenuSlapper* target = alloc()->init();
   if (!owner) return static_cast<ContextMenuSlapper*>(target->autorelease());
-  owner->setAssociatedObject(&kOwnedTargetKey, target);
-  target->release();
+  owner->setAssociatedObject(&kOwnedTargetKey, Ref<NSObject>::adopt(target));
   return target;
 }
 

@@ -37,16 +37,17 @@ template <class Records> void fillSubmenu(NSMenuItem* parent, const Records& chi
   NSMenu* submenu = NSMenu::alloc()->init();
   parent->setSubmenu(submenu);
   submenu->release(); // the parent item owns it
-  forEachRecord(children, [&](const auto& record) {
+  forEachRecord(children, [&](auto&& record) {
     if (!record.buildable) return;
     if (record.separator) {
       submenu->addItem(NSMenuItem::separatorItem());
       return;
     }
-    const Ref<NSMenuItem> item = brix::makeMenuItem(record);
+    Ref<NSMenuItem> made = brix::makeMenuItem(record);
+    NSMenuItem* item = made; // the submenu holds it from here on
     if (record.disabled) item->setAction(nullptr);
     if (record.hasState) item->setState(record.on ? NSControlStateValueOn : NSControlStateValueOff);
-    submenu->addItem(item);
+    submenu->addItem(std::move(made));
     if (record.children) fillSubmenu(item, *record.children);
     item->setIndentationLevel(record.indentation);
   });
@@ -103,18 +104,19 @@ NSMenu* buildContextMenu(NSString* json, NSMenuItem** positioningItem) {
   if (!parsed) return menuBuiltLast;
   // Filled through the strong reference: reading the weak global costs a lock per item.
   NSMenu* menu = menuBuiltLast;
-  forEachRecord(document.root(), [&](const auto& record) {
+  forEachRecord(document.root(), [&](auto&& record) {
     if (!record.buildable) return;
     if (record.separator) {
       menu->addItem(NSMenuItem::separatorItem());
       return;
     }
-    const Ref<NSMenuItem> item = makeMenuItem(record);
+    Ref<NSMenuItem> made = makeMenuItem(record);
+    NSMenuItem* item = made; // the menu holds it from here on
     if (record.hasState) item->setState(record.on ? NSControlStateValueOn : NSControlStateValueOff);
     if (record.disabled) item->setAction(nullptr);
     if (!*positioningItem) *positioningItem = item;
     item->setIndentationLevel(record.indentation);
-    menu->addItem(item);
+    menu->addItem(std::move(made));
     if (record.children) fillSubmenu(item, *record.children);
   });
   return menu;

@@ -102,15 +102,16 @@ MenuRecord<JSONValue> readMenuRecord(const JSONValue& element) {
   return record;
 }
 
-Ref<NSMenuItem> makeMenuItem(const MenuItemFields& record) {
+Ref<NSMenuItem> makeMenuItem(MenuItemFields& record) {
   static NSString* const noKeyEquivalent = key("");
   static const SEL action = sel("clickContextMenuItem:");
-  auto item = adopted(NSMenuItem::alloc()->initWithTitle(record.header, nullptr, noKeyEquivalent));
+  auto item = adopted(
+      NSMenuItem::alloc()->initWithTitle(std::move(record.header), nullptr, noKeyEquivalent));
   // Each item has its own target, which lives as long as the item.
   item->setTarget(ContextMenuSlapper::targetOwnedBy(item));
   item->setAction(action);
-  item->setRepresentedObject(record.identity);
-  if (record.keyboardShortcut) item->setKeyEquivalent(record.keyboardShortcut);
+  item->setRepresentedObject(std::move(record.identity));
+  if (record.keyboardShortcut) item->setKeyEquivalent(std::move(record.keyboardShortcut));
   return item;
 }
 

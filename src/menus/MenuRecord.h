@@ -38,7 +38,8 @@ MenuRecord<JSONValue> readMenuRecord(const JSONValue& element);
 // A new item (owned by the caller, who gives it to a menu) titled by the record's header with its
 // own action target (which lives as long as the item), its identity as represented object and its
 // key equivalent; state, disabling and indentation are left to the caller, whose order of steps
-// differs between the top level and submenus.
-Ref<NSMenuItem> makeMenuItem(const MenuItemFields& record);
+// differs between the top level and submenus. The record's strings are handed to the item, which
+// leaves them nil in the record.
+Ref<NSMenuItem> makeMenuItem(MenuItemFields& record);
 
 } // namespace brix

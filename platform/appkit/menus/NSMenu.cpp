@@ -55,19 +55,25 @@ bool NSMenu::isSelfOrAncestorOf(const NSMenu* menu) const {
   return false;
 }
 
-void NSMenu::adopt(NSMenuItem* item, std::size_t index) {
-  items_.insert(items_.begin() + static_cast<long>(index), Ref<NSMenuItem>(item));
+void NSMenu::adopt(Ref<NSMenuItem> item, std::size_t index) {
   item->menu_ = this;
+  items_.insert(items_.begin() + static_cast<long>(index), std::move(item));
 }
 
 void NSMenu::addItem(NSMenuItem* item) {
-  if (acceptsItem(item)) adopt(item, items_.size());
+  if (acceptsItem(item)) adopt(Ref<NSMenuItem>(item), items_.size());
+}
+
+void NSMenu::addItem(Ref<NSMenuItem>&& item) {
+  if (acceptsItem(item)) adopt(std::move(item), items_.size());
 }
 
 void NSMenu::insertItem(NSMenuItem* item, NSInteger index) {
   if (!acceptsItem(item)) return;
   const auto count = static_cast<NSInteger>(items_.size());
-  adopt(item, static_cast<std::size_t>(index < 0 ? 0 : index > count ? count : index));
+  adopt(Ref<NSMenuItem>(item), static_cast<std::size_t>(index < 0       ? 0
+                                                        : index > count ? count
+                                                                        : index));
 }
 
 NSMenuItem* NSMenu::addItemWithTitle(const NSString* title, SEL action,

@@ -42,6 +42,7 @@ class NSMenu : public NSObject {
 
   // MARK: items
   void addItem(NSMenuItem* item);
+  void addItem(Ref<NSMenuItem>&& item); // takes over the caller's reference
   void insertItem(NSMenuItem* item, NSInteger index);
   // Make, add and return an item (held by the menu, not owned by the caller).
   NSMenuItem* addItemWithTitle(const NSString* title, SEL action, const NSString* keyEquivalent);
@@ -135,7 +136,7 @@ private:
   friend class NSMenuItem;
   // Whether item may join this menu: not nil, not in a menu already.
   bool acceptsItem(const NSMenuItem* item) const;
-  void adopt(NSMenuItem* item, std::size_t index);
+  void adopt(Ref<NSMenuItem> item, std::size_t index);
   bool containsItem(const NSMenuItem* item) const; // here or in a submenu
   // Whether menu is this menu or lies below it.
   bool isSelfOrAncestorOf(const NSMenu* menu) const;

@@ -46,6 +46,14 @@ NSMenuItem* NSMenuItem::initWithTitle(const NSString* title, SEL action,
   return this;
 }
 
+NSMenuItem* NSMenuItem::initWithTitle(Ref<NSString>&& title, SEL action,
+                                      const NSString* keyEquivalent) {
+  title_ = copiedStringOrEmpty(std::move(title));
+  keyEquivalent_ = copiedStringOrEmpty(keyEquivalent);
+  action_ = action;
+  return this;
+}
+
 NSMenuItem::~NSMenuItem() = default;
 
 void NSMenuItem::setTitle(const NSString* title) {
@@ -79,6 +87,10 @@ void NSMenuItem::setIndentationLevel(NSInteger level) {
 
 void NSMenuItem::setKeyEquivalent(const NSString* keyEquivalent) {
   keyEquivalent_ = copiedStringOrEmpty(keyEquivalent);
+}
+
+void NSMenuItem::setKeyEquivalent(Ref<NSString>&& keyEquivalent) {
+  keyEquivalent_ = copiedStringOrEmpty(std::move(keyEquivalent));
 }
 
 void NSMenuItem::setKeyEquivalentModifierMask(NSEventModifierFlags mask) {

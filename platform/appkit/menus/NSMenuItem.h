@@ -34,6 +34,8 @@ class NSMenuItem : public NSObject {
   NSMenuItem* init();
   // A nil title or key equivalent is taken as "" (AppKit would raise); a null action is none.
   NSMenuItem* initWithTitle(const NSString* title, SEL action, const NSString* keyEquivalent);
+  // The same, taking over the caller's reference to the title (no retain, no later release).
+  NSMenuItem* initWithTitle(Ref<NSString>&& title, SEL action, const NSString* keyEquivalent);
   ~NSMenuItem() override;
 
   NSString* title() const { return title_; }
@@ -56,6 +58,7 @@ class NSMenuItem : public NSObject {
 
   NSString* keyEquivalent() const { return keyEquivalent_; }
   void setKeyEquivalent(const NSString* keyEquivalent);
+  void setKeyEquivalent(Ref<NSString>&& keyEquivalent); // takes over the caller's reference
   NSEventModifierFlags keyEquivalentModifierMask() const { return keyEquivalentModifierMask_; }
   void setKeyEquivalentModifierMask(NSEventModifierFlags mask);
   // Whether a key-down with these characters (ignoring modifiers) and modifier flags selects the
@@ -65,6 +68,10 @@ class NSMenuItem : public NSObject {
 
   NSObject* representedObject() const { return representedObject_; }
   void setRepresentedObject(NSObject* object);
+  // Takes over the caller's reference.
+  template <class T> void setRepresentedObject(Ref<T>&& object) {
+    representedObject_ = Ref<NSObject>(std::move(object));
+  }
 
   bool hasSubmenu() const { return submenu_ != nullptr; }
   NSMenu* submenu() const { return submenu_; }

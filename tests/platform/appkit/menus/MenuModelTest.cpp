@@ -293,6 +293,40 @@ TEST_F(MenuModel, TargetsAreNotRetainedButRepresentedObjectsAndSubmenusAre) {
   EXPECT_TRUE(i->title()->isEqualToString(NSSTR("Before")));
 }
 
+TEST_F(MenuModel, HandedOverReferencesAreTakenWithoutAnotherRetain) {
+  auto title = adopted(NSString::newWithCharacters(u"Title"));
+  NSString* titleObject = title;
+  auto identity = adopted(NSString::newWithCharacters(u"IDENTITY"));
+  NSString* identityObject = identity;
+  auto shortcut = adopted(NSString::newWithCharacters(u"k"));
+  NSString* shortcutObject = shortcut;
+  auto made = adopted(NSMenuItem::alloc()->initWithTitle(std::move(title), nullptr, NSSTR("")));
+  NSMenuItem* item = made;
+  item->setRepresentedObject(std::move(identity));
+  item->setKeyEquivalent(std::move(shortcut));
+  EXPECT_FALSE(title || identity || shortcut); // the item holds them now
+  EXPECT_EQ(item->title(), titleObject);
+  EXPECT_EQ(titleObject->retainCount(), 1u);
+  EXPECT_EQ(item->representedObject(), identityObject);
+  EXPECT_EQ(identityObject->retainCount(), 1u);
+  EXPECT_EQ(item->keyEquivalent(), shortcutObject);
+  EXPECT_EQ(shortcutObject->retainCount(), 1u);
+
+  auto* m = menu();
+  m->addItem(std::move(made));
+  EXPECT_FALSE(made);
+  EXPECT_EQ(item->retainCount(), 1u);
+  EXPECT_EQ(item->menu(), m);
+
+  // A mutable title is still copied when it is handed over.
+  auto mutableTitle = Ref<NSString>(NSMutableString::stringWithString(NSSTR("Before")));
+  auto* mutableObject = static_cast<NSMutableString*>(mutableTitle.get());
+  auto copied =
+      adopted(NSMenuItem::alloc()->initWithTitle(std::move(mutableTitle), nullptr, nullptr));
+  mutableObject->setString(NSSTR("After"));
+  EXPECT_TRUE(copied->title()->isEqualToString(NSSTR("Before")));
+}
+
 TEST_F(MenuModel, PerformActionSendsTheItemAsSender) {
   auto* m = menu();
   auto* i = m->addItemWithTitle(NSSTR("Go"), sel("clickItem:"), NSSTR(""));
