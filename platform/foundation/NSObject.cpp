@@ -116,12 +116,21 @@ bool NSObject::tryRetain() {
   return false;
 }
 
-NSWeakReferenceBox* NSObject::weakBox() {
+NSWeakReferenceBox* NSObject::retainedWeakBox() {
   NSWeakReferenceBox* box = weakBox_.load(std::memory_order_acquire);
-  if (box) return box;
-  auto* fresh = new NSWeakReferenceBox(this);
-  if (weakBox_.compare_exchange_strong(box, fresh, std::memory_order_acq_rel)) return fresh;
-  delete fresh; // another thread made one first
+  if (!box) {
+    auto* fresh = new NSWeakReferenceBox(this);
+    fresh->refs_.store(2, std::memory_order_relaxed); // the object's and the caller's
+    // An object that only its caller's reference holds, and no weak one, is seen by no other
+    // thread (an action target just tied to its item): the box needs no race for its place.
+    if (countedByCallerAlone()) {
+      weakBox_.store(fresh, std::memory_order_release);
+      return fresh;
+    }
+    if (weakBox_.compare_exchange_strong(box, fresh, std::memory_order_acq_rel)) return fresh;
+    delete fresh; // another thread made one first
+  }
+  box->retain();
   return box;
 }
 

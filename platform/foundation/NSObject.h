@@ -129,8 +129,9 @@ private:
   template <class T> friend class Weak;
   friend class NSWeakReferenceBox;
 
-  // The box that weak references to this object share; made on first use.
-  NSWeakReferenceBox* weakBox();
+  // The box that weak references to this object share, made on first use, with one more
+  // reference for the caller.
+  NSWeakReferenceBox* retainedWeakBox();
   // Retains unless the count has already reached zero (the object is being deallocated).
   bool tryRetain();
 
@@ -258,8 +259,7 @@ public:
 
 private:
   void reset(T* object) {
-    NSWeakReferenceBox* box = object ? static_cast<NSObject*>(object)->weakBox() : nullptr;
-    if (box) box->retain();
+    NSWeakReferenceBox* box = object ? static_cast<NSObject*>(object)->retainedWeakBox() : nullptr;
     if (box_) box_->release();
     box_ = box;
     object_ = object;

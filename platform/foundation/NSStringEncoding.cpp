@@ -205,10 +205,27 @@ std::size_t asciiRunAt(const char16_t* p, std::size_t i, std::size_t n) {
   }
   return i;
 }
+
+// Writes the run of units below 0x80 that starts at i to out as bytes, eight at a time, and
+// returns where it ends (a run shorter than eight ends at i).
+std::size_t narrowASCIIRun(const char16_t* p, std::size_t i, std::size_t n, char* out) {
+  constexpr uint64_t kHigh = 0xFF80FF80FF80FF80ull;
+  for (; i + 8 <= n; i += 8, out += 8) {
+    uint64_t first, second;
+    std::memcpy(&first, p + i, 8);
+    std::memcpy(&second, p + i + 4, 8);
+    if ((first | second) & kHigh) break;
+    for (int k = 0; k < 8; ++k)
+      out[k] = static_cast<char>(p[i + k]);
+  }
+  return i;
+}
 } // namespace
 
-// Two passes, the exact length and then the bytes written in place, so that a long text (a large
-// menu description) is neither appended byte by byte nor reallocated as it grows.
+// Text that begins as ASCII (a menu description, nearly always all of it) is narrowed in one
+// pass, one byte per unit. From the first unit that is not, two passes over the rest: its exact
+// length and then its bytes, written in place, so that a long text is neither appended byte by
+// byte nor reallocated as it grows.
 std::optional<std::string> encodeUTF8(std::u16string_view text, bool replaceLoneSurrogates) {
   const std::size_t n = text.size();
   auto pairAt = [&](std::size_t i) {
@@ -216,8 +233,15 @@ std::optional<std::string> encodeUTF8(std::u16string_view text, bool replaceLone
            text[i + 1] <= 0xDFFF;
   };
   const char16_t* p = text.data();
-  std::size_t length = 0;
-  for (std::size_t i = 0; i < n; ++i) {
+  std::string out(n, '\0');
+  std::size_t start = narrowASCIIRun(p, 0, n, out.data());
+  while (start < n && p[start] < 0x80) {
+    out[start] = static_cast<char>(p[start]);
+    ++start;
+  }
+  if (start == n) return out;
+  std::size_t length = start;
+  for (std::size_t i = start; i < n; ++i) {
     const std::size_t run = asciiRunAt(p, i, n);
     length += run - i;
     i = run;
@@ -236,12 +260,11 @@ std::optional<std::string> encodeUTF8(std::u16string_view text, bool replaceLone
       length += 3; // U+FFFD for a lone surrogate
     }
   }
-  std::string out(length, '\0');
-  char* o = out.data();
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::size_t run = asciiRunAt(p, i, n);
-    for (std::size_t k = i; k < run; ++k)
-      *o++ = static_cast<char>(p[k]);
+  out.resize(length);
+  char* o = out.data() + start;
+  for (std::size_t i = start; i < n; ++i) {
+    const std::size_t run = narrowASCIIRun(p, i, n, o);
+    o += run - i;
     i = run;
     if (i == n) break;
     char32_t c = text[i];
