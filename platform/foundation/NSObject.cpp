@@ -7,15 +7,6 @@
 #include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSString.h"
 
-// Whether the caller's reference is the only one and no weak reference could revive the object
-// on another thread: then no other thread can change the count, and it changes without an atomic
-// operation. Most objects are in this state when handed to their owner and when they go.
-bool NSObject::countedByCallerAlone() const {
-  if (refs_.load(std::memory_order_acquire) != 1) return false;
-  const NSWeakReferenceBox* box = weakBox_.load(std::memory_order_acquire);
-  return !box || box->heldByItsObjectAlone();
-}
-
 NSObject* NSObject::retain() {
   if (countedByCallerAlone())
     refs_.store(2, std::memory_order_relaxed);

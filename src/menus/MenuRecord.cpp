@@ -84,12 +84,11 @@ MenuRecord<JSONValue> readMenuRecord(const JSONValue& element) {
   element.membersNamed(kKeys, values);
   const auto& [header, identity, shortcut, state, disabled, indentation, children] = values;
   if (!header || !header->isString()) return record;
+  // newString() is nil, and utf8() empty, for a value that is not a string.
   auto stringOf = [](const std::optional<JSONValue>& value) {
-    return value && value->isString() ? adopted(value->newString()) : Ref<NSString>();
+    return value ? adopted(value->newString()) : Ref<NSString>();
   };
-  auto isOne = [](const std::optional<JSONValue>& value) {
-    return value && value->isString() && value->utf8() == "1";
-  };
+  auto isOne = [](const std::optional<JSONValue>& value) { return value && value->utf8() == "1"; };
   const bool isSeparator = header->utf8() == "-";
   setHeader(record, isSeparator, isSeparator ? Ref<NSString>() : stringOf(header));
   record.identity = stringOf(identity);
