@@ -5,6 +5,7 @@ import com.google.gson.JsonParser;
 import ixa.IxaDialogs;
 import ixa.testkit.Screen;
 import ixa.testkit.User;
+import java.util.Arrays;
 import javax.swing.JCheckBoxMenuItem;
 import javax.swing.JComponent;
 import javax.swing.JMenu;
@@ -15,7 +16,8 @@ import javax.swing.KeyStroke;
 /**
  * Times, in one JVM after warm-up, showMacContextMenuWithJSON (a second thread dismissing each
  * menu as soon as it is open) against building the same menu as Swing JPopupMenu/JMenuItem
- * objects from the same JSON with Gson, and prints microseconds per item and the ratio.
+ * objects from the same JSON with Gson, and prints microseconds per item (medians of five
+ * rounds) and the ratio.
  *
  * <pre>
  * javac -cp build-X/ixa.jar:/usr/share/java/gson.jar -d /tmp/harness bench/MenuHarness.java
@@ -106,21 +108,34 @@ public final class MenuHarness {
             });
     dismisser.setDaemon(true);
     dismisser.start();
-    for (int round = 0; round < 2; round++) { // the first round warms up
-      int repeats = Math.max(5, 200_000 / items);
+    // The first round warms up; the figures are the medians of the rounds after it, each side
+    // measured right after the other in every round. A single round's Swing figure swings by
+    // half between runs (compilation, collections), which alone could decide the ratio.
+    final int measured = 5;
+    double[] ours = new double[measured];
+    double[] swing = new double[measured];
+    int built = 0;
+    int repeats = Math.max(5, 200_000 / items);
+    for (int round = 0; round <= measured; round++) {
       long start = System.nanoTime();
       for (int i = 0; i < repeats; i++) IxaDialogs.showMacContextMenuWithJSON(10, 10, json);
-      double ours = (System.nanoTime() - start) / 1e3 / repeats / items;
+      double oursNow = (System.nanoTime() - start) / 1e3 / repeats / items;
       start = System.nanoTime();
-      int built = 0;
+      built = 0;
       for (int i = 0; i < repeats; i++) built += swingMenu(json).getComponentCount();
-      double swing = (System.nanoTime() - start) / 1e3 / repeats / items;
-      if (round == 1)
-        System.out.printf(
-            "items %d: showMacContextMenuWithJSON %.3f us/item, Gson+JPopupMenu %.3f us/item,"
-                + " ratio %.1fx (%d)%n",
-            items, ours, swing, swing / ours, built / repeats);
+      double swingNow = (System.nanoTime() - start) / 1e3 / repeats / items;
+      if (round == 0) continue;
+      ours[round - 1] = oursNow;
+      swing[round - 1] = swingNow;
     }
+    Arrays.sort(ours);
+    Arrays.sort(swing);
+    double oursMedian = ours[measured / 2];
+    double swingMedian = swing[measured / 2];
+    System.out.printf(
+        "items %d: showMacContextMenuWithJSON %.3f us/item, Gson+JPopupMenu %.3f us/item,"
+            + " ratio %.1fx (%d), medians of %d rounds%n",
+        items, oursMedian, swingMedian, swingMedian / oursMedian, built / repeats, measured);
     System.exit(0);
   }
 }
