@@ -90,16 +90,16 @@ void upcall(const UpcallTarget& target, const char* signature, const UpcallObser
   JNIEnv* env = _env;
   if (!env || env->ExceptionCheck()) return;
   if (env->PushLocalFrame(kLocalFrameCapacity) != 0) return; // out of memory is now pending
-  jstring converted[] = {newJavaString(env, strings)...};
   // Only a string that came back null can have failed; a conversion that ran out of memory left
-  // its error pending, and that error is the caller's.
+  // its error pending, which is the caller's, and no further JNI call may be made.
   NSString* const given[] = {strings...};
-  bool anyNull = false;
-  for (std::size_t i = 0; i < sizeof...(Strings); ++i)
-    anyNull = anyNull || (given[i] && !converted[i]);
-  if (anyNull && env->ExceptionCheck()) {
-    env->PopLocalFrame(nullptr);
-    return;
+  jstring converted[sizeof...(Strings)] = {};
+  for (std::size_t i = 0; i < sizeof...(Strings); ++i) {
+    converted[i] = newJavaString(env, given[i]);
+    if (given[i] && !converted[i] && env->ExceptionCheck()) {
+      env->PopLocalFrame(nullptr);
+      return;
+    }
   }
   jclass ixa = findTargetClass(env, target.className);
   if (observer) observer->classFound(ixa);

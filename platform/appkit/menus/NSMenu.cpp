@@ -56,8 +56,9 @@ bool NSMenu::isSelfOrAncestorOf(const NSMenu* menu) const {
 }
 
 void NSMenu::adopt(Ref<NSMenuItem> item, std::size_t index) {
-  item->menu_ = this;
+  NSMenuItem* joining = item;
   items_.insert(items_.begin() + static_cast<long>(index), std::move(item));
+  joining->menu_ = this; // only once it is in the menu
 }
 
 void NSMenu::addItem(NSMenuItem* item) {
