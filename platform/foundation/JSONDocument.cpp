@@ -105,17 +105,20 @@ std::string describeParseError(simdjson::error_code code, std::string_view text,
   }
 }
 
+// True when the eight bytes starting at p are all ASCII.
+bool eightAreASCII(const void* p) {
+  std::uint64_t word;
+  std::memcpy(&word, p, 8);
+  return !(word & 0x8080808080808080u);
+}
+
 // The UTF-16 units of valid UTF-8: one per sequence, two for a four-byte one. ASCII, the usual
 // text of a menu, is counted eight bytes at a time.
 std::size_t utf16Length(std::string_view utf8) {
   std::size_t units = 0, i = 0;
   const std::size_t n = utf8.size();
-  for (; i + 8 <= n; i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, utf8.data() + i, 8);
-    if (word & 0x8080808080808080u) break;
+  for (; i + 8 <= n && eightAreASCII(utf8.data() + i); i += 8)
     units += 8;
-  }
   for (; i < n; ++i) {
     const auto b = static_cast<unsigned char>(utf8[i]);
     units += (b & 0xC0u) != 0x80u; // not a continuation byte
@@ -131,10 +134,7 @@ void writeUTF16(std::string_view utf8, char16_t* out) {
   const auto* end = p + utf8.size();
   while (p < end) {
     // Runs of ASCII, the usual text of a menu, widened eight bytes at a time.
-    while (end - p >= 8) {
-      std::uint64_t word;
-      std::memcpy(&word, p, 8);
-      if (word & 0x8080808080808080u) break;
+    while (end - p >= 8 && eightAreASCII(p)) {
       for (int i = 0; i < 8; ++i)
         o[i] = p[i];
       o += 8;

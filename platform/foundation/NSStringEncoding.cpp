@@ -192,29 +192,28 @@ void appendUTF8(std::string& out, char32_t c) {
 }
 
 namespace {
-// Where the run of units below 0x80 (one byte each in UTF-8, NUL included) that starts at i
-// ends, checked eight units at a time; a run shorter than eight ends at i.
-std::size_t asciiRunAt(const char16_t* p, std::size_t i, std::size_t n) {
+// True when the eight units starting at p are all below 0x80 (one byte each in UTF-8, NUL
+// included).
+bool eightAreASCII(const char16_t* p) {
   constexpr uint64_t kHigh = 0xFF80FF80FF80FF80ull; // bits that make a unit 0x80 or more
-  while (i + 8 <= n) {
-    uint64_t first, second;
-    std::memcpy(&first, p + i, 8);
-    std::memcpy(&second, p + i + 4, 8);
-    if ((first | second) & kHigh) break;
+  uint64_t first, second;
+  std::memcpy(&first, p, 8);
+  std::memcpy(&second, p + 4, 8);
+  return !((first | second) & kHigh);
+}
+
+// Where the run of units below 0x80 that starts at i ends, checked eight units at a time; a run
+// shorter than eight ends at i.
+std::size_t asciiRunAt(const char16_t* p, std::size_t i, std::size_t n) {
+  while (i + 8 <= n && eightAreASCII(p + i))
     i += 8;
-  }
   return i;
 }
 
 // Writes the run of units below 0x80 that starts at i to out as bytes, eight at a time, and
 // returns where it ends (a run shorter than eight ends at i).
 std::size_t narrowASCIIRun(const char16_t* p, std::size_t i, std::size_t n, char* out) {
-  constexpr uint64_t kHigh = 0xFF80FF80FF80FF80ull;
-  for (; i + 8 <= n; i += 8, out += 8) {
-    uint64_t first, second;
-    std::memcpy(&first, p + i, 8);
-    std::memcpy(&second, p + i + 4, 8);
-    if ((first | second) & kHigh) break;
+  for (; i + 8 <= n && eightAreASCII(p + i); i += 8, out += 8) {
     for (int k = 0; k < 8; ++k)
       out[k] = static_cast<char>(p[i + k]);
   }

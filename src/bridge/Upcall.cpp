@@ -1,7 +1,6 @@
 #include "bridge/Upcall.h"
 
 #include <string>
-#include <tuple>
 
 #include "bridge/Bridge.h"
 #include "bridge/NativeScope.h"
@@ -108,7 +107,7 @@ void upcall(const UpcallTarget& target, const char* signature, const UpcallObser
   if (ixa && observer) observer->methodFound(method);
   if (ixa && !method) clearFailedLookup(env, target, signature, false);
   if (method) {
-    NSString* name = std::get<0>(std::tuple<Strings*...>(strings...));
+    NSString* name = given[0];
     {
       HandlerRun run(env, name);
       if constexpr (sizeof...(Strings) == 1)

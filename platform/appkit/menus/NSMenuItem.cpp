@@ -40,10 +40,7 @@ NSMenuItem* NSMenuItem::init() {
 
 NSMenuItem* NSMenuItem::initWithTitle(const NSString* title, SEL action,
                                       const NSString* keyEquivalent) {
-  title_ = copiedStringOrEmpty(title);
-  keyEquivalent_ = copiedStringOrEmpty(keyEquivalent);
-  action_ = action;
-  return this;
+  return initWithTitle(copiedStringOrEmpty(title), action, keyEquivalent);
 }
 
 NSMenuItem* NSMenuItem::initWithTitle(Ref<NSString>&& title, SEL action,
@@ -86,7 +83,7 @@ void NSMenuItem::setIndentationLevel(NSInteger level) {
 }
 
 void NSMenuItem::setKeyEquivalent(const NSString* keyEquivalent) {
-  keyEquivalent_ = copiedStringOrEmpty(keyEquivalent);
+  setKeyEquivalent(copiedStringOrEmpty(keyEquivalent));
 }
 
 void NSMenuItem::setKeyEquivalent(Ref<NSString>&& keyEquivalent) {
