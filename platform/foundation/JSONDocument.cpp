@@ -14,6 +14,7 @@
 #include "foundation/NSJSONSerialization.h"
 #include "foundation/NSJSONSerializationText.h"
 #include "foundation/NSNumber.h"
+#include "foundation/NSStringEncoding.h"
 
 namespace {
 
@@ -105,6 +106,10 @@ std::string describeParseError(simdjson::error_code code, std::string_view text,
   }
 }
 
+// Strings up to this many bytes are decoded without being counted first; at worst (three bytes
+// per unit) their text then takes three times the room it needs.
+constexpr std::size_t kShortText = 64;
+
 // True when the eight bytes starting at p are all ASCII.
 bool eightAreASCII(const void* p) {
   std::uint64_t word;
@@ -127,8 +132,9 @@ std::size_t utf16Length(std::string_view utf8) {
   return units;
 }
 
-// Writes the UTF-16 of valid UTF-8 at out, which has room for utf16Length(utf8) units.
-void writeUTF16(std::string_view utf8, char16_t* out) {
+// Writes the UTF-16 of valid UTF-8 at out, which has room for utf16Length(utf8) units; returns
+// the units written.
+std::size_t writeUTF16(std::string_view utf8, char16_t* out) {
   char16_t* o = out;
   const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
   const auto* end = p + utf8.size();
@@ -166,6 +172,7 @@ void writeUTF16(std::string_view utf8, char16_t* out) {
       *o++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
     }
   }
+  return static_cast<std::size_t>(o - out);
 }
 
 } // namespace
@@ -174,6 +181,7 @@ struct JSONDocument::Parse {
   simdjson::dom::parser* parser = nullptr;
   std::unique_ptr<simdjson::dom::parser> ownParser; // while the thread's parser is in use
   std::string transcoded, repaired;                 // the text parsed, when not the bytes given
+  std::unique_ptr<char[]> encoded;                  // the UTF-8 of text given as UTF-16
   element root;
 };
 
@@ -194,6 +202,20 @@ JSONDocument::~JSONDocument() {
 }
 
 bool JSONDocument::parse(std::string_view bytes, bool fragmentsAllowed) {
+  return parseBytes(bytes, fragmentsAllowed, false);
+}
+
+bool JSONDocument::parseUnicode(std::u16string_view text, bool fragmentsAllowed) {
+  Parse& state = *parse_;
+  // Room for the longest UTF-8 the text can have; only what is written is ever touched.
+  state.encoded =
+      std::make_unique_for_overwrite<char[]>(text.size() * 3 + simdjson::SIMDJSON_PADDING);
+  const std::size_t length = writeUTF8(text, state.encoded.get());
+  std::memset(state.encoded.get() + length, 0, simdjson::SIMDJSON_PADDING);
+  return parseBytes(std::string_view(state.encoded.get(), length), fragmentsAllowed, true);
+}
+
+bool JSONDocument::parseBytes(std::string_view bytes, bool fragmentsAllowed, bool padded) {
   Parse& state = *parse_;
   auto fail = [this](std::string reason, std::size_t index = std::string_view::npos) {
     failureReason_ = std::move(reason);
@@ -221,7 +243,9 @@ bool JSONDocument::parse(std::string_view bytes, bool fragmentsAllowed) {
 
   simdjson::dom::parser& parser = *state.parser;
   if (!ensureDepthLimit(parser)) return failParsing(simdjson::MEMALLOC, text);
-  auto parsed = parser.parse(text.data(), text.size());
+  // Bytes that have the parser's padding behind them are read in place; others are copied.
+  const bool inPlace = padded && text.data() == bytes.data();
+  auto parsed = parser.parse(text.data(), text.size(), !inPlace);
   const auto code = parsed.error();
   if (code == simdjson::TAPE_ERROR || code == simdjson::NUMBER_ERROR ||
       code == simdjson::STRING_ERROR) {
@@ -291,9 +315,12 @@ std::u16string JSONValue::utf16() const {
 NSString* JSONValue::newString() const {
   std::string_view text;
   if (element().get(text) != simdjson::SUCCESS) return nullptr; // not a string
-  // Decoded straight into the string's own storage.
-  return NSString::newWithLength(utf16Length(text),
-                                 [&](char16_t* units) { writeUTF16(text, units); });
+  // Decoded straight into the string's own storage. Short text (a title, an identity) is decoded
+  // in one pass into room for a unit per byte, which UTF-8 never needs more than; longer text is
+  // counted first, so that it takes no more room than it needs.
+  auto decode = [&](char16_t* units) { return writeUTF16(text, units); };
+  if (text.size() <= kShortText) return NSString::newWithRoomFilled(text.size(), decode);
+  return NSString::newWithLength(utf16Length(text), decode);
 }
 
 int JSONValue::intValue() const {

@@ -97,6 +97,10 @@ public:
   // as given. False, with failureReason() and failureIndex() (or std::string_view::npos) set,
   // when it would give nil.
   bool parse(std::string_view bytes, bool fragmentsAllowed);
+  // The same for text held as UTF-16 (an NSString's), read as its UTF-8 with a lone surrogate as
+  // U+FFFD. The text is encoded straight into a buffer that the parser reads in place, so a large
+  // text is neither sized first nor copied again.
+  bool parseUnicode(std::u16string_view text, bool fragmentsAllowed);
   // The top-level value; only after a successful parse.
   JSONValue root() const;
 
@@ -104,6 +108,9 @@ public:
   std::size_t failureIndex() const { return failureIndex_; }
 
 private:
+  // padded: the parser may read its padding past the end of bytes.
+  bool parseBytes(std::string_view bytes, bool fragmentsAllowed, bool padded);
+
   struct Parse;
   std::unique_ptr<Parse> parse_;
   std::string failureReason_;

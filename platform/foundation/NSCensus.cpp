@@ -18,9 +18,7 @@ template <class Visit> void forEachEntry(Visit visit) {
     visit(*entry);
 }
 
-// Room for every class of the platform and the library several times over; entries beyond it
-// count atomically.
-constexpr std::size_t kSlots = 1024;
+using census_detail::kSlots;
 std::atomic<std::size_t> nextSlot{0};
 
 // One thread's counts: written by that thread alone (a plain load and store), read by any
@@ -54,6 +52,7 @@ thread_local bool threadCountsEnded = false;
 thread_local ThreadCountsOwner threadCountsOwner;
 
 ThreadCountsOwner::~ThreadCountsOwner() {
+  census_detail::favouredCounts.forgetThisThread();
   threadCounts = nullptr;
   threadCountsEnded = true;
   if (!table) return;
@@ -87,6 +86,8 @@ ThreadCounts* startThreadCounts() {
 
 } // namespace
 
+constinit FavouredThread<std::atomic<long>> census_detail::favouredCounts;
+
 NSCensusEntry::NSCensusEntry(const char* className)
     : className_(className), slot_(nextSlot.fetch_add(1, std::memory_order_relaxed)) {
   auto& head = censusHead();
@@ -96,7 +97,7 @@ NSCensusEntry::NSCensusEntry(const char* className)
   }
 }
 
-void NSCensusEntry::count(long change) {
+void NSCensusEntry::countOnThisThread(long change) {
   ThreadCounts* table = threadCounts;
   if (!table && slot_ < kSlots && !threadCountsEnded) table = startThreadCounts();
   if (table && slot_ < kSlots) {
@@ -105,6 +106,12 @@ void NSCensusEntry::count(long change) {
     return;
   }
   unslotted_.fetch_add(change, std::memory_order_relaxed);
+}
+
+void NSCensus::favourThisThread() {
+  ThreadCounts* table = threadCounts;
+  if (!table && !threadCountsEnded) table = startThreadCounts();
+  if (table) census_detail::favouredCounts.favour(table->counts);
 }
 
 long NSCensusEntry::live() const {

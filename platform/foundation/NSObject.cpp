@@ -10,8 +10,15 @@
 NSObject* NSObject::retain() {
   if (countedByCallerAlone())
     refs_.store(2, std::memory_order_relaxed);
-  else
+  else if (!isImmortal())
     refs_.fetch_add(1, std::memory_order_relaxed);
+  return this;
+}
+
+NSObject* NSObject::makeImmortal() {
+  if (isImmortal()) return this;
+  refs_.store(kImmortalRetainCount, std::memory_order_release);
+  if (census_) census_->objectDeallocated();
   return this;
 }
 
@@ -47,7 +54,7 @@ struct NSObject::AssociatedObjects {
 void NSObject::release() {
   if (countedByCallerAlone())
     refs_.store(0, std::memory_order_relaxed);
-  else if (refs_.fetch_sub(1, std::memory_order_acq_rel) != 1)
+  else if (isImmortal() || refs_.fetch_sub(1, std::memory_order_acq_rel) != 1)
     return;
   // Weak references read nil from here on, before any part of the object is torn down. A box
   // that no weak reference holds any more (an action target's, once its item is gone) needs no
@@ -102,6 +109,7 @@ NSObject* NSObject::associatedObject(const void* key) const {
 
 bool NSObject::tryRetain() {
   std::size_t count = refs_.load(std::memory_order_relaxed);
+  if (count >= kImmortalRetainCount) return true;
   while (count != 0)
     if (refs_.compare_exchange_weak(count, count + 1, std::memory_order_relaxed)) return true;
   return false;

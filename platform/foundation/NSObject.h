@@ -83,6 +83,14 @@ public:
   void release();
   NSObject* autorelease();
   std::size_t retainCount() const { return refs_.load(std::memory_order_relaxed); }
+  // Makes a constant that is made once and shared by every caller (the empty string, a
+  // dictionary key) live for the rest of the process, as Foundation's literal strings do: retain
+  // and release no longer count, so sharing it costs no atomic operation, and retainCount() reads
+  // kImmortalRetainCount. It leaves the census, which counts what work makes and frees. Call it
+  // before the object is shared with another thread.
+  NSObject* makeImmortal();
+  bool isImmortal() const { return retainCount() >= kImmortalRetainCount; }
+  static constexpr std::size_t kImmortalRetainCount = static_cast<std::size_t>(-1) / 2;
 
   virtual const char* className() const { return "NSObject"; }
   // A quick isMemberOfClass: by the census entry alloc() gave, a pointer comparison. Each shared

@@ -48,10 +48,23 @@ NSString* NSString::string() {
   return make({});
 }
 
+namespace {
+
+// What nil and every empty text copy as: one immortal string, so that the many items and controls
+// without a title or key equivalent share it without counting.
+NSString* theEmptyString() {
+  static NSString* const empty =
+      static_cast<NSString*>(NSString::newWithCharacters(u"")->makeImmortal());
+  return empty;
+}
+
+} // namespace
+
 Ref<NSString> copiedStringOrEmpty(const NSString* text) {
+  if (!text || text->length() == 0) return Ref<NSString>(theEmptyString());
   // An immutable string is its own copy, as copying one is in Foundation.
-  if (text && text->isMemberOfClass<NSString>()) return Ref<NSString>(const_cast<NSString*>(text));
-  return adopted(NSString::newWithCharacters(text ? text->utf16() : u""));
+  if (text->isMemberOfClass<NSString>()) return Ref<NSString>(const_cast<NSString*>(text));
+  return adopted(NSString::newWithCharacters(text->utf16()));
 }
 
 Ref<NSString> copiedStringOrEmpty(Ref<NSString>&& text) {

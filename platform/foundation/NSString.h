@@ -69,6 +69,13 @@ class NSString : public NSObject {
     fill(const_cast<char16_t*>(string->chars_));
     return string;
   }
+  // The same for text of at most room units, whose length fill returns: for a caller that knows a
+  // bound sooner than the length, such as the byte count of UTF-8.
+  template <class Fill> static NSString* newWithRoomFilled(NSUInteger room, Fill&& fill) {
+    NSString* string = newWithRoom(room);
+    string->length_ = fill(const_cast<char16_t*>(string->chars_));
+    return string;
+  }
   // A new string owned by the caller holding a copy of text.
   static NSString* newWithCharacters(std::u16string_view text);
 

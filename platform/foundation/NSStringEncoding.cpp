@@ -219,7 +219,48 @@ std::size_t narrowASCIIRun(const char16_t* p, std::size_t i, std::size_t n, char
   }
   return i;
 }
+
+// Whether a high surrogate at i is followed by a low one.
+bool isPairAt(std::u16string_view text, std::size_t i) {
+  return text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+         text[i + 1] <= 0xDFFF;
+}
 } // namespace
+
+std::size_t writeUTF8(std::u16string_view text, char* out) {
+  const std::size_t n = text.size();
+  const char16_t* p = text.data();
+  char* o = out;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::size_t run = narrowASCIIRun(p, i, n, o);
+    o += run - i;
+    i = run;
+    if (i == n) break;
+    char32_t c = text[i];
+    if (c < 0x80) {
+      *o++ = static_cast<char>(c);
+      continue;
+    }
+    if (isPairAt(text, i)) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;
+    }
+    if (c < 0x800) {
+      *o++ = static_cast<char>(0xC0 | (c >> 6));
+    } else if (c < 0x10000) {
+      *o++ = static_cast<char>(0xE0 | (c >> 12));
+      *o++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    } else {
+      *o++ = static_cast<char>(0xF0 | (c >> 18));
+      *o++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      *o++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    }
+    *o++ = static_cast<char>(0x80 | (c & 0x3F));
+  }
+  return static_cast<std::size_t>(o - out);
+}
 
 // Text that begins as ASCII (a menu description, nearly always all of it) is narrowed in one
 // pass, one byte per unit. From the first unit that is not, two passes over the rest: its exact
@@ -227,10 +268,6 @@ std::size_t narrowASCIIRun(const char16_t* p, std::size_t i, std::size_t n, char
 // byte nor reallocated as it grows.
 std::optional<std::string> encodeUTF8(std::u16string_view text, bool replaceLoneSurrogates) {
   const std::size_t n = text.size();
-  auto pairAt = [&](std::size_t i) {
-    return text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 &&
-           text[i + 1] <= 0xDFFF;
-  };
   const char16_t* p = text.data();
   std::string out(n, '\0');
   std::size_t start = narrowASCIIRun(p, 0, n, out.data());
@@ -250,7 +287,7 @@ std::optional<std::string> encodeUTF8(std::u16string_view text, bool replaceLone
       length += 1;
     } else if (c < 0x800) {
       length += 2;
-    } else if (pairAt(i)) {
+    } else if (isPairAt(text, i)) {
       length += 4;
       ++i;
     } else if (c >= 0xD800 && c <= 0xDFFF && !replaceLoneSurrogates) {
@@ -260,35 +297,7 @@ std::optional<std::string> encodeUTF8(std::u16string_view text, bool replaceLone
     }
   }
   out.resize(length);
-  char* o = out.data() + start;
-  for (std::size_t i = start; i < n; ++i) {
-    const std::size_t run = narrowASCIIRun(p, i, n, o);
-    o += run - i;
-    i = run;
-    if (i == n) break;
-    char32_t c = text[i];
-    if (c < 0x80) {
-      *o++ = static_cast<char>(c);
-      continue;
-    }
-    if (pairAt(i)) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;
-    }
-    if (c < 0x800) {
-      *o++ = static_cast<char>(0xC0 | (c >> 6));
-    } else if (c < 0x10000) {
-      *o++ = static_cast<char>(0xE0 | (c >> 12));
-      *o++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    } else {
-      *o++ = static_cast<char>(0xF0 | (c >> 18));
-      *o++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      *o++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    }
-    *o++ = static_cast<char>(0x80 | (c & 0x3F));
-  }
+  writeUTF8(text.substr(start), out.data() + start);
   return out;
 }
 

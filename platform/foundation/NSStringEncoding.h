@@ -12,6 +12,10 @@ std::optional<std::u16string> decodeUTF8Strict(std::string_view bytes);
 void appendUTF8(std::string& out, char32_t c);
 // UTF-8 from UTF-16; a lone surrogate is an error unless replaced by U+FFFD.
 std::optional<std::string> encodeUTF8(std::u16string_view text, bool replaceLoneSurrogates);
+// The same into a caller's buffer, with room for three bytes per unit (a pair's four bytes are two
+// units'), a lone surrogate as U+FFFD; returns the bytes written. One pass, for a caller that
+// would rather reserve room than count.
+std::size_t writeUTF8(std::u16string_view text, char* out);
 // The JVM's modified UTF-8 (U+0000 as C0 80, supplementary characters as two 3-byte units).
 std::optional<std::u16string> decodeModifiedUTF8(std::string_view bytes);
 std::string encodeModifiedUTF8(std::u16string_view text);

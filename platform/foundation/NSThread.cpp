@@ -10,6 +10,9 @@
 #include <mutex>
 #include <thread>
 
+#include "foundation/NSCensus.h"
+#include "foundation/SmallObjectMemory.h"
+
 namespace {
 
 std::atomic<bool> started{false};
@@ -71,6 +74,8 @@ void NSThread::startMainThread(void (*serve)(), void (*wake)()) {
     std::atexit(stopServingAtExit);
     std::thread thread([serve] {
       onMainThread = true;
+      favourThisThreadInSmallObjectMemory();
+      NSCensus::favourThisThread();
       pthread_setname_np(pthread_self(), "brix-main");
       mainThreadJNIEnv(); // attached at once where a JVM runs, so thread dumps show it
       serve();

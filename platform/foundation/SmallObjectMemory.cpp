@@ -1,5 +1,7 @@
 #include "foundation/SmallObjectMemory.h"
 
+#include "foundation/FavouredThread.h"
+
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -29,6 +31,7 @@ void smallObjectFree(void* block, std::size_t) noexcept {
 
 SmallObjectRegion::SmallObjectRegion() = default;
 SmallObjectRegion::~SmallObjectRegion() = default;
+void favourThisThreadInSmallObjectMemory() {}
 
 #else
 
@@ -124,6 +127,12 @@ struct ThreadMemory {
   std::uint32_t pendingFrees;
 };
 thread_local constinit ThreadMemory threadMemory{};
+constinit FavouredThread<ThreadMemory> favoured;
+
+ThreadMemory& ownMemory() {
+  if (ThreadMemory* state = favoured.find()) return *state;
+  return threadMemory;
+}
 
 // A chunk for new blocks: a whole chunk freed by a region if any, else a new one.
 ChunkHeader* wholeChunk(bool region) {
@@ -179,6 +188,7 @@ void sealRegionChunk(ThreadMemory& own) {
 struct ThreadExit {
   bool armed = false;
   ~ThreadExit() {
+    favoured.forgetThisThread();
     ThreadMemory& own = threadMemory;
     // Before the lock: the last frees of a region chunk recycle it, which takes the lock.
     releasePendingFrees(own);
@@ -222,7 +232,7 @@ void* regionAllocate(ThreadMemory& own, std::size_t size) {
 }
 
 void freeRegionBlock(ChunkHeader* chunk) {
-  ThreadMemory& own = threadMemory;
+  ThreadMemory& own = ownMemory();
   if (own.ended) {
     releaseRegionBlocks(chunk, 1);
     return;
@@ -292,7 +302,7 @@ void giveBatch(ThreadMemory& own, std::size_t c) {
 
 void* smallObjectAllocate(std::size_t size) {
   if (size > kLargest) return ::operator new(size);
-  ThreadMemory& own = threadMemory;
+  ThreadMemory& own = ownMemory();
   if (own.regionDepth) return regionAllocate(own, size);
   const std::size_t c = sizeClass(size);
   FreeBlock* block = own.lists[c];
@@ -320,7 +330,7 @@ void smallObjectFree(void* block, std::size_t size) noexcept {
   }
   const std::size_t c = sizeClass(size);
   auto* freed = static_cast<FreeBlock*>(block);
-  ThreadMemory& own = threadMemory;
+  ThreadMemory& own = ownMemory();
   if (own.ended) {
     Shared& common = shared();
     std::lock_guard guard(common.lock);
@@ -333,11 +343,18 @@ void smallObjectFree(void* block, std::size_t size) noexcept {
 }
 
 SmallObjectRegion::SmallObjectRegion() {
-  ++threadMemory.regionDepth;
+  ++ownMemory().regionDepth;
 }
 
 SmallObjectRegion::~SmallObjectRegion() {
-  --threadMemory.regionDepth;
+  --ownMemory().regionDepth;
+}
+
+void favourThisThreadInSmallObjectMemory() {
+  ThreadMemory& own = threadMemory;
+  if (own.ended) return;
+  threadExit.armed = true; // forgets the favour at the thread's end
+  favoured.favour(&own);
 }
 
 #endif

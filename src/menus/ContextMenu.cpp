@@ -1,8 +1,6 @@
 #include "menus/ContextMenu.h"
 #include "bridge/Bridge.h"
 
-#include <string>
-
 #include "appkit/menus/NSMenu.h"
 #include "bridge/NativeScope.h"
 #include "bridge/Upcall.h"
@@ -88,15 +86,15 @@ namespace brix {
 
 // The description is read straight from the parsed text, with the meaning NSJSONSerialization's
 // objects would give it, so a large menu costs no Foundation tree besides its items. The text is
-// encoded as UTF-8, so titles and identities in any script reach the menu; a lone surrogate,
+// read as UTF-8, so titles and identities in any script reach the menu; a lone surrogate,
 // which UTF-8 cannot hold, becomes U+FFFD, so broken text costs one character rather than the
 // whole menu. A text that does not parse, or whose top level is not an array, has no records.
 NSMenu* buildContextMenu(NSString* json, NSMenuItem** positioningItem) {
   // The menu's objects are made together and go together when the next menu replaces it.
   SmallObjectRegion region;
-  const std::string text = json ? json->utf8() : std::string();
   JSONDocument document;
-  const bool parsed = json && document.parse(text, false) && document.root().isArray();
+  const bool parsed =
+      json && document.parseUnicode(json->utf16(), false) && document.root().isArray();
   if (theMenu) theMenu->cancelTrackingWithoutAnimation();
   menuBuiltLast = adopted(NSMenu::alloc()->initWithTitle(NSSTR("Contextual Menu")));
   theMenu = menuBuiltLast;

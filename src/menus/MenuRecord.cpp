@@ -12,9 +12,10 @@
 namespace brix {
 namespace {
 
-// The keys live for the life of the process, so every lookup reuses them.
+// The keys live for the life of the process, so every lookup reuses them, and every item shares
+// them without counting references.
 NSString* key(const char* name) {
-  return static_cast<NSString*>(NSSTR(name)->retain());
+  return static_cast<NSString*>(NSSTR(name)->makeImmortal());
 }
 
 NSString* stringFor(NSDictionary* record, NSString* name) {

@@ -11,6 +11,7 @@
 #include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSJSONSerialization.h"
 #include "foundation/NSNumber.h"
+#include "foundation/NSStringEncoding.h"
 
 namespace {
 
@@ -35,6 +36,10 @@ protected:
 
 std::string nested(std::size_t depth, std::string_view inside = "") {
   return std::string(depth, '[') + std::string(inside) + std::string(depth, ']');
+}
+
+std::u16string nestedUnicode(std::size_t depth) {
+  return std::u16string(depth, u'[') + std::u16string(depth, u']');
 }
 
 TEST_F(JSONDocuments, AcceptAndRefuseAsNSJSONSerializationDoes) {
@@ -157,6 +162,78 @@ TEST_F(JSONDocuments, StringsKeepEveryCharacterAroundRunsOfASCII) {
         document.root().forEachElement([&](JSONValue value) { read = value.utf16(); });
         EXPECT_EQ(read, expected) << length << " " << at << " " << k;
       }
+    }
+  }
+}
+
+// What a document holds, for comparing two reads of one text: each top-level element's kind and
+// text (a string's, or a member's key and string).
+std::vector<std::pair<int, std::u16string>> contents(const JSONDocument& document) {
+  std::vector<std::pair<int, std::u16string>> out;
+  const JSONValue root = document.root();
+  if (root.isString()) out.emplace_back(static_cast<int>(root.kind()), root.utf16());
+  root.forEachElement(
+      [&](JSONValue value) { out.emplace_back(static_cast<int>(value.kind()), value.utf16()); });
+  return out;
+}
+
+// A surrogate on its own, which UTF-8 cannot hold.
+std::u16string lone(char16_t surrogate) {
+  return std::u16string(1, surrogate);
+}
+
+TEST_F(JSONDocuments, UnicodeTextReadsAsItsUTF8WithLoneSurrogatesReplaced) {
+  const std::u16string texts[] = {
+      u"[\"caf\u00e9\", \"\U0001F600\", \"\u20ac\", 1, true, null]",
+      u"[\"a" + lone(0xD800) + u"b\", \"" + lone(0xDC00) + u"\", \"" + lone(0xDBFF) + u"\"]",
+      std::u16string(u"[\"a\0b\"]", 7), // a raw NUL: refused as in bytes
+      u"\uFEFF[1]",                     // a byte-order mark
+      u"  [\"x\"]  ",
+      u"[1,]",
+      u"{\"a\":1}",
+      u"",
+      u"42",
+      u"[\"\\ud800\"]",
+      u"[\"" + std::u16string(5000, u'\u00e9') + u"\"]",
+      nestedUnicode(600)};
+  for (const bool fragments : {false, true}) {
+    for (const std::u16string& text : texts) {
+      SCOPED_TRACE(std::to_string(text.size()) + (fragments ? " (fragments)" : ""));
+      JSONDocument fromUnicode, fromBytes;
+      const bool parsed = fromUnicode.parseUnicode(text, fragments);
+      EXPECT_EQ(parsed, fromBytes.parse(*encodeUTF8(text, true), fragments));
+      EXPECT_EQ(fromUnicode.failureReason(), fromBytes.failureReason());
+      EXPECT_EQ(fromUnicode.failureIndex(), fromBytes.failureIndex());
+      if (parsed) {
+        EXPECT_EQ(contents(fromUnicode), contents(fromBytes));
+      }
+    }
+  }
+  JSONDocument replaced;
+  ASSERT_TRUE(replaced.parseUnicode(u"[\"a" + lone(0xD800) + u"b\"]", false));
+  EXPECT_EQ(contents(replaced).at(0).second, u"a\uFFFDb");
+}
+
+TEST_F(JSONDocuments, StringsAroundTheShortTextBoundHoldExactlyTheirText) {
+  // Short strings are decoded into room for a unit per byte, longer ones counted first; both must
+  // end up with exactly their text, equal to the same text made any other way.
+  const std::u16string pieces[] = {u"a", u"\u00e9", u"\u20ac", u"\U0001F600"};
+  for (const std::u16string& piece : pieces) {
+    for (std::size_t count = 0; count <= 40; ++count) {
+      std::u16string expected;
+      for (std::size_t i = 0; i < count; ++i)
+        expected += piece;
+      const std::string json = "[\"" + *encodeUTF8(expected, false) + "\"]";
+      JSONDocument document;
+      ASSERT_TRUE(document.parse(json, false));
+      Ref<NSString> read;
+      document.root().forEachElement([&](JSONValue value) { read = adopted(value.newString()); });
+      ASSERT_NE(read.get(), nullptr);
+      NSString* same = NSString::stringWithCharacters(expected.data(), expected.size());
+      EXPECT_EQ(read->length(), expected.size()) << json.size();
+      EXPECT_EQ(read->utf16(), expected) << json.size();
+      EXPECT_TRUE(read->isEqual(same));
+      EXPECT_EQ(read->hash(), same->hash());
     }
   }
 }

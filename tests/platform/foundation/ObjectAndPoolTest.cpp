@@ -7,6 +7,7 @@
 
 #include "foundation/NSArray.h"
 #include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSCensus.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSNumber.h"
 #include "foundation/NSString.h"
@@ -61,6 +62,49 @@ TEST(ReferenceCounting, RefHandleRetainsAndAdoptDoesNot) {
     EXPECT_EQ(owned->retainCount(), 2u);
   }
   EXPECT_EQ(Tracked::destroyed, 1);
+}
+
+TEST(ReferenceCounting, AnImmortalObjectIgnoresRetainAndReleaseAndLeavesTheCensus) {
+  Tracked::destroyed = 0;
+  const long before = NSCensus::liveObjects("Tracked");
+  static Tracked* constant; // kept for the process, as a constant is
+  constant = Tracked::alloc();
+  EXPECT_EQ(NSCensus::liveObjects("Tracked"), before + 1);
+  EXPECT_EQ(constant->makeImmortal(), constant);
+  EXPECT_TRUE(constant->isImmortal());
+  EXPECT_EQ(NSCensus::liveObjects("Tracked"), before); // made once, not by the work counted
+  const std::size_t count = constant->retainCount();
+  EXPECT_GE(count, NSObject::kImmortalRetainCount);
+  {
+    NSAutoreleasePool pool;
+    constant->autorelease(); // the owner's reference, given away
+    for (int i = 0; i < 3; ++i)
+      constant->release();
+  }
+  constant->makeImmortal(); // again: no second census change
+  {
+    Ref<Tracked> shared(constant);
+    Weak<Tracked> weak(constant);
+    EXPECT_EQ(weak.strong().get(), constant);
+  }
+  EXPECT_EQ(constant->retainCount(), count);
+  EXPECT_EQ(Tracked::destroyed, 0);
+  EXPECT_EQ(NSCensus::liveObjects("Tracked"), before);
+}
+
+TEST(ReferenceCounting, NilAndEmptyTextCopyAsOneSharedEmptyString) {
+  NSAutoreleasePool pool;
+  const Ref<NSString> fromNil = copiedStringOrEmpty(nullptr);
+  ASSERT_NE(fromNil.get(), nullptr);
+  EXPECT_EQ(fromNil->length(), 0u);
+  EXPECT_TRUE(fromNil->isImmortal());
+  EXPECT_EQ(copiedStringOrEmpty(NSString::string()).get(), fromNil.get());
+  EXPECT_EQ(copiedStringOrEmpty(NSMutableString::string()).get(), fromNil.get());
+  // Text is still copied or shared as before: a mutable string's copy is its own.
+  NSMutableString* changing = NSMutableString::stringWithString(NSSTR("abc"));
+  const Ref<NSString> copy = copiedStringOrEmpty(changing);
+  changing->appendString(NSSTR("d"));
+  EXPECT_EQ(copy->utf8(), "abc");
 }
 
 TEST(AutoreleasePool, DrainReleasesOnceAndPoolsNest) {

@@ -7,9 +7,11 @@
 #include <thread>
 #include <vector>
 
+#include "foundation/FavouredThread.h"
 #include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSCensus.h"
 #include "foundation/NSObject.h"
+#include "foundation/NSRunLoop.h"
 
 namespace {
 
@@ -210,6 +212,75 @@ TEST(Census, CountsObjectsFreedAsTheirThreadEnds) {
   thread.join();
   EXPECT_EQ(whileRunning, before + 10);
   EXPECT_EQ(NSCensus::liveObjects("Widget"), before);
+}
+
+TEST(Census, CountsExactlyWhatTheMainThreadMakesAndOthersFree) {
+  // The main thread counts (and takes its memory) without a thread-local lookup; what it makes
+  // and another thread frees, and the reverse, must still add up.
+  NSRunLoop& main = NSRunLoop::mainRunLoop();
+  const long before = NSCensus::liveObjects("Widget");
+  std::vector<Widget*> made;
+  ASSERT_TRUE(main.performOnMain(
+      [&] {
+        for (int i = 0; i < 1000; ++i)
+          made.push_back(Widget::alloc());
+      },
+      std::chrono::seconds(10)));
+  EXPECT_EQ(NSCensus::liveObjects("Widget"), before + 1000);
+  for (std::size_t i = 0; i < 500; ++i)
+    made[i]->release();
+  EXPECT_EQ(NSCensus::liveObjects("Widget"), before + 500);
+  ASSERT_TRUE(main.performOnMain(
+      [&] {
+        for (std::size_t i = 500; i < made.size(); ++i)
+          made[i]->release();
+      },
+      std::chrono::seconds(10)));
+  EXPECT_EQ(NSCensus::liveObjects("Widget"), before);
+
+  std::vector<Widget*> madeHere;
+  for (int i = 0; i < 1000; ++i)
+    madeHere.push_back(Widget::alloc());
+  ASSERT_TRUE(main.performOnMain(
+      [&] {
+        for (Widget* widget : madeHere)
+          widget->release();
+      },
+      std::chrono::seconds(10)));
+  EXPECT_EQ(NSCensus::liveObjects("Widget"), before);
+}
+
+TEST(FavouredThread, OnlyTheFavouredThreadFindsItsStateAndAnEndedOneGivesWay) {
+  FavouredThread<int> favoured;
+  int first = 1, second = 2;
+  EXPECT_EQ(favoured.find(), nullptr);
+  std::atomic<int> step{0};
+  int* foundByFirst = nullptr;
+  bool secondRefused = false;
+  std::thread firstThread([&] {
+    EXPECT_TRUE(favoured.favour(&first));
+    foundByFirst = favoured.find();
+    step = 1;
+    while (step.load() != 2) {
+    }
+    favoured.forgetThisThread(); // as its end does
+  });
+  while (step.load() != 1) {
+  }
+  EXPECT_EQ(foundByFirst, &first);
+  EXPECT_EQ(favoured.find(), nullptr); // another thread's state is not this one's
+  std::thread([&] { secondRefused = !favoured.favour(&second); }).join();
+  EXPECT_TRUE(secondRefused);  // one thread at a time
+  favoured.forgetThisThread(); // not the favoured thread: nothing changes
+  step = 2;
+  firstThread.join();
+  int* foundBySecond = nullptr;
+  std::thread([&] {
+    EXPECT_TRUE(favoured.favour(&second));
+    foundBySecond = favoured.find();
+    favoured.forgetThisThread();
+  }).join();
+  EXPECT_EQ(foundBySecond, &second);
 }
 
 TEST(WeakReference, AnObjectWhoseWeakReferencesAreGoneIsFreedWithItsBox) {
