@@ -181,7 +181,6 @@ struct JSONDocument::Parse {
   simdjson::dom::parser* parser = nullptr;
   std::unique_ptr<simdjson::dom::parser> ownParser; // while the thread's parser is in use
   std::string transcoded, repaired;                 // the text parsed, when not the bytes given
-  std::unique_ptr<char[]> encoded;                  // the UTF-8 of text given as UTF-16
   element root;
 };
 
@@ -206,13 +205,13 @@ bool JSONDocument::parse(std::string_view bytes, bool fragmentsAllowed) {
 }
 
 bool JSONDocument::parseUnicode(std::u16string_view text, bool fragmentsAllowed) {
-  Parse& state = *parse_;
-  // Room for the longest UTF-8 the text can have; only what is written is ever touched.
-  state.encoded =
+  // Room for the longest UTF-8 the text can have; only what is written is ever touched. The
+  // document keeps its strings in the parser, so the bytes go once they are parsed.
+  const auto encoded =
       std::make_unique_for_overwrite<char[]>(text.size() * 3 + simdjson::SIMDJSON_PADDING);
-  const std::size_t length = writeUTF8(text, state.encoded.get());
-  std::memset(state.encoded.get() + length, 0, simdjson::SIMDJSON_PADDING);
-  return parseBytes(std::string_view(state.encoded.get(), length), fragmentsAllowed, true);
+  const std::size_t length = writeUTF8(text, encoded.get());
+  std::memset(encoded.get() + length, 0, simdjson::SIMDJSON_PADDING);
+  return parseBytes(std::string_view(encoded.get(), length), fragmentsAllowed, true);
 }
 
 bool JSONDocument::parseBytes(std::string_view bytes, bool fragmentsAllowed, bool padded) {
