@@ -3,6 +3,7 @@
 // integers beyond 64 bits, lone surrogate escapes) are repaired in a second attempt, which costs
 // nothing for strict text; the nesting limit is checked exactly on the parsed tape.
 #include "foundation/JSONDocument.h"
+#include "foundation/HugePages.h"
 
 #include <simdjson.h>
 
@@ -31,6 +32,13 @@ static_assert(sizeof(element) == 16 && alignof(element) <= 8 &&
 constexpr std::size_t kRetainedParserCapacity = 16 << 20;
 
 thread_local simdjson::dom::parser threadParser;
+// The UTF-8 of a text given as UTF-16, while it is parsed; never in use twice at once.
+struct EncodingBuffer {
+  std::unique_ptr<char[]> bytes;
+  std::size_t room = 0;
+};
+thread_local EncodingBuffer threadEncodingBuffer;
+
 // A document read while another of the same thread is still open gets a parser of its own.
 thread_local bool threadParserInUse = false;
 
@@ -38,9 +46,21 @@ thread_local bool threadParserInUse = false;
 // level of room; the tape check enforces the exact limit on containers.
 constexpr std::size_t kParserDepth = NSJSONSerialization::kMaximumNestingDepth + 1;
 
-bool ensureDepthLimit(simdjson::dom::parser& parser) {
-  if (parser.capacity() && parser.max_depth() == kParserDepth) return true;
-  return parser.allocate(64 * 1024, kParserDepth) == simdjson::SUCCESS;
+// Room in the parser for a text of length bytes, with the nesting limit. The parser's buffers
+// for a large text (its structural index, tape and strings, together some eight times the text)
+// are swept once per parse, so they get huge pages before they are first touched.
+bool ensureRoom(simdjson::dom::parser& parser, std::size_t length) {
+  if (parser.capacity() >= length && parser.max_depth() == kParserDepth) return true;
+  const std::size_t capacity = std::max<std::size_t>(length, 64 * 1024);
+  if (parser.allocate(capacity, kParserDepth) != simdjson::SUCCESS) return false;
+  // The sizes simdjson gives them.
+  auto roundedUp = [](std::size_t n) { return (n + 63) / 64 * 64; };
+  adviseHugePages(parser.implementation->structural_indexes.get(),
+                  (roundedUp(capacity) + 9) * sizeof(std::uint32_t));
+  adviseHugePages(parser.doc.tape.get(), roundedUp(capacity + 3) * sizeof(std::uint64_t));
+  adviseHugePages(parser.doc.string_buf.get(),
+                  roundedUp(5 * capacity / 3 + simdjson::SIMDJSON_PADDING));
+  return true;
 }
 
 // Whether no container nests deeper than the limit. The tape holds one word per value (numbers
@@ -206,12 +226,24 @@ bool JSONDocument::parse(std::string_view bytes, bool fragmentsAllowed) {
 
 bool JSONDocument::parseUnicode(std::u16string_view text, bool fragmentsAllowed) {
   // Room for the longest UTF-8 the text can have; only what is written is ever touched. The
-  // document keeps its strings in the parser, so the bytes go once they are parsed.
-  const auto encoded =
-      std::make_unique_for_overwrite<char[]>(text.size() * 3 + simdjson::SIMDJSON_PADDING);
-  const std::size_t length = writeUTF8(text, encoded.get());
-  std::memset(encoded.get() + length, 0, simdjson::SIMDJSON_PADDING);
-  return parseBytes(std::string_view(encoded.get(), length), fragmentsAllowed, true);
+  // document keeps its strings in the parser, so the bytes are needed only while they are
+  // parsed, and the thread keeps the buffer for its next text as it keeps its parser: a new one
+  // for every text would be new pages, faulted in and cleared by the system, each time.
+  const std::size_t room = text.size() * 3 + simdjson::SIMDJSON_PADDING;
+  EncodingBuffer& buffer = threadEncodingBuffer;
+  if (buffer.room < room) {
+    buffer.bytes.reset();
+    buffer.bytes = std::make_unique_for_overwrite<char[]>(room);
+    buffer.room = room;
+    adviseHugePages(buffer.bytes.get(), room);
+  }
+  const std::size_t length = writeUTF8(text, buffer.bytes.get());
+  std::memset(buffer.bytes.get() + length, 0, simdjson::SIMDJSON_PADDING);
+  const bool parsed =
+      parseBytes(std::string_view(buffer.bytes.get(), length), fragmentsAllowed, true);
+  // As for the parser: kept after texts of up to 16 MB, given back after larger ones.
+  if (length > kRetainedParserCapacity) buffer = EncodingBuffer();
+  return parsed;
 }
 
 bool JSONDocument::parseBytes(std::string_view bytes, bool fragmentsAllowed, bool padded) {
@@ -241,7 +273,7 @@ bool JSONDocument::parseBytes(std::string_view bytes, bool fragmentsAllowed, boo
                 start);
 
   simdjson::dom::parser& parser = *state.parser;
-  if (!ensureDepthLimit(parser)) return failParsing(simdjson::MEMALLOC, text);
+  if (!ensureRoom(parser, text.size())) return failParsing(simdjson::MEMALLOC, text);
   // Bytes that have the parser's padding behind them are read in place; others are copied.
   const bool inPlace = padded && text.data() == bytes.data();
   auto parsed = parser.parse(text.data(), text.size(), !inPlace);

@@ -41,12 +41,14 @@ struct NSObject::AssociatedObjects {
 
   using Entry = std::pair<const void*, Ref<NSObject>>;
   Entry first{nullptr, nullptr};
-  std::vector<Entry> more;
+  // Made for a second key only, so that the block of an object with one stays small.
+  std::unique_ptr<std::vector<Entry>> more;
 
   Entry* find(const void* key) {
     if (first.second && first.first == key) return &first;
-    for (auto& entry : more)
-      if (entry.first == key) return &entry;
+    if (more)
+      for (auto& entry : *more)
+        if (entry.first == key) return &entry;
     return nullptr;
   }
 };
@@ -90,15 +92,18 @@ void NSObject::associate(const void* key, Ref<NSObject>&& value) {
     } else if (entry == &associated.first) {
       associated.first.first = nullptr;
     } else {
-      associated.more.erase(associated.more.begin() + (entry - associated.more.data()));
+      associated.more->erase(associated.more->begin() + (entry - associated.more->data()));
     }
     return;
   }
   if (!value) return;
   if (!associated.first.second)
     associated.first = {key, std::move(value)};
-  else
-    associated.more.emplace_back(key, std::move(value));
+  else {
+    if (!associated.more)
+      associated.more = std::make_unique<std::vector<AssociatedObjects::Entry>>();
+    associated.more->emplace_back(key, std::move(value));
+  }
 }
 
 NSObject* NSObject::associatedObject(const void* key) const {

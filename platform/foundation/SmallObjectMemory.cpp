@@ -1,6 +1,7 @@
 #include "foundation/SmallObjectMemory.h"
 
 #include "foundation/FavouredThread.h"
+#include "foundation/HugePages.h"
 
 #include <array>
 #include <atomic>
@@ -134,6 +135,21 @@ ThreadMemory& ownMemory() {
   return threadMemory;
 }
 
+// Memory for a new chunk, cut from a slab of huge pages (see HugePages.h): a large menu's
+// objects fill chunk after chunk, and are freed in the same sweep.
+void* newChunkMemory() {
+  static_assert(kHugePageBytes % kChunkBytes == 0);
+  static std::mutex lock;
+  static char* slabNext = nullptr;
+  static char* slabEnd = nullptr;
+  std::lock_guard guard(lock);
+  if (slabNext == slabEnd) {
+    slabNext = static_cast<char*>(mapHugePageSlab());
+    slabEnd = slabNext + kHugePageBytes;
+  }
+  return std::exchange(slabNext, slabNext + kChunkBytes);
+}
+
 // A chunk for new blocks: a whole chunk freed by a region if any, else a new one.
 ChunkHeader* wholeChunk(bool region) {
   ChunkHeader* chunk = nullptr;
@@ -145,7 +161,7 @@ ChunkHeader* wholeChunk(bool region) {
       common.wholeChunks.pop_back();
     }
   }
-  if (!chunk) chunk = new (::operator new (kChunkBytes, std::align_val_t{kChunkBytes})) ChunkHeader;
+  if (!chunk) chunk = new (newChunkMemory()) ChunkHeader;
   chunk->region = region;
   chunk->live.store(region ? kOpen : 0, std::memory_order_relaxed);
   return chunk;
@@ -162,7 +178,7 @@ void recycle(ChunkHeader* chunk) {
     }
   }
   chunk->~ChunkHeader();
-  ::operator delete (chunk, std::align_val_t{kChunkBytes});
+  releaseMappedMemory(chunk, kChunkBytes);
 }
 
 void releaseRegionBlocks(ChunkHeader* chunk, std::uint32_t count) {

@@ -71,15 +71,16 @@ bool NSMenuItem::isEnabled() const {
 }
 
 void NSMenuItem::setState(NSControlStateValue state) {
-  state_ = state > 0   ? NSControlStateValueOn
-           : state < 0 ? NSControlStateValueMixed
-                       : NSControlStateValueOff;
+  state_ = static_cast<std::int8_t>(state > 0   ? NSControlStateValueOn
+                                    : state < 0 ? NSControlStateValueMixed
+                                                : NSControlStateValueOff);
 }
 
 void NSMenuItem::setIndentationLevel(NSInteger level) {
-  indentationLevel_ = level < 0                          ? 0
-                      : level > kMaximumIndentationLevel ? kMaximumIndentationLevel
-                                                         : level;
+  indentationLevel_ =
+      static_cast<std::int8_t>(level < 0                          ? 0
+                               : level > kMaximumIndentationLevel ? kMaximumIndentationLevel
+                                                                  : level);
 }
 
 void NSMenuItem::setKeyEquivalent(const NSString* keyEquivalent) {

@@ -10,6 +10,8 @@
 // validateMenuItem(). Outside such a menu, isEnabled() is what setEnabled() stored.
 #pragma once
 
+#include <cstdint>
+
 #include "appkit/application/NSEvent.h"
 #include "appkit/controls/NSControlStateValue.h"
 
@@ -95,8 +97,10 @@ private:
   // or outlives it.
   NSMenu* menu_ = nullptr;
   NSEventModifierFlags keyEquivalentModifierMask_ = NSEventModifierFlagCommand;
-  NSControlStateValue state_ = NSControlStateValueOff;
-  NSInteger indentationLevel_ = 0;
+  // Kept narrow, since a large menu holds many items: the state is -1, 0 or 1 and the
+  // indentation 0 to 15 once set.
+  std::int8_t state_ = NSControlStateValueOff;
+  std::int8_t indentationLevel_ = 0;
   bool enabled_ = true;
   bool separator_ = false;
 };

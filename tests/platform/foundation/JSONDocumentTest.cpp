@@ -214,6 +214,34 @@ TEST_F(JSONDocuments, UnicodeTextReadsAsItsUTF8WithLoneSurrogatesReplaced) {
   EXPECT_EQ(contents(replaced).at(0).second, u"a\uFFFDb");
 }
 
+TEST_F(JSONDocuments, LargeAndSmallTextsInTurnReadWhole) {
+  // A text far beyond the parser's first room, then a short one, then the large one again: the
+  // thread's parser and encoding buffer grow for the first and serve the others, and each
+  // document reads exactly its own text, whatever the one before it left behind.
+  std::u16string large = u"[";
+  for (int i = 0; i < 200000; ++i)
+    large += (i ? u",\"" : u"\"") + std::u16string(i % 7 == 0 ? u"\u00e9t\u00e9 " : u"item ") +
+             std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) + u"\"";
+  large += u"]";
+  const std::u16string small = u"[\"only\"]";
+  const std::u16string* const turns[] = {&large, &small, &large, &small};
+  for (const std::u16string* text : turns) {
+    JSONDocument document;
+    ASSERT_TRUE(document.parseUnicode(*text, false));
+    const auto read = contents(document);
+    if (text == &small) {
+      ASSERT_EQ(read.size(), 1u);
+      EXPECT_EQ(read[0].second, u"only");
+      continue;
+    }
+    ASSERT_EQ(read.size(), 200000u);
+    EXPECT_EQ(read[0].second, u"\u00e9t\u00e9 a");
+    EXPECT_EQ(read[1].second, u"item b");
+    EXPECT_EQ(read[199999].second,
+              u"item " + std::u16string(1, static_cast<char16_t>(u'a' + 199999 % 26)));
+  }
+}
+
 TEST_F(JSONDocuments, StringsAroundTheShortTextBoundHoldExactlyTheirText) {
   // Short strings are decoded into room for a unit per byte, longer ones counted first; both must
   // end up with exactly their text, equal to the same text made any other way.
