@@ -93,6 +93,19 @@ struct Shared {
   std::vector<std::pair<char*, char*>> chunkEnds;
   std::atomic<bool> chunkEndsWaiting{false};
   std::vector<ChunkHeader*> wholeChunks;
+  // New chunks are cut from slabs of huge pages (see HugePages.h): a large menu's objects fill
+  // chunk after chunk, and are freed in the same sweep.
+  char* slabNext = nullptr;
+  char* slabEnd = nullptr;
+
+  void* newChunkMemory() {
+    static_assert(kHugePageBytes % kChunkBytes == 0);
+    if (slabNext == slabEnd) {
+      slabNext = static_cast<char*>(mapHugePageSlab());
+      slabEnd = slabNext + kHugePageBytes;
+    }
+    return std::exchange(slabNext, slabNext + kChunkBytes);
+  }
 
   void push(std::size_t c, FreeBlock* first, FreeBlock* last) {
     last->next = lists[c];
@@ -135,21 +148,6 @@ ThreadMemory& ownMemory() {
   return threadMemory;
 }
 
-// Memory for a new chunk, cut from a slab of huge pages (see HugePages.h): a large menu's
-// objects fill chunk after chunk, and are freed in the same sweep.
-void* newChunkMemory() {
-  static_assert(kHugePageBytes % kChunkBytes == 0);
-  static std::mutex lock;
-  static char* slabNext = nullptr;
-  static char* slabEnd = nullptr;
-  std::lock_guard guard(lock);
-  if (slabNext == slabEnd) {
-    slabNext = static_cast<char*>(mapHugePageSlab());
-    slabEnd = slabNext + kHugePageBytes;
-  }
-  return std::exchange(slabNext, slabNext + kChunkBytes);
-}
-
 // A chunk for new blocks: a whole chunk freed by a region if any, else a new one.
 ChunkHeader* wholeChunk(bool region) {
   ChunkHeader* chunk = nullptr;
@@ -159,9 +157,10 @@ ChunkHeader* wholeChunk(bool region) {
     if (!common.wholeChunks.empty()) {
       chunk = common.wholeChunks.back();
       common.wholeChunks.pop_back();
+    } else {
+      chunk = new (common.newChunkMemory()) ChunkHeader;
     }
   }
-  if (!chunk) chunk = new (newChunkMemory()) ChunkHeader;
   chunk->region = region;
   chunk->live.store(region ? kOpen : 0, std::memory_order_relaxed);
   return chunk;

@@ -15,6 +15,9 @@
 // order, and freeing it reads that memory in order, instead of visiting free lists scattered by
 // earlier bursts, whose cost grows with the burst once it no longer fits in the cache.
 //
+// Chunks are cut from 2 MB slabs that the system may back with huge pages (HugePages.h), so a
+// burst that sweeps many of them pays one page fault and one TLB entry per slab.
+//
 // Under AddressSanitizer every block comes from and goes back to the general heap, so that a use
 // after free is still reported.
 #pragma once
