@@ -14,7 +14,7 @@ inline constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
 void adviseHugePages(void* bytes, std::size_t length) noexcept;
 
 // kHugePageBytes of fresh memory aligned to kHugePageBytes, advised as above; throws
-// std::bad_alloc when the system has none. Given back, in whole or in aligned parts of a power
-// of two, with releaseMappedMemory.
+// std::bad_alloc when the system has none. Given back, whole or in parts aligned to 4 KB, with
+// releaseMappedMemory.
 void* mapHugePageSlab();
 void releaseMappedMemory(void* bytes, std::size_t length) noexcept;

@@ -162,6 +162,10 @@ TEST_F(MenuModel, SeparatorsStateAndIndentation) {
   EXPECT_EQ(i->state(), -1);
   i->setState(5);
   EXPECT_EQ(i->state(), NSControlStateValueOn);
+  i->setState(256); // beyond a byte: still on, not off
+  EXPECT_EQ(i->state(), NSControlStateValueOn);
+  i->setState(-256);
+  EXPECT_EQ(i->state(), NSControlStateValueMixed);
 
   EXPECT_EQ(i->indentationLevel(), 0);
   for (auto [given, kept] :
