@@ -248,6 +248,7 @@ void* regionAllocate(ThreadMemory& own, std::size_t size) {
   own.regionNext += blockBytes;
   ++own.regionCut;
   __builtin_prefetch(own.regionNext + kRegionLookahead, 1);
+  __builtin_prefetch(own.regionNext + kRegionLookahead + 64, 1);
   return block;
 }
 
@@ -346,6 +347,7 @@ void smallObjectFree(void* block, std::size_t size) noexcept {
   }
   if (ChunkHeader* chunk = chunkOf(block); chunk->region) {
     __builtin_prefetch(static_cast<char*>(block) + kRegionLookahead);
+    __builtin_prefetch(static_cast<char*>(block) + kRegionLookahead + 64);
     freeRegionBlock(chunk);
     return;
   }
