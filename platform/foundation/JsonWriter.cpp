@@ -1,5 +1,6 @@
 #include "foundation/JsonWriter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -36,9 +37,25 @@ void JsonWriter::endArray() {
   if (!hasValue_.empty()) hasValue_.pop_back();
 }
 
+namespace {
+
+// Printable ASCII other than the quote and the backslash stands for itself in a JSON string.
+template <class Unit> bool standsForItself(Unit unit) {
+  return unit >= 0x20 && unit < 0x7f && unit != '"' && unit != '\\';
+}
+
+} // namespace
+
 void JsonWriter::key(std::string_view name) {
   beforeValue();
-  writeString(NSUTF8ToUTF16(name));
+  // Keys are nearly always plain ASCII names, written as they are.
+  if (std::all_of(name.begin(), name.end(), standsForItself<char>)) {
+    out_ += '"';
+    out_ += name;
+    out_ += '"';
+  } else {
+    writeString(NSUTF8ToUTF16(name));
+  }
   out_ += ':';
   afterKey_ = true;
 }
@@ -75,7 +92,22 @@ void JsonWriter::string(std::u16string_view text) {
 void JsonWriter::writeString(std::u16string_view text) {
   static constexpr char kHex[] = "0123456789abcdef";
   out_ += '"';
-  for (char16_t unit : text) {
+  for (std::size_t next = 0; next < text.size();) {
+    // A run of units that stand for themselves is copied in one go.
+    std::size_t end = next;
+    while (end < text.size() && standsForItself(text[end]))
+      ++end;
+    if (end > next) {
+      const std::size_t at = out_.size();
+      out_.resize(at + (end - next));
+      std::transform(text.begin() + static_cast<std::ptrdiff_t>(next),
+                     text.begin() + static_cast<std::ptrdiff_t>(end),
+                     out_.begin() + static_cast<std::ptrdiff_t>(at),
+                     [](char16_t unit) { return static_cast<char>(unit); });
+      next = end;
+      continue;
+    }
+    const char16_t unit = text[next++];
     switch (unit) {
     case u'"':
       out_ += "\\\"";

@@ -40,10 +40,12 @@ TEST(JsonWriterTest, EscapesTextAndWritesNumbersExactly) {
   json.integer(-3);
   json.endArray();
   json.field("none", static_cast<const char*>(nullptr));
+  json.key("a \"key\" \x7f é"); // a key that needs escapes as much as a value
+  json.string(std::u16string_view(u"plain run\x7f"));
   json.endObject();
-  EXPECT_EQ(
-      json.text(),
-      R"({"text":"q\"b\\n\n\u0001 \u00e9 \ud83d\ude00","numbers":0.1,"list":[null,0,400,-3],"none":null})");
+  EXPECT_EQ(json.text(),
+            R"({"text":"q\"b\\n\n\u0001 \u00e9 \ud83d\ude00","numbers":0.1,)"
+            R"("list":[null,0,400,-3],"none":null,"a \"key\" \u007f \u00e9":"plain run\u007f"})");
   simdjson::dom::parser parser;
   element root = parser.parse(json.text());
   EXPECT_EQ(std::string_view(root["text"]), "q\"b\\n\n\x01 é 😀");
