@@ -130,14 +130,10 @@ void JsonWriter::writeString(std::u16string_view text) {
     case u'\f':
       out_ += "\\f";
       break;
-    default:
-      if (unit >= 0x20 && unit < 0x7f) {
-        out_ += static_cast<char>(unit);
-      } else {
-        out_ += "\\u";
-        for (int shift = 12; shift >= 0; shift -= 4)
-          out_ += kHex[(unit >> shift) & 0xf];
-      }
+    default: // a control character or beyond ASCII: plain text went with the runs above
+      out_ += "\\u";
+      for (int shift = 12; shift >= 0; shift -= 4)
+        out_ += kHex[(unit >> shift) & 0xf];
     }
   }
   out_ += '"';
