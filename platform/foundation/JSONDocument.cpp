@@ -1,7 +1,8 @@
 // Parsing: simdjson parses and validates the text (UTF-8, escapes, numbers, structure), in a
 // parser kept per thread. Forms that the reader tolerates and simdjson refuses (trailing commas,
-// integers beyond 64 bits, lone surrogate escapes) are repaired in a second attempt, which costs
-// nothing for strict text; the nesting limit is checked exactly on the parsed tape.
+// integers beyond 64 bits) are repaired in a second attempt, which costs nothing for strict text;
+// the nesting limit is checked exactly on the parsed tape. An escaped surrogate without its other
+// half is refused, as Foundation refuses it: simdjson checks that as it decodes the escape.
 #include "foundation/JSONDocument.h"
 #include "foundation/HugePages.h"
 
@@ -106,7 +107,8 @@ std::string describeParseError(simdjson::error_code code, std::string_view text,
   case UNESCAPED_CHARS:
     return "Unescaped control character in a string.";
   case STRING_ERROR:
-    return "Invalid string: an unknown escape or a malformed \\u escape.";
+    return "Invalid string: an unknown escape, a malformed \\u escape or an escaped surrogate "
+           "without its other half.";
   case NUMBER_ERROR:
     return "Invalid number: a leading zero, a missing digit, or a value out of range.";
   case T_ATOM_ERROR:
@@ -278,8 +280,8 @@ bool JSONDocument::parseBytes(std::string_view bytes, bool fragmentsAllowed, boo
   const bool inPlace = padded && text.data() == bytes.data();
   auto parsed = parser.parse(text.data(), text.size(), !inPlace);
   const auto code = parsed.error();
-  if (code == simdjson::TAPE_ERROR || code == simdjson::NUMBER_ERROR ||
-      code == simdjson::STRING_ERROR) {
+  // Only structure and numbers can be repaired; a string the parser refuses stays refused.
+  if (code == simdjson::TAPE_ERROR || code == simdjson::NUMBER_ERROR) {
     if (auto fixed = json_text::repairToleratedForms(text)) {
       state.repaired = std::move(*fixed);
       parsed = parser.parse(state.repaired.data(), state.repaired.size());

@@ -5,9 +5,9 @@
 // tolerated; of duplicate keys the last one wins; at most 512 arrays and objects may nest; text
 // that is not valid UTF-8 (or UTF-16/UTF-32, detected from a byte-order mark or the pattern of
 // zero bytes, as Foundation detects them), raw control characters in strings, leading zeros and
-// numbers that overflow a double are errors. An escaped surrogate that is not half of a pair
-// ("\ud800" alone) reads as U+FFFD, so one broken character does not cost the whole text. Every
-// failure is reported through the error argument, never thrown.
+// numbers that overflow a double are errors, and so is an escaped surrogate that is not half of
+// a pair ("\ud800" alone, or "\udc00"). Every failure is reported through the error argument,
+// never thrown.
 //
 // Results: arrays are NSMutableArray and objects NSMutableDictionary (with or without the
 // mutable-containers option); strings are NSString, or NSMutableString with the mutable-leaves

@@ -145,52 +145,6 @@ bool rewriteAsDouble(std::string& text, std::size_t start, std::size_t length) {
   return true;
 }
 
-// The UTF-16 unit that the four hexadecimal digits from text[at] spell, or -1 when there are not
-// four of them (the parser then reports the malformed escape).
-long hexUnit(std::string_view text, std::size_t at) {
-  if (at + 4 > text.size()) return -1;
-  long unit = 0;
-  for (std::size_t i = at; i < at + 4; ++i) {
-    const char c = text[i];
-    int digit;
-    if (isDigit(c))
-      digit = c - '0';
-    else if (c >= 'a' && c <= 'f')
-      digit = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F')
-      digit = c - 'A' + 10;
-    else
-      return -1;
-    unit = unit * 16 + digit;
-  }
-  return unit;
-}
-
-bool isHighSurrogate(long unit) {
-  return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool isLowSurrogate(long unit) {
-  return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
-// text[at] is the 'u' of a \u escape. An escaped surrogate that is not half of a pair is
-// rewritten as \uFFFD, which has the same length. Returns the index of the escape's last
-// character (for a pair, of the second escape's).
-std::size_t repairUnicodeEscape(std::string& text, std::size_t at, bool& changed) {
-  const long unit = hexUnit(text, at + 1);
-  if (unit < 0) return at;
-  const std::size_t last = at + 4;
-  if (isHighSurrogate(unit)) {
-    const bool escapeFollows = text.compare(last + 1, 2, "\\u") == 0;
-    if (escapeFollows && isLowSurrogate(hexUnit(text, last + 3))) return last + 6;
-  } else if (!isLowSurrogate(unit)) {
-    return last;
-  }
-  text.replace(at + 1, 4, "FFFD");
-  changed = true;
-  return last;
-}
-
 } // namespace
 
 std::optional<std::string_view> decodeToUTF8(std::string_view bytes, std::string& storage) {
@@ -222,12 +176,9 @@ std::optional<std::string> repairToleratedForms(std::string_view input) {
   while (i < text.size()) {
     const char c = text[i];
     if (c == '"') {
-      // Skip the string, escapes included; the parser judges its content, once any lone
-      // surrogate escape in it reads as U+FFFD.
-      for (++i; i < text.size() && text[i] != '"'; ++i) {
-        if (text[i] != '\\') continue;
-        if (++i < text.size() && text[i] == 'u') i = repairUnicodeEscape(text, i, changed);
-      }
+      // Skip the string, escapes included; the parser judges its content.
+      for (++i; i < text.size() && text[i] != '"'; ++i)
+        if (text[i] == '\\') ++i;
       previous = '"';
       ++i;
       continue;

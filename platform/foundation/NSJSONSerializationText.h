@@ -19,8 +19,7 @@ std::optional<std::string_view> decodeToUTF8(std::string_view bytes, std::string
 // The text with what a strict parser refuses but the reader accepts turned into what it means,
 // at the same byte offsets: a comma that follows a value and precedes a closing bracket or brace
 // becomes a space, an integer too large for 64 bits is rewritten as the nearest double in
-// exponent form, padded with spaces, and an escaped surrogate that is not half of a pair becomes
-// \uFFFD. nullopt when there is nothing to repair.
+// exponent form, padded with spaces. nullopt when there is nothing to repair.
 std::optional<std::string> repairToleratedForms(std::string_view text);
 
 // The offset of the first opening bracket or brace that nests deeper than maxDepth, or

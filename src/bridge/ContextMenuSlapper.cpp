@@ -7,6 +7,7 @@
 #include "appkit/drawing/NSColor.h"
 #include "appkit/menus/NSMenuItem.h"
 #include "appkit/panels/NSColorPanel.h"
+#include "appkit/views/NSView.h"
 #include "appkit/windows/NSWindow.h"
 #include "bridge/Upcall.h"
 #include "dialogs/SheetGlobals.h"
@@ -35,8 +36,14 @@ int truncatedComponent(double component) {
 // The key under which an object keeps its action target alive.
 const char kOwnedTargetKey = 0;
 
-void endTextEntrySheet() {
-  if (brix::_progressWindowParent) brix::_progressWindowParent->endSheet(brix::_textEntryWindow);
+// Ends the sheet whose button was pressed: the button's own window, on the window it is attached
+// to. A sheet shown meanwhile (by the accepting handler, say) has named itself in the globals and
+// stays up for its own answer; a sheet that has already gone has nothing left to end.
+void endTextEntrySheet(NSObject* sender) {
+  auto* button = ns_cast<NSView>(sender);
+  NSWindow* sheet = button ? button->window() : brix::_textEntryWindow.get();
+  NSWindow* parent = sheet ? sheet->sheetParent() : nullptr;
+  if (parent) parent->endSheet(sheet);
 }
 
 } // namespace
@@ -101,10 +108,10 @@ void ContextMenuSlapper::setTextField(NSTextField* textField) {
   _textField = textField;
 }
 
-void ContextMenuSlapper::clickButton(NSObject*) {
+void ContextMenuSlapper::clickButton(NSObject* sender) {
   NSString* text = _textField ? _textField->stringValue() : nullptr;
   brix::callNamedRunnable(_identity, text);
-  endTextEntrySheet();
+  endTextEntrySheet(sender);
 }
 
 void ContextMenuSlapper::colorChanged(NSObject* sender) {
@@ -120,6 +127,6 @@ void ContextMenuSlapper::colorChanged(NSObject* sender) {
                                                      color->blueComponent()));
 }
 
-void ContextMenuSlapper::clickCancelButton(NSObject*) {
-  endTextEntrySheet();
+void ContextMenuSlapper::clickCancelButton(NSObject* sender) {
+  endTextEntrySheet(sender);
 }

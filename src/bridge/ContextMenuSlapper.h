@@ -25,11 +25,12 @@ class BRIX_EXPORT ContextMenuSlapper : public NSObject {
   void setIdentity(NSString* identity);
   // Keeps the field without retaining it.
   void setTextField(NSTextField* textField);
-  // Sends the identity and the field's text, then ends the text-entry sheet.
+  // Sends the identity and the field's text, then ends the sheet the pressed button is in (with
+  // no button, the named text-entry sheet).
   void clickButton(NSObject* sender);
   // Sends "COLORCHANGED" and the panel's colour as "#RRGGBB".
   void colorChanged(NSObject* sender);
-  // Ends the text-entry sheet; Java is not told.
+  // Ends the sheet the pressed button is in, as clickButton does; Java is not told.
   void clickCancelButton(NSObject* sender);
 
   NSString* identity() const { return _identity.get(); }

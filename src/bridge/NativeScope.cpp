@@ -1,10 +1,10 @@
 #include "bridge/NativeScope.h"
 
 #include <atomic>
-#include <ctime>
 #include <mutex>
-#include <thread>
 
+#include "bridge/JavaCallWait.h"
+#include "bridge/Upcall.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSRunLoop.h"
 #include "foundation/NSThread.h"
@@ -16,8 +16,9 @@ namespace {
 // Room for what a body makes on the main thread in one call; the frame is popped when it
 // returns, so a main thread that never returns to Java piles nothing up.
 constexpr jint kLocalFrameCapacity = 32;
-// How often a waiting caller looks at a main thread that does not get to its call.
-constexpr std::chrono::milliseconds kStuckCheckInterval{250};
+// How often a waiting caller looks at a main thread that has not finished its call.
+constexpr std::chrono::milliseconds kWatchInterval{250};
+constexpr int kDeadlockStrikes = static_cast<int>(kDeadlockLimit / kWatchInterval);
 
 // Main thread only: how many native calls it is carrying out for a waiting Java caller.
 int javaCallDepth = 0;
@@ -27,36 +28,12 @@ struct CallerWaits {
   ~CallerWaits() { --javaCallDepth; }
 };
 
-// Guards the handler's name. Held only to swap or retain a pointer; every upcall takes it twice,
-// where an uncontended mutex costs a good part of the call's own overhead.
-class HandlerNameLock {
-public:
-  void lock() {
-    while (held_.test_and_set(std::memory_order_acquire))
-      std::this_thread::yield();
-  }
-  void unlock() { held_.clear(std::memory_order_release); }
-
-private:
-  std::atomic_flag held_;
-};
-
-// The application handler the main thread is in: since when (monotonic nanoseconds, 0 for
-// none) and its name (retained by its HandlerRun). Written on the main thread, read by waiting
-// callers.
-std::atomic<std::int64_t> handlerSince{0};
-HandlerNameLock handlerNameLock;
+// The application handler the main thread is in (retained by its HandlerRun), for the line a
+// caller logs when it stops waiting. Written on the main thread, read by waiting callers.
+std::mutex handlerNameLock;
 NSString* handlerName = nullptr;
-// The main thread's java.lang.Thread, whose state a waiting caller looks at; made once.
+// The main thread's java.lang.Thread, whose locks a waiting caller looks at; made once.
 std::atomic<jobject> mainJavaThread{nullptr};
-
-// The coarse monotonic clock: a handler is judged stuck after seconds, so its few milliseconds of
-// resolution are plenty, and reading it costs a fraction of the precise clock on every upcall.
-std::int64_t nowNanoseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
-  return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-}
 
 void rememberMainJavaThread(JNIEnv* env) {
   if (mainJavaThread.load() || env->ExceptionCheck()) return;
@@ -75,39 +52,37 @@ void rememberMainJavaThread(JNIEnv* env) {
   if (threadClass) env->DeleteLocalRef(threadClass);
 }
 
-// The name of a Java thread's state ("WAITING"), or of the calling thread with a null thread;
-// empty when the JVM cannot tell. Leaves no exception pending.
-std::string javaThreadText(JNIEnv* env, jobject thread, bool state) {
+// Names the main thread to the Java side of the waits, once one exists (its class is then known).
+void announceMainThreadOnce(JNIEnv* env) {
+  static bool announced = false; // main thread only
+  if (announced) return;
+  rememberMainJavaThread(env);
+  if (jobject thread = mainJavaThread.load()) {
+    announceMainThread(env, thread);
+    announced = true;
+  }
+}
+
+// The calling thread's name; empty when the JVM cannot tell. Leaves no exception pending.
+std::string currentThreadName(JNIEnv* env) {
   std::string text;
-  if (env->PushLocalFrame(8) != 0) {
+  if (env->PushLocalFrame(4) != 0) {
     env->ExceptionClear();
     return text;
   }
   jclass threadClass = env->FindClass("java/lang/Thread");
-  jobject subject = thread;
-  if (threadClass && !subject) {
-    jmethodID current =
-        env->GetStaticMethodID(threadClass, "currentThread", "()Ljava/lang/Thread;");
-    subject = current ? env->CallStaticObjectMethod(threadClass, current) : nullptr;
-    if (env->ExceptionCheck()) subject = nullptr;
-  }
-  jobject value = nullptr;
-  if (threadClass && subject && !env->ExceptionCheck()) {
-    jmethodID getter = state
-                           ? env->GetMethodID(threadClass, "getState", "()Ljava/lang/Thread$State;")
-                           : env->GetMethodID(threadClass, "getName", "()Ljava/lang/String;");
-    value = getter ? env->CallObjectMethod(subject, getter) : nullptr;
-  }
-  if (value && state && !env->ExceptionCheck()) {
-    jclass stateClass = env->GetObjectClass(value);
-    jmethodID name = env->GetMethodID(stateClass, "name", "()Ljava/lang/String;");
-    value = name ? env->CallObjectMethod(value, name) : nullptr;
-  }
-  if (value && !env->ExceptionCheck()) {
-    const char* chars = env->GetStringUTFChars(static_cast<jstring>(value), nullptr);
-    if (chars) {
+  jmethodID current =
+      threadClass ? env->GetStaticMethodID(threadClass, "currentThread", "()Ljava/lang/Thread;")
+                  : nullptr;
+  jobject thread = current ? env->CallStaticObjectMethod(threadClass, current) : nullptr;
+  if (env->ExceptionCheck()) thread = nullptr;
+  jmethodID getName =
+      thread ? env->GetMethodID(threadClass, "getName", "()Ljava/lang/String;") : nullptr;
+  auto name = getName ? static_cast<jstring>(env->CallObjectMethod(thread, getName)) : nullptr;
+  if (name && !env->ExceptionCheck()) {
+    if (const char* chars = env->GetStringUTFChars(name, nullptr)) {
       text = chars;
-      env->ReleaseStringUTFChars(static_cast<jstring>(value), chars);
+      env->ReleaseStringUTFChars(name, chars);
     }
   }
   if (env->ExceptionCheck()) env->ExceptionClear();
@@ -115,35 +90,111 @@ std::string javaThreadText(JNIEnv* env, jobject thread, bool state) {
   return text;
 }
 
-// True when the main thread has been inside one handler for longer than the limit, waiting
-// rather than working, and the call has not started: the handler is most likely waiting for
-// the caller, which waits for it.
-bool stuckInHandler(JNIEnv* callerEnv, const NSRunLoop::Handover& handover) {
-  const std::int64_t since = handlerSince.load();
-  if (since == 0 || handover.hasStarted()) return false;
-  if (nowNanoseconds() - since < std::chrono::nanoseconds(kStuckHandlerLimit).count()) return false;
-  jobject thread = mainJavaThread.load();
-  if (!thread) return false;
-  const std::string state = javaThreadText(callerEnv, thread, true);
-  return state == "WAITING" || state == "BLOCKED";
+std::string runningHandlerName() {
+  std::lock_guard lock(handlerNameLock);
+  return handlerName ? handlerName->utf8() : std::string();
 }
 
-void reportStuckHandler(JNIEnv* callerEnv, const char* name) {
-  NSString* handlerString = nullptr;
-  {
-    std::lock_guard lock(handlerNameLock);
-    if (handlerName) handlerString = static_cast<NSString*>(handlerName->retain());
+// The pending exception as a global reference, cleared; null when none is pending.
+jthrowable takePendingException(JNIEnv* env) {
+  if (!env->ExceptionCheck()) return nullptr;
+  jthrowable exception = env->ExceptionOccurred();
+  env->ExceptionClear();
+  auto global = static_cast<jthrowable>(env->NewGlobalRef(exception));
+  env->DeleteLocalRef(exception);
+  return global;
+}
+
+void rethrow(JNIEnv* env, jthrowable exception) {
+  env->Throw(exception);
+  env->DeleteGlobalRef(exception);
+}
+
+// What the caller and the main thread share of one hand-over.
+struct HandOverState {
+  std::shared_ptr<HandedCall> call;
+  const char* name;
+  // ixa.internal.CallWait of the caller (a global reference), or null.
+  jobject wait = nullptr;
+  // The body's exception (a global reference), for the caller.
+  jthrowable thrown = nullptr;
+  // Set by whichever of the two is done with the call first; the other one cleans up.
+  std::atomic<bool> settled{false};
+
+  void cleanUp(JNIEnv* env) {
+    call->release(env);
+    if (wait) env->DeleteGlobalRef(wait);
+    if (thrown) env->DeleteGlobalRef(thrown);
+    wait = nullptr;
+    thrown = nullptr;
   }
-  const std::string handler = handlerString ? handlerString->utf8() : std::string();
-  if (handlerString) handlerString->release();
-  const std::string caller = javaThreadText(callerEnv, nullptr, false);
-  NSLog("%s was called on thread \"%s\" while the main thread waits inside the handler of "
-        "\"%s\"; the handler seems to wait for that thread (SwingUtilities.invokeAndWait in a "
-        "handler while Swing's event thread calls the library), so the call was not carried out",
-        name, caller.c_str(), handler.c_str());
-  const std::string message =
-      std::string("IxaDialogs.") + name + " was not carried out: the main thread waits inside " +
-      "the handler of \"" + handler + "\", which seems to wait for this thread";
+};
+
+// After a body: the caller's loader goes back to what the main thread had, and outside any call
+// to the loader of the class that stored the environment, which handlers run with between calls.
+void restoreLoaderAfterCall(JNIEnv* env, jobject before) {
+  jobject between = javaCallDepth == 0 ? rememberedCallerLoader() : nullptr;
+  restoreContextLoader(env, between ? between : before);
+}
+
+// The main thread's side of a hand-over.
+void carryOut(HandOverState& state, JavaVM* vm) {
+  JNIEnv* env = NSThread::mainThreadJNIEnv(vm);
+  if (!env) {
+    NSLog("%s: the main thread could not attach to the JVM; the call does nothing", state.name);
+    state.settled = true;
+    return;
+  }
+  // Pending from an upcall of the call whose modal loop serves this one: it is that call's.
+  jthrowable setAside = takePendingException(env);
+  if (state.wait) announceMainThreadOnce(env);
+  if (env->PushLocalFrame(kLocalFrameCapacity) == 0) {
+    jobject before = state.wait ? adoptCallerLoader(env, state.wait) : nullptr;
+    {
+      CallerWaits waits;
+      state.call->run(env);
+    }
+    state.thrown = takePendingException(env);
+    if (state.wait) restoreLoaderAfterCall(env, before);
+    env->PopLocalFrame(nullptr);
+  } else {
+    state.thrown = takePendingException(env); // the JVM's own OutOfMemoryError
+  }
+  if (state.wait) finishCallWait(env, state.wait);
+  if (state.settled.exchange(true)) {
+    // The caller stopped waiting: what the body threw reaches nobody.
+    if (state.thrown) {
+      env->Throw(state.thrown);
+      env->ExceptionDescribe();
+      NSLog("%s threw after its caller stopped waiting; the exception was printed and cleared",
+            state.name);
+    }
+    state.cleanUp(env);
+  }
+  if (setAside) rethrow(env, setAside);
+}
+
+// Waits for the hand-over on a thread that does not serve Swing's events, watching for a main
+// thread blocked on a lock this thread holds; false when it was found so for long enough.
+bool waitWatching(JNIEnv* callerEnv, NSRunLoop::Handover& handover, jobject wait) {
+  int strikes = 0;
+  while (!handover.waitFor(kWatchInterval)) {
+    if (!wait) continue;
+    strikes = mainWaitsForCaller(callerEnv, wait) ? strikes + 1 : 0;
+    if (strikes >= kDeadlockStrikes) return false;
+  }
+  return true;
+}
+
+void reportDeadlock(JNIEnv* callerEnv, const char* name) {
+  const std::string handler = runningHandlerName();
+  const std::string caller = currentThreadName(callerEnv);
+  NSLog("%s was called on thread \"%s\", and the handler of \"%s\" on \"%s\" waits for a lock "
+        "that thread holds; the call stopped waiting and failed, the handler goes on",
+        name, caller.c_str(), handler.c_str(), NSThread::kMainThreadName);
+  const std::string message = std::string("IxaDialogs.") + name +
+                              " stopped waiting: the handler of \"" + handler +
+                              "\" on the platform's main thread waits for a lock this thread holds";
   if (jclass type = callerEnv->FindClass("java/lang/IllegalStateException")) {
     callerEnv->ThrowNew(type, message.c_str());
     callerEnv->DeleteLocalRef(type);
@@ -157,67 +208,69 @@ bool javaCallerWaits() {
 }
 
 HandlerRun::HandlerRun(JNIEnv* env, NSString* name)
-    : name_(name ? static_cast<NSString*>(name->retain()) : nullptr),
-      outerSince_(handlerSince.load()) {
+    : name_(name ? static_cast<NSString*>(name->retain()) : nullptr) {
   rememberMainJavaThread(env);
-  const std::int64_t now = nowNanoseconds();
   std::lock_guard lock(handlerNameLock);
   outerName_ = handlerName;
   handlerName = name_;
-  handlerSince = now;
 }
 
 HandlerRun::~HandlerRun() {
   {
     std::lock_guard lock(handlerNameLock);
     handlerName = outerName_;
-    handlerSince = outerSince_;
   }
   if (name_) name_->release();
 }
 
-void onMainThreadForJava(JNIEnv* callerEnv, const char* name,
-                         const std::function<void(JNIEnv*)>& work) noexcept {
-  if (NSThread::isMainThread()) {
-    CallerWaits waits;
-    work(callerEnv);
-    return;
+void runOnMainThreadItself(const std::function<void()>& work) noexcept {
+  CallerWaits waits;
+  work();
+}
+
+bool handToMainThread(JNIEnv* callerEnv, const char* name, ThreadRule rule,
+                      const std::shared_ptr<HandedCall>& call) noexcept {
+  bool exiting = NSThread::isExiting();
+  jobject wait =
+      exiting ? nullptr : beginCallWait(callerEnv, rule == ThreadRule::AppModal, exiting);
+  if (exiting) {
+    // The main thread may be the one inside System.exit, waiting for the hook that calls this.
+    NSLog("%s was called while the JVM exits; it returns at once and does nothing", name);
+    call->release(callerEnv);
+    return false;
   }
   JavaVM* vm = nullptr;
   callerEnv->GetJavaVM(&vm);
-  // Set on the main thread, read here once the hand-over has finished.
-  jobject thrown = nullptr;
-  const auto handover = NSRunLoop::mainRunLoop().handOver([&] {
-    JNIEnv* env = NSThread::mainThreadJNIEnv(vm);
-    if (!env) {
-      NSLog("%s: the main thread could not attach to the JVM; the call does nothing", name);
-      return;
+  auto state = std::make_shared<HandOverState>();
+  state->call = call;
+  state->name = name;
+  state->wait = wait;
+  const auto handover = NSRunLoop::mainRunLoop().handOver([state, vm] { carryOut(*state, vm); });
+  const bool servesEvents = wait && callWaitServesEvents(callerEnv, wait);
+  bool finished =
+      servesEvents ? awaitServingEvents(callerEnv, wait) : waitWatching(callerEnv, *handover, wait);
+  if (!finished) {
+    if (handover->withdraw()) {
+      if (wait) finishCallWait(callerEnv, wait);
+      state->cleanUp(callerEnv);
+      reportDeadlock(callerEnv, name);
+      return false;
     }
-    const bool framed = env->PushLocalFrame(kLocalFrameCapacity) == 0;
-    if (framed) {
-      CallerWaits waits;
-      work(env);
-    }
-    // Whatever is pending is the caller's: an application handler's exception, or the JVM's
-    // own error when even the frame could not be made.
-    if (env->ExceptionCheck()) {
-      jthrowable exception = env->ExceptionOccurred();
-      env->ExceptionClear();
-      thrown = env->NewGlobalRef(exception);
-      env->DeleteLocalRef(exception);
-    }
-    if (framed) env->PopLocalFrame(nullptr);
-  });
-  while (!handover->waitFor(kStuckCheckInterval)) {
-    if (stuckInHandler(callerEnv, *handover) && handover->withdraw()) {
-      reportStuckHandler(callerEnv, name);
-      return;
+    // The main thread cleans up once the body ends, unless it has just ended.
+    finished = state->settled.exchange(true);
+    if (!finished) {
+      reportDeadlock(callerEnv, name);
+      return false;
     }
   }
-  if (thrown) {
-    callerEnv->Throw(static_cast<jthrowable>(thrown));
-    callerEnv->DeleteGlobalRef(thrown);
+  while (!handover->waitFor(std::chrono::hours(1))) {
   }
+  call->deliver(callerEnv);
+  jthrowable thrown = state->thrown;
+  state->thrown = nullptr;
+  state->cleanUp(callerEnv);
+  if (thrown) rethrow(callerEnv, thrown);
+  return true;
 }
 
 } // namespace brix

@@ -28,6 +28,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <type_traits>
@@ -41,7 +42,9 @@ namespace brix {
 
 // Methods that touch the user interface run on the main thread; the others (a shell command, a
 // system query) run on their caller's thread, so that a long command never stalls the windows.
-enum class ThreadRule { MainThread, CallingThread };
+// An application-modal call (an alert, a context menu) runs on the main thread, and while it runs
+// the application's own AWT windows take no clicks or keys, as the platform's windows take none.
+enum class ThreadRule { MainThread, AppModal, CallingThread };
 
 // The autorelease pool of one native call on the thread that carries it out.
 class NativeScope {
@@ -54,27 +57,47 @@ private:
   NSAutoreleasePool pool_;
 };
 
-// Carries work out on the main thread for the native method name, called with callerEnv on any
-// thread, and waits for it; work receives the main thread's JNIEnv. On the main thread it runs
-// at once with callerEnv. A Java exception work leaves pending is thrown again in the caller.
-// Should the main thread be stuck in an application handler that waits, as far as the JVM
-// tells, while the call has not even started, the call is withdrawn, logged, and an
-// IllegalStateException is thrown instead of waiting forever (see kStuckHandlerLimit).
-void onMainThreadForJava(JNIEnv* callerEnv, const char* name,
-                         const std::function<void(JNIEnv*)>& work) noexcept;
+// One call handed to the main thread by a Java thread that waits for it. The caller and the main
+// thread share it, so that a caller that stops waiting leaves the body to finish alone, and
+// whichever of the two finishes last lets go of the call's global references.
+class HandedCall {
+public:
+  virtual ~HandedCall() = default;
+  // On the main thread: runs the body with the main thread's environment.
+  virtual void run(JNIEnv* mainEnv) noexcept = 0;
+  // On the calling thread, once the body has finished: takes over its answer.
+  virtual void deliver(JNIEnv* callerEnv) noexcept = 0;
+  // Lets go of the call's global references (any thread's environment will do).
+  virtual void release(JNIEnv* env) noexcept = 0;
+};
+
+// Carries call out on the main thread for the native method name, called with callerEnv on
+// another thread, and waits for it. Swing's event dispatch thread waits in an AWT secondary
+// loop, serving Swing's events as a modal dialog does; other threads sleep. The body starts with
+// no Java exception pending (one an earlier upcall left is set aside and restored for its own
+// call afterwards) and with the caller's context class loader.
+//
+// True when the body ran to its end: its answer was delivered, and a Java exception it left
+// pending is thrown again in the caller. False when it was not carried out because the JVM is
+// exiting (logged), or when the caller stopped waiting because the main thread is blocked on a
+// lock the caller holds (logged, IllegalStateException thrown in the caller; the body goes on).
+bool handToMainThread(JNIEnv* callerEnv, const char* name, ThreadRule rule,
+                      const std::shared_ptr<HandedCall>& call) noexcept;
+
+// Runs work at once for a native method called on the main thread itself (from a handler).
+void runOnMainThreadItself(const std::function<void()>& work) noexcept;
 
 // True while the main thread carries out a native call whose Java caller waits for it (or a
 // native called on the main thread itself): an exception thrown by an upcall then has a caller
 // to reach. Main thread only.
 bool javaCallerWaits();
 
-// How long a call waits for a main thread that has not started it and is inside an application
-// handler that waits (a Java thread state of WAITING or BLOCKED), before it takes the handler to
-// be waiting for the caller.
-constexpr std::chrono::milliseconds kStuckHandlerLimit{2000};
+// How long a caller watches a main thread blocked on a lock the caller holds before it stops
+// waiting: long enough that a lock held for a moment never counts.
+constexpr std::chrono::milliseconds kDeadlockLimit{1000};
 
 // Marks the main thread as running the application's handler name for as long as it lives
-// (upcalls nest), for the check above.
+// (upcalls nest), so that a caller that stops waiting can say which handler holds it up.
 class HandlerRun {
 public:
   HandlerRun(JNIEnv* env, NSString* name);
@@ -85,7 +108,6 @@ public:
 private:
   // Retained: the handler may let go of the string it was called with while it runs.
   NSString* name_;
-  std::int64_t outerSince_;
   NSString* outerName_ = nullptr;
   // The handler is Java code, where the main thread may stay while the process exits.
   NSThread::CallingOut callingOut_;
@@ -138,6 +160,53 @@ Result runBody(const char* name, Result neutral, Body& body, JNIEnv* env, Args..
   return result;
 }
 
+// A call of body with the caller's arguments, handed to the main thread: Java objects travel as
+// global references, and a Java object answer comes back as one.
+template <class Result, class Body, class... Args> class HandedCallOf final : public HandedCall {
+public:
+  HandedCallOf([[maybe_unused]] JNIEnv* callerEnv, const char* name, Result neutral, Body body,
+               Args... args)
+      : name_(name), neutral_(neutral), body_(std::move(body)),
+        arguments_(handOverArgument(callerEnv, args)...), answer_(neutral), delivered_(neutral) {}
+
+  void run(JNIEnv* env) noexcept override {
+    Result answer = std::apply(
+        [&](Args... safe) { return runBody(name_, neutral_, body_, env, safe...); }, arguments_);
+    if constexpr (isJavaObject<Result>) {
+      // With the body's exception pending the answer is null, as it is on the main thread.
+      answer = answer && !env->ExceptionCheck() ? static_cast<Result>(env->NewGlobalRef(answer))
+                                                : nullptr;
+    }
+    answer_ = answer;
+  }
+
+  void deliver(JNIEnv* callerEnv) noexcept override {
+    if constexpr (isJavaObject<Result>)
+      delivered_ = answer_ && !callerEnv->ExceptionCheck()
+                       ? static_cast<Result>(callerEnv->NewLocalRef(answer_))
+                       : nullptr;
+    else
+      delivered_ = answer_;
+  }
+
+  void release(JNIEnv* env) noexcept override {
+    std::apply([&](Args... safe) { (releaseArgument(env, safe), ...); }, arguments_);
+    if constexpr (isJavaObject<Result>)
+      if (answer_) env->DeleteGlobalRef(answer_);
+    answer_ = neutral_;
+  }
+
+  Result delivered() const { return delivered_; }
+
+private:
+  const char* name_;
+  Result neutral_;
+  Body body_;
+  std::tuple<Args...> arguments_;
+  Result answer_;
+  Result delivered_;
+};
+
 } // namespace detail
 
 // Runs body as the native method name and returns what it returns (a body that returns nothing
@@ -146,45 +215,24 @@ Result runBody(const char* name, Result neutral, Body& body, JNIEnv* env, Args..
 template <class Result, class Body, class... Args>
 Result nativeMethod(JNIEnv* env, const char* name, Result neutral, JavaArguments<Args...> args,
                     Body&& body, ThreadRule rule = ThreadRule::MainThread) noexcept {
-  const bool handedOver = rule == ThreadRule::MainThread && !NSThread::isMainThread();
-  if (!handedOver) {
-    if (rule == ThreadRule::CallingThread)
-      return std::apply(
-          [&](Args... values) { return detail::runBody(name, neutral, body, env, values...); },
-          args.values);
+  const auto runHere = [&] {
+    return std::apply(
+        [&](Args... values) { return detail::runBody(name, neutral, body, env, values...); },
+        args.values);
+  };
+  if (rule == ThreadRule::CallingThread) return runHere();
+  if (NSThread::isMainThread()) {
     Result result = neutral;
-    onMainThreadForJava(env, name, [&](JNIEnv*) {
-      result = std::apply(
-          [&](Args... values) { return detail::runBody(name, neutral, body, env, values...); },
-          args.values);
-    });
+    runOnMainThreadItself([&] { result = runHere(); });
     return result;
   }
-  Result result = neutral;
-  std::apply(
+  using Call = detail::HandedCallOf<Result, std::decay_t<Body>, Args...>;
+  const auto call = std::apply(
       [&](Args... values) {
-        const std::tuple<Args...> handed{detail::handOverArgument(env, values)...};
-        onMainThreadForJava(env, name, [&](JNIEnv* mainEnv) {
-          Result answer = std::apply(
-              [&](Args... safe) { return detail::runBody(name, neutral, body, mainEnv, safe...); },
-              handed);
-          // A Java object answer outlives the main thread's local frame as a global reference.
-          if constexpr (detail::isJavaObject<Result>)
-            if (answer) answer = static_cast<Result>(mainEnv->NewGlobalRef(answer));
-          result = answer;
-        });
-        if constexpr (detail::isJavaObject<Result>)
-          if (result) {
-            const Result global = result;
-            // With the body's exception pending the answer is null, as it is on the main thread.
-            result =
-                env->ExceptionCheck() ? nullptr : static_cast<Result>(env->NewLocalRef(global));
-            env->DeleteGlobalRef(global);
-          }
-        std::apply([&](Args... safe) { (detail::releaseArgument(env, safe), ...); }, handed);
+        return std::make_shared<Call>(env, name, neutral, std::forward<Body>(body), values...);
       },
       args.values);
-  return result;
+  return handToMainThread(env, name, rule, call) ? call->delivered() : neutral;
 }
 
 template <class Result, class Body>

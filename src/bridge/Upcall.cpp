@@ -80,6 +80,11 @@ void clearFailedLookup(JNIEnv* env, const UpcallTarget& target, const char* sign
           target.className);
 }
 
+// The handler's name of an upcall, as the log shows it.
+template <class... Strings> std::string handlerNameOf(NSString* first, Strings*...) {
+  return first ? first->utf8() : std::string("(null)");
+}
+
 // Converts the strings, looks up the class and its method, and calls it, all inside a local
 // frame so that a long modal loop never piles up local references. No JNI function but the
 // exempt ones is called while an exception is pending.
@@ -87,7 +92,13 @@ template <class... Strings>
 void upcall(const UpcallTarget& target, const char* signature, const UpcallObserver* observer,
             Strings*... strings) {
   JNIEnv* env = _env;
-  if (!env || env->ExceptionCheck()) return;
+  if (!env) {
+    NSLog("The answer \"%s\" was dropped: modifyMenuBar, showMacContextMenuWithJSON or "
+          "renderMacButton must run once before answers can reach Java",
+          handlerNameOf(strings...).c_str());
+    return;
+  }
+  if (env->ExceptionCheck()) return;
   if (env->PushLocalFrame(kLocalFrameCapacity) != 0) return; // out of memory is now pending
   // Only a string that came back null can have failed; a conversion that ran out of memory left
   // its error pending, which is the caller's, and no further JNI call may be made.
@@ -137,6 +148,10 @@ void rememberJavaCaller(JNIEnv* env, jclass caller) {
   callerLoader = loader ? env->NewGlobalRef(loader) : nullptr;
   if (loader) env->DeleteLocalRef(loader);
   env->DeleteLocalRef(classClass);
+}
+
+jobject rememberedCallerLoader() {
+  return callerLoader;
 }
 
 void callStaticStringMethod(const UpcallTarget& target, NSString* name,

@@ -30,8 +30,12 @@ extern const UpcallTarget kNamedRunnable;
 // class loader of caller (the class of the native method, as the JVM passes it) for the
 // upcalls' lookups. The three natives that remember the environment call this first.
 void rememberJavaCaller(JNIEnv* env, jclass caller);
+// The class loader rememberJavaCaller kept (a global reference; null for none or the boot
+// loader): the main thread's context class loader while it carries out no call.
+jobject rememberedCallerLoader();
 
-// Each upcall is skipped, sending nothing, when _env is null, when a Java exception is already
+// Each upcall is skipped, sending nothing, when _env is null (no native that stores it has run
+// yet: the answer is dropped, with a line in the log), when a Java exception is already
 // pending (an earlier upcall threw: it stays pending for the Java caller of the running native
 // method), or when the class or method cannot be found. A failed lookup is logged with what was
 // missing, and its error is cleared: the Java caller did nothing wrong, and a call that returns

@@ -34,9 +34,13 @@ QVRectView* QVRectView::initWithFrame(NSRect frame) {
 }
 
 void QVRectView::setVisible(bool flag) {
+  setSharedVisibility(flag);
+  if (flag && brix::_iv) addSubview(brix::_iv);
+}
+
+void QVRectView::setSharedVisibility(bool flag) {
   brix::_visible = flag;
   if (brix::_iv) brix::_iv->removeFromSuperview();
-  if (flag && brix::_iv) addSubview(brix::_iv);
 }
 
 void QVRectView::drawRect(NSRect) {

@@ -14,5 +14,8 @@ class BRIX_EXPORT QVRectView : public NSView {
   // Sets the shared flag and moves the logo image view into this panel (YES) or out of
   // whichever panel holds it (NO). It does not ask for a redraw.
   void setVisible(bool flag);
+  // What setVisible does before it adds the logo to its own panel: sets the shared flag and
+  // takes the logo image view out of whichever panel holds it.
+  static void setSharedVisibility(bool flag);
   void drawRect(NSRect dirtyRect) override;
 };

@@ -1,4 +1,6 @@
 // The restyling pass (modifyWindows) and the band it lays; showSideRect and hideSideRect.
+#include <vector>
+
 #include "appkit/application/NSApplication.h"
 #include "appkit/controls/NSImageView.h"
 #include "appkit/drawing/NSAppearance.h"
@@ -37,6 +39,13 @@ constexpr NSAutoresizingMaskOptions kStripMask =
     NSViewMinXMargin | NSViewWidthSizable | NSViewMinYMargin;                             // 11
 constexpr NSAutoresizingMaskOptions kSidePanelMask = NSViewMaxXMargin | NSViewMinYMargin; // 12
 constexpr NSAutoresizingMaskOptions kTopRightMask = NSViewMinXMargin | NSViewMinYMargin;  // 9
+
+// The side panels of every band laid, oldest first, for as long as their windows keep them.
+std::vector<Weak<QVRectView>> laidSidePanels;
+
+void forgetClosedSidePanels() {
+  std::erase_if(laidSidePanels, [](const Weak<QVRectView>& panel) { return !panel; });
+}
 
 // The steps of the pass for one window, each followed by its numbered trace line.
 void restyleWindow(NSWindow* window) {
@@ -105,9 +114,18 @@ void restyleWindows() {
 }
 
 void setSideRectVisible(bool flag) {
-  if (!_sideRect) return;
-  _sideRect->setVisible(flag);
-  _sideRect->setNeedsDisplay(true);
+  // Before the first panel there is nothing to show or hide.
+  if (!_sideRect && !_iv) return;
+  // The panel laid last takes the logo. Once its window has gone, or when the last band went
+  // nowhere, no panel does, but the flag all panels share is still set.
+  if (QVRectView* panel = _sideRect)
+    panel->setVisible(flag);
+  else
+    QVRectView::setSharedVisibility(flag);
+  // Every panel paints after the shared flag, so every one still open redraws with it.
+  forgetClosedSidePanels();
+  for (const Weak<QVRectView>& panel : laidSidePanels)
+    panel->setNeedsDisplay(true);
 }
 
 } // namespace brix
@@ -137,28 +155,34 @@ void debugViews(NSView* view, NSString* indentation) {
 }
 
 void addGrad(NSView* parent) {
-  if (!parent) return;
-  // The band's views are owned by their parent and go with it.
-  NSRect frame = parent->frame();
+  // The band's views are owned by their parent and go with it. Without a parent they are made
+  // all the same and go at once: the panel laid last then shows nowhere, and the earlier one is
+  // no longer the one remembered.
+  const auto parentFrame = [parent] { return parent ? parent->frame() : NSZeroRect; };
+  NSRect frame = parentFrame();
   const Ref<QVGradView> strip = adopted(QVGradView::alloc()->initWithFrame(
       NSMakeRect(0, frame.size.height - kBandHeight, kStripWidth, kBandHeight)));
   strip->setAutoresizingMask(kStripMask);
-  parent->addSubview(strip);
+  if (parent) parent->addSubview(strip);
 
-  frame = parent->frame();
+  frame = parentFrame();
   const Ref<QVRectView> sidePanel = adopted(QVRectView::alloc()->initWithFrame(
       NSMakeRect(0, frame.size.height - kBandHeight, kSidePanelWidth, kBandHeight)));
   brix::_sideRect = sidePanel;
   sidePanel->setAutoresizingMask(kSidePanelMask);
-  parent->addSubview(sidePanel);
+  if (parent) {
+    parent->addSubview(sidePanel);
+    forgetClosedSidePanels();
+    laidSidePanels.emplace_back(sidePanel);
+  }
 
-  frame = parent->frame();
+  frame = parentFrame();
   const Ref<VantrelsBrandLogoView> brand = adopted(VantrelsBrandLogoView::alloc()->initWithFrame(
       NSMakeRect(frame.size.width - kBrandInsetFromRight, frame.size.height - kBrandSize.height,
                  kBrandSize.width, kBrandSize.height)));
   brand->setup();
   brand->setAutoresizingMask(kTopRightMask);
-  parent->addSubview(brand);
+  if (parent) parent->addSubview(brand);
 }
 
 void addLogo(NSView* parent) {

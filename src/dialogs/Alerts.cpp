@@ -56,7 +56,8 @@ JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showMacDialog(JNIEnv* env, jclass, js
                        NSAlertFirstButtonReturn
                    ? 1
                    : 0;
-      });
+      },
+      brix::ThreadRule::AppModal);
 }
 
 // IxaDialogs.show3ButtonMacDialog(String, String, String, String, String)
@@ -65,22 +66,24 @@ JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_show3ButtonMacDialog(JNIEnv* env, jcl
                                                                 jstring informative, jstring first,
                                                                 jstring second,
                                                                 jstring third) noexcept {
-  return brix::nativeMethod(env, "show3ButtonMacDialog", jint{-1},
-                            brix::javaArguments(message, informative, first, second, third),
-                            [](JNIEnv* env, jstring message, jstring informative, jstring first,
-                               jstring second, jstring third) {
-                              switch (static_cast<int>(runMessageAlert(env, message, informative,
-                                                                       first, {second, third}))) {
-                              case NSAlertFirstButtonReturn:
-                                return 1;
-                              case NSAlertSecondButtonReturn:
-                                return 2;
-                              case NSAlertThirdButtonReturn:
-                                return 3;
-                              default:
-                                return -1;
-                              }
-                            });
+  return brix::nativeMethod(
+      env, "show3ButtonMacDialog", jint{-1},
+      brix::javaArguments(message, informative, first, second, third),
+      [](JNIEnv* env, jstring message, jstring informative, jstring first, jstring second,
+         jstring third) {
+        switch (
+            static_cast<int>(runMessageAlert(env, message, informative, first, {second, third}))) {
+        case NSAlertFirstButtonReturn:
+          return 1;
+        case NSAlertSecondButtonReturn:
+          return 2;
+        case NSAlertThirdButtonReturn:
+          return 3;
+        default:
+          return -1;
+        }
+      },
+      brix::ThreadRule::AppModal);
 }
 
 // IxaDialogs.showMacTextEntryDialog(String, String, String, String, String)
@@ -89,29 +92,31 @@ JNIEXPORT jstring JNICALL Java_ixa_IxaDialogs_showMacTextEntryDialog(JNIEnv* env
                                                                      jstring informative,
                                                                      jstring first, jstring second,
                                                                      jstring initialText) noexcept {
-  return brix::nativeMethod(env, "showMacTextEntryDialog", jstring{nullptr},
-                            brix::javaArguments(message, informative, first, second, initialText),
-                            [](JNIEnv* env, jstring message, jstring informative, jstring first,
-                               jstring second, jstring initialText) -> jstring {
-                              NSString* messageText = jstringToNSString(env, message);
-                              NSString* informativeText = jstringToNSString(env, informative);
-                              NSString* firstTitle = jstringToNSString(env, first);
-                              NSString* secondTitle = jstringToNSString(env, second);
-                              NSString* initial = jstringToNSString(env, initialText);
-                              const Ref<NSAlert> alert = adopted(NSAlert::alloc()->init());
-                              alert->addButtonWithTitle(firstTitle);
-                              alert->addButtonWithTitle(secondTitle);
-                              alert->setMessageText(messageText);
-                              alert->setInformativeText(informativeText);
-                              // No style and no icon: the alert keeps its defaults, the
-                              // application's own icon among them.
-                              const Ref<NSTextField> field = adopted(
-                                  NSTextField::alloc()->initWithFrame(kTextEntryFieldFrame));
-                              field->setStringValue(initial);
-                              alert->setAccessoryView(field);
-                              if (alert->runModal() != NSAlertFirstButtonReturn) return nullptr;
-                              return nstringToJString(env, field->stringValue());
-                            });
+  return brix::nativeMethod(
+      env, "showMacTextEntryDialog", jstring{nullptr},
+      brix::javaArguments(message, informative, first, second, initialText),
+      [](JNIEnv* env, jstring message, jstring informative, jstring first, jstring second,
+         jstring initialText) -> jstring {
+        NSString* messageText = jstringToNSString(env, message);
+        NSString* informativeText = jstringToNSString(env, informative);
+        NSString* firstTitle = jstringToNSString(env, first);
+        NSString* secondTitle = jstringToNSString(env, second);
+        NSString* initial = jstringToNSString(env, initialText);
+        const Ref<NSAlert> alert = adopted(NSAlert::alloc()->init());
+        alert->addButtonWithTitle(firstTitle);
+        alert->addButtonWithTitle(secondTitle);
+        alert->setMessageText(messageText);
+        alert->setInformativeText(informativeText);
+        // No style and no icon: the alert keeps its defaults, the
+        // application's own icon among them.
+        const Ref<NSTextField> field =
+            adopted(NSTextField::alloc()->initWithFrame(kTextEntryFieldFrame));
+        field->setStringValue(initial);
+        alert->setAccessoryView(field);
+        if (alert->runModal() != NSAlertFirstButtonReturn) return nullptr;
+        return nstringToJString(env, field->stringValue());
+      },
+      brix::ThreadRule::AppModal);
 }
 
 } // extern "C"

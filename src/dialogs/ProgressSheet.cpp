@@ -89,7 +89,9 @@ JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_updateProgressDialog(JNIEnv* env, jcl
 // IxaDialogs.closeProgressDialog()
 JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_closeProgressDialog(JNIEnv* env, jclass) noexcept {
   return brix::nativeMethod(env, "closeProgressDialog", jint{1}, [] {
-    if (brix::_progressWindowParent) brix::_progressWindowParent->endSheet(brix::_progressWindow);
+    // A sheet that has gone (closed before, or never shown) has nothing left to end.
+    NSWindow* parent = brix::_progressWindowParent;
+    if (NSWindow* sheet = brix::_progressWindow; parent && sheet) parent->endSheet(sheet);
     return 1;
   });
 }

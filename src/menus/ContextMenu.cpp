@@ -77,7 +77,8 @@ JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showMacContextMenuWithJSON(JNIEnv* en
         // the item's target has already told Java.
         menu->popUpMenuPositioningItem(positioningItem, NSMakePoint(x, y), getFrontView());
         return 1;
-      });
+      },
+      brix::ThreadRule::AppModal);
 }
 
 } // extern "C"
@@ -86,9 +87,10 @@ namespace brix {
 
 // The description is read straight from the parsed text, with the meaning NSJSONSerialization's
 // objects would give it, so a large menu costs no Foundation tree besides its items. The text is
-// read as UTF-8, so titles and identities in any script reach the menu; a lone surrogate,
-// which UTF-8 cannot hold, becomes U+FFFD, so broken text costs one character rather than the
-// whole menu. A text that does not parse, or whose top level is not an array, has no records.
+// read as UTF-8, so titles and identities in any script reach the menu; a lone surrogate in the
+// string itself, which UTF-8 cannot hold, becomes U+FFFD, so broken text costs one character
+// rather than the whole menu (an escaped one is invalid JSON, as Foundation's parser has it). A
+// text that does not parse, or whose top level is not an array, has no records.
 NSMenu* buildContextMenu(NSString* json, NSMenuItem** positioningItem) {
   // The menu's objects are made together and go together when the next menu replaces it.
   SmallObjectRegion region;

@@ -19,7 +19,8 @@ extern "C" {
 // IxaDialogs.sheetifyWindow()
 JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_sheetifyWindow(JNIEnv* env, jclass) noexcept {
   return brix::nativeMethod(env, "sheetifyWindow", jint{1}, [] {
-    NSWindow* window = getCurrentSheetWindow();
+    // Only a window on the ordered list: one already shown as a sheet stays as it is.
+    NSWindow* window = brix::frontMostOrderedSheetifyWindow();
     if (window) {
       brix::_sheetifiedWindow = window;
       window->orderOut(window);

@@ -8,10 +8,18 @@
 class NSView;
 class NSWindow;
 
+namespace brix {
+// The front-most of NSApp's ordered windows titled "SHEETIFY", or nil; a window already attached
+// as a sheet is not among them.
+NSWindow* frontMostOrderedSheetifyWindow();
+} // namespace brix
+
 extern "C" {
 // The front-most window whose title is not "SHEETIFY", or nil.
 BRIX_EXPORT NSWindow* getCurrentWindow();
-// The front-most window titled "SHEETIFY", or nil.
+// The front-most window titled "SHEETIFY", or nil. A window already shown as a sheet counts:
+// NSApp's ordered windows leave attached sheets out, so the sheets attached to each are looked
+// at too, each just in front of its window.
 BRIX_EXPORT NSWindow* getCurrentSheetWindow();
 // The content view of getCurrentSheetWindow, or nil.
 BRIX_EXPORT NSView* getCurrentSheetView();

@@ -25,11 +25,18 @@ import java.util.function.Consumer;
  * <p>Threads: {@link #register} and {@link #unregister} may be called from any thread at any
  * time; a registration is seen by the next call that arrives. The library calls {@code
  * callNamedRunnable}, and so runs every action, on the platform's own main thread ("Brix Main
- * Thread"), never on Swing's event dispatch thread: an action that touches Swing components hands
- * that work to Swing with {@code SwingUtilities.invokeLater}. An action must not wait for Swing's
- * thread ({@code SwingUtilities.invokeAndWait}): while Swing's thread is itself inside a native
- * method, the two would wait for each other (the library notices after about two seconds, logs
- * it and fails the native call with an {@link IllegalStateException}).
+ * Thread"), never on Swing's event dispatch thread, with the context class loader of the thread
+ * whose native call it serves (between calls, the loader of {@link IxaDialogs}). An action that
+ * touches Swing components hands that work to Swing, with {@code SwingUtilities.invokeLater} or
+ * {@code invokeAndWait}: Swing's thread keeps serving its events while it waits in a native
+ * method. What an action throws reaches the caller of the native method during which it ran (see
+ * {@link IxaDialogs}). An action must not wait for a thread that is itself waiting in a native
+ * method other than by a lock: a lock the waiting caller holds is recognised (that call then
+ * fails with an {@link IllegalStateException}), a latch or a future is not.
+ *
+ * <p>The names arrive only once {@link IxaDialogs#modifyMenuBar}, {@link
+ * IxaDialogs#showMacContextMenuWithJSON} or {@link IxaDialogs#renderMacButton} has run: before
+ * that, a text-entry sheet's text and a colour are dropped (with a line in the log).
  */
 public final class Ixa {
   private static final Map<String, Consumer<String>> ACTIONS = new ConcurrentHashMap<>();

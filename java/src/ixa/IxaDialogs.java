@@ -10,30 +10,44 @@ package ixa;
  * dumps). Every window, alert, sheet and menu lives on it, and it serves their events for as long
  * as the process runs. Any thread may call these methods: the program's main thread, Swing's
  * event dispatch thread, a worker. The call is carried out on the platform's main thread while
- * the calling thread waits, and its result, or an exception thrown by a handler during the call,
- * comes back to the caller. A modal alert or a context menu keeps its caller waiting until it is
- * answered; other threads' calls are served meanwhile.
+ * the calling thread waits, and its result comes back to the caller. A modal alert or a context
+ * menu keeps its caller waiting until it is answered; other threads' calls are served meanwhile.
  *
- * <p>The handlers registered with {@link Ixa#register} run on the platform's main thread. A
- * handler may call these methods again (they run at once there). An exception a handler throws
- * reaches the caller of the method that was running when it was called (the call that showed the
- * context menu, or the alert during which a colour was picked); when no call was running (a
- * sheet's button pressed later), it is printed and logged like an uncaught exception.
+ * <p>Swing's event dispatch thread waits as it does for a modal {@code JDialog}: it keeps serving
+ * Swing's events (an AWT secondary loop), so the application's windows repaint and a handler may
+ * use {@code SwingUtilities.invokeAndWait}. While an alert ({@link #showMacDialog}, {@link
+ * #show3ButtonMacDialog}, {@link #showMacTextEntryDialog}) or a context menu is up, whichever
+ * thread showed it, the application's AWT windows keep painting but take no clicks or keys, as on
+ * macOS (an event queue the library pushes onto AWT's drops their input events meanwhile; an
+ * application that pushes its own event queue afterwards takes that over itself).
+ *
+ * <p>The handlers registered with {@link Ixa#register} run on the platform's main thread, with the
+ * context class loader of the thread whose call they serve (between calls, the loader of this
+ * class). A handler may call these methods again (they run at once there). An exception a handler
+ * throws reaches the caller of the method whose work or modal loop ran it (the call that showed
+ * the context menu, the alert during which a colour was picked), and no other caller; when no
+ * call was running (a sheet's button pressed later), it is printed and logged like an uncaught
+ * exception.
  *
  * <p>{@link #runCommandAsNSTask} and {@link #getMiscMacInfo} touch no window and run on the
  * calling thread, so that a long shell command never freezes the windows.
  *
- * <h2>The one deadlock to avoid</h2>
+ * <p>Once the JVM has begun to exit (shutdown hooks running, {@code System.exit} called on any
+ * thread), every other method returns its neutral answer at once (0 for the alerts, null for
+ * {@link #showMacTextEntryDialog}, 1 for the rest) and logs one line, so that a shutdown hook
+ * cannot hang the exit.
+ *
+ * <h2>The one wait that cannot be rescued</h2>
  *
  * <p>While a handler runs, the platform's main thread serves nothing else. A handler that waits
- * for another thread that is itself waiting in one of these methods can never go on: typically,
- * a handler calls {@code SwingUtilities.invokeAndWait} while Swing's event dispatch thread is
- * inside a call of this class, say {@code showMacDialog}. Let handlers hand work to Swing with
- * {@code SwingUtilities.invokeLater} instead, and never wait in a handler for a thread that may
- * call this class. The library recognises the case as far as the JVM shows it: a call that has
- * waited more than two seconds for a main thread that is inside a handler in the {@code WAITING}
- * or {@code BLOCKED} state is not carried out; it logs the situation and throws {@link
- * IllegalStateException} to its caller, which frees the handler.
+ * for a thread that is itself waiting in one of these methods can never go on. Swing's thread is
+ * safe (it serves events while it waits), and so is a lock: when the JVM shows the handler
+ * blocked on a monitor or lock that the waiting caller holds, the caller stops waiting after
+ * about a second, the situation is logged, and the call throws {@link IllegalStateException},
+ * which frees the handler (the call's own work goes on and its answer is dropped). A handler that
+ * waits in another way (a latch, a future, {@code Thread.join}) for a worker that is waiting in
+ * one of these methods is not recognised: do not wait in a handler for a thread that may call
+ * this class. A handler that merely takes long holds up other calls but never fails them.
  */
 public final class IxaDialogs {
   static {
@@ -146,6 +160,10 @@ public final class IxaDialogs {
    * platform's main thread, and the sheet ends. The cancelling button ends the sheet and sends
    * nothing. The identity is also logged ({@code "ID: <identity>"}).
    *
+   * <p>The answer reaches Java only when {@link #modifyMenuBar}, {@link
+   * #showMacContextMenuWithJSON} or {@link #renderMacButton} has run once before (at start-up,
+   * say); until then it is dropped, with a line in the log saying so.
+   *
    * <p>Null: a null title, message or button title shows as empty; a null identity sends a null
    * name, which {@link Ixa} ignores.
    *
@@ -192,7 +210,10 @@ public final class IxaDialogs {
   /**
    * Shows the shared colour panel, key and in front, and returns at once. Each colour the user
    * picks reaches {@link Ixa#callNamedRunnable(String, String)} as {@code "COLORCHANGED"} and the
-   * colour's text {@code "#RRGGBB"} (upper-case hexadecimal), on the platform's main thread.
+   * colour's text {@code "#RRGGBB"} (upper-case hexadecimal), on the platform's main thread. The
+   * colours reach Java only when {@link #modifyMenuBar}, {@link #showMacContextMenuWithJSON} or
+   * {@link #renderMacButton} has run once before; until then each is dropped, with a line in the
+   * log saying so.
    *
    * @param x not used
    * @param y not used
@@ -201,8 +222,10 @@ public final class IxaDialogs {
   public static native int showMacColorPopover(double x, double y);
 
   /**
-   * Draws a rounded push button off screen, which the library keeps; nothing appears. Returns
-   * when it is drawn.
+   * Draws a rounded push button off screen and lets it go again; nothing appears and nothing is
+   * kept. Returns when it is drawn. Its one lasting effect: answers that come later (a
+   * text-entry sheet's text, a colour) can reach {@link Ixa} from now on, as after {@link
+   * #modifyMenuBar}.
    *
    * @param width not used
    * @param height not used

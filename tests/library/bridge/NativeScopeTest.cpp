@@ -139,3 +139,28 @@ TEST(NativeMethod, TheRememberedEnvironmentIsTheMainThreadsAndCallingThreadBodie
   EXPECT_EQ(brix::_env, mainEnv);
   EXPECT_FALSE(bodyOnMain);
 }
+
+// An exception pending on the main thread when another thread's call is served (an upcall of the
+// call whose modal loop serves it threw) is not that call's: its body starts without it, and it
+// is pending again afterwards for its own call.
+TEST(NativeMethod, AnExceptionPendingOnTheMainThreadStaysWithItsOwnCall) {
+  JNIEnv* mainEnv = testJniEnv();
+  jclass type = mainEnv->FindClass("java/lang/IllegalStateException");
+  mainEnv->ThrowNew(type, "an earlier upcall's");
+  bool pendingInBody = true;
+  bool pendingInCaller = true;
+  fromAnotherThread([&](JNIEnv* env) {
+    EXPECT_EQ(brix::nativeMethod(env, "served", 0,
+                                 [&](JNIEnv* env) {
+                                   pendingInBody = env->ExceptionCheck();
+                                   return 7;
+                                 }),
+              7);
+    pendingInCaller = env->ExceptionCheck();
+  });
+  EXPECT_FALSE(pendingInBody);
+  EXPECT_FALSE(pendingInCaller);
+  ASSERT_TRUE(mainEnv->ExceptionCheck());
+  mainEnv->ExceptionClear();
+  mainEnv->DeleteLocalRef(type);
+}

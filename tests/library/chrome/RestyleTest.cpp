@@ -61,8 +61,11 @@ TEST_F(ChromeTest, BandLiesAcrossTheTopOfItsParentAboveItsSubviews) {
   EXPECT_EQ(views[2]->frame(), NSMakeRect(0, 650, 300, 50));
   EXPECT_EQ(views[3]->frame(), NSMakeRect(843, 670, 170, 30));
 
-  addGrad(nullptr); // no parent, no band: the last panel stays the one remembered
-  EXPECT_EQ(brix::_sideRect, views[2]);
+  addGrad(nullptr); // a band laid nowhere: its panel is the one remembered, and it has gone
+  EXPECT_EQ(brix::_sideRect, nullptr);
+  Java_ixa_IxaDialogs_showSideRect(nullptr, nullptr);
+  EXPECT_TRUE(brix::_visible);
+  EXPECT_TRUE(views[2]->subviewList().empty()); // the earlier panel takes no logo
 }
 
 TEST_F(ChromeTest, TitleLogoSitsInTheTopRightCorner) {
@@ -230,6 +233,24 @@ TEST_F(ChromeTest, SidePanelSwitchesActOnThePanelOfTheWindowProcessedLast) {
   EXPECT_EQ(Java_ixa_IxaDialogs_hideSideRect(nullptr, nullptr), 1);
   EXPECT_FALSE(brix::_visible);
   EXPECT_EQ(brix::_iv->superview(), nullptr);
+}
+
+TEST_F(ChromeTest, SidePanelSwitchesStillReachTheOpenWindowsOnceTheLastRestyledHasClosed) {
+  NSWindow* back = openToolkitWindow(NSMakeRect(0, 0, 500, 300));
+  NSWindow* front = openToolkitWindow(NSMakeRect(100, 100, 500, 300));
+  Java_ixa_IxaDialogs_modifyWindows(nullptr, nullptr);
+  NSView* frontPanel = front->contentView()->subviewList()[2].get();
+  back->close();
+  pool.drain();
+  ASSERT_EQ(brix::_sideRect, nullptr);
+  front->displayIfNeeded();
+  Java_ixa_IxaDialogs_showSideRect(nullptr, nullptr);
+  EXPECT_TRUE(brix::_visible);
+  EXPECT_TRUE(frontPanel->needsDisplay());
+  front->displayIfNeeded();
+  Java_ixa_IxaDialogs_hideSideRect(nullptr, nullptr);
+  EXPECT_FALSE(brix::_visible);
+  EXPECT_TRUE(frontPanel->needsDisplay());
 }
 
 // MARK: the persisted user default

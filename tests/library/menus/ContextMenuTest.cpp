@@ -344,8 +344,9 @@ TEST_F(ContextMenus, TitlesAndIdentitiesOutsideAsciiArriveWhole) {
   EXPECT_EQ(drainUpcalls(), "\xc3\xa9t\xc3\xa9-\xe6\x97\xa5");
 }
 
-// A lone surrogate, raw in the Java string or escaped in the JSON, becomes U+FFFD; the rest of
-// its title and every other item are built as usual, and the item can still be chosen.
+// A lone surrogate raw in the Java string becomes U+FFFD; the rest of its title and every other
+// item are built as usual, and the item can still be chosen. Escaped in the JSON, a surrogate
+// without its other half makes the text invalid JSON, as Foundation's parser has it: no menu.
 TEST_F(ContextMenus, ALoneSurrogateCostsOneCharacterNotTheMenu) {
   const std::string replacement = "\xef\xbf\xbd";
   recordUpcalls(("open" + replacement).c_str());
@@ -355,17 +356,22 @@ TEST_F(ContextMenus, ALoneSurrogateCostsOneCharacterNotTheMenu) {
                              u" {\"HEADER\": \"-\"}, {\"HEADER\": \"Close\xDBFF\"},"
                              u" {\"HEADER\": \"\xDFFF"
                              u"Quit\", \"IDENTITY\": \"quit\"}]";
-  const char* escaped = R"([{"HEADER": "\ud800Open", "IDENTITY": "open\udc00"}, {"HEADER": "-"},
-                            {"HEADER": "Close\udbff"}, {"HEADER": "\udfffQuit", "IDENTITY": "quit"}])";
-  for (jstring json : {testJavaString(env, raw), j(escaped)}) {
-    afterDelay(0.01, [] { MenuUser::chooseMenuItem({u"\uFFFDOpen"}); });
-    ASSERT_EQ(Java_ixa_IxaDialogs_showMacContextMenuWithJSON(env, nullptr, 10, 20, json), 1);
-    ASSERT_EQ(titlesOf(brix::theMenu),
-              (std::vector<std::string>{replacement + "Open", "-", "Close" + replacement,
-                                        replacement + "Quit"}));
-    EXPECT_EQ(ns_cast<NSString>(item(3)->representedObject())->utf8(), "quit");
-    EXPECT_EQ(drainUpcalls(), "open" + replacement);
+  afterDelay(0.01, [] { MenuUser::chooseMenuItem({u"\uFFFDOpen"}); });
+  ASSERT_EQ(Java_ixa_IxaDialogs_showMacContextMenuWithJSON(env, nullptr, 10, 20,
+                                                           testJavaString(env, raw)),
+            1);
+  ASSERT_EQ(titlesOf(brix::theMenu),
+            (std::vector<std::string>{replacement + "Open", "-", "Close" + replacement,
+                                      replacement + "Quit"}));
+  EXPECT_EQ(ns_cast<NSString>(item(3)->representedObject())->utf8(), "quit");
+  EXPECT_EQ(drainUpcalls(), "open" + replacement);
+
+  for (const char* escaped : {R"([{"HEADER": "\ud800Open"}])", R"([{"HEADER": "Close\udbff"}])",
+                              R"([{"HEADER": "\udfffQuit"}])", R"([{"HEADER": "\ud800\u0041"}])"}) {
+    EXPECT_EQ(Java_ixa_IxaDialogs_showMacContextMenuWithJSON(env, nullptr, 10, 20, j(escaped)), 1);
+    EXPECT_TRUE(titlesOf(brix::theMenu).empty()) << escaped;
   }
+  EXPECT_EQ(drainUpcalls(), "");
 }
 
 TEST_F(ContextMenus, ASecondMenuCancelsTheFirst) {

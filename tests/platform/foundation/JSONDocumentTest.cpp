@@ -73,7 +73,7 @@ TEST_F(JSONDocuments, AcceptAndRefuseAsNSJSONSerializationDoes) {
 TEST_F(JSONDocuments, ValuesReadAsTheirFoundationObjects) {
   JSONDocument document;
   ASSERT_TRUE(document.parse(R"([{"k": 1, "s": "\u00e9\ud83d\ude00x", "k": [true], "n": null},
-      -7, 4294967297, 18446744073709551615, 3.9, -2.5e10, false, "12ab", "\ud800"])",
+      -7, 4294967297, 18446744073709551615, 3.9, -2.5e10, false, "12ab", "\udbff\udfff"])",
                              false));
   std::vector<JSONValue> elements;
   document.root().forEachElement([&](JSONValue value) { elements.push_back(value); });
@@ -111,8 +111,8 @@ TEST_F(JSONDocuments, ValuesReadAsTheirFoundationObjects) {
   EXPECT_FALSE(elements[7].isNumber());
   EXPECT_EQ(elements[1].utf8(), "");
   EXPECT_EQ(elements[1].newString(), nullptr);
-  // A lone surrogate escape reads as U+FFFD, as in NSJSONSerialization.
-  EXPECT_EQ(elements[8].utf16(), u"\uFFFD");
+  // A surrogate pair escape reads as its one character.
+  EXPECT_EQ(elements[8].utf16(), u"\U0010FFFF");
   int visited = 0;
   elements[7].forEachElement([&](JSONValue) { ++visited; });
   elements[7].forEachMember([&](std::string_view, JSONValue) { ++visited; });
@@ -209,9 +209,11 @@ TEST_F(JSONDocuments, UnicodeTextReadsAsItsUTF8WithLoneSurrogatesReplaced) {
       }
     }
   }
+  // A lone surrogate in the text costs one character; escaped, it is refused as in bytes.
   JSONDocument replaced;
-  ASSERT_TRUE(replaced.parseUnicode(u"[\"a" + lone(0xD800) + u"b\"]", false));
-  EXPECT_EQ(contents(replaced).at(0).second, u"a\uFFFDb");
+  ASSERT_TRUE(replaced.parseUnicode(u"[\"a" + lone(0xD800) + u"b" + lone(0xDC00) + u"\"]", false));
+  EXPECT_EQ(contents(replaced).at(0).second, u"a\uFFFDb\uFFFD");
+  EXPECT_FALSE(JSONDocument().parseUnicode(u"[\"\\ud800\"]", false));
 }
 
 TEST_F(JSONDocuments, LargeAndSmallTextsInTurnReadWhole) {

@@ -2,6 +2,7 @@ package ixa.live;
 
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertNull;
+import static org.junit.jupiter.api.Assertions.assertTrue;
 
 import ixa.IxaDialogs;
 import ixa.live.support.OnScreen;
@@ -9,10 +10,14 @@ import ixa.live.support.RealInput;
 import ixa.live.support.SwingApp;
 import ixa.live.support.XWindows;
 import ixa.testkit.ScreenExtension;
+import java.awt.Component;
+import java.awt.Graphics;
 import java.awt.Point;
 import java.time.Duration;
 import java.util.concurrent.CompletableFuture;
 import java.util.concurrent.TimeUnit;
+import java.util.concurrent.atomic.AtomicInteger;
+import javax.swing.JComponent;
 import org.junit.jupiter.api.Test;
 import org.junit.jupiter.api.Timeout;
 import org.junit.jupiter.api.extension.ExtendWith;
@@ -83,6 +88,42 @@ class AlertsFromSwingTest {
     RealInput.type("typed");
     RealInput.key("Escape");
     assertNull(answer.get(10, TimeUnit.SECONDS));
+  }
+
+  // Swing's thread waits in a secondary loop, as a modal JDialog makes it wait: the frame repaints.
+  @Test
+  void theFrameRepaintsBehindAnAlertShownFromSwing() throws Exception {
+    AtomicInteger paints = new AtomicInteger();
+    JComponent counter = new JComponent() {
+      private static final long serialVersionUID = 1L;
+
+      @Override
+      protected void paintComponent(Graphics g) {
+        paints.incrementAndGet();
+      }
+    };
+    Component glass = DOC.app().onEdt(() -> {
+      Component before = DOC.app().frame().getGlassPane();
+      DOC.app().frame().setGlassPane(counter);
+      counter.setVisible(true);
+      return before;
+    });
+    CompletableFuture<Integer> answer =
+        DOC.app().later(() -> IxaDialogs.showMacDialog("Busy", "Repaint behind me.", "OK", "No"));
+    focusedAlert();
+    int before = paints.get();
+    for (int i = 0; i < 100 && paints.get() < before + 3; i++) {
+      counter.repaint();
+      Thread.sleep(20);
+    }
+    int during = paints.get() - before;
+    RealInput.key("Return");
+    assertEquals(1, answer.get(10, TimeUnit.SECONDS));
+    DOC.app().onEdt(() -> {
+      DOC.app().frame().setGlassPane(glass);
+      return null;
+    });
+    assertTrue(during >= 3, "paints behind the alert: " + during);
   }
 
   // As a user does: the alert shows with no field focused.

@@ -52,6 +52,13 @@ public final class CarelessApplication {
       case "colourPanelRounds" -> RoundCases.colourPanel(user);
       case "exitWhileDrawing" -> ExitCases.exitWhileDrawing(user);
       case "exitFromAHandler" -> ExitCases.exitFromAHandler(user);
+      case "invokeAndWaitFromHandlers" -> WaitingCases.invokeAndWaitFromHandlers(user);
+      case "swingRunsBehindAnAlert" -> WaitingCases.swingRunsBehindAnAlert(user);
+      case "handlerWaitsForTheCallersLock" -> WaitingCases.handlerWaitsForTheCallersLock(user);
+      case "slowHandlerRefusesNothing" -> WaitingCases.slowHandlerRefusesNothing(user);
+      case "exceptionsStayWithTheirCall" -> WaitingCases.exceptionsStayWithTheirCall(user);
+      case "handlersGetTheCallersLoader" -> WaitingCases.handlersGetTheCallersLoader(user);
+      case "shutdownHook" -> WaitingCases.shutdownHookAfterExitFromAHandler(user);
       default -> throw new IllegalArgumentException("no case " + name);
     }
     // Whatever the case did, the library still works afterwards.

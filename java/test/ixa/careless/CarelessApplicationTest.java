@@ -1,5 +1,7 @@
 package ixa.careless;
 
+import static org.junit.jupiter.api.Assertions.assertTrue;
+
 import ixa.testing.ChildJvm;
 import org.junit.jupiter.api.Test;
 
@@ -124,5 +126,46 @@ class CarelessApplicationTest {
   @Test
   void exitFromAHandlerOnThePlatformsThread() throws Exception {
     runCase("exitFromAHandler", LIMIT_SECONDS);
+  }
+
+  @Test
+  void aShutdownHookCallingTheLibraryAfterExitOnThePlatformsThreadDoesNotHang() throws Exception {
+    ChildJvm.Result result = ChildJvm.run(CarelessApplication.class, 30, "shutdownHook");
+    ChildJvm.assertClean(result);
+    assertTrue(result.output().contains("HOOK DONE 0 1"), result.output());
+    assertTrue(result.output().contains("showMacDialog was called while the JVM exits"),
+               result.output());
+  }
+
+  // --- waiting for the platform's main thread ------------------------------------------------
+
+  @Test
+  void handlersThatWaitForSwingWhileSwingWaitsForThem() throws Exception {
+    runCase("invokeAndWaitFromHandlers", LIMIT_SECONDS);
+  }
+
+  @Test
+  void swingServesEventsButTakesNoInputBehindAnAlert() throws Exception {
+    runCase("swingRunsBehindAnAlert", LIMIT_SECONDS);
+  }
+
+  @Test
+  void aHandlerWaitingForItsCallersLockEndsThatCall() throws Exception {
+    runCase("handlerWaitsForTheCallersLock", LIMIT_SECONDS);
+  }
+
+  @Test
+  void aSlowHandlerRefusesNoOtherCall() throws Exception {
+    runCase("slowHandlerRefusesNothing", LIMIT_SECONDS);
+  }
+
+  @Test
+  void anExceptionReachesOnlyTheCallItWasThrownIn() throws Exception {
+    runCase("exceptionsStayWithTheirCall", LIMIT_SECONDS);
+  }
+
+  @Test
+  void handlersRunWithTheCallersContextClassLoader() throws Exception {
+    runCase("handlersGetTheCallersLoader", LIMIT_SECONDS);
   }
 }

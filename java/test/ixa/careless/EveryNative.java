@@ -128,7 +128,8 @@ final class EveryNative {
               + "{\"HEADER\":\"Pick\",\"IDENTITY\":\"pick\"},"
               + "{\"HEADER\":\"More\",\"CHILDREN\":[{\"HEADER\":\"" + title + "\"}]}]";
       if (!Json.isValidString(title)) {
-        // A raw control character makes the text invalid JSON: no items, no menu, no wait.
+        // A raw control character or an escaped lone surrogate makes the text invalid JSON: no
+        // items, no menu, no wait.
         expectOne(IxaDialogs.showMacContextMenuWithJSON(5, 5, json));
         continue;
       }

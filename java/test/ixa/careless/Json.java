@@ -21,9 +21,28 @@ final class Json {
     return out.toString();
   }
 
-  /** Whether a string's content is valid JSON: no raw control characters. */
+  /**
+   * Whether a string's content is valid JSON: no raw control characters, and no escaped surrogate
+   * without its other half escaped beside it (a raw lone surrogate is a text matter, not JSON's).
+   */
   static boolean isValidString(String content) {
-    return content.chars().noneMatch(c -> c < 0x20);
+    if (content.chars().anyMatch(c -> c < 0x20)) return false;
+    char pendingHigh = 0;
+    for (int i = 0; i < content.length(); i++) {
+      char escapedUnit = 0;
+      if (content.charAt(i) == '\\') {
+        if (content.charAt(i + 1) == 'u') {
+          escapedUnit = (char) Integer.parseInt(content.substring(i + 2, i + 6), 16);
+          i += 5;
+        } else {
+          i++;
+        }
+      }
+      if (pendingHigh != 0 && !Character.isLowSurrogate(escapedUnit)) return false;
+      if (pendingHigh == 0 && Character.isLowSurrogate(escapedUnit)) return false;
+      pendingHigh = Character.isHighSurrogate(escapedUnit) ? escapedUnit : 0;
+    }
+    return pendingHigh == 0;
   }
 
   /** The text as the menu shows it: each lone surrogate replaced by U+FFFD. */
