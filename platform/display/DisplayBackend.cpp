@@ -20,6 +20,8 @@ std::unique_ptr<DisplayBackend>& installedDisplay() {
 }
 std::atomic<DisplayClient*> installedClient{nullptr};
 std::atomic<double (*)()> installedToolkitScale{nullptr};
+std::atomic<std::string (*)()> installedToolkitApplicationName{nullptr};
+std::atomic<std::vector<DisplayIconImage> (*)()> installedApplicationIcon{nullptr};
 
 std::string environment(const char* name) {
   const char* value = std::getenv(name);
@@ -72,6 +74,24 @@ void DisplayBackend::setToolkitScale(double (*scale)()) {
 double DisplayBackend::toolkitScale() {
   double (*scale)() = installedToolkitScale;
   return scale ? scale() : 0;
+}
+
+void DisplayBackend::setToolkitApplicationName(std::string (*name)()) {
+  installedToolkitApplicationName = name;
+}
+
+std::string DisplayBackend::toolkitApplicationName() {
+  std::string (*name)() = installedToolkitApplicationName;
+  return name ? name() : std::string();
+}
+
+void DisplayBackend::setApplicationIcon(std::vector<DisplayIconImage> (*icon)()) {
+  installedApplicationIcon = icon;
+}
+
+std::vector<DisplayIconImage> DisplayBackend::applicationIcon() {
+  std::vector<DisplayIconImage> (*icon)() = installedApplicationIcon;
+  return icon ? icon() : std::vector<DisplayIconImage>();
 }
 
 void DisplayBackend::windowDescribed(NSInteger, const DisplayWindow&) {}

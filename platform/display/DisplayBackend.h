@@ -7,8 +7,10 @@
 // main run loop; it never sees an AppKit class.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "display/DisplayWindow.h"
@@ -17,6 +19,13 @@
 class DisplayClient;
 class NSObject;
 typedef struct _cairo_surface cairo_surface_t;
+
+// One image of an icon: width x height pixels, row by row from the top, each 0xAARRGGBB with its
+// colour not premultiplied by its alpha.
+struct DisplayIconImage {
+  int width = 0, height = 0;
+  std::vector<uint32_t> pixels;
+};
 
 class DisplayBackend {
 public:
@@ -39,6 +48,16 @@ public:
   // the display opens.
   static void setToolkitScale(double (*scale)());
   static double toolkitScale();
+  // The application's name as its toolkit knows it, when the library can ask (a Java VM's main
+  // class); empty when it has none. A live display names the application with it when nothing
+  // else does. Installed once, before the display opens.
+  static void setToolkitApplicationName(std::string (*name)());
+  static std::string toolkitApplicationName();
+  // The application's icon, in the sizes it comes in, for a live display to show with its
+  // windows (a window manager's title bars and window lists). Installed once by the layer that
+  // reads images, since the display reads none; asked for when the first window opens.
+  static void setApplicationIcon(std::vector<DisplayIconImage> (*icon)());
+  static std::vector<DisplayIconImage> applicationIcon();
 
   virtual const char* name() const = 0;
   // Whether windows appear on a real screen, driven by real devices.

@@ -40,7 +40,7 @@ enum class DisplayKey {
 };
 
 struct DisplayInput {
-  enum class Kind { MouseDown, MouseUp, MouseMoved, MouseDragged, KeyDown, KeyUp };
+  enum class Kind { MouseDown, MouseUp, MouseMoved, MouseDragged, ScrollWheel, KeyDown, KeyUp };
 
   Kind kind = Kind::MouseMoved;
   // The window (or pop-up) the input belongs to; 0 for none.
@@ -51,6 +51,8 @@ struct DisplayInput {
   int button = 0;
   // Mouse down and up: 1 for a single click, 2 for a double click, ...
   int clickCount = 0;
+  // Scroll wheel: lines turned, deltaY > 0 away from the user, deltaX > 0 to the left.
+  double deltaX = 0, deltaY = 0;
   unsigned modifiers = 0;
   // Key events.
   DisplayKey key = DisplayKey::Other;

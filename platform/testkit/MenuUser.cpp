@@ -5,7 +5,9 @@
 #include <optional>
 
 #include "appkit/application/NSApplication.h"
+#include "appkit/look/MenuDrawing.h"
 #include "appkit/menus/NSMenu.h"
+#include "foundation/NSAutoreleasePool.h"
 #include "foundation/NSRunLoop.h"
 #include "testkit/UserInput.h"
 
@@ -34,6 +36,58 @@ NSMenuItem* descend(const NSMenu* menu, const std::vector<std::u16string>& path,
 NSMenu* openContextMenu() {
   NSMenu* menu = MenuUser::lastContextMenu();
   return menu && menu->isTracking() ? menu : nullptr;
+}
+
+// How far the user turns the wheel at a time to bring an item into view, in lines.
+constexpr CGFloat kLinesPerTurn = 5;
+
+// A turn of the wheel over an open menu's pop-up, and how far that menu was scrolled before it.
+struct WheelTurn {
+  NSInteger window = 0;
+  NSPoint location;
+  CGFloat lines = 0;
+  CGFloat scrolledBefore = 0;
+};
+
+// One look, on the main thread: the turn of the wheel that brings the first item of path that an
+// open menu hides towards view; none when every open menu on the path shows its item.
+std::optional<WheelTurn> turnTowards(const std::vector<std::u16string>& path) {
+  NSMenu* menu = openContextMenu();
+  for (std::size_t i = 0; menu && menu->isTracking() && i < path.size(); ++i) {
+    NSMenuItem* item = itemTitled(menu, path[i]);
+    if (!item) return std::nullopt;
+    const auto index = static_cast<NSUInteger>(menu->indexOfItem(item));
+    const NSRange shown = NSOpenMenuVisibleItems(menu);
+    if (index < shown.location || index >= shown.location + shown.length) {
+      const NSRect frame = NSOpenMenuFrame(menu);
+      WheelTurn turn;
+      turn.window = menu->trackingState().popUpNumber;
+      turn.location = NSMakePoint(frame.size.width / 2, frame.size.height / 2);
+      // Turning it away from the user shows what lies above.
+      turn.lines = index < shown.location ? kLinesPerTurn : -kLinesPerTurn;
+      turn.scrolledBefore = menu->trackingState().scrollOffset;
+      return turn;
+    }
+    menu = item->submenu();
+  }
+  return std::nullopt;
+}
+
+// Scrolls the items of path that open menus hide into view, as a person does, with the wheel
+// over the menu; stops when a turn moves nothing.
+void scrollIntoView(const std::shared_ptr<const std::vector<std::u16string>>& path,
+                    Clock::time_point deadline) {
+  std::optional<CGFloat> scrolledBefore;
+  while (Clock::now() < deadline) {
+    const std::optional<WheelTurn> turn =
+        lookOnMain<WheelTurn>([path] { return turnTowards(*path); }, deadline, "chooseMenuItem");
+    if (!turn || turn->scrolledBefore == scrolledBefore) return;
+    scrolledBefore = turn->scrolledBefore;
+    NSAutoreleasePool pool;
+    deliver({Ref<NSEvent>(NSEvent::scrollWheelEvent(turn->location, 0, NSEvent::currentTimestamp(),
+                                                    turn->window, 0, turn->lines))},
+            deadline);
+  }
 }
 
 enum class Attempt { Missing, Chosen };
@@ -73,6 +127,7 @@ bool chooseMenuItem(const std::vector<std::u16string>& titlePath, std::chrono::m
   auto path = std::make_shared<const std::vector<std::u16string>>(titlePath);
   return pollUntil<bool>(
              [&]() -> std::optional<bool> {
+               scrollIntoView(path, deadline);
                auto outcome = std::make_shared<std::atomic<Attempt>>(Attempt::Missing);
                onMain([outcome, path] { *outcome = tryChoose(*path); }, deadline, "chooseMenuItem");
                if (*outcome == Attempt::Chosen) return true;

@@ -20,8 +20,10 @@ namespace MenuUser {
 NSMenu* lastContextMenu();
 // Chooses the item that the titles name: in the open context menu (the first title names one of
 // its items, the rest descend into submenus); with none open, in the main menu, where the first
-// title names an item of one of the menu bar's menus (searched left to right). Waits for the item
-// up to the limit; false when it is missing or disabled by then.
+// title names an item of one of the menu bar's menus (searched left to right). An item that an
+// open menu taller than the screen has scrolled out of view is first brought into view with the
+// wheel over that menu, as a person would. Waits for the item up to the limit; false when it is
+// missing or disabled by then.
 bool chooseMenuItem(const std::vector<std::u16string>& titlePath,
                     std::chrono::milliseconds limit = SimulatedUser::kDefaultLimit);
 // Dismisses the open context menu, if any.

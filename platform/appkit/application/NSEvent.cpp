@@ -62,6 +62,17 @@ NSEvent* NSEvent::keyEventWithType(NSEventType type, NSPoint location, NSEventMo
   return event;
 }
 
+NSEvent* NSEvent::scrollWheelEvent(NSPoint location, NSEventModifierFlags flags,
+                                   NSTimeInterval timestamp, NSInteger windowNumber, CGFloat deltaX,
+                                   CGFloat deltaY) {
+  NSEvent* event =
+      withCommonFields(NSEventTypeScrollWheel, location, flags, timestamp, windowNumber);
+  event->deltaX_ = deltaX;
+  event->deltaY_ = deltaY;
+  event->autorelease();
+  return event;
+}
+
 NSEvent::~NSEvent() = default;
 
 NSTimeInterval NSEvent::currentTimestamp() {

@@ -61,6 +61,12 @@ class NSEvent : public NSObject {
                                    NSGraphicsContext* context, const NSString* characters,
                                    const NSString* charactersIgnoringModifiers, bool isARepeat,
                                    unsigned short keyCode);
+  // A scroll-wheel event at a point of the window. The deltas are how far the wheel turned, in
+  // lines: deltaY is positive when it turned away from the user (towards what lies above),
+  // deltaX when a horizontal wheel turned to the left, as AppKit reports them.
+  static NSEvent* scrollWheelEvent(NSPoint location, NSEventModifierFlags flags,
+                                   NSTimeInterval timestamp, NSInteger windowNumber, CGFloat deltaX,
+                                   CGFloat deltaY);
   ~NSEvent() override;
 
   // Seconds since the platform started, as AppKit counts from system start-up.
@@ -84,6 +90,9 @@ class NSEvent : public NSObject {
   NSString* charactersIgnoringModifiers() const { return charactersIgnoringModifiers_; }
   bool isARepeat() const { return isARepeat_; }
   unsigned short keyCode() const { return keyCode_; }
+  // Scroll-wheel events only; 0 for other events.
+  CGFloat deltaX() const { return deltaX_; }
+  CGFloat deltaY() const { return deltaY_; }
 
   bool isMouseEvent() const;
   bool isKeyEvent() const { return type_ == NSEventTypeKeyDown || type_ == NSEventTypeKeyUp; }
@@ -106,4 +115,6 @@ private:
   Ref<NSString> charactersIgnoringModifiers_;
   bool isARepeat_ = false;
   unsigned short keyCode_ = 0;
+  CGFloat deltaX_ = 0;
+  CGFloat deltaY_ = 0;
 };

@@ -84,6 +84,9 @@ NSEventModifierFlags NSEventModifierFlagsFromDisplay(unsigned modifiers) {
 NSEvent* NSEventFromDisplayInput(const DisplayInput& input) {
   const NSEventModifierFlags flags = NSEventModifierFlagsFromDisplay(input.modifiers);
   const NSTimeInterval now = NSEvent::currentTimestamp();
+  if (input.kind == DisplayInput::Kind::ScrollWheel)
+    return NSEvent::scrollWheelEvent(input.location, flags, now, input.windowNumber, input.deltaX,
+                                     input.deltaY);
   if (input.isMouse())
     return NSEvent::mouseEventWithType(mouseType(input), input.location, flags, now,
                                        input.windowNumber, nullptr, 0, input.clickCount,

@@ -47,6 +47,8 @@ class NSImage : public NSObject {
   NSString* sourceName() const;
   void addRepresentation(NSBitmapImageRep* bitmap);
   NSUInteger representationCount() const;
+  // The bitmap representations, largest first (a PDF image has none).
+  const std::vector<Ref<NSBitmapImageRep>>& representations() const { return bitmaps_; }
 
   // Draws the part fromRect of the image (in the image's points, lower-left origin; the zero
   // rectangle means all of it) into rect, compositing with the operation at the opacity

@@ -7,10 +7,12 @@
 // that already belongs to a menu is refused with AppKit's log line.
 //
 // Sections of the implementation: NSMenu.cpp (the list, enabling, key equivalents, actions),
-// NSMenuTracking.cpp (pop-up menus and their modal tracking).
+// NSMenuTracking.cpp (pop-up menus and their modal tracking), NSMenuScrolling.cpp (open menus
+// taller than the screen, which show part of their rows and scroll).
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "appkit/menus/NSMenuItem.h"
@@ -19,6 +21,7 @@
 
 class NSArray;
 class NSView;
+struct NSMenuAutoscroll;
 
 // Posted with the menu as sender when a pop-up starts tracking, and when its tracking ends
 // (before the chosen item's action is sent).
@@ -108,6 +111,18 @@ class NSMenu : public NSObject {
   // Highlights an item of the open menu (nil for none), as the pointer or arrow keys do.
   void highlightItemDuringTracking(NSMenuItem* item);
 
+  // MARK: scrolling (NSMenuScrolling.cpp)
+  // An open menu taller than the screen shows part of its rows, with a scroll arrow at each end
+  // where more lie out of view. Moves the rows of the open menu by distance points towards its
+  // end (negative: towards its start), as far as they go.
+  void scrollDuringTracking(CGFloat distance);
+  // Scrolls the open menu as little as shows item's row whole; false when the menu is not open or
+  // the item is not one of its own.
+  bool scrollItemToVisibleDuringTracking(NSMenuItem* item);
+  // Keeps scrolling the open menu at a steady pace towards its end (direction 1) or its start
+  // (-1), as while the pointer rests on a scroll arrow, until it reaches that end or is told 0.
+  void autoscrollDuringTracking(int direction);
+
   // What the tracking of a pop-up knows, for the display and the testkit.
   struct TrackingState {
     bool open = false;            // from the start of popUp until it returns
@@ -121,9 +136,16 @@ class NSMenu : public NSObject {
     // A release of the button chooses the highlighted item once the user pressed inside the
     // menu or dragged onto an item; the release of the click that opened the menu does not.
     bool armed = false;
-    // The number a live display shows this menu's pop-up by (a submenu opened from the
-    // tracked menu has one of its own); 0 when no pop-up shows it.
+    // The window number of this menu's pop-up: its input comes as events of that number, and a
+    // live display shows it as a window of that number (a submenu opened from the tracked menu
+    // has one of its own); 0 when the menu is not open.
     NSInteger popUpNumber = 0;
+    // How far the rows of a menu taller than the screen are scrolled up past its window's top,
+    // in points; 0 for a menu that fits.
+    CGFloat scrollOffset = 0;
+    // The steady scrolling while the pointer rests on a scroll arrow; letting go of it stops
+    // the scrolling.
+    std::shared_ptr<NSMenuAutoscroll> autoscroll;
     // The menu's width, measured at its first need while open rather than at each move of the
     // pointer; 0 until then.
     mutable CGFloat width = 0;
@@ -134,12 +156,15 @@ class NSMenu : public NSObject {
 
 private:
   friend class NSMenuItem;
+  friend struct NSMenuAutoscroll;
   // Whether item may join this menu: not nil, not in a menu already.
   bool acceptsItem(const NSMenuItem* item) const;
   void adopt(Ref<NSMenuItem> item, std::size_t index);
   bool containsItem(const NSMenuItem* item) const; // here or in a submenu
   // Whether menu is this menu or lies below it.
   bool isSelfOrAncestorOf(const NSMenu* menu) const;
+  // Draws the open menu into its pop-up's picture on a live display and shows it.
+  void drawPopUp() const;
 
   Ref<NSString> title_;
   std::vector<Ref<NSMenuItem>> items_;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "appkit/application/NSApplication.h"
+#include "appkit/application/NSScreen.h"
 #include "appkit/controls/FieldEditor.h"
 #include "appkit/drawing/NSGraphicsContext.h"
 #include "appkit/look/MenuDrawing.h"
@@ -21,8 +22,10 @@
 
 namespace {
 
-// The number a live display knows the open pop-up by.
+// The window number of the open pop-up; the submenus opened from it count down from there.
 constexpr NSInteger kPopUpNumber = -1;
+// How far the rows move for a line of the wheel: an item's row.
+constexpr CGFloat kWheelLineHeight = 22;
 
 bool isEscape(NSEvent* event) {
   const NSString* characters = event->charactersIgnoringModifiers();
@@ -32,32 +35,6 @@ bool isEscape(NSEvent* event) {
 char16_t keyOf(NSEvent* event) {
   const NSString* characters = event->charactersIgnoringModifiers();
   return characters && characters->length() == 1 ? characters->characterAtIndex(0) : 0;
-}
-
-// Draws an open menu into its pop-up's picture on a live display and shows it.
-void drawPopUp(const NSMenu* menu) {
-  const NSInteger number = menu->trackingState().popUpNumber;
-  if (!number) return;
-  DisplayBackend& display = DisplayBackend::current();
-  bool isNew = false;
-  cairo_surface_t* surface = display.windowSurface(number, &isNew);
-  if (!surface) return;
-  NSAutoreleasePool pool;
-  const NSRect frame = NSOpenMenuFrame(menu);
-  NSGraphicsContext::saveGraphicsState();
-  NSGraphicsContext* context = NSGraphicsContext::graphicsContextWithCairoSurface(
-      surface, frame.size, display.backingScaleFactor());
-  NSGraphicsContext::setCurrentContext(context);
-  cairo_t* cairo = context->cairo();
-  cairo_save(cairo);
-  cairo_set_operator(cairo, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_rgb(cairo, kDisplayBackground[0], kDisplayBackground[1], kDisplayBackground[2]);
-  cairo_paint(cairo);
-  cairo_restore(cairo);
-  NSDrawOpenMenu(menu, frame);
-  context->flushGraphics();
-  NSGraphicsContext::restoreGraphicsState();
-  display.presentWindow(number);
 }
 
 // The next enabled item after (or before) the highlighted one, wrapping around.
@@ -78,6 +55,31 @@ NSMenuItem* neighbour(const NSMenu* menu, const NSMenuItem* from, bool down) {
 
 } // namespace
 
+void NSMenu::drawPopUp() const {
+  const NSInteger number = tracking_.popUpNumber;
+  if (!number) return;
+  DisplayBackend& display = DisplayBackend::current();
+  bool isNew = false;
+  cairo_surface_t* surface = display.windowSurface(number, &isNew);
+  if (!surface) return;
+  NSAutoreleasePool pool;
+  const NSRect frame = NSOpenMenuFrame(this);
+  NSGraphicsContext::saveGraphicsState();
+  NSGraphicsContext* context = NSGraphicsContext::graphicsContextWithCairoSurface(
+      surface, frame.size, display.backingScaleFactor());
+  NSGraphicsContext::setCurrentContext(context);
+  cairo_t* cairo = context->cairo();
+  cairo_save(cairo);
+  cairo_set_operator(cairo, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_rgb(cairo, kDisplayBackground[0], kDisplayBackground[1], kDisplayBackground[2]);
+  cairo_paint(cairo);
+  cairo_restore(cairo);
+  NSDrawOpenMenu(this, frame);
+  context->flushGraphics();
+  NSGraphicsContext::restoreGraphicsState();
+  display.presentWindow(number);
+}
+
 bool NSMenu::popUpMenuPositioningItem(NSMenuItem* item, NSPoint location, NSView* view) {
   if (!NSThread::isMainThread()) {
     NSLog("-[NSMenu popUpMenuPositioningItem:atLocation:inView:] must be called on the main "
@@ -96,13 +98,14 @@ bool NSMenu::popUpMenuPositioningItem(NSMenuItem* item, NSPoint location, NSView
   tracking_.positioningItem = Ref<NSMenuItem>(ownItem ? item : nullptr);
   tracking_.location = location;
   tracking_.view = view;
+  tracking_.popUpNumber = kPopUpNumber;
+  tracking_.scrollOffset = NSOpenMenuInitialScrollOffset(this);
 
   // On a live display the menu is a pop-up window of its own, above the window it belongs to,
   // and a submenu opens beside its item as a pop-up of its own.
   DisplayBackend& display = DisplayBackend::current();
   const bool live = display.isLive();
   if (live) {
-    tracking_.popUpNumber = kPopUpNumber;
     DisplayWindow popUp;
     popUp.frame = NSOpenMenuFrame(this);
     popUp.kind = DisplayWindowKind::PopUpMenu;
@@ -110,7 +113,7 @@ bool NSMenu::popUpMenuPositioningItem(NSMenuItem* item, NSPoint location, NSView
         view && view->window() ? view->window() : NSApplication::sharedApplication()->keyWindow();
     popUp.owner = owner ? owner->windowNumber() : 0;
     display.popUpOpened(kPopUpNumber, popUp);
-    drawPopUp(this);
+    drawPopUp();
   }
 
   // The open menus, this one first, then each open submenu inside the one before it.
@@ -136,14 +139,15 @@ bool NSMenu::popUpMenuPositioningItem(NSMenuItem* item, NSPoint location, NSView
     submenu->tracking_.open = true;
     submenu->tracking_.popUpNumber = kPopUpNumber - static_cast<NSInteger>(depth) - 1;
     submenu->tracking_.location =
-        NSOpenSubmenuLocation(parent, item, submenu, display.screenFrame());
+        NSOpenSubmenuLocation(parent, item, submenu, NSScreen::mainScreen()->visibleFrame());
+    submenu->tracking_.scrollOffset = NSOpenMenuInitialScrollOffset(submenu);
     menus.push_back(Ref<NSMenu>(submenu));
     DisplayWindow popUp;
     popUp.frame = NSOpenMenuFrame(submenu);
     popUp.kind = DisplayWindowKind::PopUpMenu;
     popUp.owner = parent->tracking_.popUpNumber;
     display.popUpOpened(submenu->tracking_.popUpNumber, popUp);
-    drawPopUp(submenu);
+    submenu->drawPopUp();
     return submenu;
   };
   // The deepest open menu with a highlighted item (this one when none has): where the arrow
@@ -159,12 +163,13 @@ bool NSMenu::popUpMenuPositioningItem(NSMenuItem* item, NSPoint location, NSView
     if (!openSubmenu(depth, item)) closeSubmenusBelow(depth);
   };
 
-  // Which open menu a pointer event lies in (the innermost where they overlap) and the item
-  // under it.
+  // Which open menu a pointer event lies in (the innermost where they overlap) and the item or
+  // scroll arrow under it.
   struct Hit {
     bool inside = false;
     std::size_t depth = 0;
     NSMenuItem* item = nullptr;
+    NSOpenMenuScrollArrow arrow = NSOpenMenuScrollArrow::None;
   };
   auto hitOf = [&](NSEvent* event) -> Hit {
     const NSInteger depthOfWindow = kPopUpNumber - event->windowNumber();
@@ -172,10 +177,24 @@ bool NSMenu::popUpMenuPositioningItem(NSMenuItem* item, NSPoint location, NSView
     const NSRect frame = NSOpenMenuFrame(menus[static_cast<std::size_t>(depthOfWindow)].get());
     const NSPoint location = event->locationInWindow();
     const NSPoint point = {frame.origin.x + location.x, frame.origin.y + location.y};
-    for (std::size_t depth = menus.size(); depth-- > 0;)
-      if (NSPointInRect(point, NSOpenMenuFrame(menus[depth].get())))
-        return {true, depth, NSOpenMenuItemAtPoint(menus[depth].get(), point)};
+    for (std::size_t depth = menus.size(); depth-- > 0;) {
+      const NSMenu* menu = menus[depth].get();
+      if (NSPointInRect(point, NSOpenMenuFrame(menu)))
+        return {true, depth, NSOpenMenuItemAtPoint(menu, point),
+                NSOpenMenuScrollArrowAtPoint(menu, point)};
+    }
     return {};
+  };
+  // The pointer rests on the scroll arrow of the menu at depth, or on none (hit outside): that
+  // menu scrolls steadily, every other stops.
+  auto autoscrollFor = [&](const Hit& hit) {
+    for (std::size_t depth = 0; depth < menus.size(); ++depth) {
+      const bool resting = hit.inside && hit.depth == depth;
+      const NSOpenMenuScrollArrow arrow = resting ? hit.arrow : NSOpenMenuScrollArrow::None;
+      menus[depth]->autoscrollDuringTracking(arrow == NSOpenMenuScrollArrow::Bottom ? 1
+                                             : arrow == NSOpenMenuScrollArrow::Top  ? -1
+                                                                                    : 0);
+    }
   };
 
   NSRunLoop::EventHandler takeEvents = [&](NSObject* object) {
@@ -190,7 +209,10 @@ bool NSMenu::popUpMenuPositioningItem(NSMenuItem* item, NSPoint location, NSView
       if (isEscape(event)) {
         cancelTrackingWithoutAnimation();
       } else if (key == NSKey::UpArrow || key == NSKey::DownArrow) {
-        highlight(depth, neighbour(active, highlighted, key == NSKey::DownArrow));
+        NSMenuItem* next = neighbour(active, highlighted, key == NSKey::DownArrow);
+        // Scrolled into view first, so that its submenu opens beside the row where it shows.
+        active->scrollItemToVisibleDuringTracking(next);
+        highlight(depth, next);
       } else if (key == NSKey::RightArrow ||
                  ((key == NSKey::Return || key == NSKey::Enter || key == u' ') && highlighted &&
                   highlighted->hasSubmenu())) {
@@ -219,6 +241,16 @@ bool NSMenu::popUpMenuPositioningItem(NSMenuItem* item, NSPoint location, NSView
         highlight(hit.depth, hit.item);
       else if (menus.size() == 1 && event->windowNumber() == kPopUpNumber)
         highlightItemDuringTracking(nullptr);
+      autoscrollFor(hit);
+      return true;
+    }
+    case NSEventTypeScrollWheel: {
+      const Hit hit = hitOf(event);
+      if (!hit.inside) return true;
+      menus[hit.depth]->scrollDuringTracking(-event->deltaY() * kWheelLineHeight);
+      // The rows moved under the pointer.
+      const Hit moved = hitOf(event);
+      if (moved.inside) highlight(moved.depth, moved.item);
       return true;
     }
     case NSEventTypeLeftMouseDown:
@@ -249,6 +281,7 @@ bool NSMenu::popUpMenuPositioningItem(NSMenuItem* item, NSPoint location, NSView
                                     takeEvents);
   closeSubmenusBelow(0);
   if (live) display.popUpClosed(kPopUpNumber);
+  autoscrollDuringTracking(0);
 
   Ref<NSMenuItem> chosen = tracking_.chosenItem;
   tracking_.open = false;
@@ -272,7 +305,7 @@ void NSMenu::highlightItemDuringTracking(NSMenuItem* item) {
   if (!tracking_.open || item == tracking_.highlightedItem.get()) return;
   if (item && indexOfItem(item) < 0) return;
   tracking_.highlightedItem = Ref<NSMenuItem>(item);
-  drawPopUp(this);
+  drawPopUp();
 }
 
 void NSMenu::cancelTrackingWithoutAnimation() {

@@ -24,6 +24,9 @@ constexpr const char* kNames[] = {
     "_NET_SUPPORTING_WM_CHECK",
     "_NET_FRAME_EXTENTS",
     "_MOTIF_WM_HINTS",
+    "_NET_SUPPORTED",
+    "_NET_WM_USER_TIME",
+    "_NET_WM_ICON",
     "_BRIX_WAKE_UP",
 };
 static_assert(std::size(kNames) == static_cast<std::size_t>(X11Atom::Count));

@@ -24,6 +24,9 @@ enum class X11Atom {
   _NET_SUPPORTING_WM_CHECK,
   _NET_FRAME_EXTENTS,
   _MOTIF_WM_HINTS,
+  _NET_SUPPORTED,
+  _NET_WM_USER_TIME,
+  _NET_WM_ICON,
   BRIX_WAKE_UP, // our own message that stops the event thread
   Count
 };

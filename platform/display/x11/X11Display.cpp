@@ -35,19 +35,13 @@ double scaleFromEnvironment() {
   return 1;
 }
 
-// A window manager runs when the root names a check window that names itself.
-bool windowManagerRuns(xcb_connection_t* c, xcb_window_t root, xcb_atom_t check) {
-  auto windowIn = [&](xcb_window_t window) -> xcb_window_t {
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(
-        c, xcb_get_property(c, 0, window, check, XCB_ATOM_WINDOW, 0, 1), nullptr);
-    xcb_window_t found = XCB_NONE;
-    if (reply && reply->format == 32 && xcb_get_property_value_length(reply) >= 4)
-      found = *static_cast<xcb_window_t*>(xcb_get_property_value(reply));
-    std::free(reply);
-    return found;
-  };
-  const xcb_window_t supporting = windowIn(root);
-  return supporting != XCB_NONE && windowIn(supporting) == supporting;
+// Whether the window is mapped on the screen (and so may take the focus).
+bool isViewable(xcb_connection_t* c, xcb_window_t window) {
+  xcb_get_window_attributes_reply_t* reply =
+      xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
+  const bool viewable = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
+  std::free(reply);
+  return viewable;
 }
 
 } // namespace
@@ -88,8 +82,8 @@ bool X11Display::open(std::string* why) {
   server_.scale = scaleFromEnvironment();
   server_.screenHeightPoints = server_.screen->height_in_pixels / server_.scale;
   server_.maxRequestBytes = xcb_get_maximum_request_length(c) * 4;
-  server_.windowManagerRuns =
-      windowManagerRuns(c, server_.screen->root, server_.atoms[X11Atom::_NET_SUPPORTING_WM_CHECK]);
+  server_.windowManager.open(c, server_.screen->root, server_.atoms);
+  server_.windowManagerRuns = server_.windowManager.runs();
   server_.gc = xcb_generate_id(c);
   xcb_create_gc(c, server_.gc, server_.screen->root, 0, nullptr);
   if (!keyboard_.open(c)) {
@@ -171,6 +165,8 @@ void X11Display::destroyWindowLocked(NSInteger number) {
 // MARK: windows
 
 void X11Display::windowDescribed(NSInteger windowNumber, const DisplayWindow& description) {
+  // Asked once, outside the lock: reading the icon may take a while.
+  server_.windowManager.learnApplicationIcon();
   std::lock_guard lock(mutex_);
   if (X11Window* window = windowLocked(windowNumber)) {
     window->describe(description, ownerLocked(description.owner));
@@ -184,7 +180,10 @@ void X11Display::windowDescribed(NSInteger windowNumber, const DisplayWindow& de
 }
 
 void X11Display::windowStackChanged(const std::vector<NSInteger>& frontToBack) {
-  const xcb_timestamp_t now = pendingFocus_ ? serverTime() : XCB_CURRENT_TIME;
+  // A window manager maps a window itself, some time after we ask, and gives it the focus then
+  // if its user time allows: the focus cannot go to it before.
+  const bool focusAtMap = pendingFocus_ && !server_.windowManagerRuns;
+  const xcb_timestamp_t now = focusAtMap ? serverTime() : XCB_CURRENT_TIME;
   std::lock_guard lock(mutex_);
   for (auto& [number, window] : windows_)
     if (!window->isPopUp() && window->isMapped() &&
@@ -202,7 +201,7 @@ void X11Display::windowStackChanged(const std::vector<NSInteger>& frontToBack) {
   stack_ = frontToBack;
   if (X11Window* window = windowLocked(pendingFocus_); window && window->isMapped()) {
     pendingFocus_ = 0;
-    focusLocked(window, now);
+    if (focusAtMap) focusLocked(window, now);
   }
   // Open pop-ups stay above every window.
   if (X11Window* popUp = windowLocked(popUp_)) popUp->raise();
@@ -244,6 +243,9 @@ void X11Display::windowBecameKey(NSInteger windowNumber) {
     pendingFocus_ = windowNumber;
     return;
   }
+  // A window manager maps a window some time after we ask; until then the focus cannot go to it,
+  // and the manager gives it the focus itself as it maps it.
+  if (server_.windowManagerRuns && !isViewable(server_.connection, window->id())) return;
   focusLocked(window, now);
   xcb_flush(server_.connection);
 }
@@ -321,25 +323,12 @@ void X11Display::beginFullScreenTransition(NSInteger windowNumber, bool entering
                                            std::function<void()> completion) {
   // AppKit sizes the window to the screen (and back) when the transition completes, which is
   // all a screen without a window manager needs. A window manager is asked to put the window
-  // into its full-screen state as well, so that it drops its own decorations and panels there.
-  if (server_.windowManagerRuns) {
+  // into its full-screen state as well, so that it drops its own decorations and panels there
+  // and, as the window leaves it, puts it back where it was.
+  {
     std::lock_guard lock(mutex_);
-    if (X11Window* window = windowLocked(windowNumber); window && window->isMapped()) {
-      xcb_client_message_event_t message{};
-      message.response_type = XCB_CLIENT_MESSAGE;
-      message.format = 32;
-      message.window = window->id();
-      message.type = server_.atoms[X11Atom::_NET_WM_STATE];
-      constexpr uint32_t kRemove = 0, kAdd = 1, kFromApplication = 1;
-      message.data.data32[0] = entering ? kAdd : kRemove;
-      message.data.data32[1] = server_.atoms[X11Atom::_NET_WM_STATE_FULLSCREEN];
-      message.data.data32[2] = 0;
-      message.data.data32[3] = kFromApplication;
-      xcb_send_event(server_.connection, 0, server_.screen->root,
-                     XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                     reinterpret_cast<const char*>(&message));
-      xcb_flush(server_.connection);
-    }
+    if (X11Window* window = windowLocked(windowNumber)) window->setFullScreen(entering);
+    xcb_flush(server_.connection);
   }
   NSRunLoop::mainRunLoop().performAsync(std::move(completion), /*urgent=*/true);
 }
@@ -348,7 +337,7 @@ void X11Display::windowDragStarted(NSInteger windowNumber) {
   std::lock_guard lock(mutex_);
   X11Window* window = windowLocked(windowNumber);
   if (!window || lastPressWindow_ != windowNumber) return;
-  if (server_.windowManagerRuns) {
+  if (server_.windowManager.supports(X11Atom::_NET_WM_MOVERESIZE)) {
     // The window manager moves it: our implicit grab must go first.
     xcb_ungrab_pointer(server_.connection, XCB_CURRENT_TIME);
     constexpr uint32_t kMove = 8;
@@ -370,19 +359,6 @@ void X11Display::windowDragStarted(NSInteger windowNumber) {
 }
 
 void X11Display::sendMoveResize(const X11Window* window, int rootX, int rootY, uint32_t direction) {
-  xcb_client_message_event_t message{};
-  message.response_type = XCB_CLIENT_MESSAGE;
-  message.format = 32;
-  message.window = window->id();
-  message.type = server_.atoms[X11Atom::_NET_WM_MOVERESIZE];
-  constexpr uint32_t kLeftButton = 1, kFromApplication = 1;
-  message.data.data32[0] = static_cast<uint32_t>(rootX);
-  message.data.data32[1] = static_cast<uint32_t>(rootY);
-  message.data.data32[2] = direction;
-  message.data.data32[3] = kLeftButton;
-  message.data.data32[4] = kFromApplication;
-  xcb_send_event(server_.connection, 0, server_.screen->root,
-                 XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                 reinterpret_cast<const char*>(&message));
-  xcb_flush(server_.connection);
+  // A manager that cannot move windows is not asked to.
+  server_.windowManager.moveResize(window->id(), rootX, rootY, direction);
 }

@@ -6,6 +6,7 @@
 
 #include "display/DisplayClient.h"
 #include "display/x11/X11Display.h"
+#include "display/x11/X11Errors.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSRunLoop.h"
 
@@ -115,6 +116,7 @@ bool X11Display::handleEvent(const xcb_generic_event_t* event) {
   if (handleForeignEvent(event)) return true;
   switch (type) {
   case 0: // an error of a request whose reply nobody waits for
+    X11LogError(reinterpret_cast<const xcb_generic_error_t*>(event));
     break;
   case XCB_BUTTON_PRESS:
   case XCB_BUTTON_RELEASE:
@@ -153,15 +155,18 @@ void X11Display::handlePointer(const xcb_generic_event_t* event) {
   // Press, release and motion share their layout up to the fields used here.
   const auto* pointer = reinterpret_cast<const xcb_button_press_event_t*>(event);
   const uint8_t type = event->response_type & 0x7f;
-  if (type != XCB_MOTION_NOTIFY && isWheel(pointer->detail)) return;
+  // The wheel's buttons (4 to 7) press and release at once: the press is one line turned.
+  const bool wheel = type != XCB_MOTION_NOTIFY && isWheel(pointer->detail);
+  if (wheel && type == XCB_BUTTON_RELEASE) return;
+  if (type == XCB_BUTTON_PRESS) server_.windowManager.noteUserTime(pointer->time);
   {
     std::lock_guard lock(mutex_);
     pointerX_ = pointer->root_x;
     pointerY_ = pointer->root_y;
-    if (type == XCB_BUTTON_PRESS) buttonHeld_ = true;
+    if (type == XCB_BUTTON_PRESS && !wheel) buttonHeld_ = true;
     if (type == XCB_BUTTON_RELEASE) buttonHeld_ = false;
   }
-  if (continueDrag(pointer->root_x, pointer->root_y, type == XCB_BUTTON_RELEASE)) return;
+  if (!wheel && continueDrag(pointer->root_x, pointer->root_y, type == XCB_BUTTON_RELEASE)) return;
   const NSInteger number = numberOf(pointer->event);
   DisplayClient* client = DisplayBackend::client();
   if (!number || !client) return;
@@ -178,12 +183,16 @@ void X11Display::handlePointer(const xcb_generic_event_t* event) {
     const double heightPixels = window->rect().height;
     input.location = NSMakePoint(pointer->event_x / server_.scale,
                                  (heightPixels - pointer->event_y) / server_.scale);
-    if (type == XCB_BUTTON_PRESS) {
+    if (type == XCB_BUTTON_PRESS && !wheel) {
       lastPress_ = {pointer->root_x, pointer->root_y, pointer->event_x, pointer->event_y};
       lastPressWindow_ = number;
     }
   }
-  if (type == XCB_MOTION_NOTIFY) {
+  if (wheel) {
+    input.kind = DisplayInput::Kind::ScrollWheel;
+    input.deltaY = pointer->detail == 4 ? 1 : pointer->detail == 5 ? -1 : 0;
+    input.deltaX = pointer->detail == 6 ? 1 : pointer->detail == 7 ? -1 : 0;
+  } else if (type == XCB_MOTION_NOTIFY) {
     input.button = heldButton(pointer->state);
     input.kind = input.button ? DisplayInput::Kind::MouseDragged : DisplayInput::Kind::MouseMoved;
   } else {
@@ -214,7 +223,7 @@ bool X11Display::startResize(NSInteger number, const xcb_button_press_event_t* p
   const unsigned edges =
       edgesAt(press->event_x, press->event_y, rect.width, rect.height, server_.scale);
   if (!edges) return false;
-  if (server_.windowManagerRuns) {
+  if (server_.windowManager.supports(X11Atom::_NET_WM_MOVERESIZE)) {
     // The window manager resizes it: our implicit grab must go first.
     xcb_ungrab_pointer(server_.connection, press->time);
     sendMoveResize(window, press->root_x, press->root_y, moveResizeDirection(edges));
@@ -280,6 +289,7 @@ bool X11Display::continueDrag(int rootX, int rootY, bool released) {
 }
 
 void X11Display::handleKey(const xcb_key_press_event_t* event, bool down) {
+  if (down) server_.windowManager.noteUserTime(event->time);
   DisplayClient* client = DisplayBackend::client();
   if (!client) return;
   DisplayInput input;

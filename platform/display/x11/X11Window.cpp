@@ -1,7 +1,6 @@
 #include "display/x11/X11Window.h"
 
 #include <cairo.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -80,16 +79,8 @@ void X11Window::setFixedProperties() {
   const xcb_atom_t protocols[] = {atoms[X11Atom::WM_DELETE_WINDOW]};
   xcb_change_property(c, XCB_PROP_MODE_REPLACE, id_, atoms[X11Atom::WM_PROTOCOLS], XCB_ATOM_ATOM,
                       32, 1, protocols);
-  static constexpr char kClass[] = "brixdialogs\0Brixdialogs";
-  xcb_change_property(c, XCB_PROP_MODE_REPLACE, id_, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
-                      sizeof kClass, kClass);
-  const uint32_t pid = static_cast<uint32_t>(getpid());
-  xcb_change_property(c, XCB_PROP_MODE_REPLACE, id_, atoms[X11Atom::_NET_WM_PID], XCB_ATOM_CARDINAL,
-                      32, 1, &pid);
-  char host[256] = {};
-  gethostname(host, sizeof host - 1);
-  xcb_change_property(c, XCB_PROP_MODE_REPLACE, id_, XCB_ATOM_WM_CLIENT_MACHINE, XCB_ATOM_STRING, 8,
-                      static_cast<uint32_t>(std::strlen(host)), host);
+  // A pop-up is never shown in a window list, so it goes without the icon.
+  server_.windowManager.describeApplication(id_, /*withIcon=*/!popUp_);
   xcb_change_property(c, XCB_PROP_MODE_REPLACE, id_, atoms[X11Atom::_MOTIF_WM_HINTS],
                       atoms[X11Atom::_MOTIF_WM_HINTS], 32, 5, kNoDecorations);
   // WM_SIZE_HINTS: 18 CARD32, flags first; the position fields are obsolete and left 0.
@@ -138,14 +129,19 @@ void X11Window::setType() {
   }
   xcb_change_property(c, XCB_PROP_MODE_REPLACE, id_, atoms[X11Atom::_NET_WM_WINDOW_TYPE],
                       XCB_ATOM_ATOM, 32, 1, &type);
-  // The state property is read by a window manager when the window is mapped.
-  if (description_.modal) {
-    const xcb_atom_t state = atoms[X11Atom::_NET_WM_STATE_MODAL];
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id_, atoms[X11Atom::_NET_WM_STATE], XCB_ATOM_ATOM,
-                        32, 1, &state);
-  } else {
-    xcb_delete_property(c, id_, atoms[X11Atom::_NET_WM_STATE]);
-  }
+}
+
+void X11Window::setState() {
+  const X11Atoms& atoms = server_.atoms;
+  std::vector<xcb_atom_t> states;
+  if (description_.modal) states.push_back(atoms[X11Atom::_NET_WM_STATE_MODAL]);
+  if (fullScreen_) states.push_back(atoms[X11Atom::_NET_WM_STATE_FULLSCREEN]);
+  if (states.empty())
+    xcb_delete_property(server_.connection, id_, atoms[X11Atom::_NET_WM_STATE]);
+  else
+    xcb_change_property(server_.connection, XCB_PROP_MODE_REPLACE, id_,
+                        atoms[X11Atom::_NET_WM_STATE], XCB_ATOM_ATOM, 32,
+                        static_cast<uint32_t>(states.size()), states.data());
 }
 
 void X11Window::setOwner(xcb_window_t owner) {
@@ -161,13 +157,23 @@ void X11Window::describe(const DisplayWindow& description, xcb_window_t owner) {
   const DisplayWindow old = description_;
   description_ = description;
   if (old.title != description.title) setTitle(description.title);
-  if (old.kind != description.kind || old.modal != description.modal) setType();
+  if (old.kind != description.kind) setType();
+  // Once the window is mapped its state belongs to the window manager, which is asked to change
+  // it; without one, the property is all there is.
+  if (old.modal != description.modal &&
+      (!mapped_ ||
+       !server_.windowManager.changeState(id_, X11Atom::_NET_WM_STATE_MODAL, description.modal)))
+    setState();
   if (owner != owner_) setOwner(owner);
 }
 
 void X11Window::map() {
   if (mapped_) return;
   mapped_ = true;
+  // A window manager forgets the state of a window it no longer shows, and decides by the user
+  // time whether the window takes the keyboard as it appears.
+  setState();
+  server_.windowManager.stampUserTime(id_);
   xcb_map_window(server_.connection, id_);
 }
 
@@ -180,6 +186,14 @@ void X11Window::unmap() {
 void X11Window::raise() {
   const uint32_t above = XCB_STACK_MODE_ABOVE;
   xcb_configure_window(server_.connection, id_, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+}
+
+void X11Window::setFullScreen(bool fullScreen) {
+  if (fullScreen == fullScreen_) return;
+  fullScreen_ = fullScreen;
+  if (!mapped_ ||
+      !server_.windowManager.changeState(id_, X11Atom::_NET_WM_STATE_FULLSCREEN, fullScreen))
+    setState();
 }
 
 void X11Window::becomeFrame() {

@@ -9,6 +9,7 @@
 
 #include "display/DisplayWindow.h"
 #include "display/x11/X11Atoms.h"
+#include "display/x11/X11WindowManager.h"
 
 typedef struct _cairo_surface cairo_surface_t;
 
@@ -25,7 +26,9 @@ struct X11Server {
   double screenHeightPoints = 0;
   // The largest PutImage request, in bytes.
   uint32_t maxRequestBytes = 0;
+  // Whether a window manager ran when the display opened.
   bool windowManagerRuns = false;
+  X11WindowManager windowManager;
 };
 
 // A rectangle in X pixels, origin at the top left.
@@ -52,12 +55,16 @@ public:
   bool isPopUp() const { return popUp_; }
   const DisplayWindow& description() const { return description_; }
 
-  // Updates the title, kind and owner properties that changed.
+  // Updates the title, kind, state and owner properties that changed.
   void describe(const DisplayWindow& description, xcb_window_t owner);
+  // Maps the window, with the state and the user time a window manager reads as it does.
   void map();
   void unmap();
   bool isMapped() const { return mapped_; }
   void raise();
+  // Puts the window into the window manager's full-screen state or takes it out. A manager that
+  // has no such state leaves the window as it is: its frame is sized to the screen like any other.
+  void setFullScreen(bool fullScreen);
   // Makes the window a frame for a window of another client: that window's requests to map
   // and configure itself come to us instead of the server.
   void becomeFrame();
@@ -83,11 +90,14 @@ private:
   xcb_window_t owner_ = XCB_NONE;
   X11Rect rect_;
   bool mapped_ = false;
+  bool fullScreen_ = false;
   cairo_surface_t* surface_ = nullptr;
   bool drawn_ = false;
 
   void setTitle(const std::string& title);
   void setOwner(xcb_window_t owner);
   void setType();
+  // _NET_WM_STATE, which a window manager reads as the window is mapped.
+  void setState();
   void setFixedProperties();
 };

@@ -1,15 +1,22 @@
 // NSMenu and NSMenuItem as a model: AppKit's automatic enabling, the index rules (with clamping
 // where AppKit would raise), separators, state, indentation, key equivalents, submenus and the
-// ownership of targets, represented objects and submenus.
+// ownership of targets, represented objects and submenus; pop-up menus taller than the screen,
+// which scroll.
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "appkit/application/NSScreen.h"
+#include "appkit/controls/FieldEditor.h"
+#include "appkit/look/MenuDrawing.h"
 #include "appkit/menus/NSMenu.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSAutoreleasePool.h"
+#include "foundation/NSCensus.h"
 #include "foundation/NSNotificationCenter.h"
 #include "foundation/NSRunLoop.h"
 #include "testkit/MenuUser.h"
@@ -380,6 +387,136 @@ TEST_F(MenuModel, PopUpTracksUntilDismissedOrChosen) {
   EXPECT_EQ(target->lastSender, go);
   EXPECT_EQ(heard, (std::vector<std::string>{"NSMenuDidBeginTrackingNotification after 0 clicks",
                                              "NSMenuDidEndTrackingNotification after 0 clicks"}));
+}
+
+// A menu taller than the screen's visible frame keeps to it and shows part of its rows, with a
+// scroll arrow at each end where more lie out of view; the wheel, resting on an arrow and the
+// arrow keys scroll it, as AppKit's menus do. A menu that fits is placed as before.
+class MenuScrolling : public MenuModel {
+protected:
+  // "Item 0" ... "Item count-1", each sending clickItem: to the target.
+  NSMenu* menuOf(int count) {
+    auto* m = menu("Contextual Menu");
+    for (int i = 0; i < count; ++i)
+      m->addItemWithTitle(NSString::stringWithUTF8String(("Item " + std::to_string(i)).c_str()),
+                          sel("clickItem:"), NSSTR(""))
+          ->setTarget(target);
+    return m;
+  }
+  // Pops m up with its first item at a screen location, runs body inside its tracking loop and
+  // dismisses it.
+  bool whileOpen(NSMenu* m, NSPoint location, const std::function<void()>& body) {
+    NSRunLoop::mainRunLoop().performAsync([m, &body] {
+      body();
+      m->cancelTrackingWithoutAnimation();
+    });
+    return m->popUpMenuPositioningItem(m->itemAtIndex(0), location, nullptr);
+  }
+  // Hands an event at a point of the open menu's window (y from its bottom) to the tracking.
+  static void send(NSMenu* m, NSEventType type, CGFloat y, CGFloat wheelLines = 0) {
+    const NSPoint point = NSMakePoint(NSOpenMenuFrame(m).size.width / 2, y);
+    const NSInteger window = m->trackingState().popUpNumber;
+    NSRunLoop::mainRunLoop().postEvent(
+        type == NSEventTypeScrollWheel
+            ? NSEvent::scrollWheelEvent(point, 0, 0, window, 0, wheelLines)
+            : NSEvent::mouseEventWithType(type, point, 0, 0, window, nullptr, 0, 0, 0));
+    NSRunLoop::mainRunLoop().runPending();
+  }
+  static NSUInteger firstShown(NSMenu* m) { return NSOpenMenuVisibleItems(m).location; }
+  static bool shows(NSMenu* m, NSOpenMenuScrollArrow arrow) {
+    return NSOpenMenuShowsScrollArrow(m, arrow);
+  }
+};
+
+TEST_F(MenuScrolling, ATallMenuKeepsToTheScreenAndScrollsByWheelArrowAndKeys) {
+  NSMenu* m = menuOf(200);
+  const NSRect visible = NSScreen::mainScreen()->visibleFrame();
+  whileOpen(m, NSMakePoint(200, 700), [&] {
+    const NSRect frame = NSOpenMenuFrame(m);
+    EXPECT_EQ(frame.origin.y, NSMinY(visible)) << NSStringFromRect(frame)->utf8();
+    EXPECT_EQ(frame.size.height, visible.size.height);
+    EXPECT_TRUE(shows(m, NSOpenMenuScrollArrow::Bottom));
+    EXPECT_FALSE(shows(m, NSOpenMenuScrollArrow::Top));
+    EXPECT_EQ(firstShown(m), 0u);
+    // The bottom arrow's band hides the rows behind it from the pointer.
+    EXPECT_EQ(NSOpenMenuItemAtPoint(m, NSMakePoint(NSMidX(frame), NSMinY(frame) + 4)), nullptr);
+
+    // Three lines of the wheel towards the end.
+    send(m, NSEventTypeScrollWheel, frame.size.height / 2, -3);
+    const NSUInteger afterWheel = firstShown(m);
+    EXPECT_GT(afterWheel, 0u);
+    EXPECT_TRUE(shows(m, NSOpenMenuScrollArrow::Top));
+    // Resting on the bottom arrow scrolls on by itself, until the pointer leaves it.
+    send(m, NSEventTypeMouseMoved, 4);
+    EXPECT_TRUE(
+        NSRunLoop::mainRunLoop().runUntil([&] { return firstShown(m) >= afterWheel + 3; },
+                                          NSRunLoop::Clock::now() + std::chrono::seconds(5)));
+    send(m, NSEventTypeMouseMoved, frame.size.height / 2);
+    const NSUInteger rested = firstShown(m);
+    NSRunLoop::mainRunLoop().runForSeconds(0.15);
+    EXPECT_EQ(firstShown(m), rested);
+
+    // Down from the last item in view brings the next one into view.
+    const NSRange shown = NSOpenMenuVisibleItems(m);
+    const NSUInteger last = shown.location + shown.length - 1;
+    m->highlightItemDuringTracking(m->itemAtIndex(static_cast<NSInteger>(last)));
+    const char16_t down[] = {NSKey::DownArrow, 0};
+    NSRunLoop::mainRunLoop().postEvent(NSEvent::keyEventWithType(
+        NSEventTypeKeyDown, NSZeroPoint, 0, 0, 0, nullptr, NSString::stringWithCharacters(down, 1),
+        NSString::stringWithCharacters(down, 1), false, 125));
+    NSRunLoop::mainRunLoop().runPending();
+    EXPECT_EQ(m->trackingState().highlightedItem.get(),
+              m->itemAtIndex(static_cast<NSInteger>(last + 1)));
+    const NSRange scrolled = NSOpenMenuVisibleItems(m);
+    EXPECT_EQ(scrolled.location + scrolled.length, last + 2);
+  });
+}
+
+TEST_F(MenuScrolling, TheSimulatedUserScrollsToAnItemOutOfViewBeforeChoosingIt) {
+  NSMenu* m = menuOf(200);
+  bool shownWhenChosen = false;
+  EXPECT_TRUE(whileOpen(m, NSMakePoint(200, 700), [&] {
+    EXPECT_TRUE(MenuUser::chooseMenuItem({u"Item 180"}));
+    const NSRange shown = NSOpenMenuVisibleItems(m);
+    shownWhenChosen = shown.location <= 180 && 180 < shown.location + shown.length;
+  }));
+  EXPECT_TRUE(shownWhenChosen);
+  EXPECT_EQ(target->clicks, 1);
+  EXPECT_EQ(target->lastSender, m->itemAtIndex(180));
+}
+
+TEST_F(MenuScrolling, AMenuThatFitsHasNoArrowsAndMovesUpOnlyToStayOnTheScreen) {
+  NSMenu* m = menuOf(3);
+  whileOpen(m, NSMakePoint(100, 500), [&] {
+    // As placed before: the first item's top-left corner at the location, below the padding.
+    EXPECT_EQ(NSOpenMenuFrame(m), NSMakeRect(100, 500 + 5 - 76, NSOpenMenuFrame(m).size.width, 76));
+    EXPECT_FALSE(shows(m, NSOpenMenuScrollArrow::Top));
+    EXPECT_FALSE(shows(m, NSOpenMenuScrollArrow::Bottom));
+    EXPECT_EQ(NSOpenMenuMaximumScrollOffset(m), 0);
+    send(m, NSEventTypeScrollWheel, 30, -3);
+    EXPECT_EQ(m->trackingState().scrollOffset, 0);
+    EXPECT_EQ(NSOpenMenuVisibleItems(m).length, 3u);
+  });
+  // Opened near the bottom, it moves up onto the screen.
+  whileOpen(m, NSMakePoint(100, 20), [&] { EXPECT_EQ(NSOpenMenuFrame(m).origin.y, 0); });
+}
+
+TEST_F(MenuScrolling, OpeningAndClosingATallMenuLeavesTheCensusAsItWas) {
+  auto openAndClose = [&] {
+    NSAutoreleasePool inner;
+    NSMenu* m = menuOf(200);
+    whileOpen(m, NSMakePoint(200, 700), [&] {
+      send(m, NSEventTypeScrollWheel, 400, -3);
+      send(m, NSEventTypeMouseMoved, 4); // closes while it scrolls on
+    });
+    NSRunLoop::mainRunLoop().runForSeconds(0.1);
+  };
+  // The first run makes what lives on (the screen, fonts); the menu tracked last stays known.
+  openAndClose();
+  const auto before = NSCensus::snapshot();
+  openAndClose();
+  openAndClose();
+  EXPECT_EQ(NSCensus::snapshot(), before);
 }
 
 } // namespace

@@ -168,3 +168,22 @@ TEST_F(SubmenuTest, MovingToAnotherItemClosesTheSubmenuAndAClickOnAParentItemCho
   EXPECT_FALSE(chosen);
   EXPECT_TRUE(recorder->actions.empty());
 }
+
+// A menu taller than the screen scrolls with the real wheel: each notch down shows later rows.
+TEST_F(SubmenuTest, TheWheelScrollsAMenuTallerThanTheScreen) {
+  menu = adopted(NSMenu::alloc()->initWithTitle(NSSTR("Tall")));
+  for (int i = 0; i < 200; ++i)
+    add(menu.get(), ("Item " + std::to_string(i)).c_str(), "top:");
+  CGFloat before = 0, scrolled = 0;
+  popUpWhile([&] {
+    const std::optional<X11Rect> tall = popUpRect(-1);
+    ASSERT_TRUE(tall);
+    before = menu->trackingState().scrollOffset;
+    const std::string x = std::to_string(tall->x + 40), y = std::to_string(tall->y + 100);
+    ASSERT_TRUE(xdotool({"mousemove", x, y, "click", "5", "click", "5", "click", "5"}));
+    serveUntil([&] { return menu->trackingState().scrollOffset >= before + 3 * kItemHeight; });
+    scrolled = menu->trackingState().scrollOffset;
+    ASSERT_TRUE(xdotool({"key", "Escape"}));
+  });
+  EXPECT_GE(scrolled - before, 3 * kItemHeight);
+}

@@ -3,9 +3,18 @@
 // it with _NET_WM_MOVERESIZE, and full screen is asked of it with _NET_WM_STATE_FULLSCREEN. What
 // it changes besides: it reparents each top-level into a frame of its own (with our Motif hints,
 // a frame without decorations), so our window's position arrives in synthetic ConfigureNotify
-// events in root coordinates, and it writes WM_STATE and _NET_FRAME_EXTENTS.
+// events in root coordinates, and it writes WM_STATE and _NET_FRAME_EXTENTS. Our windows tell it
+// what they are (a dialog of its parent, a menu it leaves alone) and whose: the application's
+// class, process and icon, and the time of the input that led to each.
+#include <unistd.h>
+
+#include <string_view>
+#include <utility>
+
 #include "LiveDisplayFixture.h"
 #include "appkit/application/AppKitConstants.h"
+#include "appkit/menus/NSMenu.h"
+#include "appkit/panels/NSAlert.h"
 
 using namespace live_test;
 
@@ -32,6 +41,46 @@ protected:
     std::free(geometry);
     std::free(at);
     return result;
+  }
+
+  // The server's time now, which a property change on a window of the test's own reports.
+  xcb_timestamp_t serverTimeNow() {
+    const xcb_window_t probe = xcb_generate_id(connection);
+    const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, probe, root, -1, -1, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
+                      &events);
+    xcb_change_property(connection, XCB_PROP_MODE_APPEND, probe, XCB_ATOM_WM_NAME, XCB_ATOM_STRING,
+                        8, 0, nullptr);
+    xcb_flush(connection);
+    xcb_timestamp_t time = XCB_CURRENT_TIME;
+    while (xcb_generic_event_t* event = xcb_wait_for_event(connection)) {
+      if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY)
+        time = reinterpret_cast<xcb_property_notify_event_t*>(event)->time;
+      std::free(event);
+      if (time != XCB_CURRENT_TIME) break;
+    }
+    xcb_destroy_window(connection, probe);
+    return time;
+  }
+
+  // The sizes of the images in the window's _NET_WM_ICON: width and height, then the pixels, of
+  // each in turn.
+  std::vector<std::pair<uint32_t, uint32_t>> iconSizes(xcb_window_t window) {
+    constexpr uint32_t kAll = 1 << 20;
+    auto* reply = xcb_get_property_reply(
+        connection,
+        xcb_get_property(connection, 0, window, atom("_NET_WM_ICON"), XCB_ATOM_CARDINAL, 0, kAll),
+        nullptr);
+    std::vector<std::pair<uint32_t, uint32_t>> sizes;
+    if (reply && reply->format == 32) {
+      const auto* items = static_cast<const uint32_t*>(xcb_get_property_value(reply));
+      const std::size_t count = static_cast<std::size_t>(xcb_get_property_value_length(reply)) / 4;
+      for (std::size_t at = 0; at + 2 <= count; at += 2 + std::size_t{items[at]} * items[at + 1])
+        sizes.emplace_back(items[at], items[at + 1]);
+    }
+    std::free(reply);
+    return sizes;
   }
 };
 
@@ -90,4 +139,72 @@ TEST_F(WindowManagerTest, FullScreenIsTheManagersAndEndsWhereTheWindowWas) {
            window->frame() == NSMakeRect(200, 200, 500, 300);
   })) << "frame "
       << window->frame().origin.x << ", " << window->frame().origin.y;
+  const auto after = itemsProperty(id, state);
+  EXPECT_EQ(std::find(after.begin(), after.end(), fullScreen), after.end());
+}
+
+// An alert is a modal dialog of the window it belongs to and, as every window of ours, tells the
+// manager whose it is (the application's class, process and icon) and the time of the input that
+// led to it, by which a manager lets a new window take the keyboard.
+TEST_F(WindowManagerTest, AnAlertIsAModalDialogOfItsWindowWithTheApplicationsHints) {
+  NSWindow* parent = makeWindow("Parent", NSMakeRect(200, 200, 600, 400));
+  ASSERT_TRUE(waitUntilShown(parent));
+  const xcb_window_t parentId = display->xWindowOf(parent->windowNumber());
+  const xcb_timestamp_t beforeClick = serverTimeNow();
+  const auto inside = screenPoint(parent, NSMakePoint(300, 150));
+  ASSERT_TRUE(xdotool({"mousemove", inside[0], inside[1], "click", "1"}));
+  Ref<NSAlert> alert = adopted(NSAlert::alloc()->init());
+  alert->setMessageText(NSSTR("Replace the file?"));
+  xcb_window_t id = 0;
+  std::vector<uint32_t> transientFor, type, states, pid, userTime;
+  std::vector<std::pair<uint32_t, uint32_t>> icon;
+  std::string wmClass;
+  bool focused = false;
+  NSRunLoop::mainRunLoop().performAsync([&] {
+    id = display->xWindowOf(alert->window()->windowNumber());
+    // The manager gives it the keyboard as it maps it.
+    focused = serveUntil([&] { return focusedWindow() == id; });
+    transientFor = itemsProperty(id, XCB_ATOM_WM_TRANSIENT_FOR);
+    type = itemsProperty(id, atom("_NET_WM_WINDOW_TYPE"));
+    states = itemsProperty(id, atom("_NET_WM_STATE"));
+    wmClass = textProperty(id, XCB_ATOM_WM_CLASS);
+    pid = itemsProperty(id, atom("_NET_WM_PID"));
+    userTime = itemsProperty(id, atom("_NET_WM_USER_TIME"));
+    icon = iconSizes(id);
+    app->abortModal();
+  });
+  alert->runModal();
+  EXPECT_TRUE(focused);
+  EXPECT_EQ(transientFor, std::vector<uint32_t>{parentId});
+  EXPECT_EQ(type, std::vector<uint32_t>{atom("_NET_WM_WINDOW_TYPE_DIALOG")});
+  EXPECT_NE(std::find(states.begin(), states.end(), atom("_NET_WM_STATE_MODAL")), states.end());
+  // Named after the main bundle, Ixa.app: instance and class.
+  EXPECT_EQ(wmClass, std::string_view("Ixa\0Ixa\0", 8));
+  EXPECT_EQ(pid, std::vector<uint32_t>{static_cast<uint32_t>(getpid())});
+  // Ixa.icns holds 16, 32, 48, 128, 256 and 512 pixels square; 512 is left out.
+  EXPECT_EQ(icon, (std::vector<std::pair<uint32_t, uint32_t>>{
+                      {256, 256}, {128, 128}, {48, 48}, {32, 32}, {16, 16}}));
+  ASSERT_EQ(userTime.size(), 1u);
+  EXPECT_GE(static_cast<int32_t>(userTime[0] - beforeClick), 0) << "the time of the click";
+}
+
+TEST_F(WindowManagerTest, AContextMenuIsAPopUpMenuTheManagerLeavesAlone) {
+  NSWindow* window = makeWindow("Menus", NSMakeRect(300, 200, 500, 400));
+  ASSERT_TRUE(waitUntilShown(window));
+  Ref<NSMenu> menu = adopted(NSMenu::alloc()->initWithTitle(NSSTR("Context")));
+  menu->addItemWithTitle(NSSTR("Alpha"), nullptr, NSSTR(""));
+  std::vector<uint32_t> type, transientFor;
+  xcb_window_t parent = XCB_NONE;
+  NSRunLoop::mainRunLoop().performAsync([&] {
+    const xcb_window_t popUp = display->xWindowOf(-1);
+    serveUntil([&] { return isViewable(popUp); });
+    type = itemsProperty(popUp, atom("_NET_WM_WINDOW_TYPE"));
+    transientFor = itemsProperty(popUp, XCB_ATOM_WM_TRANSIENT_FOR);
+    parent = parentOf(popUp);
+    menu->cancelTrackingWithoutAnimation();
+  });
+  menu->popUpMenuPositioningItem(nullptr, NSMakePoint(40, 300), window->contentView());
+  EXPECT_EQ(type, std::vector<uint32_t>{atom("_NET_WM_WINDOW_TYPE_POPUP_MENU")});
+  EXPECT_EQ(transientFor, std::vector<uint32_t>{display->xWindowOf(window->windowNumber())});
+  EXPECT_EQ(parent, root) << "never framed";
 }
