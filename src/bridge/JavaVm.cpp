@@ -28,4 +28,59 @@ GetCreatedJavaVMs findGetCreatedJavaVMs() {
   return reinterpret_cast<GetCreatedJavaVMs>(dlsym(handle, "JNI_GetCreatedJavaVMs"));
 }
 
+namespace {
+
+// System.getProperty(name) with no exception pending; empty when it is unset or fails.
+std::string readProperty(JNIEnv* env, const char* name) {
+  std::string value;
+  if (env->PushLocalFrame(8) != JNI_OK) {
+    env->ExceptionClear();
+    return value;
+  }
+  jclass system = env->FindClass("java/lang/System");
+  jmethodID getProperty = system ? env->GetStaticMethodID(system, "getProperty",
+                                                          "(Ljava/lang/String;)Ljava/lang/String;")
+                                 : nullptr;
+  jstring key = getProperty ? env->NewStringUTF(name) : nullptr;
+  auto* result =
+      key ? static_cast<jstring>(env->CallStaticObjectMethod(system, getProperty, key)) : nullptr;
+  if (env->ExceptionCheck()) result = nullptr;
+  if (const char* chars = result ? env->GetStringUTFChars(result, nullptr) : nullptr) {
+    value = chars;
+    env->ReleaseStringUTFChars(result, chars);
+  }
+  if (env->ExceptionCheck()) env->ExceptionClear();
+  env->PopLocalFrame(nullptr);
+  return value;
+}
+
+} // namespace
+
+std::string javaSystemProperty(const char* name) {
+  GetCreatedJavaVMs getCreatedJavaVMs = findGetCreatedJavaVMs();
+  if (!getCreatedJavaVMs) return {};
+  JavaVM* vm = nullptr;
+  jsize count = 0;
+  if (getCreatedJavaVMs(&vm, 1, &count) != JNI_OK || count < 1 || !vm) return {};
+  JNIEnv* env = nullptr;
+  bool attachedHere = false;
+  if (vm->GetEnv(reinterpret_cast<void**>(&env), JNI_VERSION_1_6) == JNI_EDETACHED) {
+    if (vm->AttachCurrentThreadAsDaemon(reinterpret_cast<void**>(&env), nullptr) != JNI_OK)
+      return {};
+    attachedHere = true;
+  }
+  std::string value;
+  if (env) {
+    jthrowable pending = env->ExceptionOccurred();
+    if (pending) env->ExceptionClear();
+    value = readProperty(env, name);
+    if (pending) {
+      env->Throw(pending);
+      env->DeleteLocalRef(pending);
+    }
+  }
+  if (attachedHere) vm->DetachCurrentThread();
+  return value;
+}
+
 } // namespace brix

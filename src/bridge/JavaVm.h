@@ -4,6 +4,8 @@
 
 #include <jni.h>
 
+#include <string>
+
 namespace brix {
 
 using GetCreatedJavaVMs = jint (*)(JavaVM**, jsize, jsize*);
@@ -12,5 +14,11 @@ using GetCreatedJavaVMs = jint (*)(JavaVM**, jsize, jsize*);
 // libjvm globally, but an embedding program may have loaded it privately, so the library is
 // looked for among the loaded objects as well.
 GetCreatedJavaVMs findGetCreatedJavaVMs();
+
+// The Java VM's system property name, read on the calling thread (attached for the look when it
+// is not); empty when there is no VM, or the property is unset or cannot be read. An exception the
+// caller left pending survives the look. The values read so are plain text, where modified UTF-8
+// is UTF-8.
+std::string javaSystemProperty(const char* name);
 
 } // namespace brix

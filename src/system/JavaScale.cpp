@@ -4,8 +4,6 @@
 // installs this when it is loaded, and the display asks once, as it opens.
 #include "system/JavaScale.h"
 
-#include <jni.h>
-
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -13,40 +11,6 @@
 
 #include "bridge/JavaVm.h"
 #include "display/DisplayBackend.h"
-
-namespace {
-
-using brix::findGetCreatedJavaVMs;
-using brix::GetCreatedJavaVMs;
-
-// System.getProperty(name), or an empty string when it is not set or cannot be read.
-std::string systemProperty(JNIEnv* env, const char* name) {
-  std::string value;
-  jclass system = env->FindClass("java/lang/System");
-  jmethodID getProperty = system ? env->GetStaticMethodID(system, "getProperty",
-                                                          "(Ljava/lang/String;)Ljava/lang/String;")
-                                 : nullptr;
-  jstring key = getProperty ? env->NewStringUTF(name) : nullptr;
-  auto* result =
-      key ? static_cast<jstring>(env->CallStaticObjectMethod(system, getProperty, key)) : nullptr;
-  if (env->ExceptionCheck()) {
-    env->ExceptionClear();
-    result = nullptr;
-  }
-  if (result) {
-    // The property values read here are ASCII, where modified UTF-8 is plain UTF-8.
-    if (const char* chars = env->GetStringUTFChars(result, nullptr)) {
-      value = chars;
-      env->ReleaseStringUTFChars(result, chars);
-    }
-    env->DeleteLocalRef(result);
-  }
-  if (key) env->DeleteLocalRef(key);
-  if (system) env->DeleteLocalRef(system);
-  return value;
-}
-
-} // namespace
 
 double JavaScaleFromProperty(const std::string& value) {
   std::string number = value;
@@ -68,32 +32,8 @@ double JavaScaleFromProperty(const std::string& value) {
 }
 
 double JavaWindowScale() {
-  GetCreatedJavaVMs getCreatedJavaVMs = findGetCreatedJavaVMs();
-  if (!getCreatedJavaVMs) return 0;
-  JavaVM* vm = nullptr;
-  jsize count = 0;
-  if (getCreatedJavaVMs(&vm, 1, &count) != JNI_OK || count < 1 || !vm) return 0;
-  JNIEnv* env = nullptr;
-  bool attachedHere = false;
-  if (vm->GetEnv(reinterpret_cast<void**>(&env), JNI_VERSION_1_6) == JNI_EDETACHED) {
-    if (vm->AttachCurrentThreadAsDaemon(reinterpret_cast<void**>(&env), nullptr) != JNI_OK)
-      return 0;
-    attachedHere = true;
-  }
-  double scale = 0;
-  if (env) {
-    // An exception a caller left pending must survive the look-up.
-    jthrowable pending = env->ExceptionOccurred();
-    if (pending) env->ExceptionClear();
-    if (systemProperty(env, "sun.java2d.uiScale.enabled") != "false")
-      scale = JavaScaleFromProperty(systemProperty(env, "sun.java2d.uiScale"));
-    if (pending) {
-      env->Throw(pending);
-      env->DeleteLocalRef(pending);
-    }
-  }
-  if (attachedHere) vm->DetachCurrentThread();
-  return scale;
+  if (brix::javaSystemProperty("sun.java2d.uiScale.enabled") == "false") return 0;
+  return JavaScaleFromProperty(brix::javaSystemProperty("sun.java2d.uiScale"));
 }
 
 namespace {
