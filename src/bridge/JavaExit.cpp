@@ -13,22 +13,13 @@
 
 namespace {
 
-using brix::findGetCreatedJavaVMs;
-using brix::GetCreatedJavaVMs;
-
 // Exits through java.lang.System.exit(0) when a Java VM runs in this process, so that its
 // shutdown hooks run; System.exit does not return. Returns only when there is no VM or the
 // call failed.
 void exitThroughJava() {
-  GetCreatedJavaVMs getCreatedJavaVMs = findGetCreatedJavaVMs();
-  if (!getCreatedJavaVMs) return;
-  JavaVM* vm = nullptr;
-  jsize count = 0;
-  if (getCreatedJavaVMs(&vm, 1, &count) != JNI_OK || count < 1 || !vm) return;
-  JNIEnv* env = nullptr;
-  if (vm->GetEnv(reinterpret_cast<void**>(&env), JNI_VERSION_1_6) == JNI_EDETACHED &&
-      vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK)
-    return;
+  // Attached for good: System.exit does not return.
+  bool attachedHere = false;
+  JNIEnv* env = brix::currentJavaEnv(/*asDaemon=*/false, &attachedHere);
   if (!env) return;
   // Quitting wins over an exception that an earlier upcall left pending.
   if (env->ExceptionCheck()) env->ExceptionClear();

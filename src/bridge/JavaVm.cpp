@@ -56,19 +56,26 @@ std::string readProperty(JNIEnv* env, const char* name) {
 
 } // namespace
 
-std::string javaSystemProperty(const char* name) {
+JNIEnv* currentJavaEnv(bool asDaemon, bool* attachedHere) {
+  *attachedHere = false;
   GetCreatedJavaVMs getCreatedJavaVMs = findGetCreatedJavaVMs();
-  if (!getCreatedJavaVMs) return {};
+  if (!getCreatedJavaVMs) return nullptr;
   JavaVM* vm = nullptr;
   jsize count = 0;
-  if (getCreatedJavaVMs(&vm, 1, &count) != JNI_OK || count < 1 || !vm) return {};
+  if (getCreatedJavaVMs(&vm, 1, &count) != JNI_OK || count < 1 || !vm) return nullptr;
   JNIEnv* env = nullptr;
+  if (vm->GetEnv(reinterpret_cast<void**>(&env), JNI_VERSION_1_6) != JNI_EDETACHED) return env;
+  const jint attached =
+      asDaemon ? vm->AttachCurrentThreadAsDaemon(reinterpret_cast<void**>(&env), nullptr)
+               : vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr);
+  if (attached != JNI_OK) return nullptr;
+  *attachedHere = true;
+  return env;
+}
+
+std::string javaSystemProperty(const char* name) {
   bool attachedHere = false;
-  if (vm->GetEnv(reinterpret_cast<void**>(&env), JNI_VERSION_1_6) == JNI_EDETACHED) {
-    if (vm->AttachCurrentThreadAsDaemon(reinterpret_cast<void**>(&env), nullptr) != JNI_OK)
-      return {};
-    attachedHere = true;
-  }
+  JNIEnv* env = currentJavaEnv(/*asDaemon=*/true, &attachedHere);
   std::string value;
   if (env) {
     jthrowable pending = env->ExceptionOccurred();
@@ -79,7 +86,11 @@ std::string javaSystemProperty(const char* name) {
       env->DeleteLocalRef(pending);
     }
   }
-  if (attachedHere) vm->DetachCurrentThread();
+  if (attachedHere) {
+    JavaVM* vm = nullptr;
+    env->GetJavaVM(&vm);
+    vm->DetachCurrentThread();
+  }
   return value;
 }
 

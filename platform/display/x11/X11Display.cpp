@@ -341,7 +341,7 @@ void X11Display::windowDragStarted(NSInteger windowNumber) {
     // The window manager moves it: our implicit grab must go first.
     xcb_ungrab_pointer(server_.connection, XCB_CURRENT_TIME);
     constexpr uint32_t kMove = 8;
-    sendMoveResize(window, lastPress_.x, lastPress_.y, kMove);
+    server_.windowManager.moveResize(window->id(), lastPress_.x, lastPress_.y, kMove);
     return;
   }
   // The press may have been served after the button was released: nothing to drag then.
@@ -356,9 +356,4 @@ void X11Display::windowDragStarted(NSInteger windowNumber) {
   xcb_configure_window(server_.connection, window->id(), XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y,
                        position);
   xcb_flush(server_.connection);
-}
-
-void X11Display::sendMoveResize(const X11Window* window, int rootX, int rootY, uint32_t direction) {
-  // A manager that cannot move windows is not asked to.
-  server_.windowManager.moveResize(window->id(), rootX, rootY, direction);
 }

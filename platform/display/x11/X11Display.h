@@ -141,9 +141,6 @@ private:
   xcb_timestamp_t timeHandedOut_ = XCB_CURRENT_TIME;
 
   X11Window* windowLocked(NSInteger number) const;
-  // Asks the window manager to move or resize the window with the left button from the root
-  // point (a _NET_WM_MOVERESIZE direction); the caller has let its pointer grab go.
-  void sendMoveResize(const X11Window* window, int rootX, int rootY, uint32_t direction);
   X11Window* createWindowLocked(NSInteger number, const DisplayWindow& description, bool popUp);
   xcb_window_t ownerLocked(NSInteger owner) const;
   void destroyWindowLocked(NSInteger number);

@@ -226,7 +226,8 @@ bool X11Display::startResize(NSInteger number, const xcb_button_press_event_t* p
   if (server_.windowManager.supports(X11Atom::_NET_WM_MOVERESIZE)) {
     // The window manager resizes it: our implicit grab must go first.
     xcb_ungrab_pointer(server_.connection, press->time);
-    sendMoveResize(window, press->root_x, press->root_y, moveResizeDirection(edges));
+    server_.windowManager.moveResize(window->id(), press->root_x, press->root_y,
+                                     moveResizeDirection(edges));
     return true;
   }
   drag_ = {};

@@ -120,13 +120,11 @@ bool X11WindowManager::changeState(xcb_window_t window, X11Atom state, bool add)
   return true;
 }
 
-bool X11WindowManager::moveResize(xcb_window_t window, int rootX, int rootY,
+void X11WindowManager::moveResize(xcb_window_t window, int rootX, int rootY,
                                   uint32_t direction) const {
-  if (!supports(X11Atom::_NET_WM_MOVERESIZE)) return false;
   send(window, X11Atom::_NET_WM_MOVERESIZE,
        {static_cast<uint32_t>(rootX), static_cast<uint32_t>(rootY), direction, kLeftButton,
         kFromApplication});
-  return true;
 }
 
 // MARK: what every window says

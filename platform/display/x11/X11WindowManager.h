@@ -34,8 +34,9 @@ public:
   // nothing sent, when it does not support the state.
   bool changeState(xcb_window_t window, X11Atom state, bool add) const;
   // Asks the manager to move or resize the window with the left button from the root point (a
-  // _NET_WM_MOVERESIZE direction); false, with nothing sent, when it does not support that.
-  bool moveResize(xcb_window_t window, int rootX, int rootY, uint32_t direction) const;
+  // _NET_WM_MOVERESIZE direction). The caller has asked supports(_NET_WM_MOVERESIZE) first, since
+  // it must let its own pointer grab go before it sends this.
+  void moveResize(xcb_window_t window, int rootX, int rootY, uint32_t direction) const;
 
   // The user pressed a key or a button at this server time (any thread).
   void noteUserTime(xcb_timestamp_t time);
