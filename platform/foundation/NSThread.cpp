@@ -7,6 +7,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdlib>
+#include <future>
 #include <mutex>
 #include <thread>
 
@@ -51,7 +52,21 @@ ParkSignal& parkSignal() {
 }
 
 void stopServingAtExit() {
-  NSThread::stopServingForExit();
+  // Registered twice (see startMainThread): the first run waits, the second has nothing to do.
+  static std::atomic<bool> stopped{false};
+  if (!stopped.exchange(true)) NSThread::stopServingForExit();
+}
+
+// The start hooks: added as libraries load, run once by the main thread as it starts.
+constexpr int kMaxStartHooks = 8;
+std::mutex startHooksMutex;
+void (*startHooks[kMaxStartHooks])() = {};
+int startHookCount = 0;
+
+void runStartHooks() {
+  std::lock_guard lock(startHooksMutex);
+  for (int i = 0; i < startHookCount; ++i)
+    startHooks[i]();
 }
 
 } // namespace
@@ -72,18 +87,31 @@ void NSThread::startMainThread(void (*serve)(), void (*wake)()) {
     // objects that served work might touch. (Objects made later are destroyed before this
     // runs; those that served work uses are immortal.)
     std::atexit(stopServingAtExit);
-    std::thread thread([serve] {
+    std::promise<void> hooksRan;
+    std::future<void> hooksDone = hooksRan.get_future();
+    std::thread thread([serve, &hooksRan] {
       onMainThread = true;
       favourThisThreadInSmallObjectMemory();
       NSCensus::favourThisThread();
       pthread_setname_np(pthread_self(), "brix-main");
+      runStartHooks();
+      hooksRan.set_value();
       mainThreadJNIEnv(); // attached at once where a JVM runs, so thread dumps show it
       serve();
     });
     // The thread runs for the life of the process.
     thread.detach();
+    hooksDone.wait();
+    // Again, now after the exit handlers that the hooks' first use of libraries registered.
+    std::atexit(stopServingAtExit);
     started = true;
   });
+}
+
+void NSThread::addStartHook(void (*hook)()) {
+  std::lock_guard lock(startHooksMutex);
+  if (started || startHookCount == kMaxStartHooks) std::abort(); // a platform library's mistake
+  startHooks[startHookCount++] = hook;
 }
 
 JNIEnv* NSThread::mainThreadJNIEnv(JavaVM* knownVm) {

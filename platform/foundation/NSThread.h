@@ -28,6 +28,11 @@ public:
   // calls this when it is first asked for; wake() makes the serving look at once whether the
   // process is exiting.
   static void startMainThread(void (*serve)(), void (*wake)());
+  // Work the main thread does first, before it serves anything; startMainThread returns once it
+  // is done, and exit's stop is registered after it, so that it runs before any exit handler
+  // that this work registered (a library may register one on first use, to free what the main
+  // thread goes on using). Added before the main thread starts, as a library loads.
+  static void addStartHook(void (*hook)());
 
   // The main thread's JNIEnv, attaching the thread to the process's JVM (as a daemon) when it is
   // not attached yet; null without a JVM or off the main thread. The JVM is found by itself;

@@ -2,6 +2,7 @@
 #include <cairo.h>
 
 #include "foundation/NSStringEncoding.h"
+#include "foundation/NSThread.h"
 
 #include <algorithm>
 
@@ -33,6 +34,21 @@ struct ThreadPango {
   ThreadPango(const ThreadPango&) = delete;
   ThreadPango& operator=(const ThreadPango&) = delete;
 };
+
+// Lays out a line of text once, before the main thread serves: the shaper registers its exit
+// handlers on first use, and registered before the platform's own exit stop they would free its
+// tables while the main thread still shapes. The fonts are loaded before the first window, too.
+void prepareTextOnTheMainThread() {
+  PangoLayout* layout = pango_layout_new(NSPangoContext());
+  pango_layout_set_text(layout, "Hx", -1);
+  PangoRectangle logical;
+  pango_layout_get_extents(layout, nullptr, &logical);
+  g_object_unref(layout);
+}
+
+// Arranged as the drawing library loads, which is before any of it can start the main thread.
+[[maybe_unused]] const bool textPreparedAtStart =
+    (NSThread::addStartHook(prepareTextOnTheMainThread), true);
 
 } // namespace
 
