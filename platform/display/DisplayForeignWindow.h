@@ -23,6 +23,13 @@ struct DisplayForeignWindow {
   bool dialog = false;
   // Drawn without decorations (an undecorated window): no title bar of ours either.
   bool undecorated = false;
+  // The frame a window manager drew around it before it was adopted, in points: its toolkit goes
+  // on counting it as the window's insets, so the window hosting it must draw a frame of just
+  // that size around it. All zero when no window manager had framed it.
+  struct Insets {
+    CGFloat left = 0, right = 0, top = 0, bottom = 0;
+    bool any() const { return left > 0 || right > 0 || top > 0 || bottom > 0; }
+  } insets;
   // What the toolkit asked for: to raise the window, to give its content frame's size, to put
   // its content at frame's place. A report without them only describes the window.
   bool raiseRequested = false;

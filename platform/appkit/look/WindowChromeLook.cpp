@@ -50,8 +50,8 @@ void NSDrawThemeFrame(const NSThemeFrame* view) {
   NSColor::windowBackgroundColor()->setFill();
   NSRectFill(bounds);
   if (!NSWindowShowsTitleBar(window) || window->titlebarAppearsTransparent()) return;
-  const NSRect bar =
-      NSMakeRect(0, NSMaxY(bounds) - kTitleBarHeight, bounds.size.width, kTitleBarHeight);
+  const CGFloat height = window->titleBarHeight();
+  const NSRect bar = NSMakeRect(0, NSMaxY(bounds) - height, bounds.size.width, height);
   if (looksActive(window)) {
     Ref<NSGradient> gradient = adopted(NSGradient::alloc()->initWithStartingColor(
         ControlLook::rgb(236, 236, 236), ControlLook::rgb(222, 222, 222)));
@@ -106,7 +106,7 @@ void NSDrawWindowTitle(const NSWindow* window) {
   layout.setWidth(std::max<CGFloat>(0, frame.size.width - 2 * kTitleSideRoom));
   layout.setAlignment(NSTextAlignmentCenter);
   const NSSize size = layout.size();
-  const CGFloat y = frame.size.height - kTitleBarHeight / 2 - size.height / 2;
+  const CGFloat y = frame.size.height - window->titleBarHeight() / 2 - size.height / 2;
   layout.drawAtPoint(NSMakePoint(kTitleSideRoom, std::round(y)));
 }
 

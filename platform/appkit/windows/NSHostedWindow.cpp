@@ -29,12 +29,29 @@ Ref<NSString> stringFromUTF8(const std::string& text) {
 NSHostedWindow* NSHostedWindow::initWithForeignWindow(const DisplayForeignWindow& foreign) {
   foreignWindow_ = foreign.id;
   foreignOwner_ = foreign.owner;
-  // The foreign content stays where it is on screen, under a title bar of ours.
-  initWithContentRect(foreign.frame, styleFor(foreign), NSBackingStoreBuffered, false);
+  // The foreign content stays where it is on screen, under a title bar of ours. Where a window
+  // manager had framed it, the frame of ours is exactly as wide on every side as that one.
+  const NSWindowStyleMask style = styleFor(foreign);
+  const DisplayForeignWindow::Insets insets = foreign.insets;
+  const bool framed = insets.any() && (style & NSWindowStyleMaskTitled);
+  NSRect contentRect = foreign.frame;
+  if (framed) {
+    frameInsets_ = insets;
+    setTitleBarHeight(insets.top);
+    contentRect.origin.x -= insets.left;
+    contentRect.origin.y -= insets.bottom;
+    contentRect.size.width += insets.left + insets.right;
+    contentRect.size.height += insets.bottom;
+  }
+  initWithContentRect(contentRect, style, NSBackingStoreBuffered, false);
   setTitle(stringFromUTF8(foreign.title));
   NSView* content = contentView();
-  Ref<NSHostedContentView> hosted = adopted(
-      NSHostedContentView::alloc()->initWithForeignWindow(content->bounds(), foreignWindow_));
+  NSRect hostedFrame = content->bounds();
+  if (framed)
+    hostedFrame =
+        NSMakeRect(insets.left, insets.bottom, foreign.frame.size.width, foreign.frame.size.height);
+  Ref<NSHostedContentView> hosted =
+      adopted(NSHostedContentView::alloc()->initWithForeignWindow(hostedFrame, foreignWindow_));
   hosted->setAutoresizingMask(NSViewWidthSizable | NSViewHeightSizable);
   content->addSubview(hosted);
   hostedView_ = hosted.get();
@@ -120,6 +137,20 @@ void NSHostedWindow::describeHostedContent(DisplayWindow& description) const {
 void NSHostedWindow::hostedContentMayHaveMoved() {
   NSHostedContentView* view = hostedView();
   if (!view || foreignGone_) return;
+  // In full screen the content fills the screen, without the frame around it; out of it, the
+  // frame comes back.
+  const bool fullScreen = styleMask() & NSWindowStyleMaskFullScreen;
+  if (frameInsets_.any() && fullScreen != frameDropped_ && view->superview()) {
+    frameDropped_ = fullScreen;
+    NSRect frame = view->superview()->bounds();
+    if (!fullScreen) {
+      frame.origin.x += frameInsets_.left;
+      frame.origin.y += frameInsets_.bottom;
+      frame.size.width -= frameInsets_.left + frameInsets_.right;
+      frame.size.height -= frameInsets_.bottom;
+    }
+    view->setFrame(frame);
+  }
   const NSRect rect = view->rectInWindow();
   if (rect == describedRect_) return;
   describedRect_ = rect;

@@ -51,6 +51,9 @@ private:
   uint64_t foreignOwner_ = 0;
   Weak<NSHostedContentView> hostedView_;
   bool foreignGone_ = false;
+  // The frame of a window manager's size around the hosted view, which full screen drops.
+  DisplayForeignWindow::Insets frameInsets_;
+  bool frameDropped_ = false;
   // Where the hosted content was when the display was last told.
   NSRect describedRect_;
 };

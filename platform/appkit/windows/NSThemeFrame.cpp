@@ -21,9 +21,10 @@ NSWindowStandardButton* NSThemeFrame::standardButton(NSWindowButton type) {
   return button;
 }
 
-void NSThemeFrame::layoutForWindow(NSSize windowSize, NSRect contentFrame,
-                                   NSWindowStyleMask style) {
+void NSThemeFrame::layoutForWindow(NSSize windowSize, NSRect contentFrame, NSWindowStyleMask style,
+                                   CGFloat titleBarHeight) {
   style_ = style;
+  titleBarHeight_ = titleBarHeight;
   windowSize_ = windowSize;
   // The window places every part itself; nothing inside may autoresize on the way.
   setAutoresizesSubviews(false);
@@ -44,7 +45,7 @@ void NSThemeFrame::layoutButtons() {
     NSWindowStandardButton* button = buttons_[type];
     if (!button) continue;
     const CGFloat y =
-        windowSize_.height - kTitleBarHeight + (kTitleBarHeight - kButtonSize.height) / 2;
+        windowSize_.height - titleBarHeight_ + (titleBarHeight_ - kButtonSize.height) / 2;
     button->setFrame({{kFirstButtonX + type * kButtonSpacing, y}, kButtonSize});
     // A full-screen window hides its title bar and with it the buttons.
     button->setHidden(!titled || fullScreen);

@@ -21,9 +21,10 @@ class NSThemeFrame : public NSView {
   // The button of that type, made on first request; nil for types without a button.
   NSWindowStandardButton* standardButton(NSWindowButton type);
   // Lays out the frame view for a window of that size: the content view gets contentFrame, the
-  // title-bar buttons sit in the title bar, shown only when titled; closable, miniaturizable and
-  // resizable windows get enabled buttons.
-  void layoutForWindow(NSSize windowSize, NSRect contentFrame, NSWindowStyleMask style);
+  // title-bar buttons sit in the title bar (titleBarHeight high), shown only when titled;
+  // closable, miniaturizable and resizable windows get enabled buttons.
+  void layoutForWindow(NSSize windowSize, NSRect contentFrame, NSWindowStyleMask style,
+                       CGFloat titleBarHeight);
 
   void willRemoveSubview(NSView* view) override;
   void drawRect(NSRect dirtyRect) override;
@@ -33,6 +34,7 @@ private:
   Ref<NSWindowStandardButton> buttons_[3];
   NSWindowStyleMask style_ = NSWindowStyleMaskBorderless;
   NSSize windowSize_;
+  CGFloat titleBarHeight_ = 0;
 
   void layoutButtons();
 };

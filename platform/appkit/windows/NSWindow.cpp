@@ -30,7 +30,7 @@ NSWindow* NSWindow::initWithContentRect(NSRect contentRect, NSWindowStyleMask st
   backing_ = backing;
   contentRect.size.width = std::max<CGFloat>(0, contentRect.size.width);
   contentRect.size.height = std::max<CGFloat>(0, contentRect.size.height);
-  frame_ = frameRectForContentRect(contentRect, styleMask_);
+  frame_ = frameRectForContentRect(contentRect);
   title_ = adopted(NSString::alloc()->init());
   number_ = nextWindowNumber.fetch_add(1);
 
@@ -71,17 +71,20 @@ NSRect NSWindow::frameRectForContentRect(NSRect content, NSWindowStyleMask style
 }
 
 NSRect NSWindow::contentRectForFrameRect(NSRect frame) const {
-  return contentRectForFrameRect(frame, styleMask_);
+  if (hasTitleBar(styleMask_))
+    frame.size.height = std::max<CGFloat>(0, frame.size.height - titleBarHeight_);
+  return frame;
 }
 
 NSRect NSWindow::frameRectForContentRect(NSRect content) const {
-  return frameRectForContentRect(content, styleMask_);
+  if (hasTitleBar(styleMask_)) content.size.height += titleBarHeight_;
+  return content;
 }
 
 NSRect NSWindow::contentLayoutRect() const {
   const bool titleBarShown =
       (styleMask_ & NSWindowStyleMaskTitled) && !(styleMask_ & NSWindowStyleMaskFullScreen);
-  CGFloat height = frame_.size.height - (titleBarShown ? kTitleBarHeight : 0);
+  CGFloat height = frame_.size.height - (titleBarShown ? titleBarHeight_ : 0);
   return NSMakeRect(0, 0, frame_.size.width, std::max<CGFloat>(0, height));
 }
 
@@ -95,7 +98,7 @@ NSRect NSWindow::contentViewFrame() const {
 // MARK: geometry
 
 void NSWindow::layoutFrameView() {
-  frameView_->layoutForWindow(frame_.size, contentViewFrame(), styleMask_);
+  frameView_->layoutForWindow(frame_.size, contentViewFrame(), styleMask_, titleBarHeight_);
 }
 
 void NSWindow::setFrame(NSRect frame, bool display) {

@@ -36,6 +36,9 @@ class NSWindow : public NSResponder {
   NSRect frameRectForContentRect(NSRect content) const;
   // The part of the window not covered by the title bar, in window coordinates.
   NSRect contentLayoutRect() const;
+  // The height of this window's title bar when it has one: AppKit's, unless the window hosts
+  // another toolkit's window whose insets say otherwise.
+  CGFloat titleBarHeight() const { return titleBarHeight_; }
 
   // MARK: geometry
   NSRect frame() const { return frame_; }
@@ -188,6 +191,8 @@ class NSWindow : public NSResponder {
   bool isDefunct() const { return defunct_; }
 
 protected:
+  // Set before initWithContentRect, by a window whose title bar must have another height.
+  void setTitleBarHeight(CGFloat height) { titleBarHeight_ = height; }
   // A window that hosts another toolkit's window names it, and where its content lies, in the
   // description the display gets.
   virtual void describeHostedContent(DisplayWindow&) const {}
@@ -201,6 +206,7 @@ private:
   NSInteger number_ = 0;
   NSRect frame_;
   NSWindowStyleMask styleMask_ = NSWindowStyleMaskBorderless;
+  CGFloat titleBarHeight_ = kTitleBarHeight;
   NSBackingStoreType backing_ = NSBackingStoreBuffered;
   NSWindowLevel level_ = NSNormalWindowLevel;
   NSWindowCollectionBehavior collectionBehavior_ = NSWindowCollectionBehaviorDefault;

@@ -51,7 +51,7 @@ DisplayWindow NSWindow::displayDescription() const {
     description.owner = ownerForPanel(this);
   }
   if ((styleMask_ & NSWindowStyleMaskTitled) && !(styleMask_ & NSWindowStyleMaskFullScreen))
-    description.titleBarHeight = kTitleBarHeight;
+    description.titleBarHeight = titleBarHeight_;
   description.resizable =
       (styleMask_ & NSWindowStyleMaskResizable) && !(styleMask_ & NSWindowStyleMaskFullScreen);
   describeHostedContent(description);

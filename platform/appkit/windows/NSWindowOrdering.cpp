@@ -137,7 +137,7 @@ void NSWindow::sendEvent(NSEvent* event) {
     if (view.get() != firstResponder() && view->acceptsFirstResponder()) makeFirstResponder(view);
     // A press on the title bar where no control lies moves the window on a live display.
     const bool onTitleBar = (styleMask_ & NSWindowStyleMaskTitled) &&
-                            event->locationInWindow().y >= frame_.size.height - kTitleBarHeight;
+                            event->locationInWindow().y >= frame_.size.height - titleBarHeight_;
     if (onTitleBar && (view.get() == frameView_.get() || view.get() == contentView()))
       DisplayBackend::current().windowDragStarted(number_);
     mouseTrackingView_ = view;

@@ -60,7 +60,7 @@ void NSWindow::positionAttachedSheet() {
   if (!attachedSheet_) return;
   const bool titleBarShown =
       (styleMask_ & NSWindowStyleMaskTitled) && !(styleMask_ & NSWindowStyleMaskFullScreen);
-  const CGFloat top = NSMaxY(frame_) - (titleBarShown ? kTitleBarHeight : 0);
+  const CGFloat top = NSMaxY(frame_) - (titleBarShown ? titleBarHeight_ : 0);
   NSRect sheetFrame = attachedSheet_->frame();
   sheetFrame.origin.x =
       frame_.origin.x + std::floor((frame_.size.width - sheetFrame.size.width) / 2);

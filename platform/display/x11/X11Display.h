@@ -21,6 +21,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -121,10 +122,21 @@ private:
     // then on (AWT does), so that a position it asks for is its frame's, that far above and left
     // of its content.
     int insetLeft = 0, insetTop = 0;
+    // Taken back from a window manager (and so unmapped) and not hosted yet.
+    bool withdrawn = false;
+    // The frame extents (left, right, top, bottom) the window manager had given it, which the
+    // toolkit keeps as its insets; zero when no manager framed it.
+    uint32_t managerExtents[4] = {};
+    // It had the keyboard focus when it was taken from the window manager: it gets it back as
+    // soon as its host is shown.
+    bool focusToGiveBack = false;
   };
   std::map<xcb_window_t, Foreign> foreign_;
   // The child windows of foreign windows that take their keyboard focus, and whose they are.
   std::map<xcb_window_t, xcb_window_t> foreignParts_;
+  // New top-levels of this process that a window manager is about to show: each is taken back
+  // from it once it has. Guarded by mutex_.
+  std::set<xcb_window_t> watched_;
 
   // Click counting (event thread).
   xcb_timestamp_t lastClickTime_ = 0;
@@ -170,7 +182,11 @@ private:
 
   // X11DisplayForeign.cpp
   void adoptForeignWindowsShown();
-  void considerForeignWindow(xcb_window_t window);
+  // justShown: the toolkit has just shown it (it is not one found shown at the start).
+  void considerForeignWindow(xcb_window_t window, bool justShown = false);
+  void watchNewForeignWindow(xcb_window_t window);
+  void noteForeignUserTime(xcb_window_t window);
+  void giveBackFocusOnceHosted(NSInteger host);
   bool handleForeignEvent(const xcb_generic_event_t* event);
   void hostForeignLocked(X11Window* host, const DisplayWindow& description);
   void releaseForeignLocked(NSInteger host);

@@ -325,6 +325,7 @@ void X11Display::handleConfigure(const xcb_configure_notify_event_t* event) {
     frame = X11FrameFromRect(server_, rect);
     // A hosted window learns where it now is on the root.
     tellHostedWhereLocked(number);
+    xcb_flush(server_.connection);
   }
   NSRunLoop::mainRunLoop().performAsync([this, number, frame] {
     DisplayClient* client = DisplayBackend::client();
@@ -364,6 +365,18 @@ void X11Display::handleFocusIn(const xcb_focus_in_event_t* event) {
   if (event->detail == XCB_NOTIFY_DETAIL_POINTER || event->detail == XCB_NOTIFY_DETAIL_INFERIOR)
     return;
   NSInteger number = numberOf(event->event);
+  if (number > 0 && server_.windowManagerRuns) {
+    // A window manager focuses the host itself (a click on it, Alt+Tab, _NET_ACTIVE_WINDOW): the
+    // keys belong to the window inside. The manager's time may be older than the toolkit's own
+    // last focus change, which the server would then refuse: CurrentTime.
+    std::lock_guard lock(mutex_);
+    for (const auto& [foreign, state] : foreign_)
+      if (state.host == number && state.shown) {
+        focusForeignLocked(foreign, state, XCB_CURRENT_TIME);
+        xcb_flush(server_.connection);
+        break;
+      }
+  }
   if (!number) number = hostOfForeignPart(event->event);
   if (number <= 0) return;
   NSRunLoop::mainRunLoop().performAsync([this, number] {

@@ -7,10 +7,12 @@
 // position from those). Its painting, clicks and typing stay the toolkit's own.
 #include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <thread>
 
 #include "display/DisplayClient.h"
 #include "display/x11/X11Display.h"
@@ -102,16 +104,94 @@ void sendProtocolMessage(const X11Server& server, xcb_window_t window, X11Atom p
                  reinterpret_cast<const char*>(&message));
 }
 
+// WM_STATE, which a window manager writes on the clients it manages; interned once.
+xcb_atom_t wmStateAtom(xcb_connection_t* c) {
+  static const xcb_atom_t atom = [c] {
+    xcb_intern_atom_reply_t* reply =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 8, "WM_STATE"), nullptr);
+    const xcb_atom_t value = reply ? reply->atom : XCB_NONE;
+    std::free(reply);
+    return value;
+  }();
+  return atom;
+}
+
+xcb_window_t parentOf(xcb_connection_t* c, xcb_window_t window) {
+  xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr);
+  const xcb_window_t parent = tree ? tree->parent : XCB_NONE;
+  std::free(tree);
+  return parent;
+}
+
+// The ICCCM state a window manager gave the window: 1 Normal, 3 Iconic; 0 Withdrawn, also when
+// it wrote none.
+uint32_t wmStateOf(xcb_connection_t* c, xcb_window_t window) {
+  PropertyReply state;
+  readProperty(c, window, wmStateAtom(c), 2, state);
+  return cardinalAt(state, 0);
+}
+
+// The client inside a window manager's frame: the first window at most three levels below it
+// that carries WM_STATE, or the frame itself when it is a client.
+xcb_window_t clientInFrame(xcb_connection_t* c, xcb_window_t frame, int depth = 3) {
+  PropertyReply state;
+  readProperty(c, frame, wmStateAtom(c), 2, state);
+  if (state.reply && state.reply->type != XCB_NONE) return frame;
+  if (depth == 0) return XCB_NONE;
+  xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, xcb_query_tree(c, frame), nullptr);
+  if (!tree) return XCB_NONE;
+  xcb_window_t found = XCB_NONE;
+  const xcb_window_t* children = xcb_query_tree_children(tree);
+  for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i)
+    found = clientInFrame(c, children[i], depth - 1);
+  std::free(tree);
+  return found;
+}
+
+// Whether the keyboard focus is on the window or on a child of it (AWT's focus proxy).
+bool hasFocusWithin(xcb_connection_t* c, xcb_window_t window) {
+  xcb_get_input_focus_reply_t* focus =
+      xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+  const xcb_window_t focused = focus ? focus->focus : XCB_NONE;
+  std::free(focus);
+  return focused == window ||
+         (focused > XCB_INPUT_FOCUS_POINTER_ROOT && parentOf(c, focused) == window);
+}
+
+// How long a window manager may take to let a withdrawn client go (metacity and mutter need
+// about 10 ms, openbox and xfwm4 2 ms).
+constexpr auto kWithdrawLimit = std::chrono::milliseconds(1000);
+
+// Takes a client back from the window manager as ICCCM says a client withdraws its window: an
+// unmap and a synthetic UnmapNotify to the root, then waits until the manager has put it back on
+// the root and marked it Withdrawn. False when the manager did not let it go in time.
+bool withdrawFromWindowManager(const X11Server& server, xcb_window_t window) {
+  xcb_connection_t* c = server.connection;
+  const xcb_window_t root = server.screen->root;
+  xcb_unmap_window(c, window);
+  xcb_unmap_notify_event_t unmap{};
+  unmap.response_type = XCB_UNMAP_NOTIFY;
+  unmap.event = root;
+  unmap.window = window;
+  unmap.from_configure = 0;
+  xcb_send_event(c, 0, root,
+                 XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                 reinterpret_cast<const char*>(&unmap));
+  xcb_flush(c);
+  const auto deadline = std::chrono::steady_clock::now() + kWithdrawLimit;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (parentOf(c, window) == root && wmStateOf(c, window) == 0) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return false;
+}
+
 } // namespace
 
 // MARK: finding them
 
 void X11Display::adoptForeignWindowsShown() {
   xcb_connection_t* c = server_.connection;
-  if (server_.windowManagerRuns)
-    NSLog("A window manager runs: it frames the windows other toolkits of this process show (a "
-          "Java VM's frames), so they are not adopted and stay the window manager's; lookups, "
-          "sheets, restyling and full screen act on the platform's own windows only");
   const uint32_t rootEvents = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
   xcb_change_window_attributes(c, server_.screen->root, XCB_CW_EVENT_MASK, &rootEvents);
   // Windows the toolkit showed before the display opened.
@@ -119,12 +199,39 @@ void X11Display::adoptForeignWindowsShown() {
       xcb_query_tree_reply(c, xcb_query_tree(c, server_.screen->root), nullptr);
   if (!tree) return;
   const xcb_window_t* children = xcb_query_tree_children(tree);
-  for (int i = 0; i < xcb_query_tree_children_length(tree); ++i)
-    considerForeignWindow(children[i]);
+  for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
+    // Under a window manager the root's children are its frames, each with a client inside.
+    const xcb_window_t client =
+        server_.windowManagerRuns ? clientInFrame(c, children[i]) : children[i];
+    if (client) considerForeignWindow(client);
+  }
   std::free(tree);
 }
 
-void X11Display::considerForeignWindow(xcb_window_t window) {
+void X11Display::watchNewForeignWindow(xcb_window_t window) {
+  xcb_connection_t* c = server_.connection;
+  if (!server_.windowManagerRuns || window == helper_ || numberOf(window)) return;
+  // A new top-level of any client is followed until the window manager has shown it in its
+  // frame: one of this process (its toolkit writes _NET_WM_PID only after creating it) is then
+  // taken back from the manager.
+  const uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+  // A short-lived window may be gone already: that error is expected, not reported.
+  xcb_discard_reply(
+      c, xcb_change_window_attributes_checked(c, window, XCB_CW_EVENT_MASK, &events).sequence);
+  xcb_flush(c);
+  {
+    std::lock_guard lock(mutex_);
+    watched_.insert(window);
+  }
+  // The manager may have shown it before we asked to hear of it.
+  xcb_get_window_attributes_reply_t* attributes =
+      xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
+  const bool mapped = attributes && attributes->map_state != XCB_MAP_STATE_UNMAPPED;
+  std::free(attributes);
+  if (mapped && parentOf(c, window) != server_.screen->root) considerForeignWindow(window, true);
+}
+
+void X11Display::considerForeignWindow(xcb_window_t window, bool justShown) {
   xcb_connection_t* c = server_.connection;
   if (numberOf(window)) return;
   {
@@ -135,7 +242,8 @@ void X11Display::considerForeignWindow(xcb_window_t window) {
   // input-only) and its pop-ups (override-redirect) are not application windows.
   xcb_get_window_attributes_reply_t* attributes =
       xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
-  const bool candidate = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
+  // Inside a window manager's frame that is not shown yet, a client can be mapped but not viewable.
+  const bool candidate = attributes && attributes->map_state != XCB_MAP_STATE_UNMAPPED &&
                          !attributes->override_redirect &&
                          attributes->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT;
   std::free(attributes);
@@ -150,6 +258,41 @@ void X11Display::considerForeignWindow(xcb_window_t window) {
   foreign.rect = {geometry->x, geometry->y, geometry->width, geometry->height};
   foreign.shown = true;
   std::free(geometry);
+  const xcb_window_t root = server_.screen->root;
+  if (parentOf(c, window) != root) {
+    // In a window manager's frame: it stays where it is on screen, and the manager lets it go.
+    xcb_translate_coordinates_reply_t* at = xcb_translate_coordinates_reply(
+        c, xcb_translate_coordinates(c, window, root, 0, 0), nullptr);
+    if (at) {
+      foreign.rect.x = at->dst_x;
+      foreign.rect.y = at->dst_y;
+    }
+    std::free(at);
+    PropertyReply extents;
+    readProperty(c, window, server_.atoms[X11Atom::_NET_FRAME_EXTENTS], 4, extents);
+    for (int i = 0; i < 4; ++i)
+      foreign.managerExtents[i] = cardinalAt(extents, i);
+    // A window the toolkit has just shown takes the keyboard, as the manager would have given it,
+    // unless its toolkit said it must not (a user time of 0).
+    PropertyReply userTime;
+    readProperty(c, window, server_.atoms[X11Atom::_NET_WM_USER_TIME], 1, userTime);
+    const bool mayTakeFocus =
+        !userTime.reply || userTime.reply->type == XCB_NONE || cardinalAt(userTime, 0) != 0;
+    const bool focused = hasFocusWithin(c, window) || (justShown && mayTakeFocus);
+    if (!withdrawFromWindowManager(server_, window)) {
+      NSLog("The window manager did not let a window of this process go within %lld ms; it "
+            "stays the manager's",
+            static_cast<long long>(kWithdrawLimit.count()));
+      return;
+    }
+    foreign.withdrawn = true;
+    foreign.focusToGiveBack = focused;
+  }
+  {
+    std::lock_guard lock(mutex_);
+    watched_.erase(window);
+  }
+  noteForeignUserTime(window);
   PropertyReply protocols;
   readProperty(c, window, server_.atoms[X11Atom::WM_PROTOCOLS], 16, protocols);
   for (int i = 0; protocols.reply && protocols.reply->format == 32 && i < protocols.length() / 4;
@@ -192,6 +335,29 @@ void X11Display::considerForeignWindow(xcb_window_t window) {
   });
 }
 
+void X11Display::giveBackFocusOnceHosted(NSInteger host) {
+  // A window taken from a window manager that had given it the keyboard gets it back once its
+  // host is shown: the manager, which let it go, would otherwise decide by user times (and may
+  // refuse) whether the new host takes the focus it had.
+  std::lock_guard lock(mutex_);
+  for (auto& [window, foreign] : foreign_)
+    if (foreign.host == host && foreign.focusToGiveBack) {
+      foreign.focusToGiveBack = false;
+      focused_ = host;
+      focusForeignLocked(window, foreign, XCB_CURRENT_TIME);
+      xcb_flush(server_.connection);
+    }
+}
+
+void X11Display::noteForeignUserTime(xcb_window_t window) {
+  // The toolkit stamps its windows with the time of the input it last had (clicks into its
+  // windows come to it alone): our windows' user time must not be older, or a window manager
+  // would keep the keyboard from the next window we show.
+  PropertyReply time;
+  readProperty(server_.connection, window, server_.atoms[X11Atom::_NET_WM_USER_TIME], 1, time);
+  if (const uint32_t value = cardinalAt(time, 0)) server_.windowManager.noteUserTime(value);
+}
+
 DisplayForeignWindow X11Display::describeForeign(xcb_window_t window, const Foreign& foreign) {
   xcb_connection_t* c = server_.connection;
   DisplayForeignWindow description;
@@ -207,6 +373,9 @@ DisplayForeignWindow X11Display::describeForeign(xcb_window_t window, const Fore
   readProperty(c, window, server_.atoms[X11Atom::_MOTIF_WM_HINTS], 5, motif);
   description.undecorated =
       (cardinalAt(motif, 0) & kMotifHintsDecorations) && cardinalAt(motif, 2) == 0;
+  const double s = server_.scale;
+  description.insets = {foreign.managerExtents[0] / s, foreign.managerExtents[1] / s,
+                        foreign.managerExtents[2] / s, foreign.managerExtents[3] / s};
   return description;
 }
 
@@ -257,9 +426,13 @@ void X11Display::hostForeignLocked(X11Window* host, const DisplayWindow& descrip
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, window,
                         server_.atoms[X11Atom::_NET_FRAME_EXTENTS], XCB_ATOM_CARDINAL, 32, 4,
                         extents);
-    if (foreign.shown) ++foreign.reparentUnmaps;
+    // Reparenting a mapped window unmaps it on the way; a window taken back from a window
+    // manager is unmapped already, and is mapped in its host.
+    if (foreign.shown && !foreign.withdrawn) ++foreign.reparentUnmaps;
     xcb_reparent_window(c, window, host->id(), static_cast<int16_t>(rect.x),
                         static_cast<int16_t>(rect.y));
+    if (foreign.withdrawn && foreign.shown) xcb_map_window(c, window);
+    foreign.withdrawn = false;
     foreign.host = host->number();
     foreign.rect = {};
     foreign.insetLeft = rect.x;
@@ -360,9 +533,31 @@ bool X11Display::handleForeignEvent(const xcb_generic_event_t* event) {
     });
   };
   switch (type) {
+  case XCB_CREATE_NOTIFY: {
+    const auto* create = reinterpret_cast<const xcb_create_notify_event_t*>(event);
+    if (create->parent == server_.screen->root && !create->override_redirect)
+      watchNewForeignWindow(create->window);
+    return create->parent == server_.screen->root;
+  }
   case XCB_MAP_NOTIFY: {
     const auto* map = reinterpret_cast<const xcb_map_notify_event_t*>(event);
-    if (map->event == map->window) return false;
+    if (map->event == map->window) {
+      bool watched = false;
+      {
+        std::lock_guard lock(mutex_);
+        watched = watched_.count(map->window) > 0;
+      }
+      // A new window of ours that the window manager has just shown in its frame.
+      if (watched && parentOf(c, map->window) != server_.screen->root) {
+        {
+          std::lock_guard lock(mutex_);
+          watched_.erase(map->window);
+        }
+        considerForeignWindow(map->window, true);
+      }
+      if (const NSInteger host = numberOf(map->window)) giveBackFocusOnceHosted(host);
+      return watched;
+    }
     if (map->event == server_.screen->root) {
       if (foreignOf(map->window)) {
         bool wasHidden = false;
@@ -381,6 +576,8 @@ bool X11Display::handleForeignEvent(const xcb_generic_event_t* event) {
   }
   case XCB_UNMAP_NOTIFY: {
     const auto* unmap = reinterpret_cast<const xcb_unmap_notify_event_t*>(event);
+    // Our own notice to a window manager that a client withdraws: nothing the toolkit did.
+    if ((event->response_type & 0x80) && unmap->event == server_.screen->root) return true;
     if (unmap->event == unmap->window || !foreignOf(unmap->window)) return false;
     {
       std::lock_guard lock(mutex_);
@@ -447,6 +644,7 @@ bool X11Display::handleForeignEvent(const xcb_generic_event_t* event) {
     const auto* destroy = reinterpret_cast<const xcb_destroy_notify_event_t*>(event);
     {
       std::lock_guard lock(mutex_);
+      watched_.erase(destroy->window);
       if (!foreign_.erase(destroy->window)) {
         foreignParts_.erase(destroy->window);
         return destroy->event != destroy->window;
@@ -462,6 +660,11 @@ bool X11Display::handleForeignEvent(const xcb_generic_event_t* event) {
   }
   case XCB_PROPERTY_NOTIFY: {
     const auto* property = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+    if (property->atom == server_.atoms[X11Atom::_NET_WM_USER_TIME] &&
+        foreignOf(property->window)) {
+      noteForeignUserTime(property->window);
+      return true;
+    }
     if (!foreignOf(property->window) || (property->atom != XCB_ATOM_WM_NAME &&
                                          property->atom != server_.atoms[X11Atom::_NET_WM_NAME]))
       return false;

@@ -47,8 +47,11 @@ import org.junit.jupiter.api.extension.ExtendWith;
 @Timeout(60)
 class JavaWindowsTest {
   private static final Duration LIMIT = Duration.ofSeconds(10);
-  private static final int TITLE_BAR = 28;
   private SwingApp doc;
+  // The height of Doc's title bar and the width of its left edge, which Java counts as its
+  // frame's top and left insets.
+  private int titleBar;
+  private int leftEdge;
 
   @BeforeEach
   void showDoc() {
@@ -58,6 +61,8 @@ class JavaWindowsTest {
     waitUntil("Doc is a window of the platform", () -> numberOf("Doc") != 0);
     // On the server, Java's frame is inside the platform's window titled after it.
     waitUntilDocSettles();
+    titleBar = doc.onEdt(() -> doc.frame().getInsets().top);
+    leftEdge = doc.onEdt(() -> doc.frame().getInsets().left);
   }
 
   @AfterEach
@@ -76,11 +81,11 @@ class JavaWindowsTest {
     assertEquals("NSHostedWindow", window.get("class").getAsString());
     assertTrue(window.get("key").getAsBoolean());
     // The window around the frame's content is where Java believes its frame is: Java counts
-    // the title bar as its frame's top inset, and its content sits under it.
+    // the title bar as its frame's top inset (AppKit's 28 pixels on a bare server, the height of
+    // the window manager's own where one framed the window first), and its content sits under it.
     XWindows.Window onServer = XWindows.find("Doc");
     assertEquals(doc.onEdt(() -> doc.frame().getBounds()), bounds(onServer));
-    assertEquals(TITLE_BAR, (int) doc.onEdt(() -> doc.frame().getInsets().top));
-    assertEquals(new Point(onServer.x(), onServer.y() + TITLE_BAR),
+    assertEquals(new Point(onServer.x() + leftEdge, onServer.y() + titleBar),
         doc.onEdt(() -> doc.frame().getContentPane().getLocationOnScreen()));
     assertEquals(ProcessHandle.current().pid(), XWindows.pid(onServer));
     // Java's own helper windows are not windows of the platform.
@@ -98,12 +103,13 @@ class JavaWindowsTest {
       int parent = numberOf("Doc");
       assertEquals(1, (int) doc.onEdt(IxaDialogs::sheetifyWindow));
       waitUntil("SHEETIFY is Doc's sheet", () -> sheetNumberOf(parent) == sheet);
-      // It hangs under Doc's title bar, centred on it (both are 400 wide).
+      // It hangs under Doc's title bar, centred on it.
       XWindows.Window docOnServer = XWindows.find("Doc");
       XWindows.Window sheetOnServer =
           XWindows.waitFor("the sheet under Doc's title bar",
-              w -> w.title().equals("SHEETIFY") && w.y() == docOnServer.y() + TITLE_BAR
-                  && w.x() == docOnServer.x(), LIMIT);
+              w -> w.title().equals("SHEETIFY") && w.y() == docOnServer.y() + titleBar
+                  && w.x() == docOnServer.x() + Math.floorDiv(docOnServer.width() - w.width(), 2),
+              LIMIT);
       assertEquals(XWindows.find("Doc").id(),
           XWindows.transientFor(sheetOnServer).orElse(0));
 
@@ -132,7 +138,7 @@ class JavaWindowsTest {
       waitUntil("a sheet on Doc", () -> sheetNumberOf(parent) != 0);
       XWindows.Window docOnServer = XWindows.find("Doc");
       XWindows.Window sheet = XWindows.waitFor("the sheet's window on the server",
-          w -> w.id() != docOnServer.id() && w.y() == docOnServer.y() + TITLE_BAR, LIMIT);
+          w -> w.id() != docOnServer.id() && w.y() == docOnServer.y() + titleBar, LIMIT);
       XWindows.waitForFocus(sheet.id(), LIMIT);
       Point field = OnScreen.editableFieldCentre(sheetNumberOf(parent));
       RealInput.click(field.x, field.y);
@@ -189,14 +195,15 @@ class JavaWindowsTest {
   @Test
   void draggingTheTitleBarMovesDocAndJavaSeesWhereItIs() {
     XWindows.Window before = XWindows.find("Doc");
-    int x = before.screenX(200), y = before.screenY(TITLE_BAR / 2.0);
+    int x = before.screenX(200), y = before.screenY(titleBar / 2.0);
     RealInput.drag(x, y, x + 150, y + 100);
     XWindows.Window after = XWindows.waitFor("Doc moved with the pointer",
         w -> w.title().equals("Doc") && w.x() == before.x() + 150 && w.y() == before.y() + 100,
         LIMIT);
-    waitUntil("Java sees its frame where it now is",
+    waitUntil(() -> "Java sees its frame where it now is: " + after + " java "
+                  + doc.onEdt(() -> doc.frame().getContentPane().getLocationOnScreen()),
         () -> doc.onEdt(() -> doc.frame().getContentPane().getLocationOnScreen())
-                  .equals(new Point(after.x(), after.y() + TITLE_BAR)));
+                  .equals(new Point(after.x() + leftEdge, after.y() + titleBar)));
   }
 
   @Test
@@ -217,7 +224,8 @@ class JavaWindowsTest {
     XWindows.waitFor("Doc with the size Java gave it",
         w -> w.title().equals("Doc") && bounds(w).equals(new Rectangle(300, 250, 500, 300)), LIMIT);
     waitUntil("Java's content laid out in the new size",
-        () -> doc.onEdt(() -> doc.frame().getContentPane().getHeight()) == 300 - TITLE_BAR);
+        () -> doc.onEdt(() -> doc.frame().getContentPane().getHeight()
+                              == 300 - titleBar - doc.frame().getInsets().bottom));
     waitUntil("Java sees its frame as it made it",
         () -> doc.onEdt(() -> doc.frame().getBounds()).equals(new Rectangle(300, 250, 500, 300)));
 
@@ -265,7 +273,7 @@ class JavaWindowsTest {
     // The close button is the first of the title bar's three, at its left end.
     XWindows.Window window = XWindows.find("Doc");
     waitUntil("Doc is key", () -> windowDescription(numberOf("Doc")).get("key").getAsBoolean());
-    RealInput.click(window.screenX(14), window.screenY(TITLE_BAR / 2.0));
+    RealInput.click(window.screenX(14), window.screenY(titleBar / 2.0));
     assertTrue(closing.await(10, TimeUnit.SECONDS), "Java's windowClosing ran");
     // The frame disposes of itself on closing: the platform's window goes with it.
     waitUntil("Doc is gone", () -> numberOf("Doc") == 0);

@@ -12,12 +12,14 @@ import java.util.regex.Pattern;
  * The X server's window tree as another client sees it, read with xwininfo and xprop: the
  * top-level windows (children of the root) in stacking order, their titles, geometry and hints.
  * With no window manager (the tests' Xvfb) every window of the process, ours and Java's, is a
- * child of the root.
+ * child of the root. Under a window manager the top-levels are the manager's clients (inside its
+ * frames), as it lists them, and the pop-ups no manager manages.
  */
 public final class XWindows {
   private static final Pattern CHILD =
       Pattern.compile("^\\s+(0x[0-9a-f]+) (?:\"(.*)\"|\\(has no name\\)):");
   private static final Pattern WINDOW_ID = Pattern.compile("# (0x[0-9a-f]+)");
+  private static final Pattern NAME = Pattern.compile("Window id: 0x[0-9a-f]+ \"(.*)\"");
 
   private XWindows() {}
 
@@ -58,17 +60,49 @@ public final class XWindows {
     return windows;
   }
 
-  /** Every top-level window, mapped or not, front-most first. */
+  /**
+   * Every top-level window, mapped or not, front-most first. Under a window manager: this process's
+   * pop-ups (override-redirect children of the root) and then the clients in the manager's
+   * stacking order.
+   */
   public static List<Window> topLevels() {
+    List<Long> clients = managedClients();
+    if (clients.isEmpty()) return rootChildren();
+    List<Window> windows = new ArrayList<>();
+    // The manager's own pop-ups (openbox keeps a 1x1 one mapped off the screen) are not listed.
+    long self = ProcessHandle.current().pid();
+    for (Window window : rootChildren())
+      if (window.overrideRedirect() && pid(window) == self) windows.add(window);
+    for (int i = clients.size() - 1; i >= 0; i--) {
+      Window window = describe(clients.get(i), null);
+      if (window != null) windows.add(window);
+    }
+    return windows;
+  }
+
+  // The window manager's clients, bottom to top; empty when no manager lists them.
+  private static List<Long> managedClients() {
+    String value = Commands.run(List.of("xprop", "-root", "_NET_CLIENT_LIST_STACKING")).strip();
+    List<Long> ids = new ArrayList<>();
+    int hash = value.indexOf('#');
+    if (hash < 0) return ids;
+    for (String part : value.substring(hash + 1).split(","))
+      if (!part.isBlank()) ids.add(Long.decode(part.strip()));
+    return ids;
+  }
+
+  private static List<Window> rootChildren() {
     String tree = Commands.run(List.of("xwininfo", "-root", "-children"));
     List<Window> windows = new ArrayList<>();
     for (String line : tree.split("\n")) {
       Matcher child = CHILD.matcher(line);
       if (!child.find()) continue;
       String title = child.group(2) == null ? "" : child.group(2);
-      Window window = describe(Long.decode(child.group(1)), title);
+      long id = Long.decode(child.group(1));
+      Window window = describe(id, title);
       // A window destroyed between the two questions is left out.
-      if (window != null) windows.add(window);
+      if (window == null) continue;
+      windows.add(window);
     }
     return windows;
   }
@@ -187,6 +221,10 @@ public final class XWindows {
       info = Commands.run(List.of("xwininfo", "-id", "0x" + Long.toHexString(id)));
     } catch (IllegalStateException gone) {
       return null;
+    }
+    if (title == null) {
+      Matcher named = NAME.matcher(info);
+      title = named.find() ? named.group(1) : "";
     }
     return new Window(
         id,

@@ -1,0 +1,75 @@
+package ixa.live;
+
+import static org.junit.jupiter.api.Assertions.assertEquals;
+import static org.junit.jupiter.api.Assertions.assertNotEquals;
+
+import com.google.gson.JsonObject;
+import com.google.gson.JsonParser;
+import ixa.IxaDialogs;
+import ixa.live.support.RealInput;
+import ixa.live.support.SwingApp;
+import ixa.live.support.XWindows;
+import ixa.testkit.Screen;
+import ixa.testkit.ScreenExtension;
+import java.awt.Point;
+import java.time.Duration;
+import java.util.function.BooleanSupplier;
+import org.junit.jupiter.api.Test;
+import org.junit.jupiter.api.Timeout;
+import org.junit.jupiter.api.extension.ExtendWith;
+
+/**
+ * Swing frames while a window manager runs (openbox, on an Xvfb of its own): the platform takes
+ * them back from the manager, a frame shown before the first call and one shown after it, and
+ * hosts them in windows of its own that the manager manages, where they still take real clicks
+ * and typing.
+ */
+@ExtendWith(ScreenExtension.class)
+@Timeout(90)
+class UnderWindowManagerTest {
+  @Test
+  void framesShownBeforeAndAfterTheFirstCallAreHostedAndStillTakeTyping() {
+    SwingApp before = SwingApp.show("Before", new Point(60, 60));
+    before.onEdt(() -> IxaDialogs.renderMacButton(0, 0, 0));
+    waitUntil("Before is a window of the platform", () -> isHosted("Before"));
+    SwingApp after = SwingApp.show("After", new Point(500, 300));
+    waitUntil("After is a window of the platform", () -> isHosted("After"));
+    // On the server each frame is inside a window of ours (titled after it) in a manager's frame.
+    XWindows.Window host = XWindows.find("After");
+    assertNotEquals(null, host);
+    assertEquals(java.util.List.of("After"), XWindows.childTitles(host));
+
+    Point field = after.onEdt(() -> {
+      Point at = after.field().getLocationOnScreen();
+      return new Point(at.x + 20, at.y + after.field().getHeight() / 2);
+    });
+    RealInput.click(field.x, field.y);
+    waitUntil("After's field has the focus", () -> after.onEdt(() -> after.field().hasFocus()));
+    RealInput.type("managed");
+    waitUntil("the field took the text",
+              () -> after.onEdt(() -> after.field().getText()).equals("managed"));
+    after.close();
+    before.close();
+  }
+
+  // Whether the platform lists a window with that title that hosts a Java frame.
+  private static boolean isHosted(String title) {
+    JsonObject screen = JsonParser.parseString(Screen.describe()).getAsJsonObject();
+    for (var window : screen.getAsJsonArray("windows")) {
+      JsonObject description = window.getAsJsonObject();
+      if (description.get("title").getAsString().equals(title)
+          && description.get("class").getAsString().equals("NSHostedWindow"))
+        return true;
+    }
+    return false;
+  }
+
+  private static void waitUntil(String what, BooleanSupplier condition) {
+    long deadline = System.nanoTime() + Duration.ofSeconds(10).toNanos();
+    while (!condition.getAsBoolean()) {
+      if (System.nanoTime() > deadline) throw new AssertionError("not within 10 s: " + what);
+      Screen.run(0.02);
+    }
+  }
+}
+
