@@ -115,6 +115,8 @@ void DisplayBackend::windowDragStarted(NSInteger) {}
 
 void DisplayBackend::askForeignWindowToClose(uint64_t) {}
 
+void DisplayBackend::reportForeignWindowsFoundAtOpen() {}
+
 void DisplayBackend::popUpOpened(NSInteger, const DisplayWindow&) {}
 
 void DisplayBackend::popUpClosed(NSInteger) {}

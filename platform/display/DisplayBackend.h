@@ -105,6 +105,10 @@ public:
   // Asks a foreign window's toolkit to close it, as a window manager's close button does; the
   // toolkit decides (it may hide it, destroy it or keep it).
   virtual void askForeignWindowToClose(uint64_t foreignWindow);
+  // Reports to the client, before it returns, the foreign windows the display found shown as it
+  // opened, so that a call that opened the display finds them adopted. Called on the main thread
+  // once the client is set; a display that finds none does nothing.
+  virtual void reportForeignWindowsFoundAtOpen();
 
   // MARK: pop-up menus
   // A pop-up menu is shown as a window of its own, known by a number below 0 that the caller

@@ -7,7 +7,6 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdlib>
-#include <future>
 #include <mutex>
 #include <thread>
 
@@ -19,6 +18,8 @@ namespace {
 std::atomic<bool> started{false};
 std::atomic<bool> exiting{false};
 std::atomic<bool> parked{false};
+// The main thread has run the start hooks (it tells through parkSignal()).
+std::atomic<bool> hooksDone{false};
 // How deep the main thread is in calls out of the platform (NSThread::CallingOut).
 std::atomic<int> callingOut{0};
 std::atomic<void (*)()> wakeMainThread{nullptr};
@@ -41,7 +42,8 @@ JavaVM* processJvm() {
   return vm;
 }
 
-// Immortal: exit waits on them after it has begun destroying static objects.
+// Immortal: exit waits on them after it has begun destroying static objects. Also how the main
+// thread says it has run the start hooks.
 struct ParkSignal {
   std::mutex mutex;
   std::condition_variable parked;
@@ -87,21 +89,27 @@ void NSThread::startMainThread(void (*serve)(), void (*wake)()) {
     // objects that served work might touch. (Objects made later are destroyed before this
     // runs; those that served work uses are immortal.)
     std::atexit(stopServingAtExit);
-    std::promise<void> hooksRan;
-    std::future<void> hooksDone = hooksRan.get_future();
-    std::thread thread([serve, &hooksRan] {
+    std::thread thread([serve] {
       onMainThread = true;
       favourThisThreadInSmallObjectMemory();
       NSCensus::favourThisThread();
       pthread_setname_np(pthread_self(), "brix-main");
       runStartHooks();
-      hooksRan.set_value();
+      {
+        // Notified under the lock: the waiter cannot go on before this thread is done with it.
+        std::lock_guard lock(parkSignal().mutex);
+        hooksDone = true;
+        parkSignal().parked.notify_all();
+      }
       mainThreadJNIEnv(); // attached at once where a JVM runs, so thread dumps show it
       serve();
     });
     // The thread runs for the life of the process.
     thread.detach();
-    hooksDone.wait();
+    {
+      std::unique_lock lock(parkSignal().mutex);
+      parkSignal().parked.wait(lock, [] { return hooksDone.load(); });
+    }
     // Again, now after the exit handlers that the hooks' first use of libraries registered.
     std::atexit(stopServingAtExit);
     started = true;

@@ -2,6 +2,7 @@
 #include "appkit/application/NSApplication.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <functional>
 
@@ -10,6 +11,7 @@
 #include "foundation/NSArray.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSRunLoop.h"
+#include "foundation/NSThread.h"
 
 NSApplication* NSApp = nullptr;
 
@@ -33,6 +35,13 @@ NSApplication* NSApplication::sharedApplication() {
     app->listenToDisplay();
     return app;
   }();
+  // The other toolkit's windows that the display found as it opened are adopted before the call
+  // that made the application goes on (it may be one that looks for them). Adopting makes
+  // windows, which ask for the application again: they find it made, and this done.
+  static std::atomic<bool> adoptedAtOpen{false};
+  if (!adoptedAtOpen.load(std::memory_order_relaxed) && NSThread::isMainThread() &&
+      !adoptedAtOpen.exchange(true))
+    DisplayBackend::current().reportForeignWindowsFoundAtOpen();
   return shared;
 }
 

@@ -97,6 +97,11 @@ bool X11Display::open(std::string* why) {
                     XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
                     &helperEvents);
   xcb_flush(c);
+  // The windows another toolkit shows already are taken before anything else happens: the call
+  // that opens the display may be one that looks for them.
+  scanningAtOpen_ = true;
+  adoptForeignWindowsShown();
+  scanningAtOpen_ = false;
   events_ = std::thread([this] { runEvents(); });
   return true;
 }

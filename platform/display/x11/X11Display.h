@@ -55,6 +55,7 @@ public:
                                  std::function<void()> completion) override;
   void windowDragStarted(NSInteger windowNumber) override;
   void askForeignWindowToClose(uint64_t foreignWindow) override;
+  void reportForeignWindowsFoundAtOpen() override;
   void popUpOpened(NSInteger popUpNumber, const DisplayWindow& popUp) override;
   void popUpClosed(NSInteger popUpNumber) override;
 
@@ -137,6 +138,10 @@ private:
   // New top-levels of this process that a window manager is about to show: each is taken back
   // from it once it has. Guarded by mutex_.
   std::set<xcb_window_t> watched_;
+  // Foreign windows found while the display opens, not reported yet (guarded by mutex_); the
+  // scan itself runs before the event thread starts.
+  std::vector<DisplayForeignWindow> foundAtOpen_;
+  bool scanningAtOpen_ = false;
 
   // Click counting (event thread).
   xcb_timestamp_t lastClickTime_ = 0;

@@ -78,7 +78,8 @@ int heldButton(uint16_t state) {
 } // namespace
 
 void X11Display::runEvents() {
-  adoptForeignWindowsShown();
+  // Where nothing asks for them first, the windows found at the opening are reported now.
+  NSRunLoop::mainRunLoop().performAsync([this] { reportForeignWindowsFoundAtOpen(); });
   for (;;) {
     xcb_generic_event_t* event = xcb_wait_for_event(server_.connection);
     if (!event) {

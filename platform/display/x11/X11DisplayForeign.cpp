@@ -329,10 +329,27 @@ void X11Display::considerForeignWindow(xcb_window_t window, bool justShown) {
       foreignParts_[part] = window;
     description = describeForeign(window, foreign);
   }
+  if (scanningAtOpen_) {
+    // Reported by the opener itself (or soon after by the event thread), see open().
+    std::lock_guard lock(mutex_);
+    foundAtOpen_.push_back(description);
+    return;
+  }
   NSRunLoop::mainRunLoop().performAsync([description] {
     if (DisplayClient* client = DisplayBackend::client())
       client->displayFoundForeignWindow(description);
   });
+}
+
+void X11Display::reportForeignWindowsFoundAtOpen() {
+  std::vector<DisplayForeignWindow> found;
+  {
+    std::lock_guard lock(mutex_);
+    found.swap(foundAtOpen_);
+  }
+  DisplayClient* client = DisplayBackend::client();
+  for (const DisplayForeignWindow& description : found)
+    if (client) client->displayFoundForeignWindow(description);
 }
 
 void X11Display::giveBackFocusOnceHosted(NSInteger host) {

@@ -1,7 +1,6 @@
 package ixa.live;
 
 import static org.junit.jupiter.api.Assertions.assertEquals;
-import static org.junit.jupiter.api.Assertions.assertNotEquals;
 
 import com.google.gson.JsonObject;
 import com.google.gson.JsonParser;
@@ -34,10 +33,15 @@ class UnderWindowManagerTest {
     waitUntil("Before is a window of the platform", () -> isHosted("Before"));
     SwingApp after = SwingApp.show("After", new Point(500, 300));
     waitUntil("After is a window of the platform", () -> isHosted("After"));
-    // On the server each frame is inside a window of ours (titled after it) in a manager's frame.
-    XWindows.Window host = XWindows.find("After");
-    assertNotEquals(null, host);
-    assertEquals(java.util.List.of("After"), XWindows.childTitles(host));
+    // On the server each frame is inside a window of ours (titled after it) in a manager's frame,
+    // and Java's frame is where that window is (its insets are the window's frame).
+    waitUntil("After is in its window on the server, and Java sees it there", () -> {
+      XWindows.Window host = XWindows.find("After");
+      return host != null && host.viewable()
+          && XWindows.childTitles(host).equals(java.util.List.of("After"))
+          && after.onEdt(() -> after.frame().getBounds())
+                 .equals(new java.awt.Rectangle(host.x(), host.y(), host.width(), host.height()));
+    });
 
     Point field = after.onEdt(() -> {
       Point at = after.field().getLocationOnScreen();
