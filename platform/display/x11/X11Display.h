@@ -192,6 +192,7 @@ private:
   void watchNewForeignWindow(xcb_window_t window);
   void noteForeignUserTime(xcb_window_t window);
   void giveBackFocusOnceHosted(NSInteger host);
+  void takeFocusIntoHosted(NSInteger host);
   bool handleForeignEvent(const xcb_generic_event_t* event);
   void hostForeignLocked(X11Window* host, const DisplayWindow& description);
   void releaseForeignLocked(NSInteger host);

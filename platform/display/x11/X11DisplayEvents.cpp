@@ -413,6 +413,11 @@ void X11Display::handleFocusOut(const xcb_focus_in_event_t* event) {
 }
 
 void X11Display::handleClientMessage(const xcb_client_message_event_t* event) {
+  if (event->type == server_.atoms[X11Atom::WM_PROTOCOLS] &&
+      event->data.data32[0] == server_.atoms[X11Atom::WM_TAKE_FOCUS]) {
+    if (const NSInteger host = numberOf(event->window)) takeFocusIntoHosted(host);
+    return;
+  }
   if (event->type != server_.atoms[X11Atom::WM_PROTOCOLS] ||
       event->data.data32[0] != server_.atoms[X11Atom::WM_DELETE_WINDOW])
     return;

@@ -352,6 +352,22 @@ void X11Display::reportForeignWindowsFoundAtOpen() {
     if (client) client->displayFoundForeignWindow(description);
 }
 
+void X11Display::takeFocusIntoHosted(NSInteger host) {
+  // The window manager offers the focus to a host (it never sets it there itself, see
+  // hostForeignLocked): it goes to the window inside, unless it is there already, where a click
+  // of the user's has just put it (moving it would make the toolkit see its window deactivated
+  // and activated again). The manager's time may be older than the toolkit's own last focus
+  // change, which the server would then refuse: CurrentTime.
+  std::lock_guard lock(mutex_);
+  for (const auto& [window, foreign] : foreign_)
+    if (foreign.host == host && foreign.shown) {
+      if (hasFocusWithin(server_.connection, window)) return;
+      focusForeignLocked(window, foreign, XCB_CURRENT_TIME);
+      xcb_flush(server_.connection);
+      return;
+    }
+}
+
 void X11Display::giveBackFocusOnceHosted(NSInteger host) {
   // A window taken from a window manager that had given it the keyboard gets it back once its
   // host is shown: the manager, which let it go, would otherwise decide by user times (and may
@@ -428,6 +444,10 @@ void X11Display::hostForeignLocked(X11Window* host, const DisplayWindow& descrip
   rect.height = std::max(1, static_cast<int>(std::lround(r.size.height * s)));
   if (foreign.host != host->number()) {
     host->becomeFrame();
+    // The window manager only offers the host the focus (WM_TAKE_FOCUS, ICCCM's globally active
+    // input): set on the host itself, it would leave the toolkit's window, which would see
+    // itself deactivated and activated again on every click into it.
+    host->takeFocusOnlyWhenOffered();
     // If this process ends first, the server gives the window back to the root.
     xcb_change_save_set(c, XCB_SET_MODE_INSERT, window);
     // The frame's extents, written before the reparenting as a window manager writes them: the

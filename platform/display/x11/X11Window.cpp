@@ -196,6 +196,18 @@ void X11Window::setFullScreen(bool fullScreen) {
     setState();
 }
 
+void X11Window::takeFocusOnlyWhenOffered() {
+  xcb_connection_t* c = server_.connection;
+  const X11Atoms& atoms = server_.atoms;
+  const xcb_atom_t protocols[] = {atoms[X11Atom::WM_DELETE_WINDOW], atoms[X11Atom::WM_TAKE_FOCUS]};
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, id_, atoms[X11Atom::WM_PROTOCOLS], XCB_ATOM_ATOM,
+                      32, 2, protocols);
+  // WM_HINTS: flags (InputHint), input False; the other fields unused.
+  const uint32_t hints[9] = {1, 0};
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, id_, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32, 9,
+                      hints);
+}
+
 void X11Window::becomeFrame() {
   const uint32_t events =
       kWindowEvents | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;

@@ -68,6 +68,9 @@ public:
   // Makes the window a frame for a window of another client: that window's requests to map
   // and configure itself come to us instead of the server.
   void becomeFrame();
+  // Tells the window manager to offer the window the keyboard focus (WM_TAKE_FOCUS) rather than
+  // set it there itself: the focus belongs to the hosted window inside.
+  void takeFocusOnlyWhenOffered();
   // Moves and resizes the X window to the frame when its pixels differ; true when it did.
   bool moveTo(NSRect frame);
   // Records where the X server says the window is.

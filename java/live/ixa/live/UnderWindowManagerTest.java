@@ -52,6 +52,27 @@ class UnderWindowManagerTest {
     RealInput.type("managed");
     waitUntil("the field took the text",
               () -> after.onEdt(() -> after.field().getText()).equals("managed"));
+
+    // A click into the active frame moves the focus within it, and Java sees its window stay
+    // active: no deactivation and activation in between.
+    java.util.List<String> focusEvents = java.util.Collections.synchronizedList(new java.util.ArrayList<>());
+    after.onEdt(() -> {
+      after.frame().addWindowFocusListener(new java.awt.event.WindowFocusListener() {
+        @Override public void windowGainedFocus(java.awt.event.WindowEvent e) { focusEvents.add("gained"); }
+        @Override public void windowLostFocus(java.awt.event.WindowEvent e) { focusEvents.add("lost"); }
+      });
+      return null;
+    });
+    Point button = after.onEdt(() -> {
+      Point at = after.button().getLocationOnScreen();
+      return new Point(at.x + 10, at.y + after.button().getHeight() / 2);
+    });
+    RealInput.click(button.x, button.y);
+    waitUntil("the button has the focus", () -> after.onEdt(() -> after.button().hasFocus()));
+    RealInput.click(field.x, field.y);
+    waitUntil("the field has the focus again", () -> after.onEdt(() -> after.field().hasFocus()));
+    Screen.run(0.3);
+    assertEquals(java.util.List.of(), focusEvents, "Java's window events during two clicks");
     after.close();
     before.close();
   }
