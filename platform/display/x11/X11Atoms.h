@@ -27,6 +27,7 @@ enum class X11Atom {
   _NET_SUPPORTED,
   _NET_WM_USER_TIME,
   _NET_WM_ICON,
+  _NET_ACTIVE_WINDOW,
   BRIX_WAKE_UP, // our own message that stops the event thread
   Count
 };

@@ -378,6 +378,10 @@ void X11Display::giveBackFocusOnceHosted(NSInteger host) {
       foreign.focusToGiveBack = false;
       focused_ = host;
       focusForeignLocked(window, foreign, XCB_CURRENT_TIME);
+      // The manager is told too, or it would give the activation back to the window it had
+      // before, as it decided when it mapped the host.
+      if (X11Window* hostWindow = windowLocked(host))
+        server_.windowManager.restoreActivation(hostWindow->id());
       xcb_flush(server_.connection);
     }
 }
@@ -468,7 +472,20 @@ void X11Display::hostForeignLocked(X11Window* host, const DisplayWindow& descrip
     if (foreign.shown && !foreign.withdrawn) ++foreign.reparentUnmaps;
     xcb_reparent_window(c, window, host->id(), static_cast<int16_t>(rect.x),
                         static_cast<int16_t>(rect.y));
-    if (foreign.withdrawn && foreign.shown) xcb_map_window(c, window);
+    if (foreign.withdrawn && foreign.shown) {
+      xcb_map_window(c, window);
+      // Taken from a window manager, the toolkit settles its new parent's insets and place a
+      // while after the reparenting, from the events of the manager's letting go: it is told
+      // where it is once more when that is over.
+      NSRunLoop::mainRunLoop().scheduleMainQueueBlock(
+          NSRunLoop::Clock::now() + std::chrono::milliseconds(150), [this, window] {
+            std::lock_guard lock(mutex_);
+            auto found = foreign_.find(window);
+            if (found == foreign_.end()) return;
+            tellForeignWhereLocked(window, found->second);
+            xcb_flush(server_.connection);
+          });
+    }
     foreign.withdrawn = false;
     foreign.host = host->number();
     foreign.rect = {};
@@ -708,7 +725,26 @@ bool X11Display::handleForeignEvent(const xcb_generic_event_t* event) {
     report(property->window, false);
     return true;
   }
-  case XCB_CONFIGURE_NOTIFY:
+  case XCB_CONFIGURE_NOTIFY: {
+    const auto* notify = reinterpret_cast<const xcb_configure_notify_event_t*>(event);
+    if ((event->response_type & 0x80) && notify->event == notify->window) {
+      // A place told to a hosted window that is not where it is: a window manager that has just
+      // let it go sends one last (its own idea of the place) after it has. The window is told
+      // again, after that one.
+      std::lock_guard lock(mutex_);
+      auto found = foreign_.find(notify->window);
+      if (found == foreign_.end()) return false; // one of ours, told by a window manager
+      if (windowLocked(found->second.host)) {
+        const X11Rect onRoot = onRootLocked(found->second);
+        if (notify->x != onRoot.x || notify->y != onRoot.y) {
+          tellForeignWhereLocked(notify->window, found->second);
+          xcb_flush(c);
+        }
+      }
+      return true;
+    }
+    return notify->event != notify->window;
+  }
   case XCB_REPARENT_NOTIFY:
   case XCB_GRAVITY_NOTIFY:
   case XCB_CIRCULATE_NOTIFY: {

@@ -127,6 +127,12 @@ void X11WindowManager::moveResize(xcb_window_t window, int rootX, int rootY,
         kFromApplication});
 }
 
+void X11WindowManager::restoreActivation(xcb_window_t window) const {
+  constexpr uint32_t kFromPager = 2;
+  if (supports(X11Atom::_NET_ACTIVE_WINDOW))
+    send(window, X11Atom::_NET_ACTIVE_WINDOW, {kFromPager, XCB_CURRENT_TIME, 0, 0, 0});
+}
+
 // MARK: what every window says
 
 void X11WindowManager::noteUserTime(xcb_timestamp_t time) {

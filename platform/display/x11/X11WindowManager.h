@@ -37,6 +37,10 @@ public:
   // _NET_WM_MOVERESIZE direction). The caller has asked supports(_NET_WM_MOVERESIZE) first, since
   // it must let its own pointer grab go before it sends this.
   void moveResize(xcb_window_t window, int rootX, int rootY, uint32_t direction) const;
+  // Asks the manager to make the window the active one, as a pager or task list would: for a
+  // window that takes over an activation the manager itself had given (a hosted frame). Nothing
+  // is sent when the manager does not support it.
+  void restoreActivation(xcb_window_t window) const;
 
   // The user pressed a key or a button at this server time (any thread).
   void noteUserTime(xcb_timestamp_t time);

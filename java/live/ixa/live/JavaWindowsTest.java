@@ -8,6 +8,7 @@ import com.google.gson.JsonElement;
 import com.google.gson.JsonObject;
 import com.google.gson.JsonParser;
 import ixa.IxaDialogs;
+import ixa.live.support.Commands;
 import ixa.live.support.OnScreen;
 import ixa.live.support.RealInput;
 import ixa.live.support.SwingApp;
@@ -140,6 +141,14 @@ class JavaWindowsTest {
       XWindows.Window sheet = XWindows.waitFor("the sheet's window on the server",
           w -> w.id() != docOnServer.id() && w.y() == docOnServer.y() + titleBar, LIMIT);
       XWindows.waitForFocus(sheet.id(), LIMIT);
+      // Moved from outside (by the window manager, or by a tool on a bare server), Doc takes its
+      // sheet along, under its title bar.
+      Commands.run(List.of("xdotool", "windowmove", docOnServer.hexId(), "200", "150"));
+      XWindows.Window movedDoc = XWindows.waitFor("Doc moved",
+          w -> w.id() == docOnServer.id() && w.x() == 200 && w.y() == 150, LIMIT);
+      XWindows.waitFor("the sheet under Doc's title bar where Doc now is",
+          w -> w.id() == sheet.id() && w.y() == movedDoc.y() + titleBar
+              && w.x() == movedDoc.x() + Math.floorDiv(movedDoc.width() - w.width(), 2), LIMIT);
       Point field = OnScreen.editableFieldCentre(sheetNumberOf(parent));
       RealInput.click(field.x, field.y);
       RealInput.type("Doc, second draft");

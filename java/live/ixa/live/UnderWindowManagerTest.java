@@ -5,6 +5,7 @@ import static org.junit.jupiter.api.Assertions.assertEquals;
 import com.google.gson.JsonObject;
 import com.google.gson.JsonParser;
 import ixa.IxaDialogs;
+import ixa.live.support.Commands;
 import ixa.live.support.RealInput;
 import ixa.live.support.SwingApp;
 import ixa.live.support.XWindows;
@@ -77,6 +78,47 @@ class UnderWindowManagerTest {
     before.close();
   }
 
+  @Test
+  void activationByTheWindowManagerGivesTheKeysBackToTheFieldThatHadThem() {
+    SwingApp left = SwingApp.show("Left", new Point(60, 420));
+    left.onEdt(() -> IxaDialogs.renderMacButton(0, 0, 0));
+    waitUntil("Left is a window of the platform", () -> isHosted("Left"));
+    SwingApp right = SwingApp.show("Right", new Point(600, 420));
+    waitUntil("Right is a window of the platform", () -> isHosted("Right"));
+    typeInto(left, "one");
+    typeInto(right, "two");
+    // Activated by the window manager (no click), Left gives the keys to the field that had them.
+    Commands.run(java.util.List.of("xdotool", "windowactivate", "--sync",
+        XWindows.find("Left").hexId()));
+    waitUntil("Left's field has the focus again", () -> left.onEdt(() -> left.field().hasFocus()));
+    RealInput.type("+");
+    waitUntil("Left's field took the key", () -> left.onEdt(() -> left.field().getText()).equals("one+"));
+    right.close();
+    left.close();
+  }
+
+  // Clicks into the frame's field, once it is where Java believes it is, and types the text.
+  private static void typeInto(SwingApp app, String text) {
+    String title = app.onEdt(() -> app.frame().getTitle());
+    waitUntil(() -> title + " is in its window on the server, and Java sees it there: "
+        + XWindows.find(title) + " java " + app.onEdt(() -> app.frame().getBounds()), () -> {
+      XWindows.Window host = XWindows.find(title);
+      return host != null
+          && app.onEdt(() -> app.frame().getBounds())
+                 .equals(new java.awt.Rectangle(host.x(), host.y(), host.width(), host.height()));
+    });
+    Point field = app.onEdt(() -> {
+      Point at = app.field().getLocationOnScreen();
+      return new Point(at.x + 20, at.y + app.field().getHeight() / 2);
+    });
+    String before = app.onEdt(() -> app.field().getText());
+    RealInput.click(field.x, field.y);
+    waitUntil(title + "'s field has the focus", () -> app.onEdt(() -> app.field().hasFocus()));
+    RealInput.type(text);
+    waitUntil(title + "'s field took the text",
+              () -> app.onEdt(() -> app.field().getText()).equals(before + text));
+  }
+
   // Whether the platform lists a window with that title that hosts a Java frame.
   private static boolean isHosted(String title) {
     JsonObject screen = JsonParser.parseString(Screen.describe()).getAsJsonObject();
@@ -90,9 +132,14 @@ class UnderWindowManagerTest {
   }
 
   private static void waitUntil(String what, BooleanSupplier condition) {
+    waitUntil(() -> what, condition);
+  }
+
+  private static void waitUntil(java.util.function.Supplier<String> what,
+                                BooleanSupplier condition) {
     long deadline = System.nanoTime() + Duration.ofSeconds(10).toNanos();
     while (!condition.getAsBoolean()) {
-      if (System.nanoTime() > deadline) throw new AssertionError("not within 10 s: " + what);
+      if (System.nanoTime() > deadline) throw new AssertionError("not within 10 s: " + what.get());
       Screen.run(0.02);
     }
   }

@@ -6,13 +6,13 @@ import java.util.List;
 import java.util.concurrent.TimeUnit;
 
 /** Runs the X tools the live tests use (xdotool, xwininfo, xprop) as separate processes. */
-final class Commands {
+public final class Commands {
   private static final long LIMIT_SECONDS = 20;
 
   private Commands() {}
 
   /** The command's standard output; fails when it does not end in time or ends with an error. */
-  static String run(List<String> command) {
+  public static String run(List<String> command) {
     Process process;
     try {
       ProcessBuilder builder = new ProcessBuilder(command);
