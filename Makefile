@@ -35,8 +35,9 @@ demo: build
 
 # The tour on the X11 display, with screenshots taken from the X server added to the gallery; on
 # a private Xvfb when DISPLAY is not set.
+# WM=openbox or WM=metacity: the tour under that window manager.
 demo-live: build
-	scripts/demo-live $(BUILD)
+	scripts/demo-live $(BUILD) $(WM)
 
 # Every suite of the normal build, then every suite again under the sanitizers, then the fuzzer.
 # The suites on a real X server (ctest label "live") run after the others, alone, and a failing

@@ -376,7 +376,6 @@ void X11Display::giveBackFocusOnceHosted(NSInteger host) {
   for (auto& [window, foreign] : foreign_)
     if (foreign.host == host && foreign.focusToGiveBack) {
       foreign.focusToGiveBack = false;
-      focused_ = host;
       focusForeignLocked(window, foreign, XCB_CURRENT_TIME);
       // The manager is told too, or it would give the activation back to the window it had
       // before, as it decided when it mapped the host.

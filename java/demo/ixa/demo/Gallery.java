@@ -86,8 +86,11 @@ public final class Gallery {
    * taken from the server. A screenshot that fails is reported and left out.
    */
   private void addServerScreenshot(String caption) {
-    String fileName =
-        String.format(Locale.ROOT, "%02d-x-server-%s.png", entries.size() + 1, slug(caption));
+    // Under a window manager (make demo-live WM=...) the pictures say which one.
+    String manager = System.getenv("BRIX_LIVE_WM");
+    boolean managed = manager != null && !manager.isEmpty();
+    String fileName = String.format(Locale.ROOT, "%02d-x-server-%s%s.png", entries.size() + 1,
+        managed ? slug(manager) + "-" : "", slug(caption));
     Path file = folder.resolve(fileName);
     try {
       Process process = new ProcessBuilder(SCREENSHOT_TOOL, file.toString()).inheritIO().start();
@@ -102,7 +105,8 @@ public final class Gallery {
       Thread.currentThread().interrupt();
       return;
     }
-    entries.add(new Entry("Taken from the X server's screen: " + caption, fileName));
+    String source = managed ? "the X server's screen, under " + manager : "the X server's screen";
+    entries.add(new Entry("Taken from " + source + ": " + caption, fileName));
   }
 
   /** Writes index.html: every picture in the order added, with its caption. */
