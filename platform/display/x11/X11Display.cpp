@@ -121,7 +121,7 @@ X11Display::~X11Display() {
     events_.join();
   }
   {
-    std::lock_guard lock(mutex_);
+    X11Lock lock(mutex_);
     windows_.clear();
   }
   xcb_disconnect(server_.connection);
@@ -133,7 +133,7 @@ NSRect X11Display::screenFrame() const {
 }
 
 xcb_window_t X11Display::xWindowOf(NSInteger windowNumber) const {
-  std::lock_guard lock(mutex_);
+  X11Lock lock(mutex_);
   X11Window* window = windowLocked(windowNumber);
   return window ? window->id() : 0;
 }
@@ -172,7 +172,7 @@ void X11Display::destroyWindowLocked(NSInteger number) {
 void X11Display::windowDescribed(NSInteger windowNumber, const DisplayWindow& description) {
   // Asked once, outside the lock: reading the icon may take a while.
   server_.windowManager.learnApplicationIcon();
-  std::lock_guard lock(mutex_);
+  X11Lock lock(mutex_);
   if (X11Window* window = windowLocked(windowNumber)) {
     window->describe(description, ownerLocked(description.owner));
     window->moveTo(description.frame);
@@ -189,7 +189,7 @@ void X11Display::windowStackChanged(const std::vector<NSInteger>& frontToBack) {
   // if its user time allows: the focus cannot go to it before.
   const bool focusAtMap = pendingFocus_ && !server_.windowManagerRuns;
   const xcb_timestamp_t now = focusAtMap ? serverTime() : XCB_CURRENT_TIME;
-  std::lock_guard lock(mutex_);
+  X11Lock lock(mutex_);
   for (auto& [number, window] : windows_)
     if (!window->isPopUp() && window->isMapped() &&
         std::find(frontToBack.begin(), frontToBack.end(), number) == frontToBack.end())
@@ -216,7 +216,7 @@ void X11Display::windowStackChanged(const std::vector<NSInteger>& frontToBack) {
 }
 
 void X11Display::windowFrameChanged(NSInteger windowNumber, NSRect frame) {
-  std::lock_guard lock(mutex_);
+  X11Lock lock(mutex_);
   X11Window* window = windowLocked(windowNumber);
   if (!window) return;
   if (windowNumber == syncingFrameOf_) {
@@ -230,7 +230,7 @@ void X11Display::windowFrameChanged(NSInteger windowNumber, NSRect frame) {
 }
 
 void X11Display::windowWillBeDestroyed(NSInteger windowNumber) {
-  std::lock_guard lock(mutex_);
+  X11Lock lock(mutex_);
   releaseForeignLocked(windowNumber);
   destroyWindowLocked(windowNumber);
   if (focused_ == windowNumber) focused_ = 0;
@@ -240,7 +240,7 @@ void X11Display::windowBecameKey(NSInteger windowNumber) {
   pendingFocus_ = 0;
   if (windowNumber == focused_) return;
   const xcb_timestamp_t now = serverTime();
-  std::lock_guard lock(mutex_);
+  X11Lock lock(mutex_);
   X11Window* window = windowLocked(windowNumber);
   if (!window) return;
   // A window becomes key as it is ordered in, before the display has mapped it.
@@ -287,7 +287,7 @@ xcb_timestamp_t X11Display::serverTime() {
 // MARK: pictures
 
 cairo_surface_t* X11Display::windowSurface(NSInteger windowNumber, bool* isNew) {
-  std::lock_guard lock(mutex_);
+  X11Lock lock(mutex_);
   X11Window* window = windowLocked(windowNumber);
   if (!window) {
     if (isNew) *isNew = false;
@@ -300,7 +300,7 @@ cairo_surface_t* X11Display::windowSurface(NSInteger windowNumber, bool* isNew) 
 }
 
 void X11Display::presentWindow(NSInteger windowNumber) {
-  std::lock_guard lock(mutex_);
+  X11Lock lock(mutex_);
   X11Window* window = windowLocked(windowNumber);
   if (!window) return;
   window->markDrawn();
@@ -309,7 +309,7 @@ void X11Display::presentWindow(NSInteger windowNumber) {
 }
 
 void X11Display::presentWindowRect(NSInteger windowNumber, NSRect dirty) {
-  std::lock_guard lock(mutex_);
+  X11Lock lock(mutex_);
   X11Window* window = windowLocked(windowNumber);
   if (!window) return;
   window->markDrawn();
@@ -331,7 +331,7 @@ void X11Display::beginFullScreenTransition(NSInteger windowNumber, bool entering
   // into its full-screen state as well, so that it drops its own decorations and panels there
   // and, as the window leaves it, puts it back where it was.
   {
-    std::lock_guard lock(mutex_);
+    X11Lock lock(mutex_);
     if (X11Window* window = windowLocked(windowNumber)) window->setFullScreen(entering);
     xcb_flush(server_.connection);
   }
@@ -339,7 +339,7 @@ void X11Display::beginFullScreenTransition(NSInteger windowNumber, bool entering
 }
 
 void X11Display::windowDragStarted(NSInteger windowNumber) {
-  std::lock_guard lock(mutex_);
+  X11Lock lock(mutex_);
   X11Window* window = windowLocked(windowNumber);
   if (!window || lastPressWindow_ != windowNumber) return;
   if (server_.windowManager.supports(X11Atom::_NET_WM_MOVERESIZE)) {

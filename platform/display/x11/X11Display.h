@@ -30,6 +30,7 @@
 #include "display/DisplayForeignWindow.h"
 #include "display/DisplayInput.h"
 #include "display/x11/X11Keyboard.h"
+#include "display/x11/X11Locking.h"
 #include "display/x11/X11Window.h"
 
 class X11Display : public DisplayBackend {
@@ -75,10 +76,10 @@ private:
   X11Keyboard keyboard_;
   xcb_window_t helper_ = 0; // unmapped; receives the message that stops the event thread
 
-  mutable std::mutex mutex_;
-  std::map<NSInteger, std::unique_ptr<X11Window>> windows_;
-  std::map<xcb_window_t, NSInteger> numbersByXWindow_;
-  std::vector<NSInteger> stack_; // front to back, as last shown
+  mutable X11Mutex mutex_;
+  std::map<NSInteger, std::unique_ptr<X11Window>> windows_ X11_GUARDED_BY(mutex_);
+  std::map<xcb_window_t, NSInteger> numbersByXWindow_ X11_GUARDED_BY(mutex_);
+  std::vector<NSInteger> stack_ X11_GUARDED_BY(mutex_); // front to back, as last shown
 
   // Main thread only.
   NSInteger focused_ = 0;
@@ -95,7 +96,7 @@ private:
     X11Rect start;
     int pressX = 0, pressY = 0;
   };
-  Drag drag_;         // guarded by mutex_
+  Drag drag_ X11_GUARDED_BY(mutex_);
   X11Rect lastPress_; // event thread: root position (x, y) and window-relative (w, h)
   NSInteger lastPressWindow_ = 0;
   int pointerX_ = 0, pointerY_ = 0; // the pointer's last root position (event thread)
@@ -111,7 +112,7 @@ private:
   std::thread grabber_;
 
   // Top-level windows of another toolkit of this process (a Java VM's frames), found on the
-  // root and hosted in a window of ours once the application adopts them. Guarded by mutex_.
+  // root and hosted in a window of ours once the application adopts them.
   struct Foreign {
     NSInteger host = 0;     // the window of ours it lives in; 0 until it is hosted
     X11Rect rect;           // where it is: in the host's pixels once hosted, the root's before
@@ -132,15 +133,15 @@ private:
     // soon as its host is shown.
     bool focusToGiveBack = false;
   };
-  std::map<xcb_window_t, Foreign> foreign_;
+  std::map<xcb_window_t, Foreign> foreign_ X11_GUARDED_BY(mutex_);
   // The child windows of foreign windows that take their keyboard focus, and whose they are.
-  std::map<xcb_window_t, xcb_window_t> foreignParts_;
+  std::map<xcb_window_t, xcb_window_t> foreignParts_ X11_GUARDED_BY(mutex_);
   // New top-levels of this process that a window manager is about to show: each is taken back
-  // from it once it has. Guarded by mutex_.
-  std::set<xcb_window_t> watched_;
-  // Foreign windows found while the display opens, not reported yet (guarded by mutex_); the
-  // scan itself runs before the event thread starts.
-  std::vector<DisplayForeignWindow> foundAtOpen_;
+  // from it once it has.
+  std::set<xcb_window_t> watched_ X11_GUARDED_BY(mutex_);
+  // Foreign windows found while the display opens, not reported yet; the scan itself runs before
+  // the event thread starts.
+  std::vector<DisplayForeignWindow> foundAtOpen_ X11_GUARDED_BY(mutex_);
   bool scanningAtOpen_ = false;
 
   // Click counting (event thread).
@@ -157,12 +158,13 @@ private:
   xcb_timestamp_t lastServerTime_ = XCB_CURRENT_TIME;
   xcb_timestamp_t timeHandedOut_ = XCB_CURRENT_TIME;
 
-  X11Window* windowLocked(NSInteger number) const;
-  X11Window* createWindowLocked(NSInteger number, const DisplayWindow& description, bool popUp);
-  xcb_window_t ownerLocked(NSInteger owner) const;
-  void destroyWindowLocked(NSInteger number);
+  X11Window* windowLocked(NSInteger number) const X11_REQUIRES(mutex_);
+  X11Window* createWindowLocked(NSInteger number, const DisplayWindow& description, bool popUp)
+      X11_REQUIRES(mutex_);
+  xcb_window_t ownerLocked(NSInteger owner) const X11_REQUIRES(mutex_);
+  void destroyWindowLocked(NSInteger number) X11_REQUIRES(mutex_);
   // The keyboard focus goes to the window at the server time `time` (see serverTime).
-  void focusLocked(X11Window* window, xcb_timestamp_t time);
+  void focusLocked(X11Window* window, xcb_timestamp_t time) X11_REQUIRES(mutex_);
   // The server's time now, read from a property change on the helper window (main thread, not
   // holding mutex_). Focus changes carry it rather than CurrentTime, so that a toolkit answering a
   // focus offer late (AWT sets the focus itself when offered it) cannot take the focus back from
@@ -194,16 +196,18 @@ private:
   void giveBackFocusOnceHosted(NSInteger host);
   void takeFocusIntoHosted(NSInteger host);
   bool handleForeignEvent(const xcb_generic_event_t* event);
-  void hostForeignLocked(X11Window* host, const DisplayWindow& description);
-  void releaseForeignLocked(NSInteger host);
+  void hostForeignLocked(X11Window* host, const DisplayWindow& description) X11_REQUIRES(mutex_);
+  void releaseForeignLocked(NSInteger host) X11_REQUIRES(mutex_);
   // Where a foreign window is on the root, in pixels.
-  X11Rect onRootLocked(const Foreign& foreign) const;
-  void tellForeignWhereLocked(xcb_window_t window, const Foreign& foreign);
-  void tellHostedWhereLocked(NSInteger host);
-  void focusForeignLocked(xcb_window_t window, const Foreign& foreign, xcb_timestamp_t time);
+  X11Rect onRootLocked(const Foreign& foreign) const X11_REQUIRES(mutex_);
+  void tellForeignWhereLocked(xcb_window_t window, const Foreign& foreign) X11_REQUIRES(mutex_);
+  void tellHostedWhereLocked(NSInteger host) X11_REQUIRES(mutex_);
+  void focusForeignLocked(xcb_window_t window, const Foreign& foreign, xcb_timestamp_t time)
+      X11_REQUIRES(mutex_);
   xcb_window_t foreignOf(xcb_window_t window) const;
   NSInteger hostOfForeignPart(xcb_window_t window) const;
-  DisplayForeignWindow describeForeign(xcb_window_t window, const Foreign& foreign);
+  DisplayForeignWindow describeForeign(xcb_window_t window, const Foreign& foreign)
+      X11_REQUIRES(mutex_);
 
   // X11DisplayPopUps.cpp
   void grabForPopUp(NSInteger number, xcb_window_t window);

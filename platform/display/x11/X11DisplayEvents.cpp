@@ -93,7 +93,7 @@ void X11Display::runEvents() {
 }
 
 NSInteger X11Display::numberOf(xcb_window_t window) const {
-  std::lock_guard lock(mutex_);
+  X11Lock lock(mutex_);
   auto found = numbersByXWindow_.find(window);
   return found == numbersByXWindow_.end() ? 0 : found->second;
 }
@@ -161,7 +161,7 @@ void X11Display::handlePointer(const xcb_generic_event_t* event) {
   if (wheel && type == XCB_BUTTON_RELEASE) return;
   if (type == XCB_BUTTON_PRESS) server_.windowManager.noteUserTime(pointer->time);
   {
-    std::lock_guard lock(mutex_);
+    X11Lock lock(mutex_);
     pointerX_ = pointer->root_x;
     pointerY_ = pointer->root_y;
     if (type == XCB_BUTTON_PRESS && !wheel) buttonHeld_ = true;
@@ -178,7 +178,7 @@ void X11Display::handlePointer(const xcb_generic_event_t* event) {
   input.windowNumber = number;
   input.modifiers = X11Keyboard::modifiersOfState(pointer->state);
   {
-    std::lock_guard lock(mutex_);
+    X11Lock lock(mutex_);
     X11Window* window = windowLocked(number);
     if (!window) return;
     const double heightPixels = window->rect().height;
@@ -217,7 +217,7 @@ void X11Display::handlePointer(const xcb_generic_event_t* event) {
 }
 
 bool X11Display::startResize(NSInteger number, const xcb_button_press_event_t* press) {
-  std::lock_guard lock(mutex_);
+  X11Lock lock(mutex_);
   X11Window* window = windowLocked(number);
   if (!window || window->isPopUp() || !window->description().resizable || popUp_) return false;
   const X11Rect rect = window->rect();
@@ -241,7 +241,7 @@ bool X11Display::startResize(NSInteger number, const xcb_button_press_event_t* p
 }
 
 bool X11Display::continueDrag(int rootX, int rootY, bool released) {
-  std::lock_guard lock(mutex_);
+  X11Lock lock(mutex_);
   if (!drag_.window) return false;
   X11Window* window = windowLocked(drag_.window);
   if (!window) {
@@ -312,7 +312,7 @@ void X11Display::handleConfigure(const xcb_configure_notify_event_t* event) {
   X11Rect rect{event->x, event->y, event->width, event->height};
   NSRect frame;
   {
-    std::lock_guard lock(mutex_);
+    X11Lock lock(mutex_);
     X11Window* window = windowLocked(number);
     if (!window || window->isPopUp()) return;
     // A real event from a window manager's frame is relative to the frame: keep our idea of the
@@ -344,7 +344,7 @@ void X11Display::handleExpose(const xcb_expose_event_t* event) {
   NSRunLoop::mainRunLoop().performAsync([this, number, area] {
     bool redraw = false;
     {
-      std::lock_guard lock(mutex_);
+      X11Lock lock(mutex_);
       X11Window* window = windowLocked(number);
       if (!window) return;
       // The picture is kept, so an exposed part is uploaded again without drawing anything.
@@ -370,7 +370,7 @@ void X11Display::handleFocusIn(const xcb_focus_in_event_t* event) {
     // A window manager focuses the host itself (a click on it, Alt+Tab, _NET_ACTIVE_WINDOW): the
     // keys belong to the window inside. The manager's time may be older than the toolkit's own
     // last focus change, which the server would then refuse: CurrentTime.
-    std::lock_guard lock(mutex_);
+    X11Lock lock(mutex_);
     for (const auto& [foreign, state] : foreign_)
       if (state.host == number && state.shown) {
         focusForeignLocked(foreign, state, XCB_CURRENT_TIME);

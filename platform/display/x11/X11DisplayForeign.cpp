@@ -220,7 +220,7 @@ void X11Display::watchNewForeignWindow(xcb_window_t window) {
       c, xcb_change_window_attributes_checked(c, window, XCB_CW_EVENT_MASK, &events).sequence);
   xcb_flush(c);
   {
-    std::lock_guard lock(mutex_);
+    X11Lock lock(mutex_);
     watched_.insert(window);
   }
   // The manager may have shown it before we asked to hear of it.
@@ -235,7 +235,7 @@ void X11Display::considerForeignWindow(xcb_window_t window, bool justShown) {
   xcb_connection_t* c = server_.connection;
   if (numberOf(window)) return;
   {
-    std::lock_guard lock(mutex_);
+    X11Lock lock(mutex_);
     if (foreign_.count(window)) return;
   }
   // A shown, ordinary top-level of this process: a toolkit's helper windows (unmapped or
@@ -289,7 +289,7 @@ void X11Display::considerForeignWindow(xcb_window_t window, bool justShown) {
     foreign.focusToGiveBack = focused;
   }
   {
-    std::lock_guard lock(mutex_);
+    X11Lock lock(mutex_);
     watched_.erase(window);
   }
   noteForeignUserTime(window);
@@ -323,7 +323,7 @@ void X11Display::considerForeignWindow(xcb_window_t window, bool justShown) {
 
   DisplayForeignWindow description;
   {
-    std::lock_guard lock(mutex_);
+    X11Lock lock(mutex_);
     foreign_[window] = foreign;
     for (xcb_window_t part : parts)
       foreignParts_[part] = window;
@@ -331,7 +331,7 @@ void X11Display::considerForeignWindow(xcb_window_t window, bool justShown) {
   }
   if (scanningAtOpen_) {
     // Reported by the opener itself (or soon after by the event thread), see open().
-    std::lock_guard lock(mutex_);
+    X11Lock lock(mutex_);
     foundAtOpen_.push_back(description);
     return;
   }
@@ -344,7 +344,7 @@ void X11Display::considerForeignWindow(xcb_window_t window, bool justShown) {
 void X11Display::reportForeignWindowsFoundAtOpen() {
   std::vector<DisplayForeignWindow> found;
   {
-    std::lock_guard lock(mutex_);
+    X11Lock lock(mutex_);
     found.swap(foundAtOpen_);
   }
   DisplayClient* client = DisplayBackend::client();
@@ -358,7 +358,7 @@ void X11Display::takeFocusIntoHosted(NSInteger host) {
   // of the user's has just put it (moving it would make the toolkit see its window deactivated
   // and activated again). The manager's time may be older than the toolkit's own last focus
   // change, which the server would then refuse: CurrentTime.
-  std::lock_guard lock(mutex_);
+  X11Lock lock(mutex_);
   for (const auto& [window, foreign] : foreign_)
     if (foreign.host == host && foreign.shown) {
       if (hasFocusWithin(server_.connection, window)) return;
@@ -372,7 +372,7 @@ void X11Display::giveBackFocusOnceHosted(NSInteger host) {
   // A window taken from a window manager that had given it the keyboard gets it back once its
   // host is shown: the manager, which let it go, would otherwise decide by user times (and may
   // refuse) whether the new host takes the focus it had.
-  std::lock_guard lock(mutex_);
+  X11Lock lock(mutex_);
   for (auto& [window, foreign] : foreign_)
     if (foreign.host == host && foreign.focusToGiveBack) {
       foreign.focusToGiveBack = false;
@@ -416,7 +416,7 @@ DisplayForeignWindow X11Display::describeForeign(xcb_window_t window, const Fore
 }
 
 xcb_window_t X11Display::foreignOf(xcb_window_t window) const {
-  std::lock_guard lock(mutex_);
+  X11Lock lock(mutex_);
   if (foreign_.count(window)) return window;
   auto part = foreignParts_.find(window);
   return part == foreignParts_.end() ? XCB_NONE : part->second;
@@ -424,7 +424,7 @@ xcb_window_t X11Display::foreignOf(xcb_window_t window) const {
 
 NSInteger X11Display::hostOfForeignPart(xcb_window_t window) const {
   const xcb_window_t foreign = foreignOf(window);
-  std::lock_guard lock(mutex_);
+  X11Lock lock(mutex_);
   auto found = foreign_.find(foreign);
   return found == foreign_.end() ? 0 : found->second.host;
 }
@@ -478,7 +478,7 @@ void X11Display::hostForeignLocked(X11Window* host, const DisplayWindow& descrip
       // where it is once more when that is over.
       NSRunLoop::mainRunLoop().scheduleMainQueueBlock(
           NSRunLoop::Clock::now() + std::chrono::milliseconds(150), [this, window] {
-            std::lock_guard lock(mutex_);
+            X11Lock lock(mutex_);
             auto found = foreign_.find(window);
             if (found == foreign_.end()) return;
             tellForeignWhereLocked(window, found->second);
@@ -556,7 +556,7 @@ void X11Display::focusForeignLocked(xcb_window_t window, const Foreign& foreign,
 void X11Display::askForeignWindowToClose(uint64_t foreignWindow) {
   const auto window = static_cast<xcb_window_t>(foreignWindow);
   {
-    std::lock_guard lock(mutex_);
+    X11Lock lock(mutex_);
     if (!foreign_.count(window)) return;
   }
   sendProtocolMessage(server_, window, X11Atom::WM_DELETE_WINDOW, XCB_CURRENT_TIME);
@@ -573,7 +573,7 @@ bool X11Display::handleForeignEvent(const xcb_generic_event_t* event) {
                        const std::function<void(DisplayForeignWindow&)>& asked = nullptr) {
     DisplayForeignWindow description;
     {
-      std::lock_guard lock(mutex_);
+      X11Lock lock(mutex_);
       auto found = foreign_.find(window);
       if (found == foreign_.end()) return;
       description = describeForeign(window, found->second);
@@ -597,13 +597,13 @@ bool X11Display::handleForeignEvent(const xcb_generic_event_t* event) {
     if (map->event == map->window) {
       bool watched = false;
       {
-        std::lock_guard lock(mutex_);
+        X11Lock lock(mutex_);
         watched = watched_.count(map->window) > 0;
       }
       // A new window of ours that the window manager has just shown in its frame.
       if (watched && parentOf(c, map->window) != server_.screen->root) {
         {
-          std::lock_guard lock(mutex_);
+          X11Lock lock(mutex_);
           watched_.erase(map->window);
         }
         considerForeignWindow(map->window, true);
@@ -615,7 +615,7 @@ bool X11Display::handleForeignEvent(const xcb_generic_event_t* event) {
       if (foreignOf(map->window)) {
         bool wasHidden = false;
         {
-          std::lock_guard lock(mutex_);
+          X11Lock lock(mutex_);
           Foreign& foreign = foreign_[map->window];
           wasHidden = !foreign.shown;
           foreign.shown = true;
@@ -633,7 +633,7 @@ bool X11Display::handleForeignEvent(const xcb_generic_event_t* event) {
     if ((event->response_type & 0x80) && unmap->event == server_.screen->root) return true;
     if (unmap->event == unmap->window || !foreignOf(unmap->window)) return false;
     {
-      std::lock_guard lock(mutex_);
+      X11Lock lock(mutex_);
       Foreign& foreign = foreign_[unmap->window];
       if (foreign.reparentUnmaps > 0) {
         --foreign.reparentUnmaps;
@@ -652,7 +652,7 @@ bool X11Display::handleForeignEvent(const xcb_generic_event_t* event) {
     xcb_map_window(c, request->window);
     xcb_flush(c);
     {
-      std::lock_guard lock(mutex_);
+      X11Lock lock(mutex_);
       foreign_[request->window].shown = true;
     }
     report(request->window, true);
@@ -667,7 +667,7 @@ bool X11Display::handleForeignEvent(const xcb_generic_event_t* event) {
     bool move = false, resize = false, raise = false;
     X11Rect wanted;
     {
-      std::lock_guard lock(mutex_);
+      X11Lock lock(mutex_);
       Foreign& foreign = foreign_[request->window];
       wanted = onRootLocked(foreign);
       const X11Rect now = wanted;
@@ -696,7 +696,7 @@ bool X11Display::handleForeignEvent(const xcb_generic_event_t* event) {
   case XCB_DESTROY_NOTIFY: {
     const auto* destroy = reinterpret_cast<const xcb_destroy_notify_event_t*>(event);
     {
-      std::lock_guard lock(mutex_);
+      X11Lock lock(mutex_);
       watched_.erase(destroy->window);
       if (!foreign_.erase(destroy->window)) {
         foreignParts_.erase(destroy->window);
@@ -730,7 +730,7 @@ bool X11Display::handleForeignEvent(const xcb_generic_event_t* event) {
       // A place told to a hosted window that is not where it is: a window manager that has just
       // let it go sends one last (its own idea of the place) after it has. The window is told
       // again, after that one.
-      std::lock_guard lock(mutex_);
+      X11Lock lock(mutex_);
       auto found = foreign_.find(notify->window);
       if (found == foreign_.end()) return false; // one of ours, told by a window manager
       if (windowLocked(found->second.host)) {

@@ -65,14 +65,14 @@ bool buttonHeldOnScreen(xcb_connection_t* c, xcb_window_t root) {
 void X11Display::popUpOpened(NSInteger popUpNumber, const DisplayWindow& description) {
   bool child = false;
   {
-    std::lock_guard lock(mutex_);
+    X11Lock lock(mutex_);
     X11Window* owner = description.owner ? windowLocked(description.owner) : nullptr;
     child = popUp_ && owner && owner->isPopUp();
   }
   if (!child && popUp_) popUpClosed(popUp_);
   xcb_window_t id = 0;
   {
-    std::lock_guard lock(mutex_);
+    X11Lock lock(mutex_);
     destroyWindowLocked(popUpNumber);
     X11Window* window = createWindowLocked(popUpNumber, description, true);
     window->map();
@@ -89,14 +89,14 @@ void X11Display::popUpOpened(NSInteger popUpNumber, const DisplayWindow& descrip
 
 void X11Display::popUpClosed(NSInteger popUpNumber) {
   if (popUpNumber != popUp_) {
-    std::lock_guard lock(mutex_);
+    X11Lock lock(mutex_);
     if (std::erase(childPopUps_, popUpNumber) == 0) return;
     destroyWindowLocked(popUpNumber);
     xcb_flush(server_.connection);
     return;
   }
   stopGrabbing();
-  std::lock_guard lock(mutex_);
+  X11Lock lock(mutex_);
   xcb_ungrab_pointer(server_.connection, XCB_CURRENT_TIME);
   xcb_ungrab_keyboard(server_.connection, XCB_CURRENT_TIME);
   for (NSInteger child : childPopUps_)
