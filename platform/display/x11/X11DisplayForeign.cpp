@@ -377,6 +377,9 @@ void X11Display::giveBackFocusOnceHosted(NSInteger host) {
     if (foreign.host == host && foreign.focusToGiveBack) {
       foreign.focusToGiveBack = false;
       focusForeignLocked(window, foreign, XCB_CURRENT_TIME);
+      // The host is where the focus is, as far as the main thread's state goes: making it key
+      // asks for nothing more.
+      NSRunLoop::mainRunLoop().performAsync([this, host] { focused_ = host; });
       // The manager is told too, or it would give the activation back to the window it had
       // before, as it decided when it mapped the host.
       if (X11Window* hostWindow = windowLocked(host))
@@ -724,26 +727,7 @@ bool X11Display::handleForeignEvent(const xcb_generic_event_t* event) {
     report(property->window, false);
     return true;
   }
-  case XCB_CONFIGURE_NOTIFY: {
-    const auto* notify = reinterpret_cast<const xcb_configure_notify_event_t*>(event);
-    if ((event->response_type & 0x80) && notify->event == notify->window) {
-      // A place told to a hosted window that is not where it is: a window manager that has just
-      // let it go sends one last (its own idea of the place) after it has. The window is told
-      // again, after that one.
-      X11Lock lock(mutex_);
-      auto found = foreign_.find(notify->window);
-      if (found == foreign_.end()) return false; // one of ours, told by a window manager
-      if (windowLocked(found->second.host)) {
-        const X11Rect onRoot = onRootLocked(found->second);
-        if (notify->x != onRoot.x || notify->y != onRoot.y) {
-          tellForeignWhereLocked(notify->window, found->second);
-          xcb_flush(c);
-        }
-      }
-      return true;
-    }
-    return notify->event != notify->window;
-  }
+  case XCB_CONFIGURE_NOTIFY:
   case XCB_REPARENT_NOTIFY:
   case XCB_GRAVITY_NOTIFY:
   case XCB_CIRCULATE_NOTIFY: {
