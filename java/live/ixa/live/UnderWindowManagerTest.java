@@ -12,17 +12,24 @@ import ixa.live.support.XWindows;
 import ixa.testkit.Screen;
 import ixa.testkit.ScreenExtension;
 import java.awt.Point;
+import java.awt.Rectangle;
+import java.awt.event.WindowEvent;
+import java.awt.event.WindowFocusListener;
 import java.time.Duration;
+import java.util.ArrayList;
+import java.util.Collections;
+import java.util.List;
 import java.util.function.BooleanSupplier;
+import java.util.function.Supplier;
 import org.junit.jupiter.api.Test;
 import org.junit.jupiter.api.Timeout;
 import org.junit.jupiter.api.extension.ExtendWith;
 
 /**
- * Swing frames while a window manager runs (openbox, on an Xvfb of its own): the platform takes
- * them back from the manager, a frame shown before the first call and one shown after it, and
- * hosts them in windows of its own that the manager manages, where they still take real clicks
- * and typing.
+ * Swing frames while a window manager runs (openbox or metacity, each on an Xvfb of its own): the
+ * platform takes them back from the manager, a frame shown before the first call and one shown
+ * after it, and hosts them in windows of its own that the manager manages, where they still take
+ * real clicks and typing, and the focus as a desktop user expects it.
  */
 @ExtendWith(ScreenExtension.class)
 @Timeout(90)
@@ -39,9 +46,9 @@ class UnderWindowManagerTest {
     waitUntil("After is in its window on the server, and Java sees it there", () -> {
       XWindows.Window host = XWindows.find("After");
       return host != null && host.viewable()
-          && XWindows.childTitles(host).equals(java.util.List.of("After"))
+          && XWindows.childTitles(host).equals(List.of("After"))
           && after.onEdt(() -> after.frame().getBounds())
-                 .equals(new java.awt.Rectangle(host.x(), host.y(), host.width(), host.height()));
+                 .equals(new Rectangle(host.x(), host.y(), host.width(), host.height()));
     });
 
     Point field = after.onEdt(() -> {
@@ -56,11 +63,18 @@ class UnderWindowManagerTest {
 
     // A click into the active frame moves the focus within it, and Java sees its window stay
     // active: no deactivation and activation in between.
-    java.util.List<String> focusEvents = java.util.Collections.synchronizedList(new java.util.ArrayList<>());
+    List<String> focusEvents = Collections.synchronizedList(new ArrayList<>());
     after.onEdt(() -> {
-      after.frame().addWindowFocusListener(new java.awt.event.WindowFocusListener() {
-        @Override public void windowGainedFocus(java.awt.event.WindowEvent e) { focusEvents.add("gained"); }
-        @Override public void windowLostFocus(java.awt.event.WindowEvent e) { focusEvents.add("lost"); }
+      after.frame().addWindowFocusListener(new WindowFocusListener() {
+        @Override
+        public void windowGainedFocus(WindowEvent e) {
+          focusEvents.add("gained");
+        }
+
+        @Override
+        public void windowLostFocus(WindowEvent e) {
+          focusEvents.add("lost");
+        }
       });
       return null;
     });
@@ -73,7 +87,7 @@ class UnderWindowManagerTest {
     RealInput.click(field.x, field.y);
     waitUntil("the field has the focus again", () -> after.onEdt(() -> after.field().hasFocus()));
     Screen.run(0.3);
-    assertEquals(java.util.List.of(), focusEvents, "Java's window events during two clicks");
+    assertEquals(List.of(), focusEvents, "Java's window events during two clicks");
     after.close();
     before.close();
   }
@@ -88,11 +102,12 @@ class UnderWindowManagerTest {
     typeInto(left, "one");
     typeInto(right, "two");
     // Activated by the window manager (no click), Left gives the keys to the field that had them.
-    Commands.run(java.util.List.of("xdotool", "windowactivate", "--sync",
+    Commands.run(List.of("xdotool", "windowactivate", "--sync",
         XWindows.find("Left").hexId()));
     waitUntil("Left's field has the focus again", () -> left.onEdt(() -> left.field().hasFocus()));
     RealInput.type("+");
-    waitUntil("Left's field took the key", () -> left.onEdt(() -> left.field().getText()).equals("one+"));
+    waitUntil("Left's field took the key",
+              () -> left.onEdt(() -> left.field().getText()).equals("one+"));
     right.close();
     left.close();
   }
@@ -105,7 +120,7 @@ class UnderWindowManagerTest {
       XWindows.Window host = XWindows.find(title);
       return host != null
           && app.onEdt(() -> app.frame().getBounds())
-                 .equals(new java.awt.Rectangle(host.x(), host.y(), host.width(), host.height()));
+                 .equals(new Rectangle(host.x(), host.y(), host.width(), host.height()));
     });
     Point field = app.onEdt(() -> {
       Point at = app.field().getLocationOnScreen();
@@ -135,8 +150,7 @@ class UnderWindowManagerTest {
     waitUntil(() -> what, condition);
   }
 
-  private static void waitUntil(java.util.function.Supplier<String> what,
-                                BooleanSupplier condition) {
+  private static void waitUntil(Supplier<String> what, BooleanSupplier condition) {
     long deadline = System.nanoTime() + Duration.ofSeconds(10).toNanos();
     while (!condition.getAsBoolean()) {
       if (System.nanoTime() > deadline) throw new AssertionError("not within 10 s: " + what.get());
