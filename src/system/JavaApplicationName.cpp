@@ -1,11 +1,10 @@
 // The application's name for the live display: the simple name of the Java VM's main class, from
 // its sun.java.command system property, as Java's own windows are named after it. The display
-// layer knows nothing of Java; the library installs this when it is loaded, and the display asks
-// once, as it opens.
+// layer knows nothing of Java: JavaDisplayHooks.cpp installs this, and the display asks once, as
+// it opens.
 #include "system/JavaApplicationName.h"
 
 #include "bridge/JavaVm.h"
-#include "display/DisplayBackend.h"
 
 std::string JavaMainClassName(const std::string& command) {
   std::string name = command.substr(0, command.find(' '));
@@ -21,13 +20,3 @@ std::string JavaMainClassName(const std::string& command) {
 std::string JavaApplicationName() {
   return JavaMainClassName(brix::javaSystemProperty("sun.java.command"));
 }
-
-namespace {
-
-// Installed at load time, before any window can open the display.
-const bool installed = [] {
-  DisplayBackend::setToolkitApplicationName(JavaApplicationName);
-  return true;
-}();
-
-} // namespace

@@ -1,7 +1,7 @@
 // The scale Java's windows draw at, for the live display: the Java VM's sun.java2d.uiScale
 // system property, read as Java reads it ("2", "2x", "200%", "192dpi"), unless
-// sun.java2d.uiScale.enabled is false. The display layer knows nothing of Java; the library
-// installs this when it is loaded, and the display asks once, as it opens.
+// sun.java2d.uiScale.enabled is false. The display layer knows nothing of Java:
+// JavaDisplayHooks.cpp installs this, and the display asks once, as it opens.
 #include "system/JavaScale.h"
 
 #include <cmath>
@@ -10,7 +10,6 @@
 #include <string>
 
 #include "bridge/JavaVm.h"
-#include "display/DisplayBackend.h"
 
 double JavaScaleFromProperty(const std::string& value) {
   std::string number = value;
@@ -35,13 +34,3 @@ double JavaWindowScale() {
   if (brix::javaSystemProperty("sun.java2d.uiScale.enabled") == "false") return 0;
   return JavaScaleFromProperty(brix::javaSystemProperty("sun.java2d.uiScale"));
 }
-
-namespace {
-
-// Installed at load time, before any window can open the display.
-const bool installed = [] {
-  DisplayBackend::setToolkitScale(JavaWindowScale);
-  return true;
-}();
-
-} // namespace

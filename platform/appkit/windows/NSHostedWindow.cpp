@@ -1,5 +1,6 @@
 #include "appkit/windows/NSHostedWindow.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "appkit/application/NSApplication.h"
@@ -46,12 +47,8 @@ NSHostedWindow* NSHostedWindow::initWithForeignWindow(const DisplayForeignWindow
   initWithContentRect(contentRect, style, NSBackingStoreBuffered, false);
   setTitle(stringFromUTF8(foreign.title));
   NSView* content = contentView();
-  NSRect hostedFrame = content->bounds();
-  if (framed)
-    hostedFrame =
-        NSMakeRect(insets.left, insets.bottom, foreign.frame.size.width, foreign.frame.size.height);
-  Ref<NSHostedContentView> hosted =
-      adopted(NSHostedContentView::alloc()->initWithForeignWindow(hostedFrame, foreignWindow_));
+  Ref<NSHostedContentView> hosted = adopted(NSHostedContentView::alloc()->initWithForeignWindow(
+      insideFrame(content->bounds()), foreignWindow_));
   hosted->setAutoresizingMask(NSViewWidthSizable | NSViewHeightSizable);
   content->addSubview(hosted);
   hostedView_ = hosted.get();
@@ -107,6 +104,16 @@ void NSHostedWindow::foreignWindowChanged(const DisplayForeignWindow& foreign) {
   }
 }
 
+NSRect NSHostedWindow::insideFrame(NSRect bounds) const {
+  // The title bar is above the content view already; the other three edges are inside it.
+  bounds.origin.x += frameInsets_.left;
+  bounds.origin.y += frameInsets_.bottom;
+  bounds.size.width =
+      std::max<CGFloat>(0, bounds.size.width - frameInsets_.left - frameInsets_.right);
+  bounds.size.height = std::max<CGFloat>(0, bounds.size.height - frameInsets_.bottom);
+  return bounds;
+}
+
 void NSHostedWindow::foreignWindowGone() {
   foreignGone_ = true;
   close();
@@ -142,14 +149,8 @@ void NSHostedWindow::hostedContentMayHaveMoved() {
   const bool fullScreen = styleMask() & NSWindowStyleMaskFullScreen;
   if (frameInsets_.any() && fullScreen != frameDropped_ && view->superview()) {
     frameDropped_ = fullScreen;
-    NSRect frame = view->superview()->bounds();
-    if (!fullScreen) {
-      frame.origin.x += frameInsets_.left;
-      frame.origin.y += frameInsets_.bottom;
-      frame.size.width -= frameInsets_.left + frameInsets_.right;
-      frame.size.height -= frameInsets_.bottom;
-    }
-    view->setFrame(frame);
+    const NSRect bounds = view->superview()->bounds();
+    view->setFrame(fullScreen ? bounds : insideFrame(bounds));
   }
   const NSRect rect = view->rectInWindow();
   if (rect == describedRect_) return;

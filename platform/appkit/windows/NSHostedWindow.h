@@ -54,6 +54,9 @@ private:
   // The frame of a window manager's size around the hosted view, which full screen drops.
   DisplayForeignWindow::Insets frameInsets_;
   bool frameDropped_ = false;
+
+  // The part of the content view's bounds inside that frame (all of it without one).
+  NSRect insideFrame(NSRect bounds) const;
   // Where the hosted content was when the display was last told.
   NSRect describedRect_;
 };

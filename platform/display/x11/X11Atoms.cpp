@@ -9,6 +9,7 @@ constexpr const char* kNames[] = {
     "WM_PROTOCOLS",
     "WM_DELETE_WINDOW",
     "WM_TAKE_FOCUS",
+    "WM_STATE",
     "UTF8_STRING",
     "_NET_WM_NAME",
     "_NET_WM_PID",

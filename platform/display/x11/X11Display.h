@@ -195,7 +195,9 @@ private:
   void noteForeignUserTime(xcb_window_t window);
   void giveBackFocusOnceHosted(NSInteger host);
   void takeFocusIntoHosted(NSInteger host);
+  // X11DisplayForeignEvents.cpp
   bool handleForeignEvent(const xcb_generic_event_t* event);
+  // X11DisplayForeign.cpp, hosting
   void hostForeignLocked(X11Window* host, const DisplayWindow& description) X11_REQUIRES(mutex_);
   void releaseForeignLocked(NSInteger host) X11_REQUIRES(mutex_);
   // Where a foreign window is on the root, in pixels.

@@ -43,13 +43,8 @@ class UnderWindowManagerTest {
     waitUntil("After is a window of the platform", () -> isHosted("After"));
     // On the server each frame is inside a window of ours (titled after it) in a manager's frame,
     // and Java's frame is where that window is (its insets are the window's frame).
-    waitUntil("After is in its window on the server, and Java sees it there", () -> {
-      XWindows.Window host = XWindows.find("After");
-      return host != null && host.viewable()
-          && XWindows.childTitles(host).equals(List.of("After"))
-          && after.onEdt(() -> after.frame().getBounds())
-                 .equals(new Rectangle(host.x(), host.y(), host.width(), host.height()));
-    });
+    waitUntilInItsWindow(after);
+    assertEquals(List.of("After"), XWindows.childTitles(XWindows.find("After")));
 
     Point field = after.onEdt(() -> {
       Point at = after.field().getLocationOnScreen();
@@ -112,16 +107,22 @@ class UnderWindowManagerTest {
     left.close();
   }
 
-  // Clicks into the frame's field, once it is where Java believes it is, and types the text.
-  private static void typeInto(SwingApp app, String text) {
+  // Waits until the frame's window is on the server where Java believes its frame is.
+  private static void waitUntilInItsWindow(SwingApp app) {
     String title = app.onEdt(() -> app.frame().getTitle());
     waitUntil(() -> title + " is in its window on the server, and Java sees it there: "
         + XWindows.find(title) + " java " + app.onEdt(() -> app.frame().getBounds()), () -> {
       XWindows.Window host = XWindows.find(title);
-      return host != null
+      return host != null && host.viewable()
           && app.onEdt(() -> app.frame().getBounds())
                  .equals(new Rectangle(host.x(), host.y(), host.width(), host.height()));
     });
+  }
+
+  // Clicks into the frame's field, once it is where Java believes it is, and types the text.
+  private static void typeInto(SwingApp app, String text) {
+    String title = app.onEdt(() -> app.frame().getTitle());
+    waitUntilInItsWindow(app);
     Point field = app.onEdt(() -> {
       Point at = app.field().getLocationOnScreen();
       return new Point(at.x + 20, at.y + app.field().getHeight() / 2);
