@@ -35,7 +35,7 @@ demo: build
 
 # The tour on the X11 display, with screenshots taken from the X server added to the gallery; on
 # a private Xvfb when DISPLAY is not set.
-# WM=openbox or WM=metacity: the tour under that window manager.
+# WM=openbox, metacity, xfwm4 or mutter: the tour under that window manager.
 demo-live: build
 	scripts/demo-live $(BUILD) $(WM)
 

@@ -26,10 +26,10 @@ import org.junit.jupiter.api.Timeout;
 import org.junit.jupiter.api.extension.ExtendWith;
 
 /**
- * Swing frames while a window manager runs (openbox or metacity, each on an Xvfb of its own): the
- * platform takes them back from the manager, a frame shown before the first call and one shown
- * after it, and hosts them in windows of its own that the manager manages, where they still take
- * real clicks and typing, and the focus as a desktop user expects it.
+ * Swing frames while a window manager runs (openbox, metacity, xfwm4 or mutter, each on an Xvfb
+ * of its own): the platform takes them back from the manager, a frame shown before the first call
+ * and one shown after it, and hosts them in windows of its own that the manager manages, where
+ * they still take real clicks and typing, and the focus as a desktop user expects it.
  */
 @ExtendWith(ScreenExtension.class)
 @Timeout(90)

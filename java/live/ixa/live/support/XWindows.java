@@ -2,6 +2,7 @@ package ixa.live.support;
 
 import java.time.Duration;
 import java.util.ArrayList;
+import java.util.Collections;
 import java.util.List;
 import java.util.OptionalLong;
 import java.util.function.Predicate;
@@ -80,9 +81,53 @@ public final class XWindows {
     return windows;
   }
 
-  // The window manager's clients, bottom to top; empty when no manager lists them.
+  // The window manager's clients, bottom to top; empty when no manager lists them. A manager
+  // that has not restacked anything yet (xfwm4) has no stacking list: its clients are then
+  // ordered as their frames are stacked among the root's children.
   private static List<Long> managedClients() {
-    String value = Commands.run(List.of("xprop", "-root", "_NET_CLIENT_LIST_STACKING")).strip();
+    List<Long> stacking = windowList("_NET_CLIENT_LIST_STACKING");
+    if (!stacking.isEmpty()) return stacking;
+    List<Long> clients = windowList("_NET_CLIENT_LIST");
+    if (clients.isEmpty()) return clients;
+    // xwininfo lists the root's children top to bottom, each followed by its own tree.
+    List<Long> ordered = new ArrayList<>();
+    String[] lines = wholeTree().split("\n");
+    int topIndent = -1;
+    List<Long> underTop = new ArrayList<>();
+    for (String line : lines) {
+      Matcher child = CHILD.matcher(line);
+      if (!child.find()) continue;
+      int indent = line.indexOf("0x");
+      if (topIndent < 0) topIndent = indent;
+      if (indent == topIndent) {
+        collectClients(underTop, clients, ordered);
+        underTop.clear();
+      }
+      underTop.add(Long.decode(child.group(1)));
+    }
+    collectClients(underTop, clients, ordered);
+    Collections.reverse(ordered);
+    return ordered;
+  }
+
+  // The whole tree, read again when a window goes while xwininfo walks it.
+  private static String wholeTree() {
+    for (int attempt = 1; ; attempt++) {
+      try {
+        return Commands.run(List.of("xwininfo", "-root", "-tree"));
+      } catch (IllegalStateException changedUnderfoot) {
+        if (attempt == 10) throw changedUnderfoot;
+        pause(20);
+      }
+    }
+  }
+
+  private static void collectClients(List<Long> windows, List<Long> clients, List<Long> into) {
+    for (long window : windows) if (clients.contains(window)) into.add(window);
+  }
+
+  private static List<Long> windowList(String property) {
+    String value = Commands.run(List.of("xprop", "-root", property)).strip();
     List<Long> ids = new ArrayList<>();
     int hash = value.indexOf('#');
     if (hash < 0) return ids;
