@@ -10,6 +10,7 @@ enum class X11Atom {
   WM_DELETE_WINDOW,
   WM_TAKE_FOCUS,
   WM_STATE,
+  MANAGER,
   UTF8_STRING,
   _NET_WM_NAME,
   _NET_WM_PID,

@@ -84,6 +84,14 @@ xcb_window_t X11ParentOf(xcb_connection_t* c, xcb_window_t window) {
   return parent;
 }
 
+bool X11IsViewable(xcb_connection_t* c, xcb_window_t window) {
+  xcb_get_window_attributes_reply_t* attributes =
+      xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
+  const bool viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+  std::free(attributes);
+  return viewable;
+}
+
 bool X11HasFocusWithin(xcb_connection_t* c, xcb_window_t window) {
   xcb_get_input_focus_reply_t* focus =
       xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);

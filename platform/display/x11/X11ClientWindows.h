@@ -27,6 +27,8 @@ uint32_t X11CardinalAt(const X11PropertyReply& property, int index);
 // The window's title: _NET_WM_NAME (UTF-8), else WM_NAME taken as Latin-1.
 std::string X11TitleOf(const X11Server& server, xcb_window_t window);
 xcb_window_t X11ParentOf(xcb_connection_t* c, xcb_window_t window);
+// Whether the window and all its ancestors are mapped (only then can it take the focus).
+bool X11IsViewable(xcb_connection_t* c, xcb_window_t window);
 // Whether the keyboard focus is on the window or on a child of it (AWT's focus proxy).
 bool X11HasFocusWithin(xcb_connection_t* c, xcb_window_t window);
 

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "display/DisplayClient.h"
+#include "foundation/NSLog.h"
 #include "foundation/NSRunLoop.h"
 
 namespace {
@@ -82,8 +83,8 @@ bool X11Display::open(std::string* why) {
   server_.scale = scaleFromEnvironment();
   server_.screenHeightPoints = server_.screen->height_in_pixels / server_.scale;
   server_.maxRequestBytes = xcb_get_maximum_request_length(c) * 4;
-  server_.windowManager.open(c, server_.screen->root, server_.atoms);
-  server_.windowManagerRuns = server_.windowManager.runs();
+  server_.windowManager.open(c, server_.screen->root, screenNumber, server_.atoms);
+  server_.windowManagerRuns = server_.windowManager.follow();
   server_.gc = xcb_generate_id(c);
   xcb_create_gc(c, server_.gc, server_.screen->root, 0, nullptr);
   if (!keyboard_.open(c)) {
@@ -104,6 +105,16 @@ bool X11Display::open(std::string* why) {
   scanningAtOpen_ = false;
   events_ = std::thread([this] { runEvents(); });
   return true;
+}
+
+void X11Display::followWindowManager() {
+  // Our windows and the hosts of foreign ones stay as they are: a manager that starts takes them
+  // as it finds them, and one that leaves gives them back to the root. What changes is how the
+  // display treats windows shown from now on (see watchNewForeignWindow).
+  const bool runs = server_.windowManager.follow();
+  if (runs == server_.windowManagerRuns.exchange(runs)) return;
+  NSLog(runs ? "A window manager has started; it manages the application's windows"
+             : "The window manager has left; the application's windows stay where they are");
 }
 
 X11Display::~X11Display() {

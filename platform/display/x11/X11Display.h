@@ -17,6 +17,7 @@
 #include <xcb/xcb.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <map>
 #include <memory>
@@ -143,6 +144,11 @@ private:
   // the event thread starts.
   std::vector<DisplayForeignWindow> foundAtOpen_ X11_GUARDED_BY(mutex_);
   bool scanningAtOpen_ = false;
+  // Focus moved from hosts into their windows in the current second (event thread).
+  static constexpr int kMostFocusForwardsPerSecond = 20;
+  std::chrono::steady_clock::time_point focusForwardsSince_;
+  int focusForwards_ = 0;
+  bool focusFightLogged_ = false;
 
   // Click counting (event thread).
   xcb_timestamp_t lastClickTime_ = 0;
@@ -186,6 +192,8 @@ private:
   // The window of ours (or the host of the foreign window) that has the keyboard focus now.
   NSInteger windowHoldingFocus() const;
   NSInteger numberOf(xcb_window_t window) const;
+  // A window manager may have started, left or been replaced: whether one runs is asked again.
+  void followWindowManager();
 
   // X11DisplayForeign.cpp
   void adoptForeignWindowsShown();
@@ -194,6 +202,8 @@ private:
   void watchNewForeignWindow(xcb_window_t window);
   void noteForeignUserTime(xcb_window_t window);
   void giveBackFocusOnceHosted(NSInteger host);
+  // Whether the event thread may move the focus from a host into its window once more now.
+  bool mayForwardFocus();
   void takeFocusIntoHosted(NSInteger host);
   // X11DisplayForeignEvents.cpp
   bool handleForeignEvent(const xcb_generic_event_t* event);

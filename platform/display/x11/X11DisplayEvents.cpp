@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "display/DisplayClient.h"
+#include "display/x11/X11ClientWindows.h"
 #include "display/x11/X11Display.h"
 #include "display/x11/X11Errors.h"
 #include "foundation/NSLog.h"
@@ -114,6 +115,7 @@ bool X11Display::handleEvent(const xcb_generic_event_t* event) {
       return true;
     }
   }
+  if (server_.windowManager.mayHaveChanged(event)) followWindowManager();
   if (handleForeignEvent(event)) return true;
   switch (type) {
   case 0: // an error of a request whose reply nobody waits for
@@ -340,6 +342,7 @@ void X11Display::handleConfigure(const xcb_configure_notify_event_t* event) {
 void X11Display::handleExpose(const xcb_expose_event_t* event) {
   const NSInteger number = numberOf(event->window);
   if (!number) return;
+  if (event->count == 0) giveBackFocusOnceHosted(number);
   const X11Rect area{event->x, event->y, event->width, event->height};
   NSRunLoop::mainRunLoop().performAsync([this, number, area] {
     bool redraw = false;
@@ -373,6 +376,7 @@ void X11Display::handleFocusIn(const xcb_focus_in_event_t* event) {
     X11Lock lock(mutex_);
     for (const auto& [foreign, state] : foreign_)
       if (state.host == number && state.shown) {
+        if (X11HasFocusWithin(server_.connection, foreign) || !mayForwardFocus()) break;
         focusForeignLocked(foreign, state, XCB_CURRENT_TIME);
         xcb_flush(server_.connection);
         break;

@@ -34,7 +34,9 @@ constexpr uint32_t kMotifHintsDecorations = 2;
 
 void X11Display::adoptForeignWindowsShown() {
   xcb_connection_t* c = server_.connection;
-  const uint32_t rootEvents = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+  // The root's own changes and messages tell of a window manager that starts or leaves.
+  const uint32_t rootEvents = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY |
+                              XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
   xcb_change_window_attributes(c, server_.screen->root, XCB_CW_EVENT_MASK, &rootEvents);
   // Windows the toolkit showed before the display opened.
   xcb_query_tree_reply_t* tree =
@@ -203,7 +205,7 @@ void X11Display::takeFocusIntoHosted(NSInteger host) {
   X11Lock lock(mutex_);
   for (const auto& [window, foreign] : foreign_)
     if (foreign.host == host && foreign.shown) {
-      if (X11HasFocusWithin(server_.connection, window)) return;
+      if (X11HasFocusWithin(server_.connection, window) || !mayForwardFocus()) return;
       focusForeignLocked(window, foreign, XCB_CURRENT_TIME);
       xcb_flush(server_.connection);
       return;
@@ -213,10 +215,14 @@ void X11Display::takeFocusIntoHosted(NSInteger host) {
 void X11Display::giveBackFocusOnceHosted(NSInteger host) {
   // A window taken from a window manager that had given it the keyboard gets it back once its
   // host is shown: the manager, which let it go, would otherwise decide by user times (and may
-  // refuse) whether the new host takes the focus it had.
+  // refuse) whether the new host takes the focus it had. The host must be viewable first: a
+  // manager may map it before the frame around it (openbox does), and the server refuses the
+  // focus to a window that cannot be seen; its first exposure asks again.
   X11Lock lock(mutex_);
   for (auto& [window, foreign] : foreign_)
     if (foreign.host == host && foreign.focusToGiveBack) {
+      const X11Window* hostWindow = windowLocked(host);
+      if (!hostWindow || !X11IsViewable(server_.connection, hostWindow->id())) return;
       foreign.focusToGiveBack = false;
       focusForeignLocked(window, foreign, XCB_CURRENT_TIME);
       // The host is where the focus is, as far as the main thread's state goes: making it key
@@ -224,8 +230,7 @@ void X11Display::giveBackFocusOnceHosted(NSInteger host) {
       NSRunLoop::mainRunLoop().performAsync([this, host] { focused_ = host; });
       // The manager is told too, or it would give the activation back to the window it had
       // before, as it decided when it mapped the host.
-      if (X11Window* hostWindow = windowLocked(host))
-        server_.windowManager.restoreActivation(hostWindow->id());
+      server_.windowManager.restoreActivation(hostWindow->id());
       xcb_flush(server_.connection);
     }
 }
@@ -381,6 +386,25 @@ void X11Display::releaseForeignLocked(NSInteger host) {
     foreign.rect.x = x;
     foreign.rect.y = y;
   }
+}
+
+bool X11Display::mayForwardFocus() {
+  // A window manager that puts the focus back on a host each time we move it inside would fight
+  // us without end, flooding the server and both clients with events (seen once under openbox,
+  // with the application stalled): beyond a few forwards a second, the rest of that second's are
+  // dropped, and the fight is logged once.
+  const auto now = std::chrono::steady_clock::now();
+  if (now - focusForwardsSince_ > std::chrono::seconds(1)) {
+    focusForwardsSince_ = now;
+    focusForwards_ = 0;
+  }
+  if (++focusForwards_ <= kMostFocusForwardsPerSecond) return true;
+  if (!focusFightLogged_) {
+    focusFightLogged_ = true;
+    NSLog("The window manager keeps putting the keyboard focus on a window that hosts another "
+          "toolkit's window; the focus is left where it puts it for now");
+  }
+  return false;
 }
 
 void X11Display::focusForeignLocked(xcb_window_t window, const Foreign& foreign,

@@ -7,6 +7,8 @@
 
 #include <xcb/xcb.h>
 
+#include <atomic>
+
 #include "display/DisplayWindow.h"
 #include "display/x11/X11Atoms.h"
 #include "display/x11/X11WindowManager.h"
@@ -26,8 +28,9 @@ struct X11Server {
   double screenHeightPoints = 0;
   // The largest PutImage request, in bytes.
   uint32_t maxRequestBytes = 0;
-  // Whether a window manager ran when the display opened.
-  bool windowManagerRuns = false;
+  // Whether a window manager runs: the event thread follows one that starts, leaves or is
+  // replaced (X11WindowManager::follow), and both threads read it.
+  std::atomic<bool> windowManagerRuns = false;
   X11WindowManager windowManager;
 };
 

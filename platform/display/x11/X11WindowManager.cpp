@@ -51,11 +51,18 @@ std::string bundleName() {
 
 } // namespace
 
-void X11WindowManager::open(xcb_connection_t* connection, xcb_window_t root,
+void X11WindowManager::open(xcb_connection_t* connection, xcb_window_t root, int screenNumber,
                             const X11Atoms& atoms) {
   connection_ = connection;
   root_ = root;
   atoms_ = &atoms;
+  const std::string selection = "WM_S" + std::to_string(screenNumber);
+  if (xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+          connection, xcb_intern_atom(connection, 0, selection.size(), selection.c_str()),
+          nullptr)) {
+    managerSelection_ = reply->atom;
+    std::free(reply);
+  }
   name_ = bundleName();
   if (name_.empty()) name_ = DisplayBackend::toolkitApplicationName();
   if (name_.empty()) name_ = kDefaultName;
@@ -63,17 +70,69 @@ void X11WindowManager::open(xcb_connection_t* connection, xcb_window_t root,
 
 // MARK: what the manager supports
 
-bool X11WindowManager::runs() const {
+xcb_window_t X11WindowManager::existingCheckWindow() const {
   // A manager names a check window on the root, which names itself; a manager that left may have
   // left the root naming a window that is gone.
   const xcb_atom_t check = (*atoms_)[X11Atom::_NET_SUPPORTING_WM_CHECK];
   const auto fromRoot =
       itemsOf(connection_, xcb_get_property(connection_, 0, root_, check, XCB_ATOM_WINDOW, 0, 1));
-  if (fromRoot.empty() || fromRoot[0] == XCB_NONE) return false;
+  if (fromRoot.empty() || fromRoot[0] == XCB_NONE) return XCB_NONE;
   const auto fromCheck = itemsOf(
       connection_, xcb_get_property(connection_, 0, fromRoot[0], check, XCB_ATOM_WINDOW, 0, 1),
       /*windowMayBeGone=*/true);
-  return !fromCheck.empty() && fromCheck[0] == fromRoot[0];
+  return !fromCheck.empty() && fromCheck[0] == fromRoot[0] ? fromRoot[0] : XCB_NONE;
+}
+
+xcb_window_t X11WindowManager::ownerOfSelection() const {
+  if (managerSelection_ == XCB_NONE) return XCB_NONE;
+  xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(
+      connection_, xcb_get_selection_owner(connection_, managerSelection_), nullptr);
+  const xcb_window_t owner = reply ? reply->owner : XCB_NONE;
+  std::free(reply);
+  return owner;
+}
+
+bool X11WindowManager::runs() const {
+  // The selection first: a manager that is replaced may remove the check its successor has
+  // just written as it leaves (mutter does).
+  return ownerOfSelection() != XCB_NONE || existingCheckWindow() != XCB_NONE;
+}
+
+bool X11WindowManager::mayHaveChanged(const xcb_generic_event_t* event) const {
+  switch (event->response_type & 0x7f) {
+  case XCB_PROPERTY_NOTIFY: {
+    const auto* property = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+    return property->window == root_ &&
+           property->atom == (*atoms_)[X11Atom::_NET_SUPPORTING_WM_CHECK];
+  }
+  case XCB_CLIENT_MESSAGE: {
+    const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(event);
+    return message->window == root_ && message->type == (*atoms_)[X11Atom::MANAGER] &&
+           message->data.data32[1] == managerSelection_;
+  }
+  case XCB_DESTROY_NOTIFY: {
+    const auto* destroy = reinterpret_cast<const xcb_destroy_notify_event_t*>(event);
+    return destroy->window != XCB_NONE &&
+           (destroy->window == selectionOwner_ || destroy->window == checkWindow_);
+  }
+  default:
+    return false;
+  }
+}
+
+bool X11WindowManager::follow() {
+  selectionOwner_ = ownerOfSelection();
+  checkWindow_ = existingCheckWindow();
+  // Its end is heard of as it comes (a window that is gone already gives an error, not reported).
+  const uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+  for (const xcb_window_t window : {selectionOwner_, checkWindow_})
+    if (window != XCB_NONE)
+      xcb_discard_reply(connection_,
+                        xcb_change_window_attributes_checked(connection_, window,
+                                                             XCB_CW_EVENT_MASK, &events)
+                            .sequence);
+  xcb_flush(connection_);
+  return selectionOwner_ != XCB_NONE || checkWindow_ != XCB_NONE;
 }
 
 std::vector<xcb_atom_t> X11WindowManager::supported() const {

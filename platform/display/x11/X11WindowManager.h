@@ -22,11 +22,20 @@
 
 class X11WindowManager {
 public:
-  // Starts the conversation on the connection and settles the application's name.
-  void open(xcb_connection_t* connection, xcb_window_t root, const X11Atoms& atoms);
+  // Starts the conversation on the connection (the root of that screen) and settles the
+  // application's name.
+  void open(xcb_connection_t* connection, xcb_window_t root, int screenNumber,
+            const X11Atoms& atoms);
 
-  // Whether a manager runs.
+  // Whether a manager runs: one owns the screen's manager selection (WM_Sn, ICCCM), or names a
+  // check window that exists (EWMH).
   bool runs() const;
+  // Whether the event (from the root's events) may tell of a manager that starts, leaves or is
+  // replaced: a change of the root's check, a manager's MANAGER announcement, the end of the
+  // windows by which the running one was known (event thread).
+  bool mayHaveChanged(const xcb_generic_event_t* event) const;
+  // Whether a manager runs now, noting the windows by which it is known (event thread).
+  bool follow();
   // Whether a manager runs and lists the hint (a _NET_ atom) among those it supports.
   bool supports(X11Atom hint) const;
 
@@ -64,12 +73,19 @@ private:
   xcb_connection_t* connection_ = nullptr;
   xcb_window_t root_ = XCB_NONE;
   const X11Atoms* atoms_ = nullptr;
+  // WM_Sn of our screen, and the windows the running manager was known by when last followed.
+  xcb_atom_t managerSelection_ = XCB_NONE;
+  xcb_window_t selectionOwner_ = XCB_NONE;
+  xcb_window_t checkWindow_ = XCB_NONE;
   std::string name_;
   std::once_flag iconAsked_;
   // _NET_WM_ICON's items: width, height and the pixels of each image in turn.
   std::vector<uint32_t> icon_;
   std::atomic<xcb_timestamp_t> lastUserTime_{0};
 
+  // The check window the root names, when it exists; the selection's owner.
+  xcb_window_t existingCheckWindow() const;
+  xcb_window_t ownerOfSelection() const;
   // The atoms the running manager supports; empty when none runs.
   std::vector<xcb_atom_t> supported() const;
   void send(xcb_window_t window, X11Atom type, const std::array<uint32_t, 5>& data) const;

@@ -1,9 +1,11 @@
 package ixa.live;
 
+import static ixa.live.support.HostedFrames.isHosted;
+import static ixa.live.support.HostedFrames.typeInto;
+import static ixa.live.support.HostedFrames.waitUntil;
+import static ixa.live.support.HostedFrames.waitUntilInItsWindow;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 
-import com.google.gson.JsonObject;
-import com.google.gson.JsonParser;
 import ixa.IxaDialogs;
 import ixa.live.support.Commands;
 import ixa.live.support.RealInput;
@@ -12,15 +14,11 @@ import ixa.live.support.XWindows;
 import ixa.testkit.Screen;
 import ixa.testkit.ScreenExtension;
 import java.awt.Point;
-import java.awt.Rectangle;
 import java.awt.event.WindowEvent;
 import java.awt.event.WindowFocusListener;
-import java.time.Duration;
 import java.util.ArrayList;
 import java.util.Collections;
 import java.util.List;
-import java.util.function.BooleanSupplier;
-import java.util.function.Supplier;
 import org.junit.jupiter.api.Test;
 import org.junit.jupiter.api.Timeout;
 import org.junit.jupiter.api.extension.ExtendWith;
@@ -106,57 +104,4 @@ class UnderWindowManagerTest {
     right.close();
     left.close();
   }
-
-  // Waits until the frame's window is on the server where Java believes its frame is.
-  private static void waitUntilInItsWindow(SwingApp app) {
-    String title = app.onEdt(() -> app.frame().getTitle());
-    waitUntil(() -> title + " is in its window on the server, and Java sees it there: "
-        + XWindows.find(title) + " java " + app.onEdt(() -> app.frame().getBounds()), () -> {
-      XWindows.Window host = XWindows.find(title);
-      return host != null && host.viewable()
-          && app.onEdt(() -> app.frame().getBounds())
-                 .equals(new Rectangle(host.x(), host.y(), host.width(), host.height()));
-    });
-  }
-
-  // Clicks into the frame's field, once it is where Java believes it is, and types the text.
-  private static void typeInto(SwingApp app, String text) {
-    String title = app.onEdt(() -> app.frame().getTitle());
-    waitUntilInItsWindow(app);
-    Point field = app.onEdt(() -> {
-      Point at = app.field().getLocationOnScreen();
-      return new Point(at.x + 20, at.y + app.field().getHeight() / 2);
-    });
-    String before = app.onEdt(() -> app.field().getText());
-    RealInput.click(field.x, field.y);
-    waitUntil(title + "'s field has the focus", () -> app.onEdt(() -> app.field().hasFocus()));
-    RealInput.type(text);
-    waitUntil(title + "'s field took the text",
-              () -> app.onEdt(() -> app.field().getText()).equals(before + text));
-  }
-
-  // Whether the platform lists a window with that title that hosts a Java frame.
-  private static boolean isHosted(String title) {
-    JsonObject screen = JsonParser.parseString(Screen.describe()).getAsJsonObject();
-    for (var window : screen.getAsJsonArray("windows")) {
-      JsonObject description = window.getAsJsonObject();
-      if (description.get("title").getAsString().equals(title)
-          && description.get("class").getAsString().equals("NSHostedWindow"))
-        return true;
-    }
-    return false;
-  }
-
-  private static void waitUntil(String what, BooleanSupplier condition) {
-    waitUntil(() -> what, condition);
-  }
-
-  private static void waitUntil(Supplier<String> what, BooleanSupplier condition) {
-    long deadline = System.nanoTime() + Duration.ofSeconds(10).toNanos();
-    while (!condition.getAsBoolean()) {
-      if (System.nanoTime() > deadline) throw new AssertionError("not within 10 s: " + what.get());
-      Screen.run(0.02);
-    }
-  }
 }
-

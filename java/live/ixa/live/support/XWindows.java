@@ -163,6 +163,18 @@ public final class XWindows {
     return titles;
   }
 
+  /** Whether the window manager lists a mapped top-level window with exactly that title. */
+  public static boolean managed(String title) {
+    Window window = find(title);
+    return window != null && windowList("_NET_CLIENT_LIST").contains(window.id());
+  }
+
+  /** Forgets the lists a window manager left on the root, so that only a new one's are read. */
+  static void forgetClientLists() {
+    Commands.run(List.of("xprop", "-root", "-remove", "_NET_CLIENT_LIST"));
+    Commands.run(List.of("xprop", "-root", "-remove", "_NET_CLIENT_LIST_STACKING"));
+  }
+
   /** The mapped top-level window with exactly that title, front-most first; null when none. */
   public static Window find(String title) {
     for (Window window : mapped()) if (window.title().equals(title)) return window;
