@@ -35,8 +35,8 @@ constexpr uint32_t kMotifHintsDecorations = 2;
 void X11Display::adoptForeignWindowsShown() {
   xcb_connection_t* c = server_.connection;
   // The root's own changes and messages tell of a window manager that starts or leaves.
-  const uint32_t rootEvents = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY |
-                              XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+  const uint32_t rootEvents = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_STRUCTURE_NOTIFY |
+                              XCB_EVENT_MASK_PROPERTY_CHANGE;
   xcb_change_window_attributes(c, server_.screen->root, XCB_CW_EVENT_MASK, &rootEvents);
   // Windows the toolkit showed before the display opened.
   xcb_query_tree_reply_t* tree =

@@ -127,10 +127,9 @@ bool X11WindowManager::follow() {
   const uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
   for (const xcb_window_t window : {selectionOwner_, checkWindow_})
     if (window != XCB_NONE)
-      xcb_discard_reply(connection_,
-                        xcb_change_window_attributes_checked(connection_, window,
-                                                             XCB_CW_EVENT_MASK, &events)
-                            .sequence);
+      xcb_discard_reply(connection_, xcb_change_window_attributes_checked(
+                                         connection_, window, XCB_CW_EVENT_MASK, &events)
+                                         .sequence);
   xcb_flush(connection_);
   return selectionOwner_ != XCB_NONE || checkWindow_ != XCB_NONE;
 }
