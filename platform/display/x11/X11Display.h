@@ -149,6 +149,11 @@ private:
   std::chrono::steady_clock::time_point focusForwardsSince_;
   int focusForwards_ = 0;
   bool focusFightLogged_ = false;
+  // The host whose window last got back the focus it had before we took it from a window
+  // manager, and when (event thread): the manager's offers to other hosts are ignored that long.
+  static constexpr std::chrono::milliseconds kFocusGivenBackHolds{500};
+  NSInteger lastFocusGivenBack_ = 0;
+  std::chrono::steady_clock::time_point lastFocusGivenBackAt_;
 
   // Click counting (event thread).
   xcb_timestamp_t lastClickTime_ = 0;

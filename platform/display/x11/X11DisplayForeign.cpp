@@ -202,7 +202,15 @@ void X11Display::takeFocusIntoHosted(NSInteger host) {
   // of the user's has just put it (moving it would make the toolkit see its window deactivated
   // and activated again). The manager's time may be older than the toolkit's own last focus
   // change, which the server would then refuse: CurrentTime.
+  // A window just taken from the manager, which had the focus, is about to get it back: the
+  // manager, which saw it go, offers the focus to the window it had before (xfwm4 does, even a
+  // little after the window is back), which must not take it from the new one.
+  if (host != lastFocusGivenBack_ &&
+      std::chrono::steady_clock::now() - lastFocusGivenBackAt_ < kFocusGivenBackHolds)
+    return;
   X11Lock lock(mutex_);
+  for (const auto& [window, foreign] : foreign_)
+    if (foreign.focusToGiveBack && foreign.host != host) return;
   for (const auto& [window, foreign] : foreign_)
     if (foreign.host == host && foreign.shown) {
       if (X11HasFocusWithin(server_.connection, window) || !mayForwardFocus()) return;
@@ -224,6 +232,8 @@ void X11Display::giveBackFocusOnceHosted(NSInteger host) {
       const X11Window* hostWindow = windowLocked(host);
       if (!hostWindow || !X11IsViewable(server_.connection, hostWindow->id())) return;
       foreign.focusToGiveBack = false;
+      lastFocusGivenBack_ = host;
+      lastFocusGivenBackAt_ = std::chrono::steady_clock::now();
       focusForeignLocked(window, foreign, XCB_CURRENT_TIME);
       // The host is where the focus is, as far as the main thread's state goes: making it key
       // asks for nothing more.
