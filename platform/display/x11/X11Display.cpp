@@ -216,8 +216,11 @@ void X11Display::windowStackChanged(const std::vector<NSInteger>& frontToBack) {
   }
   stack_ = frontToBack;
   if (X11Window* window = windowLocked(pendingFocus_); window && window->isMapped()) {
+    if (focusAtMap)
+      focusLocked(window, now);
+    else
+      focusOnceShown_ = pendingFocus_;
     pendingFocus_ = 0;
-    if (focusAtMap) focusLocked(window, now);
   }
   // Open pop-ups stay above every window.
   if (X11Window* popUp = windowLocked(popUp_)) popUp->raise();
@@ -249,6 +252,7 @@ void X11Display::windowWillBeDestroyed(NSInteger windowNumber) {
 
 void X11Display::windowBecameKey(NSInteger windowNumber) {
   pendingFocus_ = 0;
+  focusOnceShown_ = 0;
   if (windowNumber == focused_) return;
   const xcb_timestamp_t now = serverTime();
   X11Lock lock(mutex_);
@@ -261,7 +265,10 @@ void X11Display::windowBecameKey(NSInteger windowNumber) {
   }
   // A window manager maps a window some time after we ask; until then the focus cannot go to it,
   // and the manager gives it the focus itself as it maps it.
-  if (server_.windowManagerRuns && !isViewable(server_.connection, window->id())) return;
+  if (server_.windowManagerRuns && !isViewable(server_.connection, window->id())) {
+    focusOnceShown_ = windowNumber;
+    return;
+  }
   focusLocked(window, now);
   xcb_flush(server_.connection);
 }

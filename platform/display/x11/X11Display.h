@@ -85,6 +85,7 @@ private:
   // Main thread only.
   NSInteger focused_ = 0;
   NSInteger pendingFocus_ = 0;   // became key before it was mapped
+  NSInteger focusOnceShown_ = 0; // became key before a window manager had shown it
   NSInteger syncingFrameOf_ = 0; // the window whose frame is being taken from the server
 
   // A title-bar drag or a resize from the window's edges: the window, where in it the pointer

@@ -346,10 +346,15 @@ void X11Display::handleExpose(const xcb_expose_event_t* event) {
   const X11Rect area{event->x, event->y, event->width, event->height};
   NSRunLoop::mainRunLoop().performAsync([this, number, area] {
     bool redraw = false;
+    // Shown by the window manager, a window that became key meanwhile has the focus, whether
+    // or not the manager gave it (one that prevents focus stealing may not have: xfwm4).
+    const bool focusNow = number == focusOnceShown_ && windowHoldingFocus() != number;
+    if (number == focusOnceShown_) focusOnceShown_ = 0;
     {
       X11Lock lock(mutex_);
       X11Window* window = windowLocked(number);
       if (!window) return;
+      if (focusNow) focusLocked(window, XCB_CURRENT_TIME);
       // The picture is kept, so an exposed part is uploaded again without drawing anything.
       if (window->hasPicture()) {
         window->upload(area);
