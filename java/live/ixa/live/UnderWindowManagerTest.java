@@ -5,6 +5,7 @@ import static ixa.live.support.HostedFrames.typeInto;
 import static ixa.live.support.HostedFrames.waitUntil;
 import static ixa.live.support.HostedFrames.waitUntilInItsWindow;
 import static org.junit.jupiter.api.Assertions.assertEquals;
+import static org.junit.jupiter.api.Assertions.assertTrue;
 
 import ixa.IxaDialogs;
 import ixa.live.support.Commands;
@@ -19,6 +20,8 @@ import java.awt.event.WindowFocusListener;
 import java.util.ArrayList;
 import java.util.Collections;
 import java.util.List;
+import javax.swing.JDialog;
+import javax.swing.JTextField;
 import org.junit.jupiter.api.Test;
 import org.junit.jupiter.api.Timeout;
 import org.junit.jupiter.api.extension.ExtendWith;
@@ -103,5 +106,49 @@ class UnderWindowManagerTest {
               () -> left.onEdt(() -> left.field().getText()).equals("one+"));
     right.close();
     left.close();
+  }
+
+  @Test
+  void aDialogOfAFrameIsHostedAboveItAndTakesTyping() {
+    SwingApp owner = SwingApp.show("Owner", new Point(60, 60));
+    owner.onEdt(() -> IxaDialogs.renderMacButton(0, 0, 0));
+    waitUntil("Owner is a window of the platform", () -> isHosted("Owner"));
+    JTextField field = owner.onEdt(() -> new JTextField(20));
+    JDialog dialog = owner.onEdt(() -> {
+      JDialog made = new JDialog(owner.frame(), "Options", false);
+      made.add(field);
+      made.setSize(300, 120);
+      made.setLocation(160, 120);
+      made.setVisible(true);
+      return made;
+    });
+    try {
+      waitUntil("Options is a window of the platform", () -> isHosted("Options"));
+      XWindows.Window ownerHost = XWindows.find("Owner");
+      assertEquals(ownerHost.id(), XWindows.transientFor(XWindows.find("Options")).orElse(0),
+          "the dialog's window is transient for its frame's");
+      // A click on the frame leaves the dialog above it.
+      RealInput.click(
+          ownerHost.x() + ownerHost.width() - 20, ownerHost.y() + ownerHost.height() - 20);
+      Screen.run(0.3);
+      List<String> titles = new ArrayList<>();
+      for (XWindows.Window window : XWindows.mapped()) titles.add(window.title());
+      assertTrue(titles.indexOf("Options") < titles.indexOf("Owner"), "front to back: " + titles);
+      Point at = owner.onEdt(() -> {
+        Point on = field.getLocationOnScreen();
+        return new Point(on.x + 20, on.y + field.getHeight() / 2);
+      });
+      RealInput.click(at.x, at.y);
+      waitUntil("the dialog's field has the focus", () -> owner.onEdt(field::hasFocus));
+      RealInput.type("dialog");
+      waitUntil("the dialog's field took the text",
+                () -> owner.onEdt(field::getText).equals("dialog"));
+    } finally {
+      owner.onEdt(() -> {
+        dialog.dispose();
+        return null;
+      });
+      owner.close();
+    }
   }
 }
