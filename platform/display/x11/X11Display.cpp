@@ -196,6 +196,7 @@ void X11Display::windowDescribed(NSInteger windowNumber, const DisplayWindow& de
 }
 
 void X11Display::windowStackChanged(const std::vector<NSInteger>& frontToBack) {
+  mainThread_.claim();
   // A window manager maps a window itself, some time after we ask, and gives it the focus then
   // if its user time allows: the focus cannot go to it before.
   const bool focusAtMap = pendingFocus_ && !server_.windowManagerRuns;
@@ -230,6 +231,7 @@ void X11Display::windowStackChanged(const std::vector<NSInteger>& frontToBack) {
 }
 
 void X11Display::windowFrameChanged(NSInteger windowNumber, NSRect frame) {
+  mainThread_.claim();
   X11Lock lock(mutex_);
   X11Window* window = windowLocked(windowNumber);
   if (!window) return;
@@ -244,6 +246,7 @@ void X11Display::windowFrameChanged(NSInteger windowNumber, NSRect frame) {
 }
 
 void X11Display::windowWillBeDestroyed(NSInteger windowNumber) {
+  mainThread_.claim();
   X11Lock lock(mutex_);
   releaseForeignLocked(windowNumber);
   destroyWindowLocked(windowNumber);
@@ -251,6 +254,7 @@ void X11Display::windowWillBeDestroyed(NSInteger windowNumber) {
 }
 
 void X11Display::windowBecameKey(NSInteger windowNumber) {
+  mainThread_.claim();
   pendingFocus_ = 0;
   focusOnceShown_ = 0;
   if (windowNumber == focused_) return;

@@ -82,11 +82,17 @@ private:
   std::map<xcb_window_t, NSInteger> numbersByXWindow_ X11_GUARDED_BY(mutex_);
   std::vector<NSInteger> stack_ X11_GUARDED_BY(mutex_); // front to back, as last shown
 
-  // Main thread only.
-  NSInteger focused_ = 0;
-  NSInteger pendingFocus_ = 0;   // became key before it was mapped
-  NSInteger focusOnceShown_ = 0; // became key before a window manager had shown it
-  NSInteger syncingFrameOf_ = 0; // the window whose frame is being taken from the server
+  // What only the main thread touches.
+  X11ThreadRole mainThread_;
+  NSInteger focused_ X11_GUARDED_BY(mainThread_) = 0;
+  // Became key before it was mapped; before a window manager had shown it.
+  NSInteger pendingFocus_ X11_GUARDED_BY(mainThread_) = 0;
+  NSInteger focusOnceShown_ X11_GUARDED_BY(mainThread_) = 0;
+  // The window whose frame is being taken from the server.
+  NSInteger syncingFrameOf_ X11_GUARDED_BY(mainThread_) = 0;
+
+  // What only the event thread touches (its handlers below require it).
+  X11ThreadRole eventThread_;
 
   // A title-bar drag or a resize from the window's edges: the window, where in it the pointer
   // holds it (pixels) and, for a resize, the edges that follow the pointer, the window's
@@ -99,10 +105,12 @@ private:
     int pressX = 0, pressY = 0;
   };
   Drag drag_ X11_GUARDED_BY(mutex_);
-  X11Rect lastPress_; // event thread: root position (x, y) and window-relative (w, h)
-  NSInteger lastPressWindow_ = 0;
-  int pointerX_ = 0, pointerY_ = 0; // the pointer's last root position (event thread)
-  bool buttonHeld_ = false;
+  // The last press, root position (x, y) and window-relative (w, h), and the pointer's last
+  // root position: written by the event thread, read by a drag the main thread starts.
+  X11Rect lastPress_ X11_GUARDED_BY(mutex_);
+  NSInteger lastPressWindow_ X11_GUARDED_BY(mutex_) = 0;
+  int pointerX_ X11_GUARDED_BY(mutex_) = 0, pointerY_ X11_GUARDED_BY(mutex_) = 0;
+  bool buttonHeld_ X11_GUARDED_BY(mutex_) = false;
 
   // Pop-up grabs. The first pop-up (a menu) holds them; the pop-ups opened from it (its
   // submenus) are our windows too, so the pointer reaches them through the grab.
@@ -147,19 +155,20 @@ private:
   bool scanningAtOpen_ = false;
   // Focus moved from hosts into their windows in the current second (event thread).
   static constexpr int kMostFocusForwardsPerSecond = 20;
-  std::chrono::steady_clock::time_point focusForwardsSince_;
-  int focusForwards_ = 0;
-  bool focusFightLogged_ = false;
+  std::chrono::steady_clock::time_point focusForwardsSince_ X11_GUARDED_BY(eventThread_);
+  int focusForwards_ X11_GUARDED_BY(eventThread_) = 0;
+  bool focusFightLogged_ X11_GUARDED_BY(eventThread_) = false;
   // The host whose window last got back the focus it had before we took it from a window
   // manager, and when (event thread): the manager's offers to other hosts are ignored that long.
   static constexpr std::chrono::milliseconds kFocusGivenBackHolds{500};
-  NSInteger lastFocusGivenBack_ = 0;
-  std::chrono::steady_clock::time_point lastFocusGivenBackAt_;
+  NSInteger lastFocusGivenBack_ X11_GUARDED_BY(eventThread_) = 0;
+  std::chrono::steady_clock::time_point lastFocusGivenBackAt_ X11_GUARDED_BY(eventThread_);
 
   // Click counting (event thread).
-  xcb_timestamp_t lastClickTime_ = 0;
-  int lastClickX_ = 0, lastClickY_ = 0, clickCount_ = 0;
-  uint8_t lastClickButton_ = 0;
+  xcb_timestamp_t lastClickTime_ X11_GUARDED_BY(eventThread_) = 0;
+  int lastClickX_ X11_GUARDED_BY(eventThread_) = 0, lastClickY_ X11_GUARDED_BY(eventThread_) = 0;
+  int clickCount_ X11_GUARDED_BY(eventThread_) = 0;
+  uint8_t lastClickButton_ X11_GUARDED_BY(eventThread_) = 0;
 
   std::thread events_;
 
@@ -176,7 +185,7 @@ private:
   xcb_window_t ownerLocked(NSInteger owner) const X11_REQUIRES(mutex_);
   void destroyWindowLocked(NSInteger number) X11_REQUIRES(mutex_);
   // The keyboard focus goes to the window at the server time `time` (see serverTime).
-  void focusLocked(X11Window* window, xcb_timestamp_t time) X11_REQUIRES(mutex_);
+  void focusLocked(X11Window* window, xcb_timestamp_t time) X11_REQUIRES(mutex_, mainThread_);
   // The server's time now, read from a property change on the helper window (main thread, not
   // holding mutex_). Focus changes carry it rather than CurrentTime, so that a toolkit answering a
   // focus offer late (AWT sets the focus itself when offered it) cannot take the focus back from
@@ -185,13 +194,13 @@ private:
 
   // X11DisplayEvents.cpp
   void runEvents();
-  bool handleEvent(const xcb_generic_event_t* event);
-  void handlePointer(const xcb_generic_event_t* event);
+  bool handleEvent(const xcb_generic_event_t* event) X11_REQUIRES(eventThread_);
+  void handlePointer(const xcb_generic_event_t* event) X11_REQUIRES(eventThread_);
   void handleKey(const xcb_key_press_event_t* event, bool down);
   void handleConfigure(const xcb_configure_notify_event_t* event);
-  void handleExpose(const xcb_expose_event_t* event);
-  void handleFocusIn(const xcb_focus_in_event_t* event);
-  void handleClientMessage(const xcb_client_message_event_t* event);
+  void handleExpose(const xcb_expose_event_t* event) X11_REQUIRES(eventThread_);
+  void handleFocusIn(const xcb_focus_in_event_t* event) X11_REQUIRES(eventThread_);
+  void handleClientMessage(const xcb_client_message_event_t* event) X11_REQUIRES(eventThread_);
   bool continueDrag(int rootX, int rootY, bool released);
   bool startResize(NSInteger number, const xcb_button_press_event_t* press);
   void handleFocusOut(const xcb_focus_in_event_t* event);
@@ -207,12 +216,12 @@ private:
   void considerForeignWindow(xcb_window_t window, bool justShown = false);
   void watchNewForeignWindow(xcb_window_t window);
   void noteForeignUserTime(xcb_window_t window);
-  void giveBackFocusOnceHosted(NSInteger host);
+  void giveBackFocusOnceHosted(NSInteger host) X11_REQUIRES(eventThread_);
   // Whether the event thread may move the focus from a host into its window once more now.
-  bool mayForwardFocus();
-  void takeFocusIntoHosted(NSInteger host);
+  bool mayForwardFocus() X11_REQUIRES(eventThread_);
+  void takeFocusIntoHosted(NSInteger host) X11_REQUIRES(eventThread_);
   // X11DisplayForeignEvents.cpp
-  bool handleForeignEvent(const xcb_generic_event_t* event);
+  bool handleForeignEvent(const xcb_generic_event_t* event) X11_REQUIRES(eventThread_);
   // X11DisplayForeign.cpp, hosting
   void hostForeignLocked(X11Window* host, const DisplayWindow& description) X11_REQUIRES(mutex_);
   void releaseForeignLocked(NSInteger host) X11_REQUIRES(mutex_);

@@ -79,6 +79,7 @@ int heldButton(uint16_t state) {
 } // namespace
 
 void X11Display::runEvents() {
+  eventThread_.claim();
   // Where nothing asks for them first, the windows found at the opening are reported now.
   NSRunLoop::mainRunLoop().performAsync([this] { reportForeignWindowsFoundAtOpen(); });
   for (;;) {
@@ -331,6 +332,7 @@ void X11Display::handleConfigure(const xcb_configure_notify_event_t* event) {
     xcb_flush(server_.connection);
   }
   NSRunLoop::mainRunLoop().performAsync([this, number, frame] {
+    mainThread_.claim();
     DisplayClient* client = DisplayBackend::client();
     if (!client) return;
     syncingFrameOf_ = number;
@@ -345,6 +347,7 @@ void X11Display::handleExpose(const xcb_expose_event_t* event) {
   if (event->count == 0) giveBackFocusOnceHosted(number);
   const X11Rect area{event->x, event->y, event->width, event->height};
   NSRunLoop::mainRunLoop().performAsync([this, number, area] {
+    mainThread_.claim();
     bool redraw = false;
     // Shown by the window manager, a window that became key meanwhile has the focus, whether
     // or not the manager gave it (one that prevents focus stealing may not have: xfwm4).
@@ -390,6 +393,7 @@ void X11Display::handleFocusIn(const xcb_focus_in_event_t* event) {
   if (!number) number = hostOfForeignPart(event->event);
   if (number <= 0) return;
   NSRunLoop::mainRunLoop().performAsync([this, number] {
+    mainThread_.claim();
     // By the time the main thread serves this, the focus may have moved on (the application
     // focused another window since): a stale notice would take the key status, and with it the
     // focus, back to where it was.

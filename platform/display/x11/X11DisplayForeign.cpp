@@ -237,7 +237,10 @@ void X11Display::giveBackFocusOnceHosted(NSInteger host) {
       focusForeignLocked(window, foreign, XCB_CURRENT_TIME);
       // The host is where the focus is, as far as the main thread's state goes: making it key
       // asks for nothing more.
-      NSRunLoop::mainRunLoop().performAsync([this, host] { focused_ = host; });
+      NSRunLoop::mainRunLoop().performAsync([this, host] {
+        mainThread_.claim();
+        focused_ = host;
+      });
       // The manager is told too, or it would give the activation back to the window it had
       // before, as it decided when it mapped the host.
       server_.windowManager.restoreActivation(hostWindow->id());

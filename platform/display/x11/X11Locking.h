@@ -1,7 +1,10 @@
-// The X11 display's lock, with its rules checked by the compiler (Clang's thread-safety
-// analysis, -Wthread-safety in a Clang build): a member marked X11_GUARDED_BY(mutex_) is touched
-// only with the lock held, and a function marked X11_REQUIRES(mutex_) (the display's *Locked
-// ones) is called only with it held. Other compilers see a plain mutex and a plain guard.
+// The X11 display's lock and threads, with their rules checked by the compiler (Clang's
+// thread-safety analysis, -Wthread-safety in a Clang build): a member marked
+// X11_GUARDED_BY(mutex_) is touched only with the lock held, and a function marked
+// X11_REQUIRES(mutex_) (the display's *Locked ones) is called only with it held. A member that
+// only one thread touches is guarded by that thread's role (X11ThreadRole) the same way: a
+// function that runs on the thread claims the role, or requires it of its callers. Other
+// compilers see a plain mutex, a plain guard and roles that are nothing.
 #pragma once
 
 #include <mutex>
@@ -18,6 +21,7 @@
 #define X11_REQUIRES(...) X11_THREAD_ANNOTATION(requires_capability(__VA_ARGS__))
 #define X11_ACQUIRE(...) X11_THREAD_ANNOTATION(acquire_capability(__VA_ARGS__))
 #define X11_RELEASE(...) X11_THREAD_ANNOTATION(release_capability(__VA_ARGS__))
+#define X11_ASSERT_CAPABILITY(x) X11_THREAD_ANNOTATION(assert_capability(x))
 
 class X11_CAPABILITY("mutex") X11Mutex {
 public:
@@ -38,4 +42,12 @@ public:
 
 private:
   X11Mutex& mutex_;
+};
+
+// A thread's role (the main thread, the display's event thread) as a capability. Code that runs
+// on the thread says so with claim(), after which the compiler lets it touch what the role
+// guards; nothing is checked at run time.
+class X11_CAPABILITY("thread role") X11ThreadRole {
+public:
+  void claim() const X11_ASSERT_CAPABILITY(this) {}
 };
