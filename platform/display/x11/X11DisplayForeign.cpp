@@ -210,7 +210,7 @@ void X11Display::takeFocusIntoHosted(NSInteger host) {
     return;
   X11Lock lock(mutex_);
   for (const auto& [window, foreign] : foreign_)
-    if (foreign.focusToGiveBack && foreign.host != host) return;
+    if (foreign.focusToGiveBack && foreign.shown && foreign.host != host) return;
   for (const auto& [window, foreign] : foreign_)
     if (foreign.host == host && foreign.shown) {
       if (X11HasFocusWithin(server_.connection, window) || !mayForwardFocus()) return;

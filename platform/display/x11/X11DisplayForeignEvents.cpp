@@ -85,6 +85,8 @@ bool X11Display::handleForeignEvent(const xcb_generic_event_t* event) {
       }
       if (!foreign.shown) return true;
       foreign.shown = false;
+      // Hidden before its host was shown: there is no focus to give back any more.
+      foreign.focusToGiveBack = false;
     }
     report(unmap->window, false);
     return true;
