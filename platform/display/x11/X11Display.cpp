@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "display/DisplayClient.h"
+#include "display/x11/X11ClientWindows.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSRunLoop.h"
 
@@ -34,15 +35,6 @@ double scaleFromEnvironment() {
     return scale;
   if (const double scale = scaleNamed("GDK_SCALE")) return scale;
   return 1;
-}
-
-// Whether the window is mapped on the screen (and so may take the focus).
-bool isViewable(xcb_connection_t* c, xcb_window_t window) {
-  xcb_get_window_attributes_reply_t* reply =
-      xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
-  const bool viewable = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
-  std::free(reply);
-  return viewable;
 }
 
 } // namespace
@@ -269,7 +261,7 @@ void X11Display::windowBecameKey(NSInteger windowNumber) {
   }
   // A window manager maps a window some time after we ask; until then the focus cannot go to it,
   // and the manager gives it the focus itself as it maps it.
-  if (server_.windowManagerRuns && !isViewable(server_.connection, window->id())) {
+  if (server_.windowManagerRuns && !X11IsViewable(server_.connection, window->id())) {
     focusOnceShown_ = windowNumber;
     return;
   }
