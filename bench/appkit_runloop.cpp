@@ -18,8 +18,8 @@
 #include "appkit/application/NSApplication.h"
 #include "appkit/application/NSEvent.h"
 #include "appkit/windows/NSWindow.h"
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSRunLoop.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 #include "testkit/ScreenDescription.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "appkit/application/NSApplication.h"
 #include "appkit/windows/NSWindow.h"
 #include "chrome/Restyle.h"
-#include "foundation/NSAutoreleasePool.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 #include "testkit/WindowSnapshot.h"
 
 extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_modifyWindows(JNIEnv*, jclass);

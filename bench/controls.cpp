@@ -15,9 +15,9 @@
 #include "appkit/controls/NSProgressIndicator.h"
 #include "appkit/controls/NSTextField.h"
 #include "appkit/panels/NSAlert.h"
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSRunLoop.h"
-#include "foundation/NSThread.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runloop/NSThread.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 #include "testkit/SimulatedUser.h"
 #include "testkit/WindowSnapshot.h"
 

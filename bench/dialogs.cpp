@@ -10,7 +10,7 @@
 #include "bridge/Bridge.h"
 #include "bridge/Upcall.h"
 #include "dialogs/SheetGlobals.h"
-#include "foundation/NSAutoreleasePool.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 
 extern "C" {
 jint Java_ixa_IxaDialogs_initProgressDialog(JNIEnv*, jclass);

@@ -18,7 +18,7 @@
 
 #include "TestJvm.h"
 #include "bridge/NativeScope.h"
-#include "foundation/NSRunLoop.h"
+#include "foundation/runloop/NSRunLoop.h"
 
 namespace {
 

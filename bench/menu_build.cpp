@@ -18,8 +18,8 @@
 
 #include "MenuJsonGenerator.h"
 #include "appkit/menus/NSMenu.h"
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSJSONSerialization.h"
+#include "foundation/json/NSJSONSerialization.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 #include "menus/ContextMenu.h"
 
 namespace {

@@ -23,8 +23,8 @@
 #include "appkit/panels/NSColorPanel.h"
 #include "bridge/Bridge.h"
 #include "dialogs/SheetGlobals.h"
-#include "foundation/NSCensus.h"
-#include "foundation/NSRunLoop.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runtime/NSCensus.h"
 #include "testkit/MenuUser.h"
 #include "testkit/SimulatedUser.h"
 

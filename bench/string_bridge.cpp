@@ -9,7 +9,7 @@
 
 #include "TestJvm.h"
 #include "bridge/Bridge.h"
-#include "foundation/NSAutoreleasePool.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "BenchmarkMain.h"
 
-#include "foundation/NSAutoreleasePool.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 #include "system/RelaunchTask.h"
 #include "system/System.h"
 

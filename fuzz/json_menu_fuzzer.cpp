@@ -11,10 +11,10 @@
 #include <string>
 
 #include "appkit/menus/NSMenu.h"
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSJSONSerialization.h"
-#include "foundation/NSNumber.h"
-#include "foundation/NSRunLoop.h"
+#include "foundation/json/NSJSONSerialization.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
+#include "foundation/values/NSNumber.h"
 #include "menus/ContextMenu.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <jni.h>
 
 #include "bridge/Export.h"
-#include "foundation/NSObject.h"
+#include "foundation/runtime/NSObject.h"
 
 class NSImageView;
 class NSMenu;

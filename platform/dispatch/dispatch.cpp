@@ -3,8 +3,8 @@
 #include <chrono>
 #include <limits>
 
-#include "foundation/NSLog.h"
-#include "foundation/NSRunLoop.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/system/NSLog.h"
 
 struct dispatch_queue_s {
   const char* label;

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "display/DisplayWindow.h"
-#include "foundation/NSGeometry.h"
+#include "foundation/values/NSGeometry.h"
 
 class DisplayClient;
 class NSObject;

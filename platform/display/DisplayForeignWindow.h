@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "foundation/NSGeometry.h"
+#include "foundation/values/NSGeometry.h"
 
 struct DisplayForeignWindow {
   // The display's name for the window (its X window id); never 0.

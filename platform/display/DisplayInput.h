@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "foundation/NSGeometry.h"
+#include "foundation/values/NSGeometry.h"
 
 // The modifier keys held during an input event.
 enum DisplayModifier : unsigned {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "foundation/NSGeometry.h"
+#include "foundation/values/NSGeometry.h"
 
 enum class DisplayWindowKind {
   Normal,    // a document or application window

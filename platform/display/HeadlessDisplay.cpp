@@ -1,6 +1,6 @@
 #include "display/HeadlessDisplay.h"
 
-#include "foundation/NSRunLoop.h"
+#include "foundation/runloop/NSRunLoop.h"
 
 void HeadlessDisplay::windowStackChanged(const std::vector<NSInteger>& frontToBack) {
   std::lock_guard lock(mutex_);

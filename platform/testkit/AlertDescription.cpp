@@ -1,7 +1,7 @@
 // The "alert" section of Screen.describe(): the front-most alert on screen (the innermost one
 // running, as a modal panel or a sheet), or null when none is up.
 #include "appkit/panels/NSAlert.h"
-#include "foundation/JsonWriter.h"
+#include "foundation/json/JsonWriter.h"
 #include "testkit/ScreenDescription.h"
 #include "testkit/SimulatedUser.h"
 

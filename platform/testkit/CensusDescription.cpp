@@ -1,7 +1,7 @@
 // The "census" section of the screen's description: live platform objects per class, so that a
 // Java test can see that a repeated operation leaves nothing behind.
-#include "foundation/JsonWriter.h"
-#include "foundation/NSCensus.h"
+#include "foundation/json/JsonWriter.h"
+#include "foundation/runtime/NSCensus.h"
 #include "testkit/ScreenDescription.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "appkit/panels/NSColorPanel.h"
-#include "foundation/JsonWriter.h"
-#include "foundation/NSAutoreleasePool.h"
+#include "foundation/json/JsonWriter.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 #include "testkit/ScreenDescription.h"
 #include "testkit/TestkitJni.h"
 #include "testkit/UserActionJni.h"

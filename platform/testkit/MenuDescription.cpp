@@ -3,7 +3,7 @@
 #include "appkit/application/NSApplication.h"
 #include "appkit/menus/NSMenu.h"
 #include "appkit/views/NSView.h"
-#include "foundation/JsonWriter.h"
+#include "foundation/json/JsonWriter.h"
 #include "testkit/MenuUser.h"
 #include "testkit/ScreenDescription.h"
 

@@ -7,8 +7,8 @@
 #include "appkit/application/NSApplication.h"
 #include "appkit/look/MenuDrawing.h"
 #include "appkit/menus/NSMenu.h"
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSRunLoop.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 #include "testkit/UserInput.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Which context menu was popped up last: the testkit listens to the menus' tracking
 // notifications from the moment the testkit library loads.
 #include "appkit/menus/NSMenu.h"
-#include "foundation/NSNotificationCenter.h"
+#include "foundation/runloop/NSNotificationCenter.h"
 #include "testkit/MenuUser.h"
 
 namespace {

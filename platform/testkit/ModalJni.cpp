@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "appkit/panels/NSAlert.h"
-#include "foundation/NSAutoreleasePool.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 #include "testkit/TestkitJni.h"
 
 using namespace testkit;

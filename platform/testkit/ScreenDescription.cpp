@@ -8,11 +8,11 @@
 
 #include "appkit/application/NSApplication.h"
 #include "appkit/application/NSEvent.h"
-#include "foundation/JsonWriter.h"
-#include "foundation/NSArray.h"
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSNumber.h"
-#include "foundation/NSUserDefaults.h"
+#include "foundation/collections/NSArray.h"
+#include "foundation/json/JsonWriter.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
+#include "foundation/system/NSUserDefaults.h"
+#include "foundation/values/NSNumber.h"
 
 namespace {
 

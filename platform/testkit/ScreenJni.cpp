@@ -9,10 +9,10 @@
 #include <thread>
 
 #include "appkit/application/NSApplication.h"
-#include "foundation/NSArray.h"
-#include "foundation/NSLog.h"
-#include "foundation/NSRunLoop.h"
-#include "foundation/NSThread.h"
+#include "foundation/collections/NSArray.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runloop/NSThread.h"
+#include "foundation/system/NSLog.h"
 #include "testkit/ScreenDescription.h"
 #include "testkit/TestkitJni.h"
 

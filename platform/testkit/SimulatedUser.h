@@ -16,7 +16,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "foundation/NSGeometry.h"
+#include "foundation/values/NSGeometry.h"
 
 class NSAlert;
 class NSWindow;

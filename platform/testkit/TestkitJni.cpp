@@ -2,9 +2,9 @@
 
 #include <exception>
 
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSRunLoop.h"
-#include "foundation/NSThread.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runloop/NSThread.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 #include "testkit/SimulatedUser.h"
 
 namespace testkit {

@@ -7,9 +7,9 @@
 
 #include "appkit/application/NSApplication.h"
 #include "display/DisplayBackend.h"
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSRunLoop.h"
-#include "foundation/NSThread.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runloop/NSThread.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 
 namespace UserInput {
 

@@ -10,14 +10,14 @@
 #include "appkit/drawing/NSGradient.h"
 #include "appkit/drawing/NSGraphics.h"
 #include "appkit/drawing/NSGraphicsContext.h"
-#include "appkit/drawing/TextLayout.h"
 #include "appkit/look/ControlLook.h"
 #include "appkit/look/MenuDrawing.h"
 #include "appkit/look/WindowChromeLook.h"
+#include "appkit/rendering/TextLayout.h"
 #include "appkit/windows/NSWindowDrawing.h"
 #include "display/DisplayBackend.h"
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSBundle.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
+#include "foundation/system/NSBundle.h"
 #include "testkit/MenuUser.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "appkit/drawing/NSBitmapImageRep.h"
-#include "foundation/NSData.h"
+#include "foundation/values/NSData.h"
 
 class NSWindow;
 

@@ -5,8 +5,8 @@
 #include <jni.h>
 
 #include "Globals.h"
-#include "foundation/NSArray.h"
-#include "foundation/NSString.h"
+#include "foundation/collections/NSArray.h"
+#include "foundation/strings/NSString.h"
 
 extern "C" {
 // A Java string as an autoreleased NSString, every Unicode character kept; nil for null.

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "bridge/Export.h"
-#include "foundation/NSObject.h"
-#include "foundation/NSString.h"
+#include "foundation/runtime/NSObject.h"
+#include "foundation/strings/NSString.h"
 
 class NSTextField;
 

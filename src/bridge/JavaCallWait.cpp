@@ -1,6 +1,6 @@
 #include "bridge/JavaCallWait.h"
 
-#include "foundation/NSLog.h"
+#include "foundation/system/NSLog.h"
 
 namespace brix {
 

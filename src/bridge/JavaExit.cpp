@@ -9,7 +9,7 @@
 
 #include "appkit/application/NSApplication.h"
 #include "bridge/JavaVm.h"
-#include "foundation/NSThread.h"
+#include "foundation/runloop/NSThread.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 
 #include "bridge/JavaCallWait.h"
 #include "bridge/Upcall.h"
-#include "foundation/NSLog.h"
-#include "foundation/NSRunLoop.h"
-#include "foundation/NSThread.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runloop/NSThread.h"
+#include "foundation/system/NSLog.h"
 
 namespace brix {
 

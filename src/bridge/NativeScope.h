@@ -33,10 +33,10 @@
 #include <tuple>
 #include <type_traits>
 
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSLog.h"
-#include "foundation/NSString.h"
-#include "foundation/NSThread.h"
+#include "foundation/runloop/NSThread.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
+#include "foundation/strings/NSString.h"
+#include "foundation/system/NSLog.h"
 
 namespace brix {
 

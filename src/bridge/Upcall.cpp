@@ -4,7 +4,7 @@
 
 #include "bridge/Bridge.h"
 #include "bridge/NativeScope.h"
-#include "foundation/NSLog.h"
+#include "foundation/system/NSLog.h"
 
 namespace brix {
 

@@ -5,7 +5,7 @@
 
 #include <jni.h>
 
-#include "foundation/NSString.h"
+#include "foundation/strings/NSString.h"
 
 namespace brix {
 

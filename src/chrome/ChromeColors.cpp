@@ -1,7 +1,7 @@
 #include "chrome/ChromeColors.h"
 
-#include "foundation/NSBundle.h"
-#include "foundation/NSScanner.h"
+#include "foundation/strings/NSScanner.h"
+#include "foundation/system/NSBundle.h"
 
 namespace brix {
 

@@ -6,7 +6,7 @@
 #include "Globals.h"
 #include "appkit/views/NSView.h"
 #include "chrome/QVRectView.h"
-#include "foundation/NSString.h"
+#include "foundation/strings/NSString.h"
 
 namespace brix {
 // One restyling pass over NSApp's ordered windows, with its numbered trace in the log.

@@ -11,9 +11,9 @@
 #include "chrome/QVGradView.h"
 #include "chrome/Restyle.h"
 #include "chrome/VantrelsBrandLogoView.h"
-#include "foundation/NSBundle.h"
-#include "foundation/NSLog.h"
-#include "foundation/NSUserDefaults.h"
+#include "foundation/system/NSBundle.h"
+#include "foundation/system/NSLog.h"
+#include "foundation/system/NSUserDefaults.h"
 
 namespace brix {
 Weak<QVRectView> _sideRect;

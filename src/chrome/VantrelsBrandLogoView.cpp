@@ -1,6 +1,6 @@
 #include "chrome/VantrelsBrandLogoView.h"
 
-#include "foundation/NSNumber.h"
+#include "foundation/values/NSNumber.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "appkit/drawing/NSImage.h"
 #include "appkit/panels/NSAlert.h"
 #include "bridge/NativeScope.h"
-#include "foundation/NSBundle.h"
+#include "foundation/system/NSBundle.h"
 
 namespace {
 

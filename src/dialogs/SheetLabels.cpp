@@ -3,7 +3,7 @@
 #include "appkit/controls/NSTextField.h"
 #include "appkit/drawing/NSFont.h"
 #include "appkit/windows/NSWindow.h"
-#include "foundation/NSArray.h"
+#include "foundation/collections/NSArray.h"
 #include "windows/WindowLookup.h"
 
 namespace brix {

@@ -2,7 +2,7 @@
 // neither editable nor selectable.
 #pragma once
 
-#include "foundation/NSGeometry.h"
+#include "foundation/values/NSGeometry.h"
 
 class NSTextField;
 class NSView;

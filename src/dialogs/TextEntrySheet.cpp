@@ -8,7 +8,7 @@
 #include "bridge/NativeScope.h"
 #include "dialogs/SheetGlobals.h"
 #include "dialogs/SheetLabels.h"
-#include "foundation/NSLog.h"
+#include "foundation/system/NSLog.h"
 #include "windows/WindowLookup.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include "appkit/menus/NSMenu.h"
 #include "bridge/NativeScope.h"
 #include "bridge/Upcall.h"
-#include "foundation/JSONDocument.h"
-#include "foundation/SmallObjectMemory.h"
+#include "foundation/json/JSONDocument.h"
+#include "foundation/runtime/SmallObjectMemory.h"
 #include "menus/MenuRecord.h"
 #include "windows/WindowLookup.h"
 

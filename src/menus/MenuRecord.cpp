@@ -7,7 +7,7 @@
 
 #include "appkit/menus/NSMenuItem.h"
 #include "bridge/ContextMenuSlapper.h"
-#include "foundation/NSNumber.h"
+#include "foundation/values/NSNumber.h"
 
 namespace brix {
 namespace {

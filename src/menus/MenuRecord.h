@@ -7,9 +7,9 @@
 
 #include <optional>
 
-#include "foundation/JSONDocument.h"
-#include "foundation/NSArray.h"
-#include "foundation/NSDictionary.h"
+#include "foundation/collections/NSArray.h"
+#include "foundation/collections/NSDictionary.h"
+#include "foundation/json/JSONDocument.h"
 
 class NSMenuItem;
 

@@ -2,7 +2,7 @@
 #include "appkit/application/NSApplication.h"
 #include "bridge/Bridge.h"
 #include "bridge/NativeScope.h"
-#include "foundation/NSLog.h"
+#include "foundation/system/NSLog.h"
 #include "system/RelaunchTask.h"
 #include "system/System.h"
 

@@ -7,8 +7,8 @@
 // so no path or argument is ever read as shell syntax.
 #pragma once
 
-#include "foundation/NSArray.h"
-#include "foundation/NSTask.h"
+#include "foundation/collections/NSArray.h"
+#include "foundation/system/NSTask.h"
 
 namespace brix {
 

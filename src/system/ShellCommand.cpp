@@ -1,9 +1,9 @@
 // Running a shell command and collecting its standard output.
 #include "bridge/Bridge.h"
 #include "bridge/NativeScope.h"
-#include "foundation/NSFileHandle.h"
-#include "foundation/NSPipe.h"
-#include "foundation/NSTask.h"
+#include "foundation/system/NSFileHandle.h"
+#include "foundation/system/NSPipe.h"
+#include "foundation/system/NSTask.h"
 #include "system/System.h"
 
 extern "C" BRIX_EXPORT NSString* runCommand(NSString* command) {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "bridge/Export.h"
-#include "foundation/NSString.h"
+#include "foundation/strings/NSString.h"
 
 extern "C" {
 // Starts a shell, in a session of its own, that waits delaySeconds and then runs this process's

@@ -2,7 +2,7 @@
 #include "appkit/drawing/NSColor.h"
 #include "bridge/Bridge.h"
 #include "bridge/NativeScope.h"
-#include "foundation/NSPathUtilities.h"
+#include "foundation/system/NSPathUtilities.h"
 #include "system/System.h"
 
 namespace {

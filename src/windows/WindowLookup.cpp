@@ -1,5 +1,5 @@
 #include "windows/WindowLookup.h"
-#include "foundation/NSArray.h"
+#include "foundation/collections/NSArray.h"
 
 #include "appkit/application/NSApplication.h"
 #include "appkit/windows/NSWindow.h"

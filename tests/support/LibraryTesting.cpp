@@ -5,7 +5,7 @@
 #include "TestJvm.h"
 #include "appkit/application/NSApplication.h"
 #include "dispatch/dispatch.h"
-#include "foundation/NSRunLoop.h"
+#include "foundation/runloop/NSRunLoop.h"
 
 void closeAllWindows() {
   NSApplication* app = NSApplication::sharedApplication();

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "appkit/windows/NSWindow.h"
-#include "foundation/NSAutoreleasePool.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 
 // Closes every window, ends modal sessions and sheets, so each test starts with an empty screen.
 void closeAllWindows();

@@ -2,8 +2,8 @@
 
 #include <chrono>
 
-#include "foundation/NSRunLoop.h"
-#include "foundation/NSThread.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runloop/NSThread.h"
 
 int runOnMainThread(const std::function<int()>& body) {
   if (NSThread::isMainThread()) return body();

@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "foundation/NSThread.h"
+#include "foundation/runloop/NSThread.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // collection behaviours and modal responses.
 #pragma once
 
-#include "foundation/NSGeometry.h"
+#include "foundation/values/NSGeometry.h"
 
 using NSWindowStyleMask = NSUInteger;
 enum : NSWindowStyleMask {

@@ -8,10 +8,10 @@
 
 #include "appkit/windows/NSPanel.h"
 #include "display/DisplayBackend.h"
-#include "foundation/NSArray.h"
-#include "foundation/NSLog.h"
-#include "foundation/NSRunLoop.h"
-#include "foundation/NSThread.h"
+#include "foundation/collections/NSArray.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runloop/NSThread.h"
+#include "foundation/system/NSLog.h"
 
 NSApplication* NSApp = nullptr;
 

@@ -5,8 +5,8 @@
 #include "appkit/windows/NSHostedWindow.h"
 #include "display/DisplayBackend.h"
 #include "display/DisplayClient.h"
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSRunLoop.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 
 namespace {
 

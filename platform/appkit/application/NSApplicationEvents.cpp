@@ -4,9 +4,9 @@
 #include "appkit/application/NSApplication.h"
 #include "appkit/application/NSEvent.h"
 #include "appkit/windows/NSPanel.h"
-#include "foundation/NSLog.h"
-#include "foundation/NSRunLoop.h"
-#include "foundation/NSThread.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runloop/NSThread.h"
+#include "foundation/system/NSLog.h"
 
 // MARK: event routing
 

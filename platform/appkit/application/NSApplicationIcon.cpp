@@ -9,7 +9,7 @@
 
 #include "appkit/drawing/NSImage.h"
 #include "display/DisplayBackend.h"
-#include "foundation/NSAutoreleasePool.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 
 namespace {
 

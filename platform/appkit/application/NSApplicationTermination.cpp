@@ -4,8 +4,8 @@
 #include <cstdlib>
 
 #include "appkit/application/NSApplication.h"
-#include "foundation/NSLog.h"
-#include "foundation/NSRunLoop.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/system/NSLog.h"
 
 namespace {
 

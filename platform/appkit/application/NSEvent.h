@@ -4,7 +4,7 @@
 // views. Events are immutable once made.
 #pragma once
 
-#include "foundation/NSGeometry.h"
+#include "foundation/values/NSGeometry.h"
 
 class NSGraphicsContext;
 class NSWindow;

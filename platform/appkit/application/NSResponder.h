@@ -3,7 +3,7 @@
 // runs through its superviews to the window.
 #pragma once
 
-#include "foundation/NSObject.h"
+#include "foundation/runtime/NSObject.h"
 
 class NSEvent;
 

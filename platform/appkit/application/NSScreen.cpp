@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "display/DisplayBackend.h"
-#include "foundation/NSArray.h"
+#include "foundation/collections/NSArray.h"
 
 NSScreen* NSScreen::mainScreen() {
   // Immortal: the screen describes the display, which lives as long as the process.

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "appkit/application/AppKitConstants.h"
-#include "foundation/NSObject.h"
+#include "foundation/runtime/NSObject.h"
 
 class NSArray;
 

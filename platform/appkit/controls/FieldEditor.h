@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "foundation/NSString.h"
+#include "foundation/strings/NSString.h"
 
 // The characters AppKit puts into key events for keys that do not type text.
 namespace NSKey {

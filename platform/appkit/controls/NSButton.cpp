@@ -5,9 +5,9 @@
 #include "appkit/application/NSApplication.h"
 #include "appkit/application/NSEvent.h"
 #include "appkit/controls/FieldEditor.h"
-#include "appkit/drawing/TextLayout.h"
+#include "appkit/rendering/TextLayout.h"
 #include "appkit/windows/NSWindow.h"
-#include "foundation/JsonWriter.h"
+#include "foundation/json/JsonWriter.h"
 
 namespace {
 

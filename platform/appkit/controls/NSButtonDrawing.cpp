@@ -8,8 +8,8 @@
 #include "appkit/drawing/NSBezierPath.h"
 #include "appkit/drawing/NSGraphics.h"
 #include "appkit/drawing/NSGraphicsContext.h"
-#include "appkit/drawing/TextLayout.h"
 #include "appkit/look/ControlLook.h"
+#include "appkit/rendering/TextLayout.h"
 #include "appkit/windows/NSWindow.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // without retaining it and forgets it when the control goes away.
 #pragma once
 
-#include "foundation/NSObject.h"
+#include "foundation/runtime/NSObject.h"
 
 class NSView;
 class NSWindow;

@@ -5,8 +5,8 @@
 #include "appkit/application/NSApplication.h"
 #include "appkit/controls/NSCell.h"
 #include "appkit/windows/NSWindow.h"
-#include "foundation/JsonWriter.h"
-#include "foundation/NSNumber.h"
+#include "foundation/json/JsonWriter.h"
+#include "foundation/values/NSNumber.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The three states of a menu item or a two-state control, with AppKit's values.
 #pragma once
 
-#include "foundation/NSString.h"
+#include "foundation/strings/NSString.h"
 
 using NSControlStateValue = NSInteger;
 constexpr NSControlStateValue NSControlStateValueMixed = -1;

@@ -4,7 +4,7 @@
 
 #include "appkit/drawing/NSGraphics.h"
 #include "appkit/drawing/NSGraphicsContext.h"
-#include "foundation/JsonWriter.h"
+#include "foundation/json/JsonWriter.h"
 
 NSImageView* NSImageView::initWithFrame(NSRect frame) {
   NSControl::initWithFrame(frame);

@@ -8,9 +8,9 @@
 #include "appkit/drawing/NSBezierPath.h"
 #include "appkit/drawing/NSGraphicsContext.h"
 #include "appkit/look/ControlLook.h"
-#include "foundation/JsonWriter.h"
-#include "foundation/NSRunLoop.h"
-#include "foundation/NSThread.h"
+#include "foundation/json/JsonWriter.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runloop/NSThread.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "appkit/application/NSEvent.h"
 #include "appkit/views/KeyViewLoop.h"
 #include "appkit/windows/NSWindow.h"
-#include "foundation/JsonWriter.h"
+#include "foundation/json/JsonWriter.h"
 
 NSTextField* NSTextField::initWithFrame(NSRect frame) {
   NSControl::initWithFrame(frame);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "appkit/controls/NSProgressIndicator.h"
-#include "foundation/NSRunLoop.h"
+#include "foundation/runloop/NSRunLoop.h"
 
 namespace {
 

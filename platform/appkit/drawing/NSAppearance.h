@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "foundation/NSString.h"
+#include "foundation/strings/NSString.h"
 
 using NSAppearanceName = const char*;
 // The names are their own constant names, as AppKit spells them.

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "appkit/drawing/TextLayout.h"
-#include "foundation/NSLog.h"
+#include "appkit/rendering/TextLayout.h"
+#include "foundation/system/NSLog.h"
 
 namespace {
 

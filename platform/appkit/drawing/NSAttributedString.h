@@ -14,8 +14,8 @@
 #include <functional>
 #include <vector>
 
-#include "foundation/NSDictionary.h"
-#include "foundation/NSGeometry.h"
+#include "foundation/collections/NSDictionary.h"
+#include "foundation/values/NSGeometry.h"
 
 extern NSString* const NSFontAttributeName;            // NSFont
 extern NSString* const NSForegroundColorAttributeName; // NSColor

@@ -6,11 +6,11 @@
 // instance with NSStrokeRectInside (NSGraphics.h).
 #pragma once
 
-#include "appkit/drawing/CairoTypes.h"
+#include "appkit/rendering/CairoTypes.h"
 
 #include <vector>
 
-#include "foundation/NSGeometry.h"
+#include "foundation/values/NSGeometry.h"
 
 enum NSLineCapStyle : NSUInteger {
   NSLineCapStyleButt = 0,

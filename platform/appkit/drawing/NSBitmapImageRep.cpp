@@ -1,15 +1,15 @@
 #include "appkit/drawing/NSBitmapImageRep.h"
 #include <cairo.h>
 
-#include "appkit/drawing/PNGEncoding.h"
+#include "appkit/rendering/PNGEncoding.h"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "appkit/drawing/ImageDecoding.h"
 #include "appkit/drawing/NSColor.h"
 #include "appkit/drawing/NSGraphicsContext.h"
+#include "appkit/rendering/ImageDecoding.h"
 
 NSBitmapImageRep* NSBitmapImageRep::fail() {
   release();

@@ -16,11 +16,11 @@
 //   NSData* png = bitmap->representationUsingType(NSBitmapImageFileTypePNG, nullptr);
 #pragma once
 
-#include "appkit/drawing/CairoTypes.h"
+#include "appkit/rendering/CairoTypes.h"
 
-#include "foundation/NSData.h"
-#include "foundation/NSDictionary.h"
-#include "foundation/NSGeometry.h"
+#include "foundation/collections/NSDictionary.h"
+#include "foundation/values/NSData.h"
+#include "foundation/values/NSGeometry.h"
 
 class NSColor;
 

@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "appkit/drawing/NSGraphicsContext.h"
-#include "foundation/NSLog.h"
+#include "foundation/system/NSLog.h"
 
 namespace {
 

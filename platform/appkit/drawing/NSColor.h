@@ -16,7 +16,7 @@
 #include <optional>
 
 #include "appkit/drawing/NSColorSpace.h"
-#include "foundation/NSGeometry.h"
+#include "foundation/values/NSGeometry.h"
 
 // Core Graphics' view of a colour, as layers hold it: RGBA components of the display's RGB
 // space. An empty optional stands for a NULL CGColorRef.

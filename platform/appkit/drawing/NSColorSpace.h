@@ -2,7 +2,7 @@
 // RGB spaces differ only in name (see NSColor.h).
 #pragma once
 
-#include "foundation/NSString.h"
+#include "foundation/strings/NSString.h"
 
 enum class NSColorSpaceID {
   CalibratedRGB,

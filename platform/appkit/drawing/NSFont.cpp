@@ -7,7 +7,7 @@
 #include <string>
 #include <tuple>
 
-#include "appkit/drawing/PangoSupport.h"
+#include "appkit/rendering/PangoSupport.h"
 
 namespace {
 

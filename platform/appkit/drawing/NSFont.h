@@ -6,7 +6,7 @@
 // gives the same instance.
 #pragma once
 
-#include "foundation/NSGeometry.h"
+#include "foundation/values/NSGeometry.h"
 
 // Pango's font description, as pango.h declares it.
 typedef struct _PangoFontDescription PangoFontDescription;

@@ -8,12 +8,12 @@
 // clipped to the rectangle (or path).
 #pragma once
 
-#include "appkit/drawing/CairoTypes.h"
+#include "appkit/rendering/CairoTypes.h"
 
 #include <vector>
 
 #include "appkit/drawing/NSColor.h"
-#include "foundation/NSArray.h"
+#include "foundation/collections/NSArray.h"
 
 class NSBezierPath;
 

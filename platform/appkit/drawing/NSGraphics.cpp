@@ -1,5 +1,5 @@
 #include "appkit/drawing/NSGraphics.h"
-#include "appkit/drawing/CairoOperator.h"
+#include "appkit/rendering/CairoOperator.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 // NSGraphicsContext and do nothing when there is none.
 #pragma once
 
-#include "foundation/NSGeometry.h"
+#include "foundation/values/NSGeometry.h"
 
 enum NSCompositingOperation : NSUInteger {
   NSCompositingOperationClear = 0,

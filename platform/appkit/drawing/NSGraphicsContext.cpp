@@ -1,5 +1,5 @@
 #include "appkit/drawing/NSGraphicsContext.h"
-#include "appkit/drawing/CairoOperator.h"
+#include "appkit/rendering/CairoOperator.h"
 
 #include <cmath>
 

@@ -11,13 +11,13 @@
 // flipped flag and antialiasing.
 #pragma once
 
-#include "appkit/drawing/CairoTypes.h"
+#include "appkit/rendering/CairoTypes.h"
 
 #include <vector>
 
 #include "appkit/drawing/NSColor.h"
 #include "appkit/drawing/NSGraphics.h"
-#include "foundation/NSGeometry.h"
+#include "foundation/values/NSGeometry.h"
 
 class NSBitmapImageRep;
 

@@ -10,11 +10,11 @@
 #include <mutex>
 #include <sstream>
 
-#include "appkit/drawing/ImageDecoding.h"
 #include "appkit/drawing/NSBitmapImageRep.h"
 #include "appkit/drawing/NSGraphicsContext.h"
-#include "foundation/NSBundle.h"
-#include "foundation/NSLog.h"
+#include "appkit/rendering/ImageDecoding.h"
+#include "foundation/system/NSBundle.h"
+#include "foundation/system/NSLog.h"
 
 NSString* const NSImageNameApplicationIcon = NSString::alloc()->initWithUTF16(u"NSApplicationIcon");
 NSString* const NSImageNameCaution = NSString::alloc()->initWithUTF16(u"NSCaution");

@@ -14,9 +14,9 @@
 
 #include "appkit/drawing/NSBitmapImageRep.h"
 #include "appkit/drawing/NSGraphics.h"
-#include "foundation/NSData.h"
-#include "foundation/NSDictionary.h"
-#include "foundation/NSGeometry.h"
+#include "foundation/collections/NSDictionary.h"
+#include "foundation/values/NSData.h"
+#include "foundation/values/NSGeometry.h"
 
 // Poppler's document and page, as poppler.h declares them.
 typedef struct _PopplerDocument PopplerDocument;

@@ -4,10 +4,10 @@
 
 #include <cmath>
 
-#include "appkit/drawing/CairoOperator.h"
 #include "appkit/drawing/NSBitmapImageRep.h"
 #include "appkit/drawing/NSGraphicsContext.h"
 #include "appkit/drawing/NSImage.h"
+#include "appkit/rendering/CairoOperator.h"
 
 void NSImage::drawInRect(NSRect rect) const {
   drawInRect(rect, NSZeroRect, NSCompositingOperationSourceOver, 1, true, nullptr);

@@ -2,7 +2,7 @@
 // subclass sets its fields. Used as the value of NSParagraphStyleAttributeName.
 #pragma once
 
-#include "foundation/NSGeometry.h"
+#include "foundation/values/NSGeometry.h"
 
 // AppKit's values on macOS (right is 1, centre 2).
 enum NSTextAlignment : NSInteger {

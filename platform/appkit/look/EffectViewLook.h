@@ -1,7 +1,7 @@
 // The look of the visual effect view: its material, drawn as the tint AppKit lays over the blur.
 #pragma once
 
-#include "foundation/NSGeometry.h"
+#include "foundation/values/NSGeometry.h"
 
 class NSVisualEffectView;
 

@@ -12,12 +12,12 @@
 #include "appkit/drawing/NSFont.h"
 #include "appkit/drawing/NSGraphics.h"
 #include "appkit/drawing/NSGraphicsContext.h"
-#include "appkit/drawing/TextLayout.h"
 #include "appkit/look/ControlLook.h"
 #include "appkit/menus/NSMenu.h"
+#include "appkit/rendering/TextLayout.h"
 #include "appkit/views/NSView.h"
 #include "appkit/windows/NSWindow.h"
-#include "foundation/NSAutoreleasePool.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 
 namespace {
 

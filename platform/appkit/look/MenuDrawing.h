@@ -5,8 +5,8 @@
 // height and shows part of its rows, with a scroll arrow at each end where more lie out of view.
 #pragma once
 
-#include "foundation/NSGeometry.h"
-#include "foundation/NSString.h"
+#include "foundation/strings/NSString.h"
+#include "foundation/values/NSGeometry.h"
 
 class NSMenu;
 

@@ -1,7 +1,7 @@
 #include "appkit/menus/NSMenu.h"
 
-#include "foundation/NSArray.h"
-#include "foundation/NSLog.h"
+#include "foundation/collections/NSArray.h"
+#include "foundation/system/NSLog.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "appkit/menus/NSMenuItem.h"
-#include "foundation/NSGeometry.h"
-#include "foundation/NSNotification.h"
+#include "foundation/runloop/NSNotification.h"
+#include "foundation/values/NSGeometry.h"
 
 class NSArray;
 class NSView;

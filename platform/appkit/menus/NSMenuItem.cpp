@@ -1,7 +1,7 @@
 #include "appkit/menus/NSMenuItem.h"
 
 #include "appkit/menus/NSMenu.h"
-#include "foundation/NSLog.h"
+#include "foundation/system/NSLog.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "appkit/look/MenuDrawing.h"
 #include "appkit/menus/NSMenu.h"
-#include "foundation/NSRunLoop.h"
+#include "foundation/runloop/NSRunLoop.h"
 
 // The steady scrolling towards one end. The open menu owns it; each tick, a main-queue block on
 // the main run loop, holds it weakly, so that a menu that stops scrolling or closes (and lets go

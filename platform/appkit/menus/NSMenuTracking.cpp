@@ -14,11 +14,11 @@
 #include "appkit/views/NSView.h"
 #include "appkit/windows/NSWindowDrawing.h"
 #include "display/DisplayBackend.h"
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSLog.h"
-#include "foundation/NSNotificationCenter.h"
-#include "foundation/NSRunLoop.h"
-#include "foundation/NSThread.h"
+#include "foundation/runloop/NSNotificationCenter.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runloop/NSThread.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
+#include "foundation/system/NSLog.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include "appkit/application/NSScreen.h"
 #include "appkit/controls/NSImageView.h"
 #include "display/DisplayBackend.h"
-#include "foundation/JsonWriter.h"
-#include "foundation/NSArray.h"
-#include "foundation/NSLog.h"
+#include "foundation/collections/NSArray.h"
+#include "foundation/json/JsonWriter.h"
+#include "foundation/system/NSLog.h"
 
 namespace {
 

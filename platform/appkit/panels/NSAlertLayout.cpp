@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "appkit/controls/NSImageView.h"
-#include "appkit/drawing/TextLayout.h"
 #include "appkit/panels/NSAlert.h"
+#include "appkit/rendering/TextLayout.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <atomic>
 
 #include "appkit/panels/NSColorPanelContentView.h"
-#include "foundation/JsonWriter.h"
+#include "foundation/json/JsonWriter.h"
 
 namespace {
 

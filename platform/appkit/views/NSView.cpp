@@ -6,9 +6,9 @@
 
 #include "appkit/application/NSApplication.h"
 #include "appkit/windows/NSWindow.h"
-#include "foundation/JsonWriter.h"
-#include "foundation/NSArray.h"
-#include "foundation/NSLog.h"
+#include "foundation/collections/NSArray.h"
+#include "foundation/json/JsonWriter.h"
+#include "foundation/system/NSLog.h"
 
 NSView* NSView::initWithFrame(NSRect frame) {
   frame_ = frame;

@@ -1,7 +1,7 @@
 #include "appkit/views/NSVisualEffectView.h"
 
 #include "appkit/look/EffectViewLook.h"
-#include "foundation/JsonWriter.h"
+#include "foundation/json/JsonWriter.h"
 
 NSVisualEffectView* NSVisualEffectView::initWithFrame(NSRect frame) {
   NSView::initWithFrame(frame);

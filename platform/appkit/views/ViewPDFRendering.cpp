@@ -2,7 +2,7 @@
 #include <cairo.h>
 
 #include "appkit/drawing/NSGraphicsContext.h"
-#include "appkit/drawing/PDFDrawing.h"
+#include "appkit/rendering/PDFDrawing.h"
 #include "appkit/views/ViewRenderer.h"
 
 NSData* dataWithPDFInsideRect(NSView* view, NSRect rect) {

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "appkit/views/NSView.h"
-#include "foundation/NSData.h"
+#include "foundation/values/NSData.h"
 
 // The page is rect (in the view's bounds coordinates) large; what lies outside rect is cut off.
 // nil for a nil view or a rectangle without area.

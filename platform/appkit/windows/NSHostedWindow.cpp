@@ -5,7 +5,7 @@
 
 #include "appkit/application/NSApplication.h"
 #include "display/DisplayBackend.h"
-#include "foundation/NSString.h"
+#include "foundation/strings/NSString.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "appkit/application/NSApplication.h"
 #include "appkit/application/NSScreen.h"
 #include "display/DisplayBackend.h"
-#include "foundation/NSArray.h"
+#include "foundation/collections/NSArray.h"
 
 namespace {
 

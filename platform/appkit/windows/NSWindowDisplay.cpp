@@ -11,7 +11,7 @@
 #include "appkit/windows/NSWindow.h"
 #include "appkit/windows/NSWindowDrawing.h"
 #include "display/DisplayBackend.h"
-#include "foundation/NSAutoreleasePool.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "appkit/windows/NSPanel.h"
 #include "appkit/windows/NSWindow.h"
 #include "display/DisplayBackend.h"
-#include "foundation/NSLog.h"
+#include "foundation/system/NSLog.h"
 
 // MARK: ordering
 

@@ -6,8 +6,8 @@
 #include "appkit/windows/NSPanel.h"
 #include "appkit/windows/NSWindow.h"
 #include "display/DisplayBackend.h"
-#include "foundation/NSArray.h"
-#include "foundation/NSLog.h"
+#include "foundation/collections/NSArray.h"
+#include "foundation/system/NSLog.h"
 
 // MARK: sheets
 

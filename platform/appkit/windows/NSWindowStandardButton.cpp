@@ -3,7 +3,7 @@
 #include "appkit/application/NSEvent.h"
 #include "appkit/look/WindowChromeLook.h"
 #include "appkit/windows/NSWindow.h"
-#include "foundation/JsonWriter.h"
+#include "foundation/json/JsonWriter.h"
 
 NSWindowStandardButton* NSWindowStandardButton::initWithType(NSWindowButton type) {
   initWithFrame(NSZeroRect);

@@ -11,8 +11,8 @@
 
 #include "display/DisplayClient.h"
 #include "display/x11/X11ClientWindows.h"
-#include "foundation/NSLog.h"
-#include "foundation/NSRunLoop.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/system/NSLog.h"
 
 namespace {
 

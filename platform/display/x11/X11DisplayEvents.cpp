@@ -8,8 +8,8 @@
 #include "display/x11/X11ClientWindows.h"
 #include "display/x11/X11Display.h"
 #include "display/x11/X11Errors.h"
-#include "foundation/NSLog.h"
-#include "foundation/NSRunLoop.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/system/NSLog.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include "display/DisplayClient.h"
 #include "display/x11/X11ClientWindows.h"
 #include "display/x11/X11Display.h"
-#include "foundation/NSLog.h"
-#include "foundation/NSRunLoop.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/system/NSLog.h"
 
 namespace {
 

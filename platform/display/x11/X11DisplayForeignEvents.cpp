@@ -7,7 +7,7 @@
 #include "display/DisplayClient.h"
 #include "display/x11/X11ClientWindows.h"
 #include "display/x11/X11Display.h"
-#include "foundation/NSRunLoop.h"
+#include "foundation/runloop/NSRunLoop.h"
 
 bool X11Display::handleForeignEvent(const xcb_generic_event_t* event) {
   xcb_connection_t* c = server_.connection;

@@ -13,7 +13,7 @@
 
 #include "display/DisplayClient.h"
 #include "display/x11/X11Display.h"
-#include "foundation/NSLog.h"
+#include "foundation/system/NSLog.h"
 
 namespace {
 

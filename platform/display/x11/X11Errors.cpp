@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "foundation/NSLog.h"
+#include "foundation/system/NSLog.h"
 
 namespace {
 

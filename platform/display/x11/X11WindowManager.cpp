@@ -9,7 +9,7 @@
 
 #include "display/DisplayBackend.h"
 #include "display/x11/X11Errors.h"
-#include "foundation/NSBundle.h"
+#include "foundation/system/NSBundle.h"
 
 namespace {
 

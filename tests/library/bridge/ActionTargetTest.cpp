@@ -10,9 +10,9 @@
 #include "bridge/Bridge.h"
 #include "bridge/ContextMenuSlapper.h"
 #include "bridge/NativeScope.h"
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSLog.h"
-#include "foundation/NSNumber.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
+#include "foundation/system/NSLog.h"
+#include "foundation/values/NSNumber.h"
 
 namespace {
 

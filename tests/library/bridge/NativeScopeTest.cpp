@@ -12,10 +12,10 @@
 #include "TestJvm.h"
 #include "bridge/Bridge.h"
 #include "bridge/NativeScope.h"
-#include "foundation/NSLog.h"
-#include "foundation/NSRunLoop.h"
-#include "foundation/NSString.h"
-#include "foundation/NSThread.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runloop/NSThread.h"
+#include "foundation/strings/NSString.h"
+#include "foundation/system/NSLog.h"
 
 extern "C" jint Java_ixa_IxaDialogs_renderMacButton(JNIEnv*, jclass, jdouble, jdouble,
                                                     jlong) noexcept;

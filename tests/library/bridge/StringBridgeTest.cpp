@@ -4,7 +4,7 @@
 
 #include "TestJvm.h"
 #include "bridge/Bridge.h"
-#include "foundation/NSAutoreleasePool.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 
 namespace {
 

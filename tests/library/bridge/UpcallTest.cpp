@@ -10,8 +10,8 @@
 #include "TestJvm.h"
 #include "bridge/Bridge.h"
 #include "bridge/Upcall.h"
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSLog.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
+#include "foundation/system/NSLog.h"
 
 namespace {
 

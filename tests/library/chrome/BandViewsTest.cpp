@@ -9,7 +9,7 @@
 #include "chrome/ChromeColors.h"
 #include "chrome/QVGradView.h"
 #include "chrome/VantrelsBrandLogoView.h"
-#include "foundation/NSNumber.h"
+#include "foundation/values/NSNumber.h"
 
 namespace {
 

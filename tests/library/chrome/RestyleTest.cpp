@@ -7,9 +7,9 @@
 #include "appkit/views/NSVisualEffectView.h"
 #include "chrome/QVGradView.h"
 #include "chrome/VantrelsBrandLogoView.h"
-#include "foundation/NSArray.h"
-#include "foundation/NSBundle.h"
-#include "foundation/NSUserDefaults.h"
+#include "foundation/collections/NSArray.h"
+#include "foundation/system/NSBundle.h"
+#include "foundation/system/NSUserDefaults.h"
 
 extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_modifyWindows(JNIEnv*, jclass);
 extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_showSideRect(JNIEnv*, jclass);

@@ -10,7 +10,7 @@
 #include "appkit/drawing/NSImage.h"
 #include "appkit/panels/NSAlert.h"
 #include "dialogs/Alerts.h"
-#include "foundation/NSAutoreleasePool.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 #include "testkit/SimulatedUser.h"
 
 extern "C" {

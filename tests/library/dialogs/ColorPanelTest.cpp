@@ -13,8 +13,8 @@
 #include "appkit/views/ViewPDFRendering.h"
 #include "dialogs/ButtonRendering.h"
 #include "dialogs/ColorPopover.h"
-#include "foundation/NSArray.h"
-#include "foundation/NSRunLoop.h"
+#include "foundation/collections/NSArray.h"
+#include "foundation/runloop/NSRunLoop.h"
 
 extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_renderMacButton(JNIEnv*, jclass, jdouble,
                                                                       jdouble, jlong);

@@ -15,9 +15,9 @@
 #include "bridge/Bridge.h"
 #include "bridge/ContextMenuSlapper.h"
 #include "dialogs/SheetGlobals.h"
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSLog.h"
-#include "foundation/NSRunLoop.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
+#include "foundation/system/NSLog.h"
 
 extern "C" {
 jint Java_ixa_IxaDialogs_showTextEntrySheetDialog(JNIEnv*, jclass, jstring, jstring, jstring,

@@ -23,9 +23,9 @@
 #include "appkit/windows/NSWindow.h"
 #include "chrome/QVRectView.h"
 #include "chrome/Restyle.h"
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSLog.h"
-#include "foundation/NSUserDefaults.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
+#include "foundation/system/NSLog.h"
+#include "foundation/system/NSUserDefaults.h"
 
 class ChromeTest : public ::testing::Test {
 protected:

@@ -10,7 +10,7 @@
 #include "LibraryTesting.h"
 #include "TestJvm.h"
 #include "appkit/menus/NSMenu.h"
-#include "foundation/NSAutoreleasePool.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 
 extern "C" {
 jint Java_ixa_IxaDialogs_showMacContextMenuWithJSON(JNIEnv*, jclass, jdouble, jdouble, jstring);

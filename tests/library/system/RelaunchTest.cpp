@@ -12,7 +12,7 @@
 #include "SystemTestSupport.h"
 #include "appkit/application/NSApplication.h"
 #include "bridge/Bridge.h"
-#include "foundation/NSAutoreleasePool.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 #include "system/RelaunchTask.h"
 #include "system/System.h"
 

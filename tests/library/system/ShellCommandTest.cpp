@@ -9,8 +9,8 @@
 #include "SystemTestSupport.h"
 #include "TestJvm.h"
 #include "bridge/NativeScope.h"
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSLog.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
+#include "foundation/system/NSLog.h"
 #include "system/System.h"
 
 extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_runCommandAsNSTask(JNIEnv*, jclass, jstring);

@@ -9,8 +9,8 @@
 #include "SystemTestSupport.h"
 #include "TestJvm.h"
 #include "appkit/drawing/NSColor.h"
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSPathUtilities.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
+#include "foundation/system/NSPathUtilities.h"
 
 extern "C" JNIEXPORT jstring JNICALL Java_ixa_IxaDialogs_getMiscMacInfo(JNIEnv*, jclass, jstring);
 

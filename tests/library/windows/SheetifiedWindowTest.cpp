@@ -6,8 +6,8 @@
 #include "LibraryTesting.h"
 #include "TestJvm.h"
 #include "appkit/application/NSApplication.h"
-#include "foundation/NSArray.h"
-#include "foundation/NSAutoreleasePool.h"
+#include "foundation/collections/NSArray.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 #include "windows/WindowLookup.h"
 
 extern "C" {

@@ -4,7 +4,7 @@
 
 #include "LibraryTesting.h"
 #include "TestJvm.h"
-#include "foundation/NSAutoreleasePool.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 #include "windows/WindowLookup.h"
 
 class WindowLookup : public ::testing::Test {

@@ -10,10 +10,10 @@
 #include "appkit/application/NSApplication.h"
 #include "appkit/application/NSEvent.h"
 #include "appkit/windows/NSWindow.h"
-#include "foundation/NSArray.h"
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSRunLoop.h"
-#include "foundation/NSThread.h"
+#include "foundation/collections/NSArray.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runloop/NSThread.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 
 class AppKitTest : public testing::Test {
 protected:

@@ -11,7 +11,7 @@
 #include "appkit/drawing/NSBitmapImageRep.h"
 #include "appkit/drawing/NSColor.h"
 #include "appkit/drawing/NSGraphicsContext.h"
-#include "foundation/NSAutoreleasePool.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 
 class DrawingTest : public ::testing::Test {
 protected:

@@ -8,8 +8,8 @@
 #include "appkit/controls/NSProgressIndicator.h"
 #include "appkit/controls/NSTextField.h"
 #include "appkit/panels/NSAlert.h"
-#include "foundation/JsonWriter.h"
-#include "foundation/NSAutoreleasePool.h"
+#include "foundation/json/JsonWriter.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 
 using namespace controls_test;
 

@@ -13,8 +13,8 @@
 #include "appkit/drawing/NSColor.h"
 #include "appkit/menus/NSMenu.h"
 #include "appkit/panels/NSAlert.h"
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSRunLoop.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 #include "testkit/WindowSnapshot.h"
 
 using namespace controls_test;

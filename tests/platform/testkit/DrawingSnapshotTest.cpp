@@ -1,7 +1,7 @@
 // Off-screen rendering for snapshots: pixel sizes at any scale, AppKit's lower-left origin in
 // the PNG, and the current context put back afterwards.
 #include "DrawingTestSupport.h"
-#include "appkit/drawing/BitmapDrawing.h"
+#include "appkit/rendering/BitmapDrawing.h"
 
 TEST_F(DrawingTest, SnapshotPNGHasThePixelsOfTheScale) {
   NSGraphicsContext* seen = nullptr;

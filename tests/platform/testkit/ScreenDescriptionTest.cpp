@@ -7,7 +7,7 @@
 
 #include "AppKitFixture.h"
 #include "appkit/views/NSVisualEffectView.h"
-#include "foundation/JsonWriter.h"
+#include "foundation/json/JsonWriter.h"
 #include "testkit/ScreenDescription.h"
 
 using Description = AppKitTest;

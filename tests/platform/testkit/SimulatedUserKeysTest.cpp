@@ -10,7 +10,7 @@
 #include "ControlsTestSupport.h"
 #include "appkit/controls/FieldEditor.h"
 #include "appkit/controls/NSTextField.h"
-#include "foundation/NSAutoreleasePool.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 #include "testkit/MenuUser.h"
 #include "testkit/SimulatedUser.h"
 

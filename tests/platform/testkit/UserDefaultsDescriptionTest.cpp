@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <string>
 
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSDictionary.h"
-#include "foundation/NSNumber.h"
-#include "foundation/NSUserDefaults.h"
+#include "foundation/collections/NSDictionary.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
+#include "foundation/system/NSUserDefaults.h"
+#include "foundation/values/NSNumber.h"
 #include "testkit/ScreenDescription.h"
 
 namespace {

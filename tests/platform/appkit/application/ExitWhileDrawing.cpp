@@ -9,7 +9,7 @@
 #include "appkit/controls/NSProgressIndicator.h"
 #include "appkit/controls/NSTextField.h"
 #include "appkit/windows/NSWindow.h"
-#include "foundation/NSRunLoop.h"
+#include "foundation/runloop/NSRunLoop.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "AppKitFixture.h"
 #include "dispatch/dispatch.h"
-#include "foundation/NSLog.h"
+#include "foundation/system/NSLog.h"
 
 using RunLoop = AppKitTest;
 using namespace std::chrono_literals;

@@ -5,7 +5,7 @@
 #include "ControlsTestSupport.h"
 #include "appkit/controls/NSButton.h"
 #include "appkit/controls/NSCell.h"
-#include "foundation/NSAutoreleasePool.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 
 using namespace controls_test;
 

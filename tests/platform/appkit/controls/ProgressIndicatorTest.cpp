@@ -8,8 +8,8 @@
 #include "ControlsTestSupport.h"
 #include "appkit/controls/NSProgressIndicator.h"
 #include "appkit/controls/ProgressAnimator.h"
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSRunLoop.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 
 using namespace controls_test;
 

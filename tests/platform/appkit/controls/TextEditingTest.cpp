@@ -7,7 +7,7 @@
 #include "appkit/controls/FieldEditor.h"
 #include "appkit/controls/NSButton.h"
 #include "appkit/controls/NSTextField.h"
-#include "foundation/NSAutoreleasePool.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 
 using namespace controls_test;
 

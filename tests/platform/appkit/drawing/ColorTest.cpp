@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "DrawingTestSupport.h"
-#include "foundation/NSLog.h"
+#include "foundation/system/NSLog.h"
 
 // MARK: constructors keep their space and components
 

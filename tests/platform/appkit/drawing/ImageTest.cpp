@@ -4,12 +4,12 @@
 #include <fstream>
 
 #include "DrawingTestSupport.h"
-#include "appkit/drawing/ImageDecoding.h"
 #include "appkit/drawing/NSFont.h"
 #include "appkit/drawing/NSImage.h"
-#include "appkit/drawing/PDFDrawing.h"
-#include "appkit/drawing/TextLayout.h"
-#include "foundation/NSLog.h"
+#include "appkit/rendering/ImageDecoding.h"
+#include "appkit/rendering/PDFDrawing.h"
+#include "appkit/rendering/TextLayout.h"
+#include "foundation/system/NSLog.h"
 
 namespace {
 

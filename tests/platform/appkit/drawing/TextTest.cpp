@@ -3,9 +3,9 @@
 #include "DrawingTestSupport.h"
 #include "appkit/drawing/NSAttributedString.h"
 #include "appkit/drawing/NSFont.h"
-#include "appkit/drawing/TextLayout.h"
-#include "foundation/NSLog.h"
-#include "foundation/NSNumber.h"
+#include "appkit/rendering/TextLayout.h"
+#include "foundation/system/NSLog.h"
+#include "foundation/values/NSNumber.h"
 
 namespace {
 

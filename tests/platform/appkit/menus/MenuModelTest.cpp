@@ -14,11 +14,11 @@
 #include "appkit/controls/FieldEditor.h"
 #include "appkit/look/MenuDrawing.h"
 #include "appkit/menus/NSMenu.h"
-#include "foundation/NSArray.h"
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSCensus.h"
-#include "foundation/NSNotificationCenter.h"
-#include "foundation/NSRunLoop.h"
+#include "foundation/collections/NSArray.h"
+#include "foundation/runloop/NSNotificationCenter.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
+#include "foundation/runtime/NSCensus.h"
 #include "testkit/MenuUser.h"
 
 namespace {

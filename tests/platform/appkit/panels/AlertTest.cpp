@@ -8,8 +8,8 @@
 
 #include "ControlsTestSupport.h"
 #include "appkit/panels/NSAlert.h"
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSRunLoop.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 #include "testkit/SimulatedUser.h"
 
 using namespace controls_test;

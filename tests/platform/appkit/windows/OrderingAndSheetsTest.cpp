@@ -3,7 +3,7 @@
 #include "AppKitFixture.h"
 #include "appkit/windows/NSPanel.h"
 #include "display/HeadlessDisplay.h"
-#include "foundation/NSLog.h"
+#include "foundation/system/NSLog.h"
 
 using Ordering = AppKitTest;
 using Sheets = AppKitTest;

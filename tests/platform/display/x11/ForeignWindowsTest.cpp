@@ -5,7 +5,7 @@
 #include "LiveDisplayFixture.h"
 #include "appkit/application/AppKitConstants.h"
 #include "appkit/windows/NSHostedWindow.h"
-#include "foundation/NSCensus.h"
+#include "foundation/runtime/NSCensus.h"
 
 using namespace live_test;
 

@@ -22,9 +22,9 @@
 #include "appkit/windows/NSWindow.h"
 #include "display/DisplayBackend.h"
 #include "display/x11/X11Display.h"
-#include "foundation/NSAutoreleasePool.h"
-#include "foundation/NSRunLoop.h"
-#include "foundation/NSThread.h"
+#include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runloop/NSThread.h"
+#include "foundation/runtime/NSAutoreleasePool.h"
 
 extern char** environ;
 

@@ -1,7 +1,0 @@
-#include "foundation/NSNotification.h"
-
-NSNotification* NSNotification::initWithName(NSNotificationName name, NSObject* object) {
-  name_ = name;
-  object_ = retained(object);
-  return this;
-}

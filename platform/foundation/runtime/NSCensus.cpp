@@ -1,0 +1,147 @@
+#include "foundation/runtime/NSCensus.h"
+
+#include <cstring>
+#include <mutex>
+
+namespace {
+
+// The head of the entry list. Entries are only ever prepended, so a reader that loads the head
+// sees a complete list behind it.
+std::atomic<NSCensusEntry*>& censusHead() {
+  static std::atomic<NSCensusEntry*> head{nullptr};
+  return head;
+}
+
+template <class Visit> void forEachEntry(Visit visit) {
+  for (const NSCensusEntry* entry = censusHead().load(std::memory_order_acquire); entry;
+       entry = entry->next())
+    visit(*entry);
+}
+
+using census_detail::kSlots;
+std::atomic<std::size_t> nextSlot{0};
+
+// One thread's counts: written by that thread alone (a plain load and store), read by any
+// reader under the registry's lock.
+struct ThreadCounts {
+  std::atomic<long> counts[kSlots] = {};
+  ThreadCounts* next = nullptr;
+};
+
+// The running threads' tables, and what the ended threads' tables came to.
+struct Registry {
+  std::mutex lock;
+  ThreadCounts* threads = nullptr;
+  long ended[kSlots] = {};
+};
+
+Registry& registry() {
+  static Registry* const instance = new Registry(); // outlives every thread's last count
+  return *instance;
+}
+
+// At the thread's end, its table's counts join the ended threads' and the table goes; counts
+// after that (objects freed by later thread-local destructors) go to the entries themselves.
+struct ThreadCountsOwner {
+  ThreadCounts* table = nullptr;
+  ~ThreadCountsOwner();
+};
+
+thread_local ThreadCounts* threadCounts = nullptr;
+thread_local bool threadCountsEnded = false;
+thread_local ThreadCountsOwner threadCountsOwner;
+
+ThreadCountsOwner::~ThreadCountsOwner() {
+  census_detail::favouredCounts.forgetThisThread();
+  threadCounts = nullptr;
+  threadCountsEnded = true;
+  if (!table) return;
+  Registry& all = registry();
+  {
+    std::lock_guard guard(all.lock);
+    for (ThreadCounts** link = &all.threads; *link; link = &(*link)->next) {
+      if (*link == table) {
+        *link = table->next;
+        break;
+      }
+    }
+    for (std::size_t slot = 0; slot < kSlots; ++slot)
+      all.ended[slot] += table->counts[slot].load(std::memory_order_relaxed);
+  }
+  delete table;
+}
+
+ThreadCounts* startThreadCounts() {
+  auto* table = new ThreadCounts();
+  Registry& all = registry();
+  {
+    std::lock_guard guard(all.lock);
+    table->next = all.threads;
+    all.threads = table;
+  }
+  threadCountsOwner.table = table; // its destructor now runs at the thread's end
+  threadCounts = table;
+  return table;
+}
+
+} // namespace
+
+constinit FavouredThread<std::atomic<long>> census_detail::favouredCounts;
+
+NSCensusEntry::NSCensusEntry(const char* className)
+    : className_(className), slot_(nextSlot.fetch_add(1, std::memory_order_relaxed)) {
+  auto& head = censusHead();
+  next_ = head.load(std::memory_order_relaxed);
+  while (!head.compare_exchange_weak(next_, this, std::memory_order_release,
+                                     std::memory_order_relaxed)) {
+  }
+}
+
+void NSCensusEntry::countOnThisThread(long change) {
+  ThreadCounts* table = threadCounts;
+  if (!table && slot_ < kSlots && !threadCountsEnded) table = startThreadCounts();
+  if (table && slot_ < kSlots) {
+    std::atomic<long>& counter = table->counts[slot_];
+    counter.store(counter.load(std::memory_order_relaxed) + change, std::memory_order_relaxed);
+    return;
+  }
+  unslotted_.fetch_add(change, std::memory_order_relaxed);
+}
+
+void NSCensus::favourThisThread() {
+  ThreadCounts* table = threadCounts;
+  if (!table && !threadCountsEnded) table = startThreadCounts();
+  if (table) census_detail::favouredCounts.favour(table->counts);
+}
+
+long NSCensusEntry::live() const {
+  long live = unslotted_.load(std::memory_order_relaxed);
+  if (slot_ >= kSlots) return live;
+  Registry& all = registry();
+  std::lock_guard guard(all.lock);
+  live += all.ended[slot_];
+  for (const ThreadCounts* table = all.threads; table; table = table->next)
+    live += table->counts[slot_].load(std::memory_order_relaxed);
+  return live;
+}
+
+std::map<std::string, long> NSCensus::snapshot() {
+  std::map<std::string, long> counts;
+  // Two entries may carry one name (a class defined in two libraries); their counts add up.
+  forEachEntry([&](const NSCensusEntry& entry) { counts[entry.className()] += entry.live(); });
+  return counts;
+}
+
+long NSCensus::liveObjects(const char* className) {
+  long live = 0;
+  forEachEntry([&](const NSCensusEntry& entry) {
+    if (std::strcmp(entry.className(), className) == 0) live += entry.live();
+  });
+  return live;
+}
+
+long NSCensus::totalLiveObjects() {
+  long live = 0;
+  forEachEntry([&](const NSCensusEntry& entry) { live += entry.live(); });
+  return live;
+}
