@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "foundation/runloop/NSThread.h"
+
 namespace brix {
 
 GetCreatedJavaVMs findGetCreatedJavaVMs() {
@@ -29,6 +31,23 @@ GetCreatedJavaVMs findGetCreatedJavaVMs() {
 }
 
 namespace {
+
+// The first JVM this process created, or null.
+JavaVM* processJavaVm() {
+  GetCreatedJavaVMs getCreatedJavaVMs = findGetCreatedJavaVMs();
+  JavaVM* vm = nullptr;
+  jsize count = 0;
+  if (!getCreatedJavaVMs || getCreatedJavaVMs(&vm, 1, &count) != JNI_OK || count < 1)
+    return nullptr;
+  return vm;
+}
+
+thread_local JNIEnv* mainThreadEnv = nullptr;
+
+// The main thread joins the JVM as it starts, where one runs; if it started before this library
+// loaded, it joins at the first call that needs it.
+[[maybe_unused]] const bool mainThreadJoinsJava =
+    NSThread::addStartHook([] { mainThreadJavaEnv(); });
 
 // System.getProperty(name) with no exception pending; empty when it is unset or fails.
 std::string readProperty(JNIEnv* env, const char* name) {
@@ -56,13 +75,25 @@ std::string readProperty(JNIEnv* env, const char* name) {
 
 } // namespace
 
+JNIEnv* mainThreadJavaEnv(JavaVM* knownVm) {
+  if (!NSThread::isMainThread()) return nullptr;
+  if (mainThreadEnv) return mainThreadEnv;
+  JavaVM* vm = knownVm ? knownVm : processJavaVm();
+  if (!vm) return nullptr;
+  JNIEnv* env = nullptr;
+  if (vm->GetEnv(reinterpret_cast<void**>(&env), JNI_VERSION_1_8) != JNI_OK) {
+    JavaVMAttachArgs args{JNI_VERSION_1_8, const_cast<char*>(kMainThreadName), nullptr};
+    if (vm->AttachCurrentThreadAsDaemon(reinterpret_cast<void**>(&env), &args) != JNI_OK)
+      return nullptr;
+  }
+  mainThreadEnv = env;
+  return env;
+}
+
 JNIEnv* currentJavaEnv(bool asDaemon, bool* attachedHere) {
   *attachedHere = false;
-  GetCreatedJavaVMs getCreatedJavaVMs = findGetCreatedJavaVMs();
-  if (!getCreatedJavaVMs) return nullptr;
-  JavaVM* vm = nullptr;
-  jsize count = 0;
-  if (getCreatedJavaVMs(&vm, 1, &count) != JNI_OK || count < 1 || !vm) return nullptr;
+  JavaVM* vm = processJavaVm();
+  if (!vm) return nullptr;
   JNIEnv* env = nullptr;
   if (vm->GetEnv(reinterpret_cast<void**>(&env), JNI_VERSION_1_6) != JNI_EDETACHED) return env;
   const jint attached =

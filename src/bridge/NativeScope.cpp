@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "bridge/JavaCallWait.h"
+#include "bridge/JavaVm.h"
 #include "bridge/Upcall.h"
 #include "foundation/runloop/NSRunLoop.h"
 #include "foundation/runloop/NSThread.h"
@@ -139,7 +140,7 @@ void restoreLoaderAfterCall(JNIEnv* env, jobject before) {
 
 // The main thread's side of a hand-over.
 void carryOut(HandOverState& state, JavaVM* vm) {
-  JNIEnv* env = NSThread::mainThreadJNIEnv(vm);
+  JNIEnv* env = mainThreadJavaEnv(vm);
   if (!env) {
     NSLog("%s: the main thread could not attach to the JVM; the call does nothing", state.name);
     state.settled = true;
@@ -191,7 +192,7 @@ void reportDeadlock(JNIEnv* callerEnv, const char* name) {
   const std::string caller = currentThreadName(callerEnv);
   NSLog("%s was called on thread \"%s\", and the handler of \"%s\" on \"%s\" waits for a lock "
         "that thread holds; the call stopped waiting and failed, the handler goes on",
-        name, caller.c_str(), handler.c_str(), NSThread::kMainThreadName);
+        name, caller.c_str(), handler.c_str(), kMainThreadName);
   const std::string message = std::string("IxaDialogs.") + name +
                               " stopped waiting: the handler of \"" + handler +
                               "\" on the platform's main thread waits for a lock this thread holds";

@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "bridge/JavaVm.h"
 #include "foundation/runloop/NSThread.h"
 
 namespace {
@@ -65,7 +66,7 @@ JavaVM* testJavaVm() {
 
 JNIEnv* testJniEnv() {
   JavaVM* javaVm = testJavaVm();
-  if (NSThread::isMainThread()) return NSThread::mainThreadJNIEnv(javaVm);
+  if (NSThread::isMainThread()) return brix::mainThreadJavaEnv(javaVm);
   JNIEnv* env = nullptr;
   if (javaVm->GetEnv(reinterpret_cast<void**>(&env), JNI_VERSION_10) == JNI_EDETACHED)
     javaVm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr);

@@ -48,7 +48,7 @@ void prepareTextOnTheMainThread() {
 
 // Arranged as the drawing library loads, which is before any of it can start the main thread.
 [[maybe_unused]] const bool textPreparedAtStart =
-    (NSThread::addStartHook(prepareTextOnTheMainThread), true);
+    NSThread::addStartHook(prepareTextOnTheMainThread);
 
 } // namespace
 

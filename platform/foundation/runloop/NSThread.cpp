@@ -1,7 +1,5 @@
 #include "foundation/runloop/NSThread.h"
 
-#include <dlfcn.h>
-#include <jni.h>
 #include <pthread.h>
 
 #include <atomic>
@@ -27,20 +25,6 @@ std::atomic<void (*)()> wakeMainThread{nullptr};
 std::once_flag startOnce;
 
 thread_local bool onMainThread = false;
-thread_local JNIEnv* mainThreadEnv = nullptr;
-
-// The JVM of this process, if there is one. The platform does not link the JVM: a Java process
-// has already loaded it (with its symbols global), and a process without one has none to find.
-JavaVM* processJvm() {
-  using GetCreatedJavaVMs = jint (*)(JavaVM**, jsize, jsize*);
-  auto getCreated =
-      reinterpret_cast<GetCreatedJavaVMs>(dlsym(RTLD_DEFAULT, "JNI_GetCreatedJavaVMs"));
-  if (!getCreated) return nullptr;
-  JavaVM* vm = nullptr;
-  jsize count = 0;
-  if (getCreated(&vm, 1, &count) != JNI_OK || count < 1) return nullptr;
-  return vm;
-}
 
 // Immortal: exit waits on them after it has begun destroying static objects. Also how the main
 // thread says it has run the start hooks.
@@ -101,7 +85,6 @@ void NSThread::startMainThread(void (*serve)(), void (*wake)()) {
         hooksDone = true;
         parkSignal().parked.notify_all();
       }
-      mainThreadJNIEnv(); // attached at once where a JVM runs, so thread dumps show it
       serve();
     });
     // The thread runs for the life of the process.
@@ -116,27 +99,12 @@ void NSThread::startMainThread(void (*serve)(), void (*wake)()) {
   });
 }
 
-void NSThread::addStartHook(void (*hook)()) {
+bool NSThread::addStartHook(void (*hook)()) {
   std::lock_guard lock(startHooksMutex);
-  if (started || startHookCount == kMaxStartHooks) std::abort(); // a platform library's mistake
+  if (started || hooksDone) return false;
+  if (startHookCount == kMaxStartHooks) std::abort(); // a platform library's mistake
   startHooks[startHookCount++] = hook;
-}
-
-JNIEnv* NSThread::mainThreadJNIEnv(JavaVM* knownVm) {
-  if (!onMainThread) return nullptr;
-  if (mainThreadEnv) return mainThreadEnv;
-  JavaVM* vm = knownVm ? knownVm : processJvm();
-  if (!vm) return nullptr;
-  JNIEnv* env = nullptr;
-  if (vm->GetEnv(reinterpret_cast<void**>(&env), JNI_VERSION_1_8) == JNI_OK) {
-    mainThreadEnv = env;
-    return env;
-  }
-  JavaVMAttachArgs args{JNI_VERSION_1_8, const_cast<char*>(kMainThreadName), nullptr};
-  if (vm->AttachCurrentThreadAsDaemon(reinterpret_cast<void**>(&env), &args) != JNI_OK)
-    return nullptr;
-  mainThreadEnv = env;
-  return env;
+  return true;
 }
 
 bool NSThread::isExiting() {

@@ -1,25 +1,13 @@
 // The platform's main thread: the thread AppKit would run on. The platform starts it itself on
 // first use (NSRunLoop::mainRunLoop) and it serves the main run loop for the life of the
 // process; user-interface work happens only there, and other threads hand their work to it.
-//
-// In a process that runs a JVM the thread is attached to it as a daemon thread named
-// kMainThreadName, so that a thread dump shows it and it never keeps the JVM from exiting.
+// What else the thread must be part of (a JVM, in a Java process) its start hooks join.
 #pragma once
 
 #include <chrono>
 
-// As jni.h declares them, so that the platform's headers do not need the JDK's.
-struct JNIEnv_;
-struct JavaVM_;
-typedef JNIEnv_ JNIEnv;
-typedef JavaVM_ JavaVM;
-
 class NSThread {
 public:
-  // How the main thread shows in a Java thread dump (and, shortened, in the system's own list
-  // of threads).
-  static constexpr const char* kMainThreadName = "Brix Main Thread";
-
   // True on the platform's main thread only.
   static bool isMainThread();
   // True once the main thread has been started.
@@ -31,13 +19,9 @@ public:
   // Work the main thread does first, before it serves anything; startMainThread returns once it
   // is done, and exit's stop is registered after it, so that it runs before any exit handler
   // that this work registered (a library may register one on first use, to free what the main
-  // thread goes on using). Added before the main thread starts, as a library loads.
-  static void addStartHook(void (*hook)());
-
-  // The main thread's JNIEnv, attaching the thread to the process's JVM (as a daemon) when it is
-  // not attached yet; null without a JVM or off the main thread. The JVM is found by itself;
-  // vm names it where the JVM's library was loaded so that its symbols cannot be seen.
-  static JNIEnv* mainThreadJNIEnv(JavaVM* vm = nullptr);
+  // thread goes on using). Added as a library loads; false, and the hook never runs, when the
+  // main thread has already started.
+  static bool addStartHook(void (*hook)());
 
   // True once the process has begun to exit: the main thread serves nothing more, so that no
   // work runs against objects that exit is destroying.
