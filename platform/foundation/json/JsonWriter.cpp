@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "foundation/json/JSONStringEscaping.h"
+
 void JsonWriter::beforeValue() {
   if (afterKey_) {
     afterKey_ = false;
@@ -90,53 +92,7 @@ void JsonWriter::string(std::u16string_view text) {
 }
 
 void JsonWriter::writeString(std::u16string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  out_ += '"';
-  for (std::size_t next = 0; next < text.size();) {
-    // A run of units that stand for themselves is copied in one go.
-    std::size_t end = next;
-    while (end < text.size() && standsForItself(text[end]))
-      ++end;
-    if (end > next) {
-      const std::size_t at = out_.size();
-      out_.resize(at + (end - next));
-      std::transform(text.begin() + static_cast<std::ptrdiff_t>(next),
-                     text.begin() + static_cast<std::ptrdiff_t>(end),
-                     out_.begin() + static_cast<std::ptrdiff_t>(at),
-                     [](char16_t unit) { return static_cast<char>(unit); });
-      next = end;
-      continue;
-    }
-    const char16_t unit = text[next++];
-    switch (unit) {
-    case u'"':
-      out_ += "\\\"";
-      break;
-    case u'\\':
-      out_ += "\\\\";
-      break;
-    case u'\n':
-      out_ += "\\n";
-      break;
-    case u'\r':
-      out_ += "\\r";
-      break;
-    case u'\t':
-      out_ += "\\t";
-      break;
-    case u'\b':
-      out_ += "\\b";
-      break;
-    case u'\f':
-      out_ += "\\f";
-      break;
-    default: // a control character or beyond ASCII: plain text went with the runs above
-      out_ += "\\u";
-      for (int shift = 12; shift >= 0; shift -= 4)
-        out_ += kHex[(unit >> shift) & 0xf];
-    }
-  }
-  out_ += '"';
+  appendJSONString(out_, text, {.asciiOnly = true});
 }
 
 void JsonWriter::stringUTF8(std::string_view text) {

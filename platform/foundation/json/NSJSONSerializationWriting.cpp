@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/json/JSONStringEscaping.h"
 #include "foundation/json/NSJSONSerialization.h"
 #include "foundation/values/NSNumber.h"
 
@@ -104,46 +105,7 @@ private:
   }
 
   void writeString(const NSString* string) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    out_ += '"';
-    // Unpaired surrogates become U+FFFD, so the output is always valid UTF-8.
-    for (char c : string->utf8()) {
-      switch (c) {
-      case '"':
-        out_ += "\\\"";
-        break;
-      case '\\':
-        out_ += "\\\\";
-        break;
-      case '/':
-        out_ += escapeSlashes_ ? "\\/" : "/";
-        break;
-      case '\b':
-        out_ += "\\b";
-        break;
-      case '\f':
-        out_ += "\\f";
-        break;
-      case '\n':
-        out_ += "\\n";
-        break;
-      case '\r':
-        out_ += "\\r";
-        break;
-      case '\t':
-        out_ += "\\t";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          out_ += "\\u00";
-          out_ += kHex[(c >> 4) & 0xF];
-          out_ += kHex[c & 0xF];
-        } else {
-          out_ += c;
-        }
-      }
-    }
-    out_ += '"';
+    appendJSONString(out_, string->utf16(), {.escapeSlash = escapeSlashes_});
   }
 
   bool writeNumber(const NSNumber* number) {

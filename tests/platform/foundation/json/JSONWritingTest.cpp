@@ -47,6 +47,10 @@ TEST_F(JSONWriting, StringsAndNumbersRoundTrip) {
   auto* back = NSJSONSerialization::JSONObjectWithData(
       NSData::dataWithBytes(text.data(), text.size()), 0, nullptr);
   EXPECT_TRUE(values->isEqual(back));
+  // An unpaired surrogate cannot be UTF-8: it is written as U+FFFD, never as broken bytes.
+  const unichar lone[] = {u'x', 0xd800, u'\x7f'};
+  EXPECT_EQ(write(NSArray::arrayWithObjects({NSString::stringWithCharacters(lone, 3)})),
+            "[\"x\xEF\xBF\xBD\x7f\"]");
 }
 
 TEST_F(JSONWriting, WhatJSONCannotHoldIsRefused) {
