@@ -4,7 +4,6 @@
 // the nesting limit is checked exactly on the parsed tape. An escaped surrogate without its other
 // half is refused, as Foundation refuses it: simdjson checks that as it decodes the escape.
 #include "foundation/json/JSONDocument.h"
-#include "foundation/runtime/HugePages.h"
 
 #include <simdjson.h>
 
@@ -15,6 +14,8 @@
 
 #include "foundation/json/NSJSONSerialization.h"
 #include "foundation/json/NSJSONSerializationText.h"
+#include "foundation/json/SimdjsonAdapter.h"
+#include "foundation/runtime/HugePages.h"
 #include "foundation/strings/NSStringEncoding.h"
 #include "foundation/values/NSNumber.h"
 
@@ -22,9 +23,6 @@ namespace {
 
 using simdjson::dom::element;
 using simdjson::dom::element_type;
-
-static_assert(sizeof(element) == 16 && alignof(element) <= 8 &&
-              std::is_trivially_copyable_v<element>);
 
 // A parser keeps its buffers between documents; one per thread, since parsers are not shared.
 // Reallocating them for every document costs a large menu about a third of its time in page
@@ -46,51 +44,6 @@ thread_local bool threadParserInUse = false;
 // simdjson counts the values inside the innermost container as one more level, so it gets one
 // level of room; the tape check enforces the exact limit on containers.
 constexpr std::size_t kParserDepth = NSJSONSerialization::kMaximumNestingDepth + 1;
-
-// Room in the parser for a text of length bytes, with the nesting limit. The parser's buffers
-// for a large text (its structural index, tape and strings, together some eight times the text)
-// are swept once per parse, so they get huge pages before they are first touched.
-bool ensureRoom(simdjson::dom::parser& parser, std::size_t length) {
-  if (parser.capacity() >= length && parser.max_depth() == kParserDepth) return true;
-  const std::size_t capacity = std::max<std::size_t>(length, 64 * 1024);
-  if (parser.allocate(capacity, kParserDepth) != simdjson::SUCCESS) return false;
-  // The sizes simdjson gives them.
-  auto roundedUp = [](std::size_t n) { return (n + 63) / 64 * 64; };
-  adviseHugePages(parser.implementation->structural_indexes.get(),
-                  (roundedUp(capacity) + 9) * sizeof(std::uint32_t));
-  adviseHugePages(parser.doc.tape.get(), roundedUp(capacity + 3) * sizeof(std::uint64_t));
-  adviseHugePages(parser.doc.string_buf.get(),
-                  roundedUp(5 * capacity / 3 + simdjson::SIMDJSON_PADDING));
-  return true;
-}
-
-// Whether no container nests deeper than the limit. The tape holds one word per value (numbers
-// two) and one per opening and closing bracket or brace, between the two root words.
-bool withinNestingLimit(const simdjson::dom::document& document) {
-  const uint64_t* tape = document.tape.get();
-  std::size_t depth = 0;
-  for (std::size_t i = 1;; ++i) {
-    switch (static_cast<char>(tape[i] >> 56)) {
-    case '[':
-    case '{':
-      if (++depth > NSJSONSerialization::kMaximumNestingDepth) return false;
-      break;
-    case ']':
-    case '}':
-      --depth;
-      break;
-    case 'l':
-    case 'u':
-    case 'd':
-      ++i; // the number's value takes the next word
-      break;
-    case 'r':
-      return true;
-    default:
-      break;
-    }
-  }
-}
 
 std::string describeParseError(simdjson::error_code code, std::string_view text,
                                std::size_t& index) {
@@ -275,7 +228,8 @@ bool JSONDocument::parseBytes(std::string_view bytes, bool fragmentsAllowed, boo
                 start);
 
   simdjson::dom::parser& parser = *state.parser;
-  if (!ensureRoom(parser, text.size())) return failParsing(simdjson::MEMALLOC, text);
+  if (!simdjson_adapter::reserve(parser, text.size(), kParserDepth))
+    return failParsing(simdjson::MEMALLOC, text);
   // Bytes that have the parser's padding behind them are read in place; others are copied.
   const bool inPlace = padded && text.data() == bytes.data();
   auto parsed = parser.parse(text.data(), text.size(), !inPlace);
@@ -288,23 +242,14 @@ bool JSONDocument::parseBytes(std::string_view bytes, bool fragmentsAllowed, boo
     }
   }
   if (parsed.error()) return failParsing(parsed.error(), text);
-  if (!withinNestingLimit(parser.doc)) return failParsing(simdjson::DEPTH_ERROR, text);
+  if (!simdjson_adapter::withinNestingLimit(parser.doc, NSJSONSerialization::kMaximumNestingDepth))
+    return failParsing(simdjson::DEPTH_ERROR, text);
   state.root = parsed.value_unsafe();
   return true;
 }
 
 JSONValue JSONDocument::root() const {
   return JSONValue(parse_->root);
-}
-
-JSONValue::JSONValue(const simdjson::dom::element& value) {
-  std::memcpy(element_, &value, sizeof value);
-}
-
-simdjson::dom::element JSONValue::element() const {
-  simdjson::dom::element value;
-  std::memcpy(&value, element_, sizeof value);
-  return value;
 }
 
 JSONValue::Kind JSONValue::kind() const {
