@@ -11,11 +11,13 @@
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 
 #include "foundation/json/NSJSONSerialization.h"
 #include "foundation/json/NSJSONSerializationText.h"
 #include "foundation/json/SimdjsonAdapter.h"
 #include "foundation/runtime/HugePages.h"
+#include "foundation/runtime/ThreadCache.h"
 #include "foundation/strings/NSStringEncoding.h"
 #include "foundation/values/NSNumber.h"
 
@@ -30,16 +32,25 @@ using simdjson::dom::element_type;
 // after a larger one they are given back rather than kept for the thread's life.
 constexpr std::size_t kRetainedParserCapacity = 16 << 20;
 
-thread_local simdjson::dom::parser threadParser;
-// The UTF-8 of a text given as UTF-16, while it is parsed; never in use twice at once.
-struct EncodingBuffer {
-  std::unique_ptr<char[]> bytes;
-  std::size_t room = 0;
-};
-thread_local EncodingBuffer threadEncodingBuffer;
+// The thread's parser, and the UTF-8 of a text given as UTF-16 while it is parsed (never in
+// use twice at once), both made on first use. A document read while another of the same thread
+// is still open, or after the thread's end has freed them, gets a parser of its own.
+struct ThreadParser {
+  simdjson::dom::parser* parser;
+  bool parserInUse;
+  char* bytes;
+  std::size_t room;
 
-// A document read while another of the same thread is still open gets a parser of its own.
-thread_local bool threadParserInUse = false;
+  void dropBytes() {
+    delete[] std::exchange(bytes, nullptr);
+    room = 0;
+  }
+  void handBack() {
+    delete std::exchange(parser, nullptr);
+    dropBytes();
+  }
+};
+using ThreadParserCache = ThreadCache<ThreadParser>;
 
 // simdjson counts the values inside the innermost container as one more level, so it gets one
 // level of room; the tape check enforces the exact limit on containers.
@@ -160,19 +171,25 @@ struct JSONDocument::Parse {
 };
 
 JSONDocument::JSONDocument() : parse_(std::make_unique<Parse>()) {
-  if (threadParserInUse) {
+  ThreadParser& cache = ThreadParserCache::state();
+  if (cache.parserInUse || ThreadParserCache::ended()) {
     parse_->ownParser = std::make_unique<simdjson::dom::parser>();
     parse_->parser = parse_->ownParser.get();
-  } else {
-    threadParserInUse = true;
-    parse_->parser = &threadParser;
+    return;
   }
+  if (!cache.parser) {
+    cache.parser = new simdjson::dom::parser();
+    ThreadParserCache::arm();
+  }
+  cache.parserInUse = true;
+  parse_->parser = cache.parser;
 }
 
 JSONDocument::~JSONDocument() {
   if (parse_->ownParser) return;
-  if (threadParser.capacity() > kRetainedParserCapacity) threadParser = simdjson::dom::parser();
-  threadParserInUse = false;
+  ThreadParser& cache = ThreadParserCache::state();
+  if (cache.parser->capacity() > kRetainedParserCapacity) *cache.parser = simdjson::dom::parser();
+  cache.parserInUse = false;
 }
 
 bool JSONDocument::parse(std::string_view bytes, bool fragmentsAllowed) {
@@ -185,19 +202,27 @@ bool JSONDocument::parseUnicode(std::u16string_view text, bool fragmentsAllowed)
   // parsed, and the thread keeps the buffer for its next text as it keeps its parser: a new one
   // for every text would be new pages, faulted in and cleared by the system, each time.
   const std::size_t room = text.size() * 3 + simdjson::SIMDJSON_PADDING;
-  EncodingBuffer& buffer = threadEncodingBuffer;
-  if (buffer.room < room) {
-    buffer.bytes.reset();
-    buffer.bytes = std::make_unique_for_overwrite<char[]>(room);
-    buffer.room = room;
-    adviseHugePages(buffer.bytes.get(), room);
+  ThreadParser& cache = ThreadParserCache::state();
+  std::unique_ptr<char[]> ownBytes; // once the thread's end has freed its buffer
+  char* bytes = nullptr;
+  if (ThreadParserCache::ended()) {
+    ownBytes = std::make_unique_for_overwrite<char[]>(room);
+    bytes = ownBytes.get();
+  } else {
+    if (cache.room < room) {
+      cache.dropBytes();
+      cache.bytes = new char[room];
+      cache.room = room;
+      adviseHugePages(cache.bytes, room);
+      ThreadParserCache::arm();
+    }
+    bytes = cache.bytes;
   }
-  const std::size_t length = writeUTF8(text, buffer.bytes.get());
-  std::memset(buffer.bytes.get() + length, 0, simdjson::SIMDJSON_PADDING);
-  const bool parsed =
-      parseBytes(std::string_view(buffer.bytes.get(), length), fragmentsAllowed, true);
+  const std::size_t length = writeUTF8(text, bytes);
+  std::memset(bytes + length, 0, simdjson::SIMDJSON_PADDING);
+  const bool parsed = parseBytes(std::string_view(bytes, length), fragmentsAllowed, true);
   // As for the parser: kept after texts of up to 16 MB, given back after larger ones.
-  if (length > kRetainedParserCapacity) buffer = EncodingBuffer();
+  if (length > kRetainedParserCapacity && !ownBytes) cache.dropBytes();
   return parsed;
 }
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "foundation/runtime/NSObject.h"
+#include "foundation/runtime/ThreadCache.h"
 
 struct NSAutoreleasePool::Page {
   // 8 KiB pages: large enough that the page list is short, small enough to reuse cheaply.
@@ -20,20 +21,23 @@ namespace {
 constexpr std::size_t kMostSparePages = 512;
 
 struct SparePages {
-  NSAutoreleasePool::Page* first = nullptr;
-  std::size_t count = 0;
-  ~SparePages() {
+  NSAutoreleasePool::Page* first;
+  std::size_t count;
+  // At the thread's end the pages are freed, and a pool drained later in the thread's exit frees
+  // its pages itself.
+  void handBack() {
     while (first)
       delete std::exchange(first, first->next);
-    count = kMostSparePages; // a pool drained later in the thread's exit frees its pages
+    count = kMostSparePages;
   }
 };
+using SparePagesCache = ThreadCache<SparePages>;
 
 thread_local NSAutoreleasePool* innermost = nullptr;
 thread_local bool warnedWithoutPool = false;
-thread_local SparePages sparePages;
 
 NSAutoreleasePool::Page* takePage() {
+  SparePages& sparePages = SparePagesCache::state();
   if (NSAutoreleasePool::Page* page = sparePages.first) {
     sparePages.first = page->next;
     --sparePages.count;
@@ -45,6 +49,8 @@ NSAutoreleasePool::Page* takePage() {
 }
 
 void givePageBack(NSAutoreleasePool::Page* page) {
+  SparePages& sparePages = SparePagesCache::state();
+  SparePagesCache::arm();
   if (sparePages.count >= kMostSparePages) {
     delete page;
     return;

@@ -2,6 +2,9 @@
 
 #include <cstring>
 #include <mutex>
+#include <utility>
+
+#include "foundation/runtime/ThreadCache.h"
 
 namespace {
 
@@ -40,21 +43,17 @@ Registry& registry() {
   return *instance;
 }
 
-// At the thread's end, its table's counts join the ended threads' and the table goes; counts
-// after that (objects freed by later thread-local destructors) go to the entries themselves.
-struct ThreadCountsOwner {
-  ThreadCounts* table = nullptr;
-  ~ThreadCountsOwner();
+// The calling thread's table, made on its first count. At the thread's end, its counts join the
+// ended threads' and the table goes; counts after that (objects freed by later thread-local
+// destructors) go to the entries themselves.
+struct ThreadTable {
+  ThreadCounts* table;
+  void handBack();
 };
+using ThreadTableCache = ThreadCache<ThreadTable>;
 
-thread_local ThreadCounts* threadCounts = nullptr;
-thread_local bool threadCountsEnded = false;
-thread_local ThreadCountsOwner threadCountsOwner;
-
-ThreadCountsOwner::~ThreadCountsOwner() {
+void ThreadTable::handBack() {
   census_detail::favouredCounts.forgetThisThread();
-  threadCounts = nullptr;
-  threadCountsEnded = true;
   if (!table) return;
   Registry& all = registry();
   {
@@ -68,7 +67,7 @@ ThreadCountsOwner::~ThreadCountsOwner() {
     for (std::size_t slot = 0; slot < kSlots; ++slot)
       all.ended[slot] += table->counts[slot].load(std::memory_order_relaxed);
   }
-  delete table;
+  delete std::exchange(table, nullptr);
 }
 
 ThreadCounts* startThreadCounts() {
@@ -79,8 +78,8 @@ ThreadCounts* startThreadCounts() {
     table->next = all.threads;
     all.threads = table;
   }
-  threadCountsOwner.table = table; // its destructor now runs at the thread's end
-  threadCounts = table;
+  ThreadTableCache::state().table = table;
+  ThreadTableCache::arm();
   return table;
 }
 
@@ -98,8 +97,8 @@ NSCensusEntry::NSCensusEntry(const char* className)
 }
 
 void NSCensusEntry::countOnThisThread(long change) {
-  ThreadCounts* table = threadCounts;
-  if (!table && slot_ < kSlots && !threadCountsEnded) table = startThreadCounts();
+  ThreadCounts* table = ThreadTableCache::state().table;
+  if (!table && slot_ < kSlots && !ThreadTableCache::ended()) table = startThreadCounts();
   if (table && slot_ < kSlots) {
     std::atomic<long>& counter = table->counts[slot_];
     counter.store(counter.load(std::memory_order_relaxed) + change, std::memory_order_relaxed);
@@ -109,8 +108,8 @@ void NSCensusEntry::countOnThisThread(long change) {
 }
 
 void NSCensus::favourThisThread() {
-  ThreadCounts* table = threadCounts;
-  if (!table && !threadCountsEnded) table = startThreadCounts();
+  ThreadCounts* table = ThreadTableCache::state().table;
+  if (!table && !ThreadTableCache::ended()) table = startThreadCounts();
   if (table) census_detail::favouredCounts.favour(table->counts);
 }
 

@@ -2,6 +2,7 @@
 
 #include "foundation/runtime/FavouredThread.h"
 #include "foundation/runtime/HugePages.h"
+#include "foundation/runtime/ThreadCache.h"
 
 #include <array>
 #include <atomic>
@@ -139,13 +140,16 @@ struct ThreadMemory {
   // blocks chunk by chunk, so the count changes once per chunk instead of once per block.
   ChunkHeader* pendingChunk;
   std::uint32_t pendingFrees;
+
+  // At the thread's end: the lists and the rest of the chunk go to the shared ones.
+  void handBack();
 };
-thread_local constinit ThreadMemory threadMemory{};
+using ThreadMemoryCache = ThreadCache<ThreadMemory>;
 constinit FavouredThread<ThreadMemory> favoured;
 
 ThreadMemory& ownMemory() {
   if (ThreadMemory* state = favoured.find()) return *state;
-  return threadMemory;
+  return ThreadMemoryCache::state();
 }
 
 // A chunk for new blocks: a whole chunk freed by a region if any, else a new one.
@@ -199,36 +203,30 @@ void sealRegionChunk(ThreadMemory& own) {
   releaseRegionBlocks(chunk, kOpen - own.regionCut);
 }
 
-// Hands the thread's lists and the rest of its chunk to the shared ones when the thread ends.
-struct ThreadExit {
-  bool armed = false;
-  ~ThreadExit() {
-    favoured.forgetThisThread();
-    ThreadMemory& own = threadMemory;
-    // Before the lock: the last frees of a region chunk recycle it, which takes the lock.
-    releasePendingFrees(own);
-    sealRegionChunk(own);
-    Shared& common = shared();
-    std::lock_guard guard(common.lock);
-    for (std::size_t c = 0; c < kClasses; ++c) {
-      FreeBlock* list = own.lists[c];
-      if (!list) continue;
-      FreeBlock* last = list;
-      while (last->next)
-        last = last->next;
-      common.push(c, list, last);
-      own.lists[c] = nullptr;
-    }
-    if (own.chunkEnd - own.chunkNext >= static_cast<std::ptrdiff_t>(kGranule)) {
-      common.chunkEnds.emplace_back(own.chunkNext, own.chunkEnd);
-      common.chunkEndsWaiting.store(true, std::memory_order_relaxed);
-    }
-    own.lengths = {};
-    own.chunkNext = own.chunkEnd = nullptr;
-    own.ended = true;
+void ThreadMemory::handBack() {
+  favoured.forgetThisThread();
+  // Before the lock: the last frees of a region chunk recycle it, which takes the lock.
+  releasePendingFrees(*this);
+  sealRegionChunk(*this);
+  Shared& common = shared();
+  std::lock_guard guard(common.lock);
+  for (std::size_t c = 0; c < kClasses; ++c) {
+    FreeBlock* list = lists[c];
+    if (!list) continue;
+    FreeBlock* last = list;
+    while (last->next)
+      last = last->next;
+    common.push(c, list, last);
+    lists[c] = nullptr;
   }
-};
-thread_local ThreadExit threadExit;
+  if (chunkEnd - chunkNext >= static_cast<std::ptrdiff_t>(kGranule)) {
+    common.chunkEnds.emplace_back(chunkNext, chunkEnd);
+    common.chunkEndsWaiting.store(true, std::memory_order_relaxed);
+  }
+  lengths = {};
+  chunkNext = chunkEnd = nullptr;
+  ended = true;
+}
 
 // How far ahead a region's blocks are fetched as they are cut or freed: a burst makes and
 // frees them in order, so what lies this far on is needed a few objects later.
@@ -239,7 +237,7 @@ void* regionAllocate(ThreadMemory& own, std::size_t size) {
   if (!own.regionChunk ||
       static_cast<std::size_t>(endOf(own.regionChunk) - own.regionNext) < blockBytes) {
     sealRegionChunk(own);
-    if (!own.ended) threadExit.armed = true; // seals the chunk at the thread's end
+    ThreadMemoryCache::arm(); // seals the chunk at the thread's end
     own.regionChunk = wholeChunk(true);
     own.regionNext = firstBlockOf(own.regionChunk);
     own.regionCut = 0;
@@ -261,7 +259,7 @@ void freeRegionBlock(ChunkHeader* chunk) {
   if (chunk != own.pendingChunk) {
     releasePendingFrees(own);
     own.pendingChunk = chunk;
-    threadExit.armed = true; // hands the pending frees over at the thread's end
+    ThreadMemoryCache::arm(); // hands the pending frees over at the thread's end
   }
   // The chunk's last blocks are handed over at once, so that the chunk is reused at once; the
   // count read may be behind another thread's frees, which only delays that to the next chunk.
@@ -270,7 +268,7 @@ void freeRegionBlock(ChunkHeader* chunk) {
 
 // Room for new blocks: the unused end of an ended thread's chunk if any, else a new chunk.
 void takeChunk(ThreadMemory& own) {
-  if (!own.ended) threadExit.armed = true; // registers the hand-over at the thread's end
+  ThreadMemoryCache::arm(); // registers the hand-over at the thread's end
   Shared& common = shared();
   if (common.chunkEndsWaiting.load(std::memory_order_relaxed)) {
     std::lock_guard guard(common.lock);
@@ -374,9 +372,9 @@ SmallObjectRegion::~SmallObjectRegion() {
 }
 
 void favourThisThreadInSmallObjectMemory() {
-  ThreadMemory& own = threadMemory;
+  ThreadMemory& own = ThreadMemoryCache::state();
   if (own.ended) return;
-  threadExit.armed = true; // forgets the favour at the thread's end
+  ThreadMemoryCache::arm(); // forgets the favour at the thread's end
   favoured.favour(&own);
 }
 
