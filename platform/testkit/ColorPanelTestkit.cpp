@@ -9,6 +9,7 @@
 
 #include "appkit/panels/NSColorPanel.h"
 #include "foundation/json/JsonWriter.h"
+#include "foundation/runloop/NSThread.h"
 #include "foundation/runtime/NSAutoreleasePool.h"
 #include "testkit/ScreenDescription.h"
 #include "testkit/TestkitJni.h"
@@ -29,6 +30,7 @@ bool isPickable(double component) {
 
 // Picks the colour when the panel is on screen; false when it is not. Main thread only.
 bool pickIfShown(double red, double green, double blue) {
+  BRIX_ASSERT_MAIN_THREAD();
   if (!NSColorPanel::sharedColorPanelExists() || !NSColorPanel::sharedColorPanel()->isVisible())
     return false;
   NSAutoreleasePool pool;

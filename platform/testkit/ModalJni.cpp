@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "appkit/panels/NSAlert.h"
+#include "foundation/runloop/NSThread.h"
 #include "foundation/runtime/NSAutoreleasePool.h"
 #include "testkit/TestkitJni.h"
 
@@ -15,6 +16,7 @@ namespace {
 
 // The accessory field's text when the last alert with a field ended. Main thread only.
 std::u16string& lastFieldText() {
+  BRIX_ASSERT_MAIN_THREAD();
   static auto* const text = new std::u16string(); // immortal: alerts may end while exit runs
   return *text;
 }

@@ -10,6 +10,7 @@
 #include "appkit/application/NSEvent.h"
 #include "foundation/collections/NSArray.h"
 #include "foundation/json/JsonWriter.h"
+#include "foundation/runloop/NSThread.h"
 #include "foundation/runtime/NSAutoreleasePool.h"
 #include "foundation/system/NSUserDefaults.h"
 #include "foundation/values/NSNumber.h"
@@ -113,6 +114,7 @@ void ScreenDescription::registerSection(const std::string& key, SectionWriter wr
 }
 
 std::string ScreenDescription::describe() {
+  BRIX_ASSERT_MAIN_THREAD();
   std::vector<std::pair<std::string, SectionWriter>> writers;
   {
     Sections& registry = sections();

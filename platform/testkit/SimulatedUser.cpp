@@ -8,6 +8,7 @@
 #include "appkit/controls/NSTextField.h"
 #include "appkit/panels/NSAlert.h"
 #include "appkit/windows/NSPanel.h"
+#include "foundation/runloop/NSThread.h"
 #include "testkit/UserInput.h"
 
 namespace {
@@ -43,6 +44,7 @@ struct Target {
 namespace SimulatedUser {
 
 NSAlert* frontmostAlert() {
+  BRIX_ASSERT_MAIN_THREAD();
   for (NSWindow* window : NSApplication::sharedApplication()->screenList())
     if (auto* panel = ns_cast<NSAlertPanel>(window); panel && panel->isVisible() && panel->alert())
       return panel->alert();
@@ -50,6 +52,7 @@ NSAlert* frontmostAlert() {
 }
 
 NSWindow* frontWindow() {
+  BRIX_ASSERT_MAIN_THREAD();
   NSApplication* app = NSApplication::sharedApplication();
   if (NSAlert* alert = frontmostAlert()) return alert->window();
   NSWindow* window = app->modalWindow() ? app->modalWindow() : app->keyWindow();

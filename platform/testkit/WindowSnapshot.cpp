@@ -16,6 +16,7 @@
 #include "appkit/rendering/TextLayout.h"
 #include "appkit/windows/NSWindowDrawing.h"
 #include "display/DisplayBackend.h"
+#include "foundation/runloop/NSThread.h"
 #include "foundation/runtime/NSAutoreleasePool.h"
 #include "foundation/system/NSBundle.h"
 #include "testkit/MenuUser.h"
@@ -100,6 +101,7 @@ void drawMenuBar(NSRect screen) {
 } // namespace
 
 NSBitmapImageRep* NSWindowSnapshotBitmap(NSWindow* window, double scale) {
+  BRIX_ASSERT_MAIN_THREAD();
   if (!window) return nullptr;
   return renderBitmap(window->frame().size, clampScale(scale), [window] {
     NSDrawWindow(window);
@@ -120,6 +122,7 @@ NSBitmapImageRep* NSWindowSnapshotBitmap(NSWindow* window, double scale) {
 }
 
 NSBitmapImageRep* NSScreenSnapshotBitmap(double scale) {
+  BRIX_ASSERT_MAIN_THREAD();
   const NSRect screen = DisplayBackend::current().screenFrame();
   return renderBitmap(screen.size, clampScale(scale), [screen] {
     NSGraphicsContext* context = NSGraphicsContext::currentContext();

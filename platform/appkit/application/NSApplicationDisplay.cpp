@@ -6,6 +6,7 @@
 #include "display/DisplayBackend.h"
 #include "display/DisplayClient.h"
 #include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runloop/NSThread.h"
 #include "foundation/runtime/NSAutoreleasePool.h"
 
 namespace {
@@ -18,6 +19,7 @@ public:
   }
 
   void displayMovedWindow(NSInteger windowNumber, NSRect frame) override {
+    BRIX_ASSERT_MAIN_THREAD();
     NSWindow* window = NSApp ? NSApp->windowWithWindowNumber(windowNumber) : nullptr;
     if (!window || frame == window->frame()) return;
     Ref<NSWindow> protector(window);
@@ -27,22 +29,26 @@ public:
   }
 
   void displayFocusedWindow(NSInteger windowNumber) override {
+    BRIX_ASSERT_MAIN_THREAD();
     NSWindow* window = NSApp ? NSApp->windowWithWindowNumber(windowNumber) : nullptr;
     if (window && !window->isKeyWindow()) Ref<NSWindow>(window)->makeKeyWindow();
   }
 
   void displayAskedToCloseWindow(NSInteger windowNumber) override {
+    BRIX_ASSERT_MAIN_THREAD();
     NSWindow* window = NSApp ? NSApp->windowWithWindowNumber(windowNumber) : nullptr;
     if (window) Ref<NSWindow>(window)->performClose(nullptr);
   }
 
   void displayNeedsRedraw(NSInteger windowNumber) override {
+    BRIX_ASSERT_MAIN_THREAD();
     NSWindow* window = NSApp ? NSApp->windowWithWindowNumber(windowNumber) : nullptr;
     if (window) window->frameView()->setNeedsDisplay(true);
   }
 
   // Another toolkit's window becomes a window of the application, as it shows.
   void displayFoundForeignWindow(const DisplayForeignWindow& foreign) override {
+    BRIX_ASSERT_MAIN_THREAD();
     NSAutoreleasePool pool;
     if (NSHostedWindow::windowHosting(foreign.id)) return displayForeignWindowChanged(foreign);
     // Closing it (when its toolkit destroys it) releases this reference.
@@ -51,12 +57,14 @@ public:
   }
 
   void displayForeignWindowChanged(const DisplayForeignWindow& foreign) override {
+    BRIX_ASSERT_MAIN_THREAD();
     NSAutoreleasePool pool;
     if (NSHostedWindow* window = NSHostedWindow::windowHosting(foreign.id))
       Ref<NSHostedWindow>(window)->foreignWindowChanged(foreign);
   }
 
   void displayForeignWindowGone(uint64_t id) override {
+    BRIX_ASSERT_MAIN_THREAD();
     NSAutoreleasePool pool;
     if (NSHostedWindow* window = NSHostedWindow::windowHosting(id))
       Ref<NSHostedWindow>(window)->foreignWindowGone();

@@ -10,6 +10,7 @@
 
 #include "appkit/controls/NSProgressIndicator.h"
 #include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runloop/NSThread.h"
 
 namespace {
 
@@ -58,6 +59,7 @@ Animator& animator() {
 namespace ProgressAnimator {
 
 void add(NSProgressIndicator* indicator) {
+  BRIX_ASSERT_MAIN_THREAD();
   Animator& a = animator();
   std::lock_guard lock(a.mutex);
   if (std::find(a.indicators.begin(), a.indicators.end(), indicator) == a.indicators.end())
@@ -70,6 +72,7 @@ void add(NSProgressIndicator* indicator) {
 }
 
 void remove(NSProgressIndicator* indicator) {
+  BRIX_ASSERT_MAIN_THREAD();
   Animator& a = animator();
   std::lock_guard lock(a.mutex);
   std::erase(a.indicators, indicator);

@@ -17,6 +17,7 @@
 #include "appkit/rendering/TextLayout.h"
 #include "appkit/views/NSView.h"
 #include "appkit/windows/NSWindow.h"
+#include "foundation/runloop/NSThread.h"
 #include "foundation/runtime/NSAutoreleasePool.h"
 
 namespace {
@@ -317,6 +318,7 @@ NSRange NSOpenMenuVisibleItems(const NSMenu* menu) {
 }
 
 void NSDrawOpenMenu(const NSMenu* menu, NSRect screen) {
+  BRIX_ASSERT_MAIN_THREAD();
   if (!menu || !menu->isTracking()) return;
   NSAutoreleasePool pool;
   const Placement placement = placementOf(menu);

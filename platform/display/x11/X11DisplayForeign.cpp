@@ -15,6 +15,7 @@
 #include "display/x11/X11ClientWindows.h"
 #include "display/x11/X11Display.h"
 #include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runloop/NSThread.h"
 #include "foundation/system/NSLog.h"
 
 namespace {
@@ -186,6 +187,7 @@ void X11Display::considerForeignWindow(xcb_window_t window, bool justShown) {
 }
 
 void X11Display::reportForeignWindowsFoundAtOpen() {
+  BRIX_ASSERT_MAIN_THREAD();
   std::vector<DisplayForeignWindow> found;
   {
     X11Lock lock(mutex_);

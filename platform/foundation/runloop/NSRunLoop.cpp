@@ -73,6 +73,8 @@ bool NSRunLoop::Handover::waitFor(std::chrono::nanoseconds timeout) {
 }
 
 std::shared_ptr<NSRunLoop::Handover> NSRunLoop::handOver(Task task) {
+  BRIX_ASSERT(!NSThread::isMainThread(),
+              "the main thread handed work to itself and would wait for it forever");
   auto handover = std::make_shared<Handover>();
   performAsync([handover, task = std::move(task)] {
     if (!handover->start()) return;
@@ -88,23 +90,25 @@ std::shared_ptr<NSRunLoop::Handover> NSRunLoop::handOver(Task task) {
 
 // MARK: any thread
 
-void NSRunLoop::notifyAdded() {
+void NSRunLoop::notifyAdded(const std::unique_lock<std::mutex>& lock) {
+  BRIX_ASSERT(lock.mutex() == &mutex_ && lock.owns_lock(),
+              "work was added to the run loop without its lock");
   additions_.fetch_add(1, std::memory_order_release);
   if (sleeping_) wake_.notify_all();
 }
 
 void NSRunLoop::postEvent(NSObject* event) {
   if (!event) return;
-  std::lock_guard lock(mutex_);
+  std::unique_lock lock(mutex_);
   queue_.push_back(Item{Item::Kind::Event, Ref<NSObject>(event), nullptr});
-  notifyAdded();
+  notifyAdded(lock);
 }
 
 void NSRunLoop::performAsync(Task task, bool urgent) {
   if (!task) return;
-  std::lock_guard lock(mutex_);
+  std::unique_lock lock(mutex_);
   (urgent ? urgent_ : queue_).push_back(Item{Item::Kind::Task, nullptr, std::move(task)});
-  notifyAdded();
+  notifyAdded(lock);
 }
 
 bool NSRunLoop::performOnMain(Task task, std::chrono::milliseconds timeout) {
@@ -122,15 +126,15 @@ bool NSRunLoop::performOnMain(Task task, std::chrono::milliseconds timeout) {
 
 void NSRunLoop::scheduleMainQueueBlock(Clock::time_point when, Task block) {
   if (!block) return;
-  std::lock_guard lock(mutex_);
+  std::unique_lock lock(mutex_);
   timers_.emplace(std::make_pair(when, timerSequence_++), std::move(block));
-  notifyAdded();
+  notifyAdded(lock);
 }
 
 void NSRunLoop::wakeUp() {
-  std::lock_guard lock(mutex_);
+  std::unique_lock lock(mutex_);
   ++wakeGeneration_;
-  notifyAdded();
+  notifyAdded(lock);
 }
 
 std::size_t NSRunLoop::pendingCount() const {
@@ -181,6 +185,7 @@ std::optional<NSRunLoop::Item> NSRunLoop::takeItem(std::optional<Clock::time_poi
 }
 
 void NSRunLoop::sleep(std::unique_lock<std::mutex>& lock, std::optional<Clock::time_point> until) {
+  BRIX_ASSERT(lock.mutex() == &mutex_ && lock.owns_lock(), "the run loop slept without its lock");
   // A thread that hands work over usually does so again at once (a caller making several
   // calls): spinning briefly saves it the wake-up of a sleeping thread.
   const std::uint64_t seen = additions_.load(std::memory_order_acquire);
@@ -253,14 +258,17 @@ int NSRunLoop::runPending() {
 }
 
 void NSRunLoop::setEventSink(std::function<void(NSObject*)> sink) {
+  BRIX_ASSERT_MAIN_THREAD();
   eventSink_ = std::move(sink);
 }
 
 void NSRunLoop::addTurnObserver(Task observer) {
+  BRIX_ASSERT_MAIN_THREAD();
   if (observer) turnObservers_.push_back(std::move(observer));
 }
 
 void NSRunLoop::serve(Item& item) {
+  BRIX_ASSERT_MAIN_THREAD();
   NSAutoreleasePool pool;
   try {
     switch (item.kind) {

@@ -142,8 +142,8 @@ private:
   std::vector<Task> turnObservers_;
 
   static void serveMainThread();
-  // Called with mutex_ held after work was added.
-  void notifyAdded();
+  // Called with mutex_ held (lock) after work was added.
+  void notifyAdded(const std::unique_lock<std::mutex>& lock);
   // Sleeps on wake_ (lock held) until woken or until; spins a little first.
   void sleep(std::unique_lock<std::mutex>& lock, std::optional<Clock::time_point> until);
   std::uint64_t currentWakeGeneration() const;

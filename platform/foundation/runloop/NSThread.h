@@ -6,6 +6,13 @@
 
 #include <chrono>
 
+#include "foundation/runtime/Assert.h"
+
+// For work that only the platform's main thread may do.
+#define BRIX_ASSERT_MAIN_THREAD()                                                                  \
+  BRIX_ASSERT(NSThread::isMainThread(), "called off the platform's main thread: hand the work "    \
+                                        "to it (NSRunLoop::performOnMain or the main queue)")
+
 class NSThread {
 public:
   // True on the platform's main thread only.

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "foundation/runtime/Assert.h"
 #include "foundation/runtime/NSObject.h"
 #include "foundation/runtime/ThreadCache.h"
 
@@ -67,6 +68,8 @@ NSAutoreleasePool::NSAutoreleasePool() : outer_(innermost) {
 }
 
 NSAutoreleasePool::~NSAutoreleasePool() {
+  BRIX_ASSERT(innermost == this, "an autorelease pool ended before a pool inside it, or on "
+                                 "another thread than the one that made it");
   drain();
   innermost = outer_;
 }

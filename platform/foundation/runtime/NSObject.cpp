@@ -4,13 +4,31 @@
 #include <mutex>
 #include <vector>
 
+#include "foundation/runtime/Assert.h"
 #include "foundation/runtime/NSAutoreleasePool.h"
 
+// The count of an object whose only reference the caller holds changes without an atomic
+// operation: no other thread can hold a reference to change it with. Checked builds change it
+// with a compare-and-swap and stop a thread that used the object without owning a reference.
+void NSObject::changeCountAlone(std::size_t from, std::size_t to) {
+#if BRIX_ASSERTIONS
+  const bool unchanged = refs_.compare_exchange_strong(from, to, std::memory_order_relaxed);
+  BRIX_ASSERT(unchanged, "another thread retained or released an object while this thread held "
+                         "its only reference: that thread used it without owning a reference");
+#else
+  static_cast<void>(from);
+  refs_.store(to, std::memory_order_relaxed);
+#endif
+}
+
 NSObject* NSObject::retain() {
-  if (countedByCallerAlone())
-    refs_.store(2, std::memory_order_relaxed);
-  else if (!isImmortal())
-    refs_.fetch_add(1, std::memory_order_relaxed);
+  if (countedByCallerAlone()) {
+    changeCountAlone(1, 2);
+  } else if (!isImmortal()) {
+    [[maybe_unused]] const std::size_t before = refs_.fetch_add(1, std::memory_order_relaxed);
+    BRIX_ASSERT(before != 0, "retained an object that is being deallocated: its last reference "
+                             "was already released");
+  }
   return this;
 }
 
@@ -53,10 +71,15 @@ struct NSObject::AssociatedObjects {
 };
 
 void NSObject::release() {
-  if (countedByCallerAlone())
-    refs_.store(0, std::memory_order_relaxed);
-  else if (isImmortal() || refs_.fetch_sub(1, std::memory_order_acq_rel) != 1)
+  if (countedByCallerAlone()) {
+    changeCountAlone(1, 0);
+  } else if (isImmortal()) {
     return;
+  } else if (const std::size_t before = refs_.fetch_sub(1, std::memory_order_acq_rel);
+             before != 1) {
+    BRIX_ASSERT(before != 0, "released an object more often than it was retained");
+    return;
+  }
   // Weak references read nil from here on, before any part of the object is torn down. A box
   // that no weak reference holds any more (an action target's, once its item is gone) needs no
   // lock for it.
@@ -120,6 +143,8 @@ bool NSObject::tryRetain() {
 }
 
 NSWeakReferenceBox* NSObject::retainedWeakBox() {
+  BRIX_ASSERT(refs_.load(std::memory_order_relaxed) != 0,
+              "a weak reference was made to an object that is being deallocated");
   NSWeakReferenceBox* box = weakBox_.load(std::memory_order_acquire);
   if (!box) {
     auto* fresh = new NSWeakReferenceBox(this);

@@ -133,6 +133,7 @@ protected:
 
 private:
   bool countedByCallerAlone() const;
+  void changeCountAlone(std::size_t from, std::size_t to);
   void associate(const void* key, Ref<NSObject>&& value);
   template <class T> friend class Weak;
   friend class NSWeakReferenceBox;

@@ -1,5 +1,6 @@
 #include "foundation/runtime/SmallObjectMemory.h"
 
+#include "foundation/runtime/Assert.h"
 #include "foundation/runtime/FavouredThread.h"
 #include "foundation/runtime/HugePages.h"
 #include "foundation/runtime/ThreadCache.h"
@@ -368,7 +369,10 @@ SmallObjectRegion::SmallObjectRegion() {
 }
 
 SmallObjectRegion::~SmallObjectRegion() {
-  --ownMemory().regionDepth;
+  ThreadMemory& own = ownMemory();
+  BRIX_ASSERT(own.regionDepth > 0, "a small-object region ended on another thread than the one "
+                                   "that opened it");
+  --own.regionDepth;
 }
 
 void favourThisThreadInSmallObjectMemory() {

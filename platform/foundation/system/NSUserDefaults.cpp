@@ -1,4 +1,5 @@
 #include "foundation/system/NSUserDefaults.h"
+#include "foundation/runtime/Assert.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -221,7 +222,9 @@ void NSUserDefaults::load() {
     values_->setObject(entry.value, entry.key);
 }
 
-bool NSUserDefaults::persist() {
+bool NSUserDefaults::persist(const std::unique_lock<std::mutex>& lock) {
+  BRIX_ASSERT(lock.mutex() == &mutex_ && lock.owns_lock(),
+              "the defaults were written without their lock");
   NSAutoreleasePool pool;
   NSError* error = nullptr;
   NSData* text = NSJSONSerialization::dataWithJSONObject(
@@ -240,7 +243,7 @@ bool NSUserDefaults::persist() {
 }
 
 void NSUserDefaults::store(const NSString* key, NSObject* copiedValue) {
-  std::lock_guard lock(mutex_);
+  std::unique_lock lock(mutex_);
   NSObject* current = values_->objectForKey(key);
   if (copiedValue ? current && current->isEqual(copiedValue) : !current) return;
   if (copiedValue) {
@@ -250,7 +253,7 @@ void NSUserDefaults::store(const NSString* key, NSObject* copiedValue) {
   } else {
     values_->removeObjectForKey(key);
   }
-  persist();
+  persist(lock);
 }
 
 NSObject* NSUserDefaults::objectForKey(const NSString* key) const {
@@ -339,6 +342,6 @@ NSDictionary* NSUserDefaults::dictionaryRepresentation() const {
 }
 
 bool NSUserDefaults::synchronize() {
-  std::lock_guard lock(mutex_);
-  return upToDate_ || persist();
+  std::unique_lock lock(mutex_);
+  return upToDate_ || persist(lock);
 }

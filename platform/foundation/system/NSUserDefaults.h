@@ -59,7 +59,7 @@ class NSUserDefaults : public NSObject {
 
 private:
   void load();
-  bool persist(); // with mutex_ held
+  bool persist(const std::unique_lock<std::mutex>& lock); // with mutex_ held
   void store(const NSString* key, NSObject* copiedValue);
 
   mutable std::mutex mutex_;

@@ -7,6 +7,7 @@
 
 #include "foundation/collections/NSArray.h"
 #include "foundation/collections/NSDictionary.h"
+#include "foundation/runloop/NSRunLoop.h"
 #include "foundation/runtime/NSAutoreleasePool.h"
 #include "foundation/runtime/NSCensus.h"
 #include "foundation/strings/NSString.h"
@@ -250,3 +251,21 @@ TEST(Description, ObjectsPrintClassAndAddress) {
   std::snprintf(expected, sizeof expected, "<Tracked: %p>", static_cast<void*>(object.get()));
   EXPECT_EQ(object->description()->utf8(), expected);
 }
+
+#if BRIX_ASSERTIONS
+// Checked builds stop a caller that breaks a rule, saying what it did wrong.
+TEST(CheckedRules, BrokenRulesStopTheProcessWithTheirReason) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_DEATH(
+      {
+        auto* outer = new NSAutoreleasePool();
+        NSAutoreleasePool inner;
+        delete outer;
+      },
+      "ended before a pool inside it");
+  EXPECT_DEATH(
+      NSRunLoop::mainRunLoop().performOnMain([] { NSRunLoop::mainRunLoop().handOver([] {}); }),
+      "handed work to itself");
+  EXPECT_DEATH(NSRunLoop::mainRunLoop().setEventSink(nullptr), "off the platform's main thread");
+}
+#endif
