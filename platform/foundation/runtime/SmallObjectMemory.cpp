@@ -15,30 +15,47 @@
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
-#define BRIX_SMALL_OBJECTS_FROM_HEAP 1
+#define BRIX_SMALL_OBJECTS_SANITIZED 1
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-#define BRIX_SMALL_OBJECTS_FROM_HEAP 1
+#define BRIX_SMALL_OBJECTS_SANITIZED 1
 #endif
 #endif
 
-#ifdef BRIX_SMALL_OBJECTS_FROM_HEAP
-
-void* smallObjectAllocate(std::size_t size) {
-  return ::operator new(size);
-}
-
-void smallObjectFree(void* block, std::size_t) noexcept {
-  ::operator delete(block);
-}
-
-SmallObjectRegion::SmallObjectRegion() = default;
-SmallObjectRegion::~SmallObjectRegion() = default;
-void favourThisThreadInSmallObjectMemory() {}
-
-#else
+#ifdef BRIX_SMALL_OBJECTS_SANITIZED
+#include <sanitizer/asan_interface.h>
+#include <sanitizer/lsan_interface.h>
+#endif
 
 namespace {
+
+// Under AddressSanitizer, memory that no live block covers is poisoned: the unused part of a
+// chunk, every free block, and the rounding at the end of a live block. A use after free, an
+// overflow and a block freed twice are then reported as they would be on the general heap
+// (though a freed block is reused sooner there than the heap's quarantine would reuse it).
+#ifdef BRIX_SMALL_OBJECTS_SANITIZED
+void poison(void* memory, std::size_t bytes) {
+  ASAN_POISON_MEMORY_REGION(memory, bytes);
+}
+void unpoison(void* memory, std::size_t bytes) {
+  ASAN_UNPOISON_MEMORY_REGION(memory, bytes);
+}
+bool isPoisoned(void* memory) {
+  return __asan_address_is_poisoned(memory);
+}
+// LeakSanitizer looks for pointers to heap blocks in the slabs too: a live object is often the
+// only holder of its strings and vectors.
+void scanForLeaks(void* memory, std::size_t bytes) {
+  __lsan_register_root_region(memory, bytes);
+}
+#else
+void poison(void*, std::size_t) {}
+void unpoison(void*, std::size_t) {}
+bool isPoisoned(void*) {
+  return false;
+}
+void scanForLeaks(void*, std::size_t) {}
+#endif
 
 constexpr std::size_t kGranule = 16;
 constexpr std::size_t kLargest = 512;
@@ -52,6 +69,20 @@ constexpr std::uint32_t kBatch = kMostKept / 2;
 struct FreeBlock {
   FreeBlock* next;
 };
+
+// A free block's link, read and written through its poison.
+FreeBlock* nextOf(FreeBlock* block) {
+  unpoison(block, sizeof(FreeBlock));
+  FreeBlock* next = block->next;
+  poison(block, sizeof(FreeBlock));
+  return next;
+}
+
+void setNext(FreeBlock* block, FreeBlock* next) {
+  unpoison(block, sizeof(FreeBlock));
+  block->next = next;
+  poison(block, sizeof(FreeBlock));
+}
 
 // Every chunk begins with a header and is aligned to its size, so that a block finds its chunk by
 // its address.
@@ -105,12 +136,13 @@ struct Shared {
     if (slabNext == slabEnd) {
       slabNext = static_cast<char*>(mapHugePageSlab());
       slabEnd = slabNext + kHugePageBytes;
+      scanForLeaks(slabNext, kHugePageBytes);
     }
     return std::exchange(slabNext, slabNext + kChunkBytes);
   }
 
   void push(std::size_t c, FreeBlock* first, FreeBlock* last) {
-    last->next = lists[c];
+    setNext(last, lists[c]);
     lists[c] = first;
     waiting[c].store(true, std::memory_order_relaxed);
   }
@@ -164,6 +196,7 @@ ChunkHeader* wholeChunk(bool region) {
       common.wholeChunks.pop_back();
     } else {
       chunk = new (common.newChunkMemory()) ChunkHeader;
+      poison(firstBlockOf(chunk), static_cast<std::size_t>(endOf(chunk) - firstBlockOf(chunk)));
     }
   }
   chunk->region = region;
@@ -215,8 +248,8 @@ void ThreadMemory::handBack() {
     FreeBlock* list = lists[c];
     if (!list) continue;
     FreeBlock* last = list;
-    while (last->next)
-      last = last->next;
+    while (FreeBlock* next = nextOf(last))
+      last = next;
     common.push(c, list, last);
     lists[c] = nullptr;
   }
@@ -244,6 +277,7 @@ void* regionAllocate(ThreadMemory& own, std::size_t size) {
     own.regionCut = 0;
   }
   void* block = own.regionNext;
+  unpoison(block, size);
   own.regionNext += blockBytes;
   ++own.regionCut;
   __builtin_prefetch(own.regionNext + kRegionLookahead, 1);
@@ -301,7 +335,7 @@ FreeBlock* refill(ThreadMemory& own, std::size_t c) {
   if (static_cast<std::size_t>(own.chunkEnd - own.chunkNext) < blockBytes) takeChunk(own);
   auto* block = reinterpret_cast<FreeBlock*>(own.chunkNext);
   own.chunkNext += blockBytes;
-  block->next = nullptr;
+  setNext(block, nullptr);
   return block;
 }
 
@@ -309,9 +343,9 @@ FreeBlock* refill(ThreadMemory& own, std::size_t c) {
 void giveBatch(ThreadMemory& own, std::size_t c) {
   FreeBlock* first = own.lists[c];
   FreeBlock* last = first;
-  for (std::uint32_t i = 1; i < kBatch && last->next; ++i)
-    last = last->next;
-  own.lists[c] = last->next;
+  for (std::uint32_t i = 1; i < kBatch && nextOf(last); ++i)
+    last = nextOf(last);
+  own.lists[c] = nextOf(last);
   own.lengths[c] -= kBatch;
   Shared& common = shared();
   std::lock_guard guard(common.lock);
@@ -333,8 +367,10 @@ void* smallObjectAllocate(std::size_t size) {
   }
   // The next block of a long list was freed long ago and is rarely in the cache: fetch it now,
   // while the caller fills this one, rather than stall on it at the next allocation.
-  __builtin_prefetch(block->next, 1);
-  own.lists[c] = block->next;
+  FreeBlock* next = nextOf(block);
+  __builtin_prefetch(next, 1);
+  own.lists[c] = next;
+  unpoison(block, size);
   return block;
 }
 
@@ -344,13 +380,15 @@ void smallObjectFree(void* block, std::size_t size) noexcept {
     ::operator delete(block);
     return;
   }
+  BRIX_ASSERT(!isPoisoned(block), "a small block was freed twice, or was never allocated");
+  const std::size_t c = sizeClass(size);
+  poison(block, (c + 1) * kGranule);
   if (ChunkHeader* chunk = chunkOf(block); chunk->region) {
     __builtin_prefetch(static_cast<char*>(block) + kRegionLookahead);
     __builtin_prefetch(static_cast<char*>(block) + kRegionLookahead + 64);
     freeRegionBlock(chunk);
     return;
   }
-  const std::size_t c = sizeClass(size);
   auto* freed = static_cast<FreeBlock*>(block);
   ThreadMemory& own = ownMemory();
   if (own.ended) {
@@ -359,7 +397,7 @@ void smallObjectFree(void* block, std::size_t size) noexcept {
     common.push(c, freed, freed);
     return;
   }
-  freed->next = own.lists[c];
+  setNext(freed, own.lists[c]);
   own.lists[c] = freed;
   if (++own.lengths[c] > kMostKept) giveBatch(own, c);
 }
@@ -381,5 +419,3 @@ void favourThisThreadInSmallObjectMemory() {
   ThreadMemoryCache::arm(); // forgets the favour at the thread's end
   favoured.favour(&own);
 }
-
-#endif

@@ -18,8 +18,8 @@
 // Chunks are cut from 2 MB slabs that the system may back with huge pages (HugePages.h), so a
 // burst that sweeps many of them pays one page fault and one TLB entry per slab.
 //
-// Under AddressSanitizer every block comes from and goes back to the general heap, so that a use
-// after free is still reported.
+// Under AddressSanitizer the memory runs as it does otherwise, with what no live block covers
+// poisoned, so that a use after free, an overflow or a double free is still reported.
 #pragma once
 
 #include <cstddef>
