@@ -266,6 +266,7 @@ TEST(CheckedRules, BrokenRulesStopTheProcessWithTheirReason) {
   EXPECT_DEATH(
       NSRunLoop::mainRunLoop().performOnMain([] { NSRunLoop::mainRunLoop().handOver([] {}); }),
       "handed work to itself");
-  EXPECT_DEATH(NSRunLoop::mainRunLoop().setEventSink(nullptr), "off the platform's main thread");
+  EXPECT_DEATH(std::thread([] { NSRunLoop::mainRunLoop().setEventSink(nullptr); }).join(),
+               "off the platform's main thread");
 }
 #endif
