@@ -157,6 +157,7 @@ class NSMenu : public NSObject {
 private:
   friend class NSMenuItem;
   friend struct NSMenuAutoscroll;
+  friend class MenuTrackingSession;
   // Whether item may join this menu: not nil, not in a menu already.
   bool acceptsItem(const NSMenuItem* item) const;
   void adopt(Ref<NSMenuItem> item, std::size_t index);
