@@ -1,5 +1,5 @@
-// Parsing: simdjson parses and validates the text (UTF-8, escapes, numbers, structure), in a
-// parser kept per thread. Forms that the reader tolerates and simdjson refuses (trailing commas,
+// Parsing: simdjson parses and validates the text (UTF-8, escapes, numbers, structure), in the
+// document's own parser. Forms that the reader tolerates and simdjson refuses (trailing commas,
 // integers beyond 64 bits) are repaired in a second attempt, which costs nothing for strict text;
 // the nesting limit is checked exactly on the parsed tape. An escaped surrogate without its other
 // half is refused, as Foundation refuses it: simdjson checks that as it decodes the escape.
@@ -16,8 +16,6 @@
 #include "foundation/json/NSJSONSerialization.h"
 #include "foundation/json/NSJSONSerializationText.h"
 #include "foundation/json/SimdjsonAdapter.h"
-#include "foundation/runtime/HugePages.h"
-#include "foundation/runtime/ThreadCache.h"
 #include "foundation/strings/NSStringEncoding.h"
 #include "foundation/values/NSNumber.h"
 
@@ -25,32 +23,6 @@ namespace {
 
 using simdjson::dom::element;
 using simdjson::dom::element_type;
-
-// A parser keeps its buffers between documents; one per thread, since parsers are not shared.
-// Reallocating them for every document costs a large menu about a third of its time in page
-// faults, so they are kept for documents up to 16 MB (about 40 MB of memory, once touched);
-// after a larger one they are given back rather than kept for the thread's life.
-constexpr std::size_t kRetainedParserCapacity = 16 << 20;
-
-// The thread's parser, and the UTF-8 of a text given as UTF-16 while it is parsed (never in
-// use twice at once), both made on first use. A document read while another of the same thread
-// is still open, or after the thread's end has freed them, gets a parser of its own.
-struct ThreadParser {
-  simdjson::dom::parser* parser;
-  bool parserInUse;
-  char* bytes;
-  std::size_t room;
-
-  void dropBytes() {
-    delete[] std::exchange(bytes, nullptr);
-    room = 0;
-  }
-  void handBack() {
-    delete std::exchange(parser, nullptr);
-    dropBytes();
-  }
-};
-using ThreadParserCache = ThreadCache<ThreadParser>;
 
 // simdjson counts the values inside the innermost container as one more level, so it gets one
 // level of room; the tape check enforces the exact limit on containers.
@@ -164,33 +136,14 @@ std::size_t writeUTF16(std::string_view utf8, char16_t* out) {
 } // namespace
 
 struct JSONDocument::Parse {
-  simdjson::dom::parser* parser = nullptr;
-  std::unique_ptr<simdjson::dom::parser> ownParser; // while the thread's parser is in use
-  std::string transcoded, repaired;                 // the text parsed, when not the bytes given
+  simdjson::dom::parser parser;
+  std::string transcoded, repaired; // the text parsed, when not the bytes given
   element root;
 };
 
-JSONDocument::JSONDocument() : parse_(std::make_unique<Parse>()) {
-  ThreadParser& cache = ThreadParserCache::state();
-  if (cache.parserInUse || ThreadParserCache::ended()) {
-    parse_->ownParser = std::make_unique<simdjson::dom::parser>();
-    parse_->parser = parse_->ownParser.get();
-    return;
-  }
-  if (!cache.parser) {
-    cache.parser = new simdjson::dom::parser();
-    ThreadParserCache::arm();
-  }
-  cache.parserInUse = true;
-  parse_->parser = cache.parser;
-}
+JSONDocument::JSONDocument() : parse_(std::make_unique<Parse>()) {}
 
-JSONDocument::~JSONDocument() {
-  if (parse_->ownParser) return;
-  ThreadParser& cache = ThreadParserCache::state();
-  if (cache.parser->capacity() > kRetainedParserCapacity) *cache.parser = simdjson::dom::parser();
-  cache.parserInUse = false;
-}
+JSONDocument::~JSONDocument() = default;
 
 bool JSONDocument::parse(std::string_view bytes, bool fragmentsAllowed) {
   return parseBytes(bytes, fragmentsAllowed, false);
@@ -198,31 +151,12 @@ bool JSONDocument::parse(std::string_view bytes, bool fragmentsAllowed) {
 
 bool JSONDocument::parseUnicode(std::u16string_view text, bool fragmentsAllowed) {
   // Room for the longest UTF-8 the text can have; only what is written is ever touched. The
-  // document keeps its strings in the parser, so the bytes are needed only while they are
-  // parsed, and the thread keeps the buffer for its next text as it keeps its parser: a new one
-  // for every text would be new pages, faulted in and cleared by the system, each time.
+  // document keeps its strings in the parser, so the bytes are needed only while they are parsed.
   const std::size_t room = text.size() * 3 + simdjson::SIMDJSON_PADDING;
-  ThreadParser& cache = ThreadParserCache::state();
-  std::unique_ptr<char[]> ownBytes; // once the thread's end has freed its buffer
-  char* bytes = nullptr;
-  if (ThreadParserCache::ended()) {
-    ownBytes = std::make_unique_for_overwrite<char[]>(room);
-    bytes = ownBytes.get();
-  } else {
-    if (cache.room < room) {
-      cache.dropBytes();
-      cache.bytes = new char[room];
-      cache.room = room;
-      adviseHugePages(cache.bytes, room);
-      ThreadParserCache::arm();
-    }
-    bytes = cache.bytes;
-  }
-  const std::size_t length = writeUTF8(text, bytes);
-  std::memset(bytes + length, 0, simdjson::SIMDJSON_PADDING);
-  const bool parsed = parseBytes(std::string_view(bytes, length), fragmentsAllowed, true);
-  // As for the parser: kept after texts of up to 16 MB, given back after larger ones.
-  if (length > kRetainedParserCapacity && !ownBytes) cache.dropBytes();
+  const auto bytes = std::make_unique_for_overwrite<char[]>(room);
+  const std::size_t length = writeUTF8(text, bytes.get());
+  std::memset(bytes.get() + length, 0, simdjson::SIMDJSON_PADDING);
+  const bool parsed = parseBytes(std::string_view(bytes.get(), length), fragmentsAllowed, true);
   return parsed;
 }
 
@@ -252,7 +186,7 @@ bool JSONDocument::parseBytes(std::string_view bytes, bool fragmentsAllowed, boo
                 "set.",
                 start);
 
-  simdjson::dom::parser& parser = *state.parser;
+  simdjson::dom::parser& parser = state.parser;
   if (!simdjson_adapter::reserve(parser, text.size(), kParserDepth))
     return failParsing(simdjson::MEMALLOC, text);
   // Bytes that have the parser's padding behind them are read in place; others are copied.

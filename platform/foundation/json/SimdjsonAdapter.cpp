@@ -6,7 +6,6 @@
 #include <type_traits>
 
 #include "foundation/json/JSONDocument.h"
-#include "foundation/runtime/HugePages.h"
 
 namespace simdjson_adapter {
 
@@ -14,13 +13,6 @@ bool reserve(simdjson::dom::parser& parser, std::size_t length, std::size_t maxD
   if (parser.capacity() >= length && parser.max_depth() == maxDepth) return true;
   const std::size_t capacity = std::max<std::size_t>(length, 64 * 1024);
   if (parser.allocate(capacity, maxDepth) != simdjson::SUCCESS) return false;
-  // The sizes the parser gives them.
-  auto roundedUp = [](std::size_t n) { return (n + 63) / 64 * 64; };
-  adviseHugePages(parser.implementation->structural_indexes.get(),
-                  (roundedUp(capacity) + 9) * sizeof(std::uint32_t));
-  adviseHugePages(parser.doc.tape.get(), roundedUp(capacity + 3) * sizeof(std::uint64_t));
-  adviseHugePages(parser.doc.string_buf.get(),
-                  roundedUp(5 * capacity / 3 + simdjson::SIMDJSON_PADDING));
   return true;
 }
 

@@ -75,8 +75,6 @@ void NSThread::startMainThread(void (*serve)(), void (*wake)()) {
     std::atexit(stopServingAtExit);
     std::thread thread([serve] {
       onMainThread = true;
-      favourThisThreadInSmallObjectMemory();
-      NSCensus::favourThisThread();
       pthread_setname_np(pthread_self(), "brix-main");
       runStartHooks();
       {

@@ -80,12 +80,8 @@ void NSAutoreleasePool::drain() {
     Page* page = std::exchange(first_, nullptr);
     last_ = nullptr;
     while (page) {
-      // A large pool's first objects have long left the cache: fetch each a few releases ahead.
-      constexpr std::size_t kAhead = 8;
-      for (std::size_t i = 0; i < page->count; ++i) {
-        if (i + kAhead < page->count) __builtin_prefetch(page->objects[i + kAhead], 1);
+      for (std::size_t i = 0; i < page->count; ++i)
         page->objects[i]->release();
-      }
       givePageBack(std::exchange(page, page->next));
     }
   }

@@ -53,7 +53,6 @@ struct ThreadTable {
 using ThreadTableCache = ThreadCache<ThreadTable>;
 
 void ThreadTable::handBack() {
-  census_detail::favouredCounts.forgetThisThread();
   if (!table) return;
   Registry& all = registry();
   {
@@ -85,8 +84,6 @@ ThreadCounts* startThreadCounts() {
 
 } // namespace
 
-constinit FavouredThread<std::atomic<long>> census_detail::favouredCounts;
-
 NSCensusEntry::NSCensusEntry(const char* className)
     : className_(className), slot_(nextSlot.fetch_add(1, std::memory_order_relaxed)) {
   auto& head = censusHead();
@@ -96,7 +93,7 @@ NSCensusEntry::NSCensusEntry(const char* className)
   }
 }
 
-void NSCensusEntry::countOnThisThread(long change) {
+void NSCensusEntry::count(long change) {
   ThreadCounts* table = ThreadTableCache::state().table;
   if (!table && slot_ < kSlots && !ThreadTableCache::ended()) table = startThreadCounts();
   if (table && slot_ < kSlots) {
@@ -105,12 +102,6 @@ void NSCensusEntry::countOnThisThread(long change) {
     return;
   }
   unslotted_.fetch_add(change, std::memory_order_relaxed);
-}
-
-void NSCensus::favourThisThread() {
-  ThreadCounts* table = ThreadTableCache::state().table;
-  if (!table && !ThreadTableCache::ended()) table = startThreadCounts();
-  if (table) census_detail::favouredCounts.favour(table->counts);
 }
 
 long NSCensusEntry::live() const {

@@ -12,15 +12,10 @@
 #include <map>
 #include <string>
 
-#include "foundation/runtime/FavouredThread.h"
-
 namespace census_detail {
 // Room for every class of the platform and the library several times over; entries beyond it
 // count atomically.
 constexpr std::size_t kSlots = 1024;
-// The main thread's table (kSlots counts), which it reaches without a thread-local lookup and,
-// being inline, without a call: it counts twice for nearly every object.
-extern FavouredThread<std::atomic<long>> favouredCounts;
 } // namespace census_detail
 
 class NSCensusEntry {
@@ -40,16 +35,7 @@ public:
 
 private:
   friend class NSCensus;
-  void count(long change) {
-    std::atomic<long>* counts = census_detail::favouredCounts.find();
-    if (counts && slot_ < census_detail::kSlots) {
-      std::atomic<long>& counter = counts[slot_];
-      counter.store(counter.load(std::memory_order_relaxed) + change, std::memory_order_relaxed);
-      return;
-    }
-    countOnThisThread(change);
-  }
-  void countOnThisThread(long change);
+  void count(long change);
 
   const char* className_;
   std::size_t slot_; // this entry's place in every thread's table
@@ -68,7 +54,4 @@ public:
   static long liveObjects(const char* className);
   // Live objects of all classes.
   static long totalLiveObjects();
-  // Lets this thread (the platform's main thread, which makes nearly all objects) count without
-  // a thread-local lookup; only one thread at a time is favoured so.
-  static void favourThisThread();
 };

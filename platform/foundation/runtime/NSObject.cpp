@@ -7,25 +7,9 @@
 #include "foundation/runtime/Assert.h"
 #include "foundation/runtime/NSAutoreleasePool.h"
 
-// The count of an object whose only reference the caller holds changes without an atomic
-// operation: no other thread can hold a reference to change it with. Checked builds change it
-// with a compare-and-swap and stop a thread that used the object without owning a reference.
-void NSObject::changeCountAlone(std::size_t from, std::size_t to) {
-#if BRIX_ASSERTIONS
-  const bool unchanged = refs_.compare_exchange_strong(from, to, std::memory_order_relaxed);
-  BRIX_ASSERT(unchanged, "another thread retained or released an object while this thread held "
-                         "its only reference: that thread used it without owning a reference");
-#else
-  static_cast<void>(from);
-  refs_.store(to, std::memory_order_relaxed);
-#endif
-}
-
 NSObject* NSObject::retain() {
-  if (countedByCallerAlone()) {
-    changeCountAlone(1, 2);
-  } else if (!isImmortal()) {
-    [[maybe_unused]] const std::size_t before = refs_.fetch_add(1, std::memory_order_relaxed);
+  if (!isImmortal()) {
+    const std::size_t before = refs_.fetch_add(1, std::memory_order_relaxed);
     BRIX_ASSERT(before != 0, "retained an object that is being deallocated: its last reference "
                              "was already released");
   }
@@ -71,12 +55,8 @@ struct NSObject::AssociatedObjects {
 };
 
 void NSObject::release() {
-  if (countedByCallerAlone()) {
-    changeCountAlone(1, 0);
-  } else if (isImmortal()) {
-    return;
-  } else if (const std::size_t before = refs_.fetch_sub(1, std::memory_order_acq_rel);
-             before != 1) {
+  if (isImmortal()) return;
+  if (const std::size_t before = refs_.fetch_sub(1, std::memory_order_acq_rel); before != 1) {
     BRIX_ASSERT(before != 0, "released an object more often than it was retained");
     return;
   }
@@ -149,12 +129,6 @@ NSWeakReferenceBox* NSObject::retainedWeakBox() {
   if (!box) {
     auto* fresh = new NSWeakReferenceBox(this);
     fresh->refs_.store(2, std::memory_order_relaxed); // the object's and the caller's
-    // An object that only its caller's reference holds, and no weak one, is seen by no other
-    // thread (an action target just tied to its item): the box needs no race for its place.
-    if (countedByCallerAlone()) {
-      weakBox_.store(fresh, std::memory_order_release);
-      return fresh;
-    }
     if (weakBox_.compare_exchange_strong(box, fresh, std::memory_order_acq_rel)) return fresh;
     delete fresh; // another thread made one first
   }

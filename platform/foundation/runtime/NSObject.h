@@ -132,8 +132,6 @@ protected:
   virtual std::span<const NSActionEntry> actionTable() const { return {}; }
 
 private:
-  bool countedByCallerAlone() const;
-  void changeCountAlone(std::size_t from, std::size_t to);
   void associate(const void* key, Ref<NSObject>&& value);
   template <class T> friend class Weak;
   friend class NSWeakReferenceBox;
@@ -221,15 +219,6 @@ private:
   NSObject* object_;
   std::atomic<std::size_t> refs_{1}; // the object's own reference, plus one per weak reference
 };
-
-// Whether the caller's reference is the only one and no weak reference could revive the object
-// on another thread: then no other thread can change the count, and it changes without an atomic
-// operation. Most objects are in this state when handed to their owner and when they go.
-inline bool NSObject::countedByCallerAlone() const {
-  if (refs_.load(std::memory_order_acquire) != 1) return false;
-  const NSWeakReferenceBox* box = weakBox_.load(std::memory_order_acquire);
-  return !box || box->heldByItsObjectAlone();
-}
 
 // A zeroing weak reference: holds its object without retaining it and reads as nil once the
 // object has been deallocated, as a __weak variable does. Used for what AppKit does not retain

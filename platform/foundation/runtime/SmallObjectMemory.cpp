@@ -1,8 +1,7 @@
 #include "foundation/runtime/SmallObjectMemory.h"
 
 #include "foundation/runtime/Assert.h"
-#include "foundation/runtime/FavouredThread.h"
-#include "foundation/runtime/HugePages.h"
+#include "foundation/runtime/MappedSlabs.h"
 #include "foundation/runtime/ThreadCache.h"
 
 #include <array>
@@ -126,17 +125,17 @@ struct Shared {
   std::vector<std::pair<char*, char*>> chunkEnds;
   std::atomic<bool> chunkEndsWaiting{false};
   std::vector<ChunkHeader*> wholeChunks;
-  // New chunks are cut from slabs of huge pages (see HugePages.h): a large menu's objects fill
+  // New chunks are cut from mapped slabs (see MappedSlabs.h): a large menu's objects fill
   // chunk after chunk, and are freed in the same sweep.
   char* slabNext = nullptr;
   char* slabEnd = nullptr;
 
   void* newChunkMemory() {
-    static_assert(kHugePageBytes % kChunkBytes == 0);
+    static_assert(kSlabBytes % kChunkBytes == 0);
     if (slabNext == slabEnd) {
-      slabNext = static_cast<char*>(mapHugePageSlab());
-      slabEnd = slabNext + kHugePageBytes;
-      scanForLeaks(slabNext, kHugePageBytes);
+      slabNext = static_cast<char*>(mapSlab());
+      slabEnd = slabNext + kSlabBytes;
+      scanForLeaks(slabNext, kSlabBytes);
     }
     return std::exchange(slabNext, slabNext + kChunkBytes);
   }
@@ -178,10 +177,7 @@ struct ThreadMemory {
   void handBack();
 };
 using ThreadMemoryCache = ThreadCache<ThreadMemory>;
-constinit FavouredThread<ThreadMemory> favoured;
-
 ThreadMemory& ownMemory() {
-  if (ThreadMemory* state = favoured.find()) return *state;
   return ThreadMemoryCache::state();
 }
 
@@ -238,7 +234,6 @@ void sealRegionChunk(ThreadMemory& own) {
 }
 
 void ThreadMemory::handBack() {
-  favoured.forgetThisThread();
   // Before the lock: the last frees of a region chunk recycle it, which takes the lock.
   releasePendingFrees(*this);
   sealRegionChunk(*this);
@@ -262,10 +257,6 @@ void ThreadMemory::handBack() {
   ended = true;
 }
 
-// How far ahead a region's blocks are fetched as they are cut or freed: a burst makes and
-// frees them in order, so what lies this far on is needed a few objects later.
-constexpr std::size_t kRegionLookahead = 2048;
-
 void* regionAllocate(ThreadMemory& own, std::size_t size) {
   const std::size_t blockBytes = (sizeClass(size) + 1) * kGranule;
   if (!own.regionChunk ||
@@ -280,8 +271,6 @@ void* regionAllocate(ThreadMemory& own, std::size_t size) {
   unpoison(block, size);
   own.regionNext += blockBytes;
   ++own.regionCut;
-  __builtin_prefetch(own.regionNext + kRegionLookahead, 1);
-  __builtin_prefetch(own.regionNext + kRegionLookahead + 64, 1);
   return block;
 }
 
@@ -365,11 +354,7 @@ void* smallObjectAllocate(std::size_t size) {
   } else {
     block = refill(own, c);
   }
-  // The next block of a long list was freed long ago and is rarely in the cache: fetch it now,
-  // while the caller fills this one, rather than stall on it at the next allocation.
-  FreeBlock* next = nextOf(block);
-  __builtin_prefetch(next, 1);
-  own.lists[c] = next;
+  own.lists[c] = nextOf(block);
   unpoison(block, size);
   return block;
 }
@@ -384,8 +369,6 @@ void smallObjectFree(void* block, std::size_t size) noexcept {
   const std::size_t c = sizeClass(size);
   poison(block, (c + 1) * kGranule);
   if (ChunkHeader* chunk = chunkOf(block); chunk->region) {
-    __builtin_prefetch(static_cast<char*>(block) + kRegionLookahead);
-    __builtin_prefetch(static_cast<char*>(block) + kRegionLookahead + 64);
     freeRegionBlock(chunk);
     return;
   }
@@ -411,11 +394,4 @@ SmallObjectRegion::~SmallObjectRegion() {
   BRIX_ASSERT(own.regionDepth > 0, "a small-object region ended on another thread than the one "
                                    "that opened it");
   --own.regionDepth;
-}
-
-void favourThisThreadInSmallObjectMemory() {
-  ThreadMemory& own = ThreadMemoryCache::state();
-  if (own.ended) return;
-  ThreadMemoryCache::arm(); // forgets the favour at the thread's end
-  favoured.favour(&own);
 }

@@ -15,9 +15,6 @@
 // order, and freeing it reads that memory in order, instead of visiting free lists scattered by
 // earlier bursts, whose cost grows with the burst once it no longer fits in the cache.
 //
-// Chunks are cut from 2 MB slabs that the system may back with huge pages (HugePages.h), so a
-// burst that sweeps many of them pays one page fault and one TLB entry per slab.
-//
 // Under AddressSanitizer the memory runs as it does otherwise, with what no live block covers
 // poisoned, so that a use after free, an overflow or a double free is still reported.
 #pragma once
@@ -28,10 +25,6 @@
 void* smallObjectAllocate(std::size_t size);
 // Gives back a block of smallObjectAllocate(size); size must be the same.
 void smallObjectFree(void* block, std::size_t size) noexcept;
-
-// Lets this thread (the platform's main thread, which makes nearly all objects) reach its own
-// lists without a thread-local lookup; only one thread at a time is favoured so.
-void favourThisThreadInSmallObjectMemory();
 
 // Opens a region on this thread for its lifetime; nested regions are one region.
 class SmallObjectRegion {

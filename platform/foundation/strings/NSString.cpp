@@ -1,5 +1,4 @@
 #include "foundation/strings/NSString.h"
-#include "foundation/runtime/HugePages.h"
 
 #include <climits>
 #include <clocale>
@@ -92,8 +91,6 @@ NSString* NSString::newWithRoom(NSUInteger length) {
 void* NSString::allocateWithHeader(std::size_t size) {
   const std::size_t total = size + kHeaderBytes;
   auto* block = static_cast<char*>(smallObjectAllocate(total));
-  // A text of megabytes (a large menu's description) is swept whole when it is encoded.
-  if (total >= 2 * kHugePageBytes) adviseHugePages(block, total);
   *reinterpret_cast<std::size_t*>(block) = total;
   return block + kHeaderBytes;
 }

@@ -213,11 +213,7 @@ std::size_t asciiRunAt(const char16_t* p, std::size_t i, std::size_t n) {
 // Writes the run of units below 0x80 that starts at i to out as bytes, eight at a time, and
 // returns where it ends (a run shorter than eight ends at i).
 std::size_t narrowASCIIRun(const char16_t* p, std::size_t i, std::size_t n, char* out) {
-  const std::size_t first = i;
   for (; i + 8 <= n && eightAreASCII(p + i); i += 8, out += 8) {
-    // A long text is read from memory, not the cache: ask for it a kilobyte ahead, once per
-    // cache line.
-    if ((i - first) % 32 == 0) __builtin_prefetch(p + i + 512);
     for (int k = 0; k < 8; ++k)
       out[k] = static_cast<char>(p[i + k]);
   }

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "foundation/runtime/HugePages.h"
+#include "foundation/runtime/MappedSlabs.h"
 #include "foundation/runtime/SmallObjectMemory.h"
 
 TEST(SmallObjectMemoryTest, BlocksOfEverySizeAreAlignedAndSeparate) {
@@ -187,26 +187,22 @@ TEST(SmallObjectMemoryTest, AThreadThatFreesItsRegionsBlocksGivesItsChunksBackAs
     smallObjectFree(block, 208);
 }
 
-TEST(SmallObjectMemoryTest, AHugePageSlabIsAlignedWholeAndGivenBackInParts) {
-  auto* slab = static_cast<unsigned char*>(mapHugePageSlab());
-  ASSERT_EQ(reinterpret_cast<std::uintptr_t>(slab) % kHugePageBytes, 0u);
+TEST(SmallObjectMemoryTest, ASlabIsAlignedWholeAndGivenBackInParts) {
+  auto* slab = static_cast<unsigned char*>(mapSlab());
+  ASSERT_EQ(reinterpret_cast<std::uintptr_t>(slab) % kSlabBytes, 0u);
   // Every byte is usable, and no two slabs overlap.
-  std::memset(slab, 0xA5, kHugePageBytes);
-  auto* other = static_cast<unsigned char*>(mapHugePageSlab());
-  EXPECT_TRUE(other + kHugePageBytes <= slab || slab + kHugePageBytes <= other);
-  std::memset(other, 0x5A, kHugePageBytes);
+  std::memset(slab, 0xA5, kSlabBytes);
+  auto* other = static_cast<unsigned char*>(mapSlab());
+  EXPECT_TRUE(other + kSlabBytes <= slab || slab + kSlabBytes <= other);
+  std::memset(other, 0x5A, kSlabBytes);
   EXPECT_EQ(slab[0], 0xA5);
-  EXPECT_EQ(slab[kHugePageBytes - 1], 0xA5);
-  // Advice on a range that holds no whole huge page, or on part of one, changes nothing.
-  adviseHugePages(slab + 1, 4096);
-  adviseHugePages(slab + 4096, kHugePageBytes - 8192);
-  EXPECT_EQ(slab[4096], 0xA5);
-  const std::size_t half = kHugePageBytes / 2;
+  EXPECT_EQ(slab[kSlabBytes - 1], 0xA5);
+  const std::size_t half = kSlabBytes / 2;
   releaseMappedMemory(slab, half);
   EXPECT_EQ(slab[half], 0xA5); // the other half stays
   releaseMappedMemory(slab + half, half);
-  EXPECT_EQ(other[kHugePageBytes - 1], 0x5A);
-  releaseMappedMemory(other, kHugePageBytes);
+  EXPECT_EQ(other[kSlabBytes - 1], 0x5A);
+  releaseMappedMemory(other, kSlabBytes);
 }
 
 #if defined(__SANITIZE_ADDRESS__)

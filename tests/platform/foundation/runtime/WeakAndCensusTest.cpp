@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "foundation/runloop/NSRunLoop.h"
-#include "foundation/runtime/FavouredThread.h"
 #include "foundation/runtime/NSAutoreleasePool.h"
 #include "foundation/runtime/NSCensus.h"
 #include "foundation/runtime/NSObject.h"
@@ -248,39 +247,6 @@ TEST(Census, CountsExactlyWhatTheMainThreadMakesAndOthersFree) {
       },
       std::chrono::seconds(10)));
   EXPECT_EQ(NSCensus::liveObjects("Widget"), before);
-}
-
-TEST(FavouredThread, OnlyTheFavouredThreadFindsItsStateAndAnEndedOneGivesWay) {
-  FavouredThread<int> favoured;
-  int first = 1, second = 2;
-  EXPECT_EQ(favoured.find(), nullptr);
-  std::atomic<int> step{0};
-  int* foundByFirst = nullptr;
-  bool secondRefused = false;
-  std::thread firstThread([&] {
-    EXPECT_TRUE(favoured.favour(&first));
-    foundByFirst = favoured.find();
-    step = 1;
-    while (step.load() != 2) {
-    }
-    favoured.forgetThisThread(); // as its end does
-  });
-  while (step.load() != 1) {
-  }
-  EXPECT_EQ(foundByFirst, &first);
-  EXPECT_EQ(favoured.find(), nullptr); // another thread's state is not this one's
-  std::thread([&] { secondRefused = !favoured.favour(&second); }).join();
-  EXPECT_TRUE(secondRefused);  // one thread at a time
-  favoured.forgetThisThread(); // not the favoured thread: nothing changes
-  step = 2;
-  firstThread.join();
-  int* foundBySecond = nullptr;
-  std::thread([&] {
-    EXPECT_TRUE(favoured.favour(&second));
-    foundBySecond = favoured.find();
-    favoured.forgetThisThread();
-  }).join();
-  EXPECT_EQ(foundBySecond, &second);
 }
 
 TEST(WeakReference, AnObjectWhoseWeakReferencesAreGoneIsFreedWithItsBox) {
