@@ -12,6 +12,8 @@ namespace {
 
 // How long a thread that waits for the other spins before it sleeps. Long enough to cover a
 // hand-over of a short task, short enough not to matter when it does not.
+// Buys: HandOverEmptyTask 1.74 us with it, 15.65 us without (bench_main_thread_handover, median
+// of 6 runs interleaved off and on).
 constexpr auto kSpinBeforeSleeping = std::chrono::microseconds(50);
 
 // Spins until ready() or the spin time (or until, when sooner) has passed; returns ready().

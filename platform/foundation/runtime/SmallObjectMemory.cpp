@@ -168,10 +168,6 @@ struct ThreadMemory {
   ChunkHeader* regionChunk;
   char* regionNext;
   std::uint32_t regionCut; // blocks cut from regionChunk
-  // Blocks of one region chunk freed here and not yet taken off its count: a burst frees its
-  // blocks chunk by chunk, so the count changes once per chunk instead of once per block.
-  ChunkHeader* pendingChunk;
-  std::uint32_t pendingFrees;
 
   // At the thread's end: the lists and the rest of the chunk go to the shared ones.
   void handBack();
@@ -218,12 +214,6 @@ void releaseRegionBlocks(ChunkHeader* chunk, std::uint32_t count) {
   if (chunk->live.fetch_sub(count, std::memory_order_acq_rel) == count) recycle(chunk);
 }
 
-void releasePendingFrees(ThreadMemory& own) {
-  if (own.pendingFrees) releaseRegionBlocks(own.pendingChunk, own.pendingFrees);
-  own.pendingChunk = nullptr;
-  own.pendingFrees = 0;
-}
-
 // No more blocks are cut from the thread's region chunk; it is reused once they are all freed.
 void sealRegionChunk(ThreadMemory& own) {
   ChunkHeader* chunk = own.regionChunk;
@@ -234,8 +224,8 @@ void sealRegionChunk(ThreadMemory& own) {
 }
 
 void ThreadMemory::handBack() {
-  // Before the lock: the last frees of a region chunk recycle it, which takes the lock.
-  releasePendingFrees(*this);
+  // Before the lock: sealing a region chunk whose blocks are all freed recycles it, which takes
+  // the lock.
   sealRegionChunk(*this);
   Shared& common = shared();
   std::lock_guard guard(common.lock);
@@ -272,22 +262,6 @@ void* regionAllocate(ThreadMemory& own, std::size_t size) {
   own.regionNext += blockBytes;
   ++own.regionCut;
   return block;
-}
-
-void freeRegionBlock(ChunkHeader* chunk) {
-  ThreadMemory& own = ownMemory();
-  if (own.ended) {
-    releaseRegionBlocks(chunk, 1);
-    return;
-  }
-  if (chunk != own.pendingChunk) {
-    releasePendingFrees(own);
-    own.pendingChunk = chunk;
-    ThreadMemoryCache::arm(); // hands the pending frees over at the thread's end
-  }
-  // The chunk's last blocks are handed over at once, so that the chunk is reused at once; the
-  // count read may be behind another thread's frees, which only delays that to the next chunk.
-  if (chunk->live.load(std::memory_order_relaxed) == ++own.pendingFrees) releasePendingFrees(own);
 }
 
 // Room for new blocks: the unused end of an ended thread's chunk if any, else a new chunk.
@@ -369,7 +343,7 @@ void smallObjectFree(void* block, std::size_t size) noexcept {
   const std::size_t c = sizeClass(size);
   poison(block, (c + 1) * kGranule);
   if (ChunkHeader* chunk = chunkOf(block); chunk->region) {
-    freeRegionBlock(chunk);
+    releaseRegionBlocks(chunk, 1);
     return;
   }
   auto* freed = static_cast<FreeBlock*>(block);
