@@ -1,13 +1,13 @@
-// ThreadCache<State>: a thread's own cache of some shared resource (free memory blocks, counts,
-// spare pages, a parser), which it hands back when the thread ends.
+// ThreadCache<State>: a thread's own cache of some shared resource (the small-object memory's
+// free blocks), which it hands back when the thread ends.
 //
 // The state lives in a thread-local that needs no constructor and no destructor, so it stays
 // usable to the thread's very end, after other thread-locals have gone: an autorelease pool
 // drained by a later destructor still frees into it. State must be constant-initialisable and
 // trivially destructible (plain fields and pointers), with a member handBack() that returns
 // what it holds and leaves it empty. handBack() runs once, as the thread ends, if the thread
-// called arm() (cheap after the first call; call it when the state first holds something);
-// after that ended() is true, and a user should go to the shared resource directly.
+// called arm() (cheap after the first call; call it when the state first holds something).
+// After that the state must send its user to the shared resource (handBack leaves it so).
 #pragma once
 
 #include <type_traits>
@@ -24,7 +24,6 @@ public:
     // The first use of the exit object registers its destructor for the thread's end.
     static_cast<void>(exit_.touched);
   }
-  static bool ended() noexcept { return ended_; }
 
 private:
   struct Exit {
