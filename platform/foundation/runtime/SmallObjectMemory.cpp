@@ -173,6 +173,7 @@ struct ThreadMemory {
   void handBack();
 };
 using ThreadMemoryCache = ThreadCache<ThreadMemory>;
+
 ThreadMemory& ownMemory() {
   return ThreadMemoryCache::state();
 }
