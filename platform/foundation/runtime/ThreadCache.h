@@ -1,5 +1,5 @@
 // ThreadCache<State>: a thread's own cache of some shared resource (the small-object memory's
-// free blocks), which it hands back when the thread ends.
+// free blocks, the autorelease pools' spare pages), which it hands back when the thread ends.
 //
 // The state lives in a thread-local that needs no constructor and no destructor, so it stays
 // usable to the thread's very end, after other thread-locals have gone: an autorelease pool
