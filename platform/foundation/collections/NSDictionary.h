@@ -33,7 +33,9 @@ protected:
     bool operator()(const NSObject* a, const NSObject* b) const { return a->isEqual(b); }
   };
   // Small dictionaries (most of them) are searched linearly; the hash index is built only once
-  // there are more than kLinearLimit entries, which saves its allocations.
+  // there are more than kLinearLimit entries, which saves its allocations. Buys:
+  // BM_NSJSONSerialization/10000 0.64 us per item, 1.08 with an index from the first entry
+  // (bench_menu_build, medians of 6 runs interleaved off and on).
   static constexpr std::size_t kLinearLimit = 8;
   std::size_t find(const NSObject* key) const; // position in entries_, or entries_.size()
   void reindex();

@@ -60,11 +60,9 @@ void NSObject::release() {
     BRIX_ASSERT(before != 0, "released an object more often than it was retained");
     return;
   }
-  // Weak references read nil from here on, before any part of the object is torn down. A box
-  // that no weak reference holds any more (an action target's, once its item is gone) needs no
-  // lock for it.
+  // Weak references read nil from here on, before any part of the object is torn down.
   if (NSWeakReferenceBox* box = weakBox_.load(std::memory_order_acquire)) {
-    if (!box->heldByItsObjectAlone()) {
+    {
       std::lock_guard guard(weakReferenceLock());
       box->object_ = nullptr;
     }
@@ -147,8 +145,7 @@ NSObject* NSWeakReferenceBox::loadRetained() const {
 }
 
 void NSWeakReferenceBox::release() {
-  // The only holder needs no atomic decrement: nothing can take a new reference from it.
-  if (heldByItsObjectAlone() || refs_.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
+  if (refs_.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
 }
 
 NSObject* NSObject::autorelease() {

