@@ -25,7 +25,10 @@ constexpr int kDeadlockStrikes = static_cast<int>(kDeadlockLimit / kWatchInterva
 int javaCallDepth = 0;
 
 struct CallerWaits {
-  CallerWaits() { ++javaCallDepth; }
+  CallerWaits() {
+    BRIX_ASSERT_MAIN_THREAD();
+    ++javaCallDepth;
+  }
   ~CallerWaits() { --javaCallDepth; }
 };
 
@@ -55,7 +58,8 @@ void rememberMainJavaThread(JNIEnv* env) {
 
 // Names the main thread to the Java side of the waits, once one exists (its class is then known).
 void announceMainThreadOnce(JNIEnv* env) {
-  static bool announced = false; // main thread only
+  BRIX_ASSERT_MAIN_THREAD();
+  static bool announced = false;
   if (announced) return;
   rememberMainJavaThread(env);
   if (jobject thread = mainJavaThread.load()) {
@@ -205,7 +209,8 @@ void reportDeadlock(JNIEnv* callerEnv, const char* name) {
 } // namespace
 
 bool javaCallerWaits() {
-  return javaCallDepth > 0;
+  // An upcall on another thread has no waiting caller of its own to reach.
+  return NSThread::isMainThread() && javaCallDepth > 0;
 }
 
 HandlerRun::HandlerRun(JNIEnv* env, NSString* name)

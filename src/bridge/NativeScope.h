@@ -89,7 +89,7 @@ void runOnMainThreadItself(const std::function<void()>& work) noexcept;
 
 // True while the main thread carries out a native call whose Java caller waits for it (or a
 // native called on the main thread itself): an exception thrown by an upcall then has a caller
-// to reach. Main thread only.
+// to reach. False on any other thread.
 bool javaCallerWaits();
 
 // How long a caller watches a main thread blocked on a lock the caller holds before it stops

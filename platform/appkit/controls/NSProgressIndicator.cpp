@@ -105,6 +105,7 @@ void NSProgressIndicator::stopAnimation(NSObject*) {
 }
 
 void NSProgressIndicator::advanceAnimation() {
+  BRIX_ASSERT_MAIN_THREAD();
   if (!animating_) return;
   ++animationFrames_;
   // A determinate bar keeps its animation running but shows nothing of it.

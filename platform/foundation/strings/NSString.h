@@ -130,7 +130,9 @@ private:
     return allocateWithHeader(size + text.length * sizeof(char16_t));
   }
   static void operator delete(void* string, InlineText) { freeWithHeader(string); }
-  // A string of length units, to be written, in the string's own block.
+  // A string of length units, to be written, in the string's own block. One block instead of two
+  // buys: BM_JavaToNSString/20/1 66 ns, 87 with the text apart; BM_LibraryRoundTrip/20/1 169 ns,
+  // 187 (bench_string_bridge, medians of 10 runs interleaved off and on).
   static NSString* newWithRoom(NSUInteger length);
   static void* allocateWithHeader(std::size_t size);
   static void freeWithHeader(void* string) noexcept;
