@@ -22,6 +22,9 @@ std::atomic<DisplayClient*> installedClient{nullptr};
 std::atomic<double (*)()> installedToolkitScale{nullptr};
 std::atomic<std::string (*)()> installedToolkitApplicationName{nullptr};
 std::atomic<std::vector<DisplayIconImage> (*)()> installedApplicationIcon{nullptr};
+// Why the headless display stands in for the X server, when it does (under installMutex).
+std::string standInReason;
+std::atomic<bool> standInAllowed{false};
 
 std::string environment(const char* name) {
   const char* value = std::getenv(name);
@@ -33,7 +36,7 @@ std::string environment(const char* name) {
 DisplayBackend& DisplayBackend::current() {
   std::lock_guard lock(installMutex);
   auto& display = installedDisplay();
-  if (!display) display = makeFromEnvironment();
+  if (!display) display = makeFromEnvironment(&standInReason);
   return *display;
 }
 
@@ -43,20 +46,43 @@ void DisplayBackend::install(std::unique_ptr<DisplayBackend> display) {
   // until the process ends.
   if (auto& previous = installedDisplay()) previous.release();
   installedDisplay() = std::move(display);
+  standInReason.clear();
 }
 
-std::unique_ptr<DisplayBackend> DisplayBackend::makeFromEnvironment() {
+std::unique_ptr<DisplayBackend> DisplayBackend::makeFromEnvironment(std::string* noScreen) {
   const std::string chosen = environment("BRIX_DISPLAY");
   if (chosen == "headless") return std::make_unique<HeadlessDisplay>();
   if (chosen != "x11" && !chosen.empty())
-    NSLog("BRIX_DISPLAY=%s is not a display (x11 or headless); the display is chosen from DISPLAY",
+    NSLog("BRIX_DISPLAY=%s is not a display (x11 or headless); the X server is the one DISPLAY "
+          "names",
           chosen.c_str());
-  if (chosen == "x11" || !environment("DISPLAY").empty()) {
-    std::string why;
-    if (auto live = X11Display::connect(&why)) return live;
-    NSLog("The X server cannot be used (%s); windows stay on the headless display", why.c_str());
+  const std::string named = environment("DISPLAY");
+  std::string why;
+  if (named.empty()) {
+    why = "DISPLAY is not set, so there is no X server to show windows on";
+  } else if (auto live = X11Display::connect(&why)) {
+    return live;
+  } else {
+    why = "the X server at DISPLAY=" + named + " cannot be used: " + why;
   }
+  NSLog("No screen: %s; calls that show windows fail (BRIX_DISPLAY=headless gives the headless "
+        "display of the tests)",
+        why.c_str());
+  *noScreen = why;
   return std::make_unique<HeadlessDisplay>();
+}
+
+std::string DisplayBackend::whyNoScreen() {
+  DisplayBackend& display = current();
+  {
+    std::lock_guard lock(installMutex);
+    if (!standInReason.empty()) return standInAllowed ? std::string() : standInReason;
+  }
+  return display.lostReason();
+}
+
+void DisplayBackend::allowHeadlessStandIn() {
+  standInAllowed = true;
 }
 
 void DisplayBackend::setClient(DisplayClient* client) {

@@ -35,10 +35,19 @@ public:
   static DisplayBackend& current();
   // Replaces the display; call before the first window is made.
   static void install(std::unique_ptr<DisplayBackend> display);
-  // The display the environment asks for: BRIX_DISPLAY=x11 or headless; without it, X11 when
-  // DISPLAY is set and headless otherwise. An X server that cannot be reached gives the headless
-  // display, with a log line saying why.
-  static std::unique_ptr<DisplayBackend> makeFromEnvironment();
+  // The display the environment asks for: BRIX_DISPLAY=headless gives the headless display,
+  // anything else the X server that DISPLAY names. When no X server can be used, the headless
+  // display stands in, so that the platform never works on a missing display, and noScreen
+  // says why (as a log line does).
+  static std::unique_ptr<DisplayBackend> makeFromEnvironment(std::string* noScreen);
+  // Why no user can see the installed display's windows: empty when they can (a live display, or
+  // the headless display asked for), else what was tried and why it failed ("DISPLAY is not
+  // set", an X server that cannot be reached or went away). Chooses the display when none is
+  // installed yet.
+  static std::string whyNoScreen();
+  // Lets the headless display stand in for a missing X server without a reason: for the
+  // testkit, whose simulated user answers windows wherever they are.
+  static void allowHeadlessStandIn();
   // Where a live display reports what its user does; installed once by the application.
   static void setClient(DisplayClient* client);
   static DisplayClient* client();
@@ -62,6 +71,8 @@ public:
   virtual const char* name() const = 0;
   // Whether windows appear on a real screen, driven by real devices.
   virtual bool isLive() const { return false; }
+  // Empty while the display can show windows; a live display whose server went away says so.
+  virtual std::string lostReason() const { return {}; }
 
   // MARK: screen
   virtual NSRect screenFrame() const = 0;

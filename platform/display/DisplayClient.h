@@ -31,4 +31,8 @@ public:
   virtual void displayForeignWindowChanged(const DisplayForeignWindow& window) = 0;
   // The toolkit destroyed the window.
   virtual void displayForeignWindowGone(uint64_t id) = 0;
+
+  // The display can no longer show anything (its server went away): whatever waits for the
+  // user's answer must end, as nobody can give it.
+  virtual void displayLost() {}
 };

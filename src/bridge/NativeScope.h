@@ -33,6 +33,7 @@
 #include <tuple>
 #include <type_traits>
 
+#include "bridge/ScreenCheck.h"
 #include "foundation/runloop/NSThread.h"
 #include "foundation/runtime/NSAutoreleasePool.h"
 #include "foundation/strings/NSString.h"
@@ -44,7 +45,9 @@ namespace brix {
 // system query) run on their caller's thread, so that a long command never stalls the windows.
 // An application-modal call (an alert, a context menu) runs on the main thread, and while it runs
 // the application's own AWT windows take no clicks or keys, as the platform's windows take none.
-enum class ThreadRule { MainThread, AppModal, CallingThread };
+// Both need a screen, and throw java.awt.HeadlessException without one; work on the main thread
+// that shows nothing (drawing off screen, relaunching) runs anyway.
+enum class ThreadRule { MainThread, AppModal, CallingThread, MainThreadOffScreen };
 
 // The autorelease pool of one native call on the thread that carries it out.
 class NativeScope {
@@ -142,6 +145,27 @@ decltype(auto) invokeBody(Body& body, JNIEnv* env, Args... args) {
     return body(env, args...);
 }
 
+// A body that shows windows: without a screen it does nothing and leaves HeadlessException
+// pending for the caller (which then ignores the answer). A screen lost while it ran (an alert
+// or a menu that nobody could answer, ended) is reported the same way.
+template <class Body> struct OnScreen {
+  const char* name;
+  Body body;
+  template <class... Args> auto operator()(JNIEnv* env, Args... args) {
+    using Answer = decltype(invokeBody(body, env, args...));
+    if constexpr (std::is_void_v<Answer>) {
+      if (!screenAvailable(env, name)) return;
+      invokeBody(body, env, args...);
+      screenAvailable(env, name);
+    } else {
+      if (!screenAvailable(env, name)) return Answer{};
+      Answer answer = invokeBody(body, env, args...);
+      screenAvailable(env, name);
+      return answer;
+    }
+  }
+};
+
 // Runs body inside the scope; the neutral answer stands when it returns nothing or throws.
 template <class Result, class Body, class... Args>
 Result runBody(const char* name, Result neutral, Body& body, JNIEnv* env, Args... args) noexcept {
@@ -209,12 +233,11 @@ private:
 
 } // namespace detail
 
-// Runs body as the native method name and returns what it returns (a body that returns nothing
-// leaves the neutral answer, as does a body that throws, which is logged instead of unwinding
-// into the JVM). args are the Java arguments body takes after its JNIEnv.
+namespace detail {
+
 template <class Result, class Body, class... Args>
-Result nativeMethod(JNIEnv* env, const char* name, Result neutral, JavaArguments<Args...> args,
-                    Body&& body, ThreadRule rule = ThreadRule::MainThread) noexcept {
+Result runNative(JNIEnv* env, const char* name, Result neutral, JavaArguments<Args...> args,
+                 Body&& body, ThreadRule rule) noexcept {
   const auto runHere = [&] {
     return std::apply(
         [&](Args... values) { return detail::runBody(name, neutral, body, env, values...); },
@@ -233,6 +256,21 @@ Result nativeMethod(JNIEnv* env, const char* name, Result neutral, JavaArguments
       },
       args.values);
   return handToMainThread(env, name, rule, call) ? call->delivered() : neutral;
+}
+
+} // namespace detail
+
+// Runs body as the native method name and returns what it returns (a body that returns nothing
+// leaves the neutral answer, as does a body that throws, which is logged instead of unwinding
+// into the JVM). args are the Java arguments body takes after its JNIEnv.
+template <class Result, class Body, class... Args>
+Result nativeMethod(JNIEnv* env, const char* name, Result neutral, JavaArguments<Args...> args,
+                    Body&& body, ThreadRule rule = ThreadRule::MainThread) noexcept {
+  if (rule == ThreadRule::MainThread || rule == ThreadRule::AppModal)
+    return detail::runNative(env, name, neutral, args,
+                             detail::OnScreen<std::decay_t<Body>>{name, std::forward<Body>(body)},
+                             rule);
+  return detail::runNative(env, name, neutral, args, std::forward<Body>(body), rule);
 }
 
 template <class Result, class Body>

@@ -67,13 +67,15 @@ void renderPushButtonOffscreen() {
 extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_renderMacButton(JNIEnv* env, jclass caller,
                                                                       jdouble, jdouble,
                                                                       jlong) noexcept {
-  return brix::nativeMethod(env, "renderMacButton", jint{0}, brix::javaArguments(caller),
-                            [](JNIEnv* env, jclass caller) {
-                              // Remembered first, so the later upcalls of the action targets find
-                              // it whatever happens below. It is the main thread's environment,
-                              // where the upcalls run.
-                              brix::rememberJavaCaller(env, caller);
-                              brix::renderPushButtonOffscreen();
-                              return 0;
-                            });
+  return brix::nativeMethod(
+      env, "renderMacButton", jint{0}, brix::javaArguments(caller),
+      [](JNIEnv* env, jclass caller) {
+        // Remembered first, so the later upcalls of the action targets find
+        // it whatever happens below. It is the main thread's environment,
+        // where the upcalls run.
+        brix::rememberJavaCaller(env, caller);
+        brix::renderPushButtonOffscreen();
+        return 0;
+      },
+      brix::ThreadRule::MainThreadOffScreen);
 }

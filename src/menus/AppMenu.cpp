@@ -77,10 +77,13 @@ JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_modifyMenuBar(JNIEnv* env, jclass cal
 
 // IxaDialogs.setAsAppStore()
 JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_setAsAppStore(JNIEnv* env, jclass) noexcept {
-  return brix::nativeMethod(env, "setAsAppStore", jint{1}, [] {
-    brix::_appStore = true;
-    return 1;
-  });
+  return brix::nativeMethod(
+      env, "setAsAppStore", jint{1},
+      [] {
+        brix::_appStore = true;
+        return 1;
+      },
+      brix::ThreadRule::MainThreadOffScreen);
 }
 
 } // extern "C"

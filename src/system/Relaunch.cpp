@@ -27,5 +27,7 @@ extern "C" BRIX_EXPORT void relaunchAfterDelay(float delaySeconds) {
 // static int IxaDialogs.relaunchThyself()
 extern "C" JNIEXPORT jint JNICALL Java_ixa_IxaDialogs_relaunchThyself(JNIEnv* env,
                                                                       jclass) noexcept {
-  return brix::nativeMethod(env, "relaunchThyself", jint{1}, [] { relaunchAfterDelay(2.0f); });
+  return brix::nativeMethod(
+      env, "relaunchThyself", jint{1}, [] { relaunchAfterDelay(2.0f); },
+      brix::ThreadRule::MainThreadOffScreen);
 }

@@ -32,6 +32,16 @@ package ixa;
  * <p>{@link #runCommandAsNSTask} and {@link #getMiscMacInfo} touch no window and run on the
  * calling thread, so that a long shell command never freezes the windows.
  *
+ * <h2>Without a screen</h2>
+ *
+ * <p>Windows appear on the X server that {@code DISPLAY} names. With none ({@code DISPLAY} not
+ * set, a server that cannot be reached or that went away), every method that shows or changes a
+ * window throws {@link java.awt.HeadlessException} at once, naming what was tried, as AWT's own
+ * windows do; nothing waits for an answer nobody can give. {@link #runCommandAsNSTask}, {@link
+ * #getMiscMacInfo}, {@link #renderMacButton}, {@link #setAsAppStore} and {@link #relaunchThyself}
+ * need no screen and go on working. Tests choose the simulated display with {@code
+ * BRIX_DISPLAY=headless}; with the testkit loaded it also stands in for a missing X server.
+ *
  * <p>Once the JVM has begun to exit (shutdown hooks running, {@code System.exit} called on any
  * thread), every other method returns its neutral answer at once (0 for the alerts, null for
  * {@link #showMacTextEntryDialog}, 1 for the rest) and logs one line, so that a shutdown hook

@@ -92,6 +92,8 @@ class NSApplication : public NSResponder {
   void stopModal();
   void stopModalWithCode(NSModalResponse code);
   void abortModal();
+  // Ends every modal session, innermost first, with NSModalResponseAbort. Main thread only.
+  void abortEveryModalSession();
   NSWindow* modalWindow() const;
   // Whether the window accepts input now (the modal window, its sheets, panels that work when
   // modal; and no attached sheet blocks it).

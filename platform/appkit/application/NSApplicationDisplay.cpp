@@ -2,6 +2,7 @@
 // as the simulated user's do; moves, focus and close requests act on the windows.
 #include "appkit/application/NSApplication.h"
 #include "appkit/application/NSEventFromDisplayInput.h"
+#include "appkit/menus/MenuTrackingSession.h"
 #include "appkit/windows/NSHostedWindow.h"
 #include "display/DisplayBackend.h"
 #include "display/DisplayClient.h"
@@ -61,6 +62,14 @@ public:
     NSAutoreleasePool pool;
     if (NSHostedWindow* window = NSHostedWindow::windowHosting(foreign.id))
       Ref<NSHostedWindow>(window)->foreignWindowChanged(foreign);
+  }
+
+  // Alerts and menus end as though dismissed; the natives that showed them then report that no
+  // screen is left.
+  void displayLost() override {
+    BRIX_ASSERT_MAIN_THREAD();
+    if (NSApp) NSApp->abortEveryModalSession();
+    MenuTrackingSession::cancelEveryTracking();
   }
 
   void displayForeignWindowGone(uint64_t id) override {

@@ -99,6 +99,15 @@ void NSApplication::abortModal() {
   stopModalWithCode(NSModalResponseAbort);
 }
 
+void NSApplication::abortEveryModalSession() {
+  BRIX_ASSERT_MAIN_THREAD();
+  for (auto it = modalSessions_.rbegin(); it != modalSessions_.rend(); ++it) {
+    (*it)->stopped = true;
+    (*it)->code = NSModalResponseAbort;
+  }
+  NSRunLoop::mainRunLoop().wakeUp();
+}
+
 NSWindow* NSApplication::modalWindow() const {
   for (auto it = modalSessions_.rbegin(); it != modalSessions_.rend(); ++it)
     if (!(*it)->stopped) return (*it)->window;

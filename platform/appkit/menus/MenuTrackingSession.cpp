@@ -8,11 +8,18 @@
 #include "display/DisplayBackend.h"
 #include "foundation/runloop/NSNotificationCenter.h"
 #include "foundation/runloop/NSRunLoop.h"
+#include "foundation/runloop/NSThread.h"
 
 namespace {
 
 // The window number of the open pop-up; the submenus opened from it count down from there.
 constexpr NSInteger kPopUpNumber = -1;
+
+// The menus being tracked, outermost first (main thread only).
+std::vector<NSMenu*>& trackedMenus() {
+  static std::vector<NSMenu*> menus;
+  return menus;
+}
 // How far the rows move for a line of the wheel: an item's row.
 constexpr CGFloat kWheelLineHeight = 22;
 
@@ -76,11 +83,21 @@ void MenuTrackingSession::place(NSMenuItem* item, NSPoint location, NSView* view
 }
 
 void MenuTrackingSession::track() {
+  trackedMenus().push_back(menu_);
+  struct Untrack {
+    ~Untrack() { trackedMenus().pop_back(); }
+  } untrack;
   NSNotificationCenter::defaultCenter()->postNotificationName(NSMenuDidBeginTrackingNotification,
                                                               menu_);
   NSRunLoop::EventHandler takeEvents = [this](NSObject* object) { return takeEvent(object); };
   NSRunLoop::mainRunLoop().runUntil([this] { return menu_->tracking_.cancelRequested; },
                                     std::nullopt, takeEvents);
+}
+
+void MenuTrackingSession::cancelEveryTracking() {
+  BRIX_ASSERT_MAIN_THREAD();
+  for (NSMenu* menu : trackedMenus())
+    menu->cancelTrackingWithoutAnimation();
 }
 
 Ref<NSMenuItem> MenuTrackingSession::dismiss() {

@@ -28,6 +28,8 @@ public:
   void track();
   // Closes every open menu and answers the chosen item, or nil.
   Ref<NSMenuItem> dismiss();
+  // Ends every tracking under way as though the user dismissed its menu. Main thread only.
+  static void cancelEveryTracking();
 
 private:
   // Which open menu a pointer event lies in (the innermost where they overlap) and the item or

@@ -45,6 +45,10 @@ std::unique_ptr<DisplayBackend> X11Display::connect(std::string* why) {
   return display;
 }
 
+std::string X11Display::lostReason() const {
+  return connectionLost_ ? "the connection to the X server was lost" : std::string();
+}
+
 bool X11Display::open(std::string* why) {
   int screenNumber = 0;
   xcb_connection_t* c = xcb_connect(nullptr, &screenNumber);

@@ -42,6 +42,7 @@ public:
 
   const char* name() const override { return "x11"; }
   bool isLive() const override { return true; }
+  std::string lostReason() const override;
   NSRect screenFrame() const override;
   CGFloat backingScaleFactor() const override { return server_.scale; }
 
@@ -118,6 +119,8 @@ private:
   std::vector<NSInteger> childPopUps_;
   std::atomic<NSInteger> ungrabbedPopUp_{0};
   std::atomic<bool> popUpGrabbed_{false};
+  // Set by the event thread when the server closed the connection (it went away, or ended it).
+  std::atomic<bool> connectionLost_{false};
   std::atomic<bool> stopGrabbing_{false};
   std::thread grabber_;
 

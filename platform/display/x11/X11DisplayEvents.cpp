@@ -85,7 +85,10 @@ void X11Display::runEvents() {
   for (;;) {
     xcb_generic_event_t* event = xcb_wait_for_event(server_.connection);
     if (!event) {
+      connectionLost_ = true;
       NSLog("The connection to the X server was lost; windows no longer appear on it");
+      if (DisplayClient* client = DisplayBackend::client())
+        NSRunLoop::mainRunLoop().performAsync([client] { client->displayLost(); });
       return;
     }
     const bool goOn = handleEvent(event);

@@ -15,6 +15,7 @@ import java.nio.file.Path;
 import java.util.ArrayList;
 import java.util.Comparator;
 import java.util.List;
+import java.util.Map;
 import java.util.concurrent.TimeUnit;
 import java.util.stream.Stream;
 
@@ -46,6 +47,13 @@ public final class ChildJvm {
    */
   public static Result run(Class<?> main, long limitSeconds, String... arguments)
       throws IOException, InterruptedException {
+    return run(main, limitSeconds, Map.of(), arguments);
+  }
+
+  /** The same, with these environment variables set in the child (an empty value unsets one). */
+  public static Result run(
+      Class<?> main, long limitSeconds, Map<String, String> environment, String... arguments)
+      throws IOException, InterruptedException {
     Path scratch = Files.createTempDirectory("brix-child");
     try {
       List<String> command = new ArrayList<>();
@@ -70,6 +78,11 @@ public final class ChildJvm {
               .redirectOutput(log.toFile());
       // Each child starts with no user defaults and writes none where the others read them.
       builder.environment().put("XDG_CONFIG_HOME", scratch.resolve("config").toString());
+      environment.forEach(
+          (name, value) -> {
+            if (value.isEmpty()) builder.environment().remove(name);
+            else builder.environment().put(name, value);
+          });
       Process child = builder.start();
       boolean ended = child.waitFor(limitSeconds, TimeUnit.SECONDS);
       if (!ended) {
