@@ -2,12 +2,15 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <string>
 
 #include "display/HeadlessDisplay.h"
 #include "display/x11/X11Display.h"
 #include "foundation/runloop/NSRunLoop.h"
+#include "foundation/strings/NSString.h"
+#include "foundation/system/NSBundle.h"
 #include "foundation/system/NSLog.h"
 
 namespace {
@@ -109,6 +112,17 @@ void DisplayBackend::setToolkitApplicationName(std::string (*name)()) {
 std::string DisplayBackend::toolkitApplicationName() {
   std::string (*name)() = installedToolkitApplicationName;
   return name ? name() : std::string();
+}
+
+std::string DisplayBackend::applicationName() {
+  std::string name;
+  NSBundle* bundle = NSBundle::mainBundle();
+  if (bundle && bundle->bundlePath()) {
+    const std::filesystem::path path(bundle->bundlePath()->utf8());
+    if (path.extension() == ".app") name = path.stem().string();
+  }
+  if (name.empty()) name = toolkitApplicationName();
+  return name.empty() ? "brixdialogs" : name;
 }
 
 void DisplayBackend::setApplicationIcon(std::vector<DisplayIconImage> (*icon)()) {

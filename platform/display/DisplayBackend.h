@@ -62,6 +62,9 @@ public:
   // else does. Installed once, before the display opens.
   static void setToolkitApplicationName(std::string (*name)());
   static std::string toolkitApplicationName();
+  // The application's name for the user (window lists, the application menu): its bundle's
+  // name, else its toolkit's, else the library's.
+  static std::string applicationName();
   // The application's icon, in the sizes it comes in, for a live display to show with its
   // windows (a window manager's title bars and window lists). Installed once by the layer that
   // reads images, since the display reads none; asked for when the first window opens.

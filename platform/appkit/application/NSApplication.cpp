@@ -27,6 +27,7 @@ NSApplication* NSApplication::sharedApplication() {
     loop.setEventSink([app](NSObject* event) { app->sendEvent(ns_cast<NSEvent>(event)); });
     loop.addTurnObserver([app] { app->displayWindowsIfNeeded(); });
     app->mainMenu_ = Ref<NSMenu>::adopt(makeDefaultMainMenu());
+    installResponderChain();
     app->setMainMenuKeyEquivalentHandler([app](NSEvent* event) {
       NSMenu* menu = app->mainMenu();
       return menu && menu->performKeyEquivalent(event);

@@ -125,7 +125,15 @@ class NSApplication : public NSResponder {
   // Tells the display what every on-screen window is, then their order.
   void showScreenListOnDisplay();
 
+protected:
+  // terminate: (the application menu's Quit), for the responder chain.
+  std::span<const NSActionEntry> actionTable() const override;
+
 private:
+  // Sends the menus' nil-targeted actions along the responder chain; once, as the application
+  // is made.
+  static void installResponderChain();
+
   struct ModalSession {
     NSWindow* window;
     bool stopped = false;

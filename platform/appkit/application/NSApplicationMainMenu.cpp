@@ -1,7 +1,7 @@
 // NSApplication: the main menu and the application menu it starts with.
-#include <cerrno>
-
 #include "appkit/application/NSApplication.h"
+#include "appkit/windows/NSWindow.h"
+#include "display/DisplayBackend.h"
 
 namespace {
 
@@ -18,12 +18,39 @@ NSMenuItem* addItem(NSMenu* menu, const std::u16string& title, const char* actio
   return item;
 }
 
+// Where an action with a nil target goes, as AppKit's responder chain takes it: the key
+// window's first responder and the responders after it, the key window, then the application.
+NSObject* nilTargetedActionReceiver(SEL action) {
+  if (!NSApp) return nullptr;
+  if (NSWindow* key = NSApp->keyWindow()) {
+    for (NSResponder* responder = key->firstResponder(); responder;
+         responder = responder->nextResponder())
+      if (responder->respondsToSelector(action)) return responder;
+    if (key->respondsToSelector(action)) return key;
+  }
+  return NSApp->respondsToSelector(action) ? NSApp : nullptr;
+}
+
 } // namespace
 
+void NSApplication::installResponderChain() {
+  NSMenu::setResponderChainLookup(nilTargetedActionReceiver);
+}
+
+std::span<const NSActionEntry> NSApplication::actionTable() const {
+  static const NSActionEntry table[] = {
+      {sel("terminate:"),
+       [](NSObject* receiver, NSObject* sender) {
+         static_cast<NSApplication*>(receiver)->terminate(sender);
+       }},
+  };
+  return table;
+}
+
 // The menu bar a Java application gets from its toolkit: the application menu, named after the
-// process. Its actions go to the responder chain (nil targets).
+// application as its windows are. Its actions go to the responder chain (nil targets).
 NSMenu* makeDefaultMainMenu() {
-  const std::u16string name = NSUTF8ToUTF16(program_invocation_short_name);
+  const std::u16string name = NSUTF8ToUTF16(DisplayBackend::applicationName());
   NSMenu* mainMenu = NSMenu::alloc()->initWithTitle(NSSTR("Main Menu"));
   NSMenu* appMenu = NSMenu::alloc()->initWithTitle(stringFromUTF16(name));
   addItem(appMenu, u"About " + name, "orderFrontStandardAboutPanel:", "");

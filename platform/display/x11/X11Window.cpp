@@ -89,8 +89,12 @@ void X11Window::setFixedProperties() {
                       XCB_ATOM_WM_SIZE_HINTS, 32, 18, sizeHints);
 }
 
-void X11Window::setTitle(const std::string& title) {
+void X11Window::setTitle(const std::string& givenTitle) {
   xcb_connection_t* c = server_.connection;
+  // An untitled window (an alert) goes by the application's name in the window manager's lists
+  // (Alt+Tab, a taskbar), as a GTK or Java dialog without a title does.
+  const std::string& title =
+      givenTitle.empty() ? server_.windowManager.applicationName() : givenTitle;
   const auto length = static_cast<uint32_t>(title.size());
   xcb_change_property(c, XCB_PROP_MODE_REPLACE, id_, server_.atoms[X11Atom::_NET_WM_NAME],
                       server_.atoms[X11Atom::UTF8_STRING], 8, length, title.data());

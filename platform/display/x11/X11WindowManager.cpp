@@ -5,11 +5,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 
 #include "display/DisplayBackend.h"
 #include "display/x11/X11Errors.h"
-#include "foundation/system/NSBundle.h"
 
 namespace {
 
@@ -17,8 +15,6 @@ namespace {
 constexpr uint32_t kMostSupported = 1024;
 
 // The name an application has when nothing else names it.
-constexpr const char* kDefaultName = "brixdialogs";
-
 // _NET_WM_STATE's actions, and the source of a request: an application (not a pager).
 constexpr uint32_t kStateRemove = 0, kStateAdd = 1;
 constexpr uint32_t kFromApplication = 1;
@@ -42,13 +38,6 @@ std::vector<uint32_t> itemsOf(xcb_connection_t* c, xcb_get_property_cookie_t coo
 }
 
 // The main bundle's name when it is an application bundle: "Ixa" for .../Ixa.app.
-std::string bundleName() {
-  NSBundle* bundle = NSBundle::mainBundle();
-  if (!bundle || !bundle->bundlePath()) return {};
-  const std::filesystem::path path(bundle->bundlePath()->utf8());
-  return path.extension() == ".app" ? path.stem().string() : std::string();
-}
-
 } // namespace
 
 void X11WindowManager::open(xcb_connection_t* connection, xcb_window_t root, int screenNumber,
@@ -63,9 +52,7 @@ void X11WindowManager::open(xcb_connection_t* connection, xcb_window_t root, int
     managerSelection_ = reply->atom;
     std::free(reply);
   }
-  name_ = bundleName();
-  if (name_.empty()) name_ = DisplayBackend::toolkitApplicationName();
-  if (name_.empty()) name_ = kDefaultName;
+  name_ = DisplayBackend::applicationName();
 }
 
 // MARK: what the manager supports

@@ -37,8 +37,9 @@ struct StartingMenuBar : ::testing::Environment {
 [[maybe_unused]] ::testing::Environment* const startingMenuBar =
     ::testing::AddGlobalTestEnvironment(new StartingMenuBar);
 
+// Named after the application, as its windows are: here the tests' bundle, Ixa.app.
 TEST_F(AppMenus, TheApplicationMenuStartsAsAJavaApplicationsDoes) {
-  const std::string name = program_invocation_short_name;
+  const std::string name = "Ixa";
   EXPECT_EQ(StartingMenuBar::applicationMenu,
             (Titles{"About " + name, "-", "Preferences\xe2\x80\xa6", "-", "Services", "-",
                     "Hide " + name, "Hide Others", "Show All", "-", "Quit " + name}));

@@ -213,3 +213,21 @@ TEST_F(Termination, DelegateDecides) {
   app->setDelegate(nullptr);
   NSApplication::setTerminationHandler(nullptr);
 }
+
+// The application menu is named after the application (the tests' bundle is Ixa.app); its Quit
+// item's action goes along the responder chain to the application, so it is enabled and ends it.
+TEST_F(Termination, TheApplicationMenusQuitItemTerminates) {
+  NSMenu* appMenu = app->mainMenu()->itemAtIndex(0)->submenu();
+  ASSERT_NE(appMenu, nullptr);
+  NSMenuItem* quit = appMenu->itemWithTitle(NSSTR("Quit Ixa"));
+  ASSERT_NE(quit, nullptr);
+  EXPECT_EQ(quit->target(), nullptr);
+  EXPECT_FALSE(appMenu->itemWithTitle(NSSTR("Hide Ixa"))->isEnabled()) << "nobody answers hide:";
+  makeWindow("W", NSMakeRect(0, 0, 400, 300)); // a key window whose responders answer nothing
+  int exits = 0;
+  NSApplication::setTerminationHandler([&] { ++exits; });
+  EXPECT_TRUE(quit->isEnabled());
+  appMenu->performActionForItemAtIndex(appMenu->indexOfItem(quit));
+  EXPECT_EQ(exits, 1);
+  NSApplication::setTerminationHandler(nullptr);
+}
