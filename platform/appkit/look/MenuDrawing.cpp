@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <utility>
 
 #include <cairo.h>
@@ -32,20 +33,68 @@ CGFloat rowHeight(const NSMenuItem* item) {
   return item->isSeparatorItem() ? kSeparatorHeight : kItemHeight;
 }
 
-// The key equivalent as a menu shows it: the modifier symbols, then the key in upper case.
-NSString* shortcutText(const NSMenuItem* item) {
+// The name a Linux desktop gives a key in a shortcut: letters in upper case, the keys that type
+// no character by their names.
+std::u16string keyName(char16_t key) {
+  if (key >= u'a' && key <= u'z') return std::u16string(1, char16_t(key - 32));
+  if (key >= 0xF704 && key <= 0xF726) // F1 to F35, as AppKit numbers the function keys
+    return u"F" + NSUTF8ToUTF16(std::to_string(key - 0xF704 + 1));
+  switch (key) {
+  case u'\r':
+  case u'\n':
+  case 0x03:
+    return u"Return";
+  case u'\t':
+    return u"Tab";
+  case u' ':
+    return u"Space";
+  case 0x1B:
+    return u"Esc";
+  case 0x08:
+  case 0x7F:
+    return u"Backspace";
+  case 0xF728:
+    return u"Delete";
+  case 0xF700:
+    return u"Up";
+  case 0xF701:
+    return u"Down";
+  case 0xF702:
+    return u"Left";
+  case 0xF703:
+    return u"Right";
+  case 0xF729:
+    return u"Home";
+  case 0xF72B:
+    return u"End";
+  case 0xF72C:
+    return u"Page Up";
+  case 0xF72D:
+    return u"Page Down";
+  default:
+    return std::u16string(1, key);
+  }
+}
+
+} // namespace
+
+NSString* NSMenuItemShortcutLabel(const NSMenuItem* item) {
   const NSString* key = item->keyEquivalent();
   if (!key || key->length() == 0) return nullptr;
+  // The keys a user presses here: Command is Control, Option is Alt and Control is Super, in
+  // the order GTK names them.
   std::u16string text;
   const NSEventModifierFlags mask = item->keyEquivalentModifierMask();
-  if (mask & NSEventModifierFlagControl) text += u'\u2303';
-  if (mask & NSEventModifierFlagOption) text += u'\u2325';
-  if (mask & NSEventModifierFlagShift) text += u'\u21e7';
-  if (mask & NSEventModifierFlagCommand) text += u'\u2318';
+  if (mask & NSEventModifierFlagShift) text += u"Shift+";
+  if (mask & NSEventModifierFlagCommand) text += u"Ctrl+";
+  if (mask & NSEventModifierFlagOption) text += u"Alt+";
+  if (mask & NSEventModifierFlagControl) text += u"Super+";
   for (char16_t c : key->utf16())
-    text += c >= u'a' && c <= u'z' ? char16_t(c - 32) : c;
+    text += keyName(c);
   return NSString::stringWithCharacters(text.data(), text.size());
 }
+
+namespace {
 
 NSFont* menuFont() {
   return NSFont::menuFontOfSize(kFontSize);
@@ -58,7 +107,7 @@ CGFloat menuWidth(const NSMenu* menu) {
     CGFloat row = kTitleInset + kIndentStep * static_cast<CGFloat>(item->indentationLevel()) +
                   TextLayout(item->title(), menuFont(), NSColor::labelColor()).size().width +
                   kRightInset;
-    if (NSString* shortcut = shortcutText(item))
+    if (NSString* shortcut = NSMenuItemShortcutLabel(item))
       row += 24 + TextLayout(shortcut, menuFont(), NSColor::labelColor()).size().width;
     if (item->hasSubmenu()) row += 16;
     width = std::max(width, std::ceil(row));
@@ -203,7 +252,7 @@ void drawRow(const NSMenuItem* item, NSRect row, bool highlighted) {
   if (item->hasSubmenu()) {
     TextLayout arrow(NSSTR("\xe2\x96\xb8"), menuFont(), color);
     arrow.drawAtPoint(NSMakePoint(right - arrow.size().width + 6, y));
-  } else if (NSString* shortcut = shortcutText(item)) {
+  } else if (NSString* shortcut = NSMenuItemShortcutLabel(item)) {
     TextLayout keys(shortcut, menuFont(), color);
     keys.drawAtPoint(NSMakePoint(right - keys.size().width, y));
   }

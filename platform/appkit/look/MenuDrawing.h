@@ -24,6 +24,9 @@ NSPoint NSOpenSubmenuLocation(const NSMenu* menu, const NSMenuItem* item, const 
 // The item whose row lies under a point of the screen, separators included; nil outside the
 // menu's rows in view and on its scroll arrows.
 NSMenuItem* NSOpenMenuItemAtPoint(const NSMenu* menu, NSPoint point);
+// The item's key equivalent as the menu shows it, with the keys a Linux user presses
+// ("Shift+Ctrl+S", "Ctrl+,", "Alt+F4"); nil without one.
+NSString* NSMenuItemShortcutLabel(const NSMenuItem* item);
 // Draws the menu, when it is open (tracking), into the current context, whose user space has the
 // screen's lower-left corner (screen.origin) at the origin. Main thread only.
 void NSDrawOpenMenu(const NSMenu* menu, NSRect screen);

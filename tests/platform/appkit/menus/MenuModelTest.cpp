@@ -182,6 +182,25 @@ TEST_F(MenuModel, SeparatorsStateAndIndentation) {
   }
 }
 
+// A menu shows the keys a Linux user presses, in GTK's order.
+TEST_F(MenuModel, ShortcutsReadAsTheKeysALinuxUserPresses) {
+  const auto label = [&](const char16_t* key, NSEventModifierFlags mask) {
+    NSMenuItem* shortcut = item("S", nullptr, "");
+    shortcut->setKeyEquivalent(adopted(NSString::newWithCharacters(key)));
+    shortcut->setKeyEquivalentModifierMask(mask);
+    NSString* text = NSMenuItemShortcutLabel(shortcut);
+    return text ? text->utf8() : std::string("(none)");
+  };
+  EXPECT_EQ(label(u"c", NSEventModifierFlagCommand), "Ctrl+C");
+  EXPECT_EQ(label(u"s", NSEventModifierFlagCommand | NSEventModifierFlagShift), "Shift+Ctrl+S");
+  EXPECT_EQ(label(u",", NSEventModifierFlagCommand), "Ctrl+,");
+  EXPECT_EQ(label(u"h", NSEventModifierFlagCommand | NSEventModifierFlagOption), "Ctrl+Alt+H");
+  EXPECT_EQ(label(u"\uF704", NSEventModifierFlagOption), "Alt+F1");
+  EXPECT_EQ(label(u"\r", NSEventModifierFlagControl), "Super+Return");
+  EXPECT_EQ(label(u"\uF72D", 0), "Page Down");
+  EXPECT_EQ(label(u"", NSEventModifierFlagCommand), "(none)");
+}
+
 TEST_F(MenuModel, KeyEquivalentsDefaultToCommandAndReachNestedItems) {
   auto* prefs = item("Preferences", sel("clickItem:"), ",");
   prefs->setTarget(target);
