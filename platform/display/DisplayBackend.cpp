@@ -134,6 +134,27 @@ std::vector<DisplayIconImage> DisplayBackend::applicationIcon() {
   return icon ? icon() : std::vector<DisplayIconImage>();
 }
 
+namespace {
+
+// The clipboard of a display without a desktop, shared by every display installed in turn.
+std::mutex ownClipboardMutex;
+std::optional<std::u16string>& ownClipboard() {
+  static auto* const text = new std::optional<std::u16string>(); // immortal: used during exit
+  return *text;
+}
+
+} // namespace
+
+std::optional<std::u16string> DisplayBackend::clipboardText() {
+  std::lock_guard lock(ownClipboardMutex);
+  return ownClipboard();
+}
+
+void DisplayBackend::setClipboardText(std::u16string text) {
+  std::lock_guard lock(ownClipboardMutex);
+  ownClipboard() = std::move(text);
+}
+
 void DisplayBackend::windowDescribed(NSInteger, const DisplayWindow&) {}
 
 void DisplayBackend::windowBecameKey(NSInteger) {}

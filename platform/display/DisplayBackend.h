@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,14 @@ public:
   // The user pressed the window's title bar where no control lies: a live display moves the
   // window with the pointer until the button is released.
   virtual void windowDragStarted(NSInteger windowNumber);
+
+  // MARK: clipboard
+  // The text on the desktop's clipboard, whoever put it there; nullopt when it holds none, or
+  // its owner does not hand it over in time. A display without a desktop keeps a clipboard of
+  // its own. Any thread.
+  virtual std::optional<std::u16string> clipboardText();
+  // Puts text on the clipboard, for this application and every other one.
+  virtual void setClipboardText(std::u16string text);
 
   // MARK: windows of other toolkits
   // Asks a foreign window's toolkit to close it, as a window manager's close button does; the

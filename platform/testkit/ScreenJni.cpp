@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "appkit/application/NSApplication.h"
+#include "display/DisplayBackend.h"
 #include "foundation/collections/NSArray.h"
 #include "foundation/runloop/NSRunLoop.h"
 #include "foundation/runloop/NSThread.h"
@@ -117,6 +118,26 @@ extern "C" JNIEXPORT void JNICALL Java_ixa_testkit_Screen_setTitle(JNIEnv* env, 
     withWindow(env, "Screen.setTitle", window, [text = std::move(*text)](NSWindow* w) {
       w->setTitle(adopted(NSString::alloc()->initWithUTF16(text)));
     });
+  });
+}
+
+// static String clipboard()
+extern "C" JNIEXPORT jstring JNICALL Java_ixa_testkit_Screen_clipboard(JNIEnv* env, jclass) {
+  jstring text = nullptr;
+  guarded(env, "Screen.clipboard", [&] {
+    if (std::optional<std::u16string> held = DisplayBackend::current().clipboardText())
+      text = newString(env, *held);
+  });
+  return text;
+}
+
+// static void setClipboard(String text)
+extern "C" JNIEXPORT void JNICALL Java_ixa_testkit_Screen_setClipboard(JNIEnv* env, jclass,
+                                                                       jstring text) {
+  guarded(env, "Screen.setClipboard", [&] {
+    std::optional<std::u16string> given = stringValue(env, text);
+    if (!given) return throwJava(env, kNullPointer, "Screen.setClipboard: text must not be null");
+    DisplayBackend::current().setClipboardText(std::move(*given));
   });
 }
 

@@ -82,6 +82,24 @@ class DialogsTest {
   }
 
   @Test
+  void aTextEntryAlertsFieldPastesAndCopiesThroughTheClipboard() throws Exception {
+    Screen.setClipboard("pasted 東京");
+    CompletableFuture<Void> user = asUser(() -> {
+      User.focusField(0);
+      User.pressShortcut("a", "command");
+      User.pressShortcut("v", "command");
+      User.type("!");
+      User.pressShortcut("a", "command");
+      User.pressShortcut("c", "command");
+      User.pressKey("Return");
+    });
+    assertEquals("pasted 東京!",
+                 IxaDialogs.showMacTextEntryDialog("Name?", "", "OK", "Cancel", "Name"));
+    user.get(10, TimeUnit.SECONDS);
+    assertEquals("pasted 東京!", Screen.clipboard());
+  }
+
+  @Test
   void textEntryAlertReturnsTheTypedTextOrNull() throws Exception {
     CompletableFuture<Void> user = asUser(() -> {
       User.focusField(0);

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cwctype>
-#include <mutex>
 
 #include "appkit/application/NSEvent.h"
+#include "display/DisplayBackend.h"
 
 namespace {
 
@@ -20,12 +20,6 @@ bool isWordCharacter(char16_t c) {
 // Function keys (arrows, Home, F1...) live in this private-use block of key-event characters.
 bool isFunctionKey(char16_t c) {
   return c >= 0xF700 && c <= 0xF8FF;
-}
-
-std::mutex pasteboardMutex;
-std::u16string& pasteboard() {
-  static auto* const text = new std::u16string(); // immortal: fields may copy while exit runs
-  return *text;
 }
 
 } // namespace
@@ -140,13 +134,11 @@ void FieldEditor::paste() {
 }
 
 std::u16string FieldEditor::pasteboardText() {
-  std::lock_guard lock(pasteboardMutex);
-  return pasteboard();
+  return DisplayBackend::current().clipboardText().value_or(std::u16string());
 }
 
 void FieldEditor::setPasteboardText(std::u16string text) {
-  std::lock_guard lock(pasteboardMutex);
-  pasteboard() = std::move(text);
+  DisplayBackend::current().setClipboardText(std::move(text));
 }
 
 std::size_t FieldEditor::previousPosition(std::size_t position) const {

@@ -61,7 +61,8 @@ public:
   void moveToBeginning(bool extend);
   void moveToEnd(bool extend);
   void selectAll();
-  // Cut, copy and paste use one pasteboard shared by the whole process.
+  // Cut, copy and paste go through the display's clipboard: the desktop's, shared with every
+  // other application, on a live display.
   void cut();
   void copy() const;
   void paste();

@@ -30,6 +30,10 @@ constexpr const char* kNames[] = {
     "_NET_WM_USER_TIME",
     "_NET_WM_ICON",
     "_NET_ACTIVE_WINDOW",
+    "CLIPBOARD",
+    "TARGETS",
+    "INCR",
+    "_BRIX_SELECTION",
     "_BRIX_WAKE_UP",
 };
 static_assert(std::size(kNames) == static_cast<std::size_t>(X11Atom::Count));

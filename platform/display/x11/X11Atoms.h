@@ -30,7 +30,11 @@ enum class X11Atom {
   _NET_WM_USER_TIME,
   _NET_WM_ICON,
   _NET_ACTIVE_WINDOW,
-  BRIX_WAKE_UP, // our own message that stops the event thread
+  CLIPBOARD,
+  TARGETS,
+  INCR,
+  BRIX_SELECTION, // where a selection's owner writes what we asked it for
+  BRIX_WAKE_UP,   // our own message that stops the event thread
   Count
 };
 

@@ -12,6 +12,7 @@
 #include "display/DisplayClient.h"
 #include "display/x11/X11ClientWindows.h"
 #include "foundation/runloop/NSRunLoop.h"
+#include "foundation/strings/NSString.h"
 #include "foundation/system/NSLog.h"
 
 namespace {
@@ -43,6 +44,19 @@ std::unique_ptr<DisplayBackend> X11Display::connect(std::string* why) {
   std::unique_ptr<X11Display> display(new X11Display);
   if (!display->open(why)) return nullptr;
   return display;
+}
+
+std::optional<std::u16string> X11Display::clipboardText() {
+  // Long enough for a busy owner, short enough that a dead one does not freeze a paste.
+  constexpr std::chrono::milliseconds kOwnerLimit{1000};
+  std::optional<std::string> text = clipboard_->read(serverTime(), kOwnerLimit);
+  if (!text) return std::nullopt;
+  return NSUTF8ToUTF16(*text);
+}
+
+void X11Display::setClipboardText(std::u16string text) {
+  if (!clipboard_->own(NSUTF16ToUTF8(text), serverTime()))
+    NSLog("Another application took the clipboard as this one copied to it");
 }
 
 std::string X11Display::lostReason() const {
@@ -93,6 +107,7 @@ bool X11Display::open(std::string* why) {
   xcb_create_window(c, XCB_COPY_FROM_PARENT, helper_, server_.screen->root, -1, -1, 1, 1, 0,
                     XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
                     &helperEvents);
+  clipboard_ = std::make_unique<X11Clipboard>(server_, helper_);
   xcb_flush(c);
   // The windows another toolkit shows already are taken before anything else happens: the call
   // that opens the display may be one that looks for them.

@@ -30,6 +30,7 @@
 #include "display/DisplayBackend.h"
 #include "display/DisplayForeignWindow.h"
 #include "display/DisplayInput.h"
+#include "display/x11/X11Clipboard.h"
 #include "display/x11/X11Keyboard.h"
 #include "display/x11/X11Locking.h"
 #include "display/x11/X11Window.h"
@@ -43,6 +44,8 @@ public:
   const char* name() const override { return "x11"; }
   bool isLive() const override { return true; }
   std::string lostReason() const override;
+  std::optional<std::u16string> clipboardText() override;
+  void setClipboardText(std::u16string text) override;
   NSRect screenFrame() const override;
   CGFloat backingScaleFactor() const override { return server_.scale; }
 
@@ -77,6 +80,8 @@ private:
   X11Server server_;
   X11Keyboard keyboard_;
   xcb_window_t helper_ = 0; // unmapped; receives the message that stops the event thread
+  // The desktop's clipboard, served from the helper window; made as the display opens.
+  std::unique_ptr<X11Clipboard> clipboard_;
 
   mutable X11Mutex mutex_;
   std::map<NSInteger, std::unique_ptr<X11Window>> windows_ X11_GUARDED_BY(mutex_);

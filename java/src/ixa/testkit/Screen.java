@@ -126,4 +126,20 @@ public final class Screen {
 
   /** Forgets the lines logged so far; {@link #log} then starts empty. */
   public static native void clearLog();
+
+  /**
+   * The text on the clipboard: the headless display's own, or on a live display the desktop's,
+   * whichever application put it there (a field's Copy, Control+C, puts it there too).
+   *
+   * @return the text, or null when the clipboard holds none
+   */
+  public static native String clipboard();
+
+  /**
+   * Puts text on the clipboard, as another application's Copy does: a field's Paste (Control+V)
+   * then inserts it.
+   *
+   * @param text the text
+   */
+  public static native void setClipboard(String text);
 }

@@ -1,0 +1,185 @@
+#include "display/x11/X11Clipboard.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include "display/x11/X11Window.h"
+
+namespace {
+
+// The most of a property read in one request, in 32-bit words (a piece of an incremental
+// transfer is far smaller; a whole answer larger than this comes incrementally).
+constexpr uint32_t kReadWords = 16 * 1024 * 1024;
+
+// Reads and deletes the helper's transfer property.
+xcb_get_property_reply_t* takeProperty(const X11Server& server, xcb_window_t window) {
+  return xcb_get_property_reply(server.connection,
+                                xcb_get_property(server.connection, 1, window,
+                                                 server.atoms[X11Atom::BRIX_SELECTION],
+                                                 XCB_GET_PROPERTY_TYPE_ANY, 0, kReadWords),
+                                nullptr);
+}
+
+std::string bytesOf(xcb_get_property_reply_t* reply) {
+  const auto* bytes = static_cast<const char*>(xcb_get_property_value(reply));
+  return std::string(bytes, static_cast<std::size_t>(xcb_get_property_value_length(reply)));
+}
+
+} // namespace
+
+bool X11Clipboard::own(std::string utf8, xcb_timestamp_t time) {
+  xcb_connection_t* c = server_.connection;
+  const xcb_atom_t clipboard = server_.atoms[X11Atom::CLIPBOARD];
+  {
+    std::lock_guard lock(mutex_);
+    ownedText_ = std::move(utf8);
+    owned_ = true;
+  }
+  xcb_set_selection_owner(c, helper_, clipboard, time);
+  xcb_get_selection_owner_reply_t* owner =
+      xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, clipboard), nullptr);
+  const bool ours = owner && owner->owner == helper_;
+  std::free(owner);
+  if (!ours) {
+    std::lock_guard lock(mutex_);
+    owned_ = false;
+  }
+  return ours;
+}
+
+std::optional<std::string> X11Clipboard::read(xcb_timestamp_t time,
+                                              std::chrono::milliseconds limit) {
+  std::unique_lock lock(mutex_);
+  if (owned_) return ownedText_;
+  const uint64_t asked = ++transfersAsked_;
+  incremental_ = false;
+  received_.clear();
+  result_.reset();
+  xcb_convert_selection(server_.connection, helper_, server_.atoms[X11Atom::CLIPBOARD],
+                        server_.atoms[X11Atom::UTF8_STRING], server_.atoms[X11Atom::BRIX_SELECTION],
+                        time);
+  xcb_flush(server_.connection);
+  if (!transferred_.wait_for(lock, limit, [&] { return transfersDone_ >= asked; })) {
+    // An answer that comes later is dropped: it belongs to no transfer.
+    transfersDone_ = asked;
+    incremental_ = false;
+    return std::nullopt;
+  }
+  return std::move(result_);
+}
+
+bool X11Clipboard::handleEvent(const xcb_generic_event_t* event) {
+  switch (event->response_type & 0x7f) {
+  case XCB_SELECTION_REQUEST:
+    answerRequest(reinterpret_cast<const xcb_selection_request_event_t*>(event));
+    return true;
+  case XCB_SELECTION_CLEAR: {
+    const auto* clear = reinterpret_cast<const xcb_selection_clear_event_t*>(event);
+    if (clear->selection != server_.atoms[X11Atom::CLIPBOARD]) return false;
+    std::lock_guard lock(mutex_);
+    owned_ = false;
+    ownedText_.clear();
+    return true;
+  }
+  case XCB_SELECTION_NOTIFY: {
+    const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(event);
+    if (notify->requestor != helper_) return false;
+    takeConversion(notify);
+    return true;
+  }
+  case XCB_PROPERTY_NOTIFY: {
+    const auto* property = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+    if (property->window != helper_ || property->atom != server_.atoms[X11Atom::BRIX_SELECTION])
+      return false;
+    // Our own deletions report too; only a new piece counts.
+    if (property->state == XCB_PROPERTY_NEW_VALUE) takePiece();
+    return true;
+  }
+  default:
+    return false;
+  }
+}
+
+void X11Clipboard::answerRequest(const xcb_selection_request_event_t* request) {
+  xcb_connection_t* c = server_.connection;
+  const X11Atoms& atoms = server_.atoms;
+  // An obsolete requestor names no property: the answer goes into the target's.
+  const xcb_atom_t property = request->property != XCB_NONE ? request->property : request->target;
+  bool answered = false;
+  {
+    std::lock_guard lock(mutex_);
+    if (owned_ && request->selection == atoms[X11Atom::CLIPBOARD]) {
+      if (request->target == atoms[X11Atom::TARGETS]) {
+        const xcb_atom_t targets[] = {atoms[X11Atom::TARGETS], atoms[X11Atom::UTF8_STRING]};
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, request->requestor, property, XCB_ATOM_ATOM,
+                            32, 2, targets);
+        answered = true;
+      } else if (request->target == atoms[X11Atom::UTF8_STRING]) {
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, request->requestor, property,
+                            atoms[X11Atom::UTF8_STRING], 8,
+                            static_cast<uint32_t>(ownedText_.size()), ownedText_.data());
+        answered = true;
+      }
+    }
+  }
+  xcb_selection_notify_event_t notify = {};
+  notify.response_type = XCB_SELECTION_NOTIFY;
+  notify.time = request->time;
+  notify.requestor = request->requestor;
+  notify.selection = request->selection;
+  notify.target = request->target;
+  notify.property = answered ? property : XCB_NONE;
+  xcb_send_event(c, 0, request->requestor, XCB_EVENT_MASK_NO_EVENT,
+                 reinterpret_cast<const char*>(&notify));
+  xcb_flush(c);
+}
+
+void X11Clipboard::takeConversion(const xcb_selection_notify_event_t* notify) {
+  if (notify->property == XCB_NONE) return finishTransfer(std::nullopt);
+  xcb_get_property_reply_t* reply = takeProperty(server_, helper_);
+  if (!reply) return finishTransfer(std::nullopt);
+  if (reply->type == server_.atoms[X11Atom::INCR]) {
+    // The pieces follow, each announced by a new value of the property, which deleting it above
+    // asked for; an empty piece ends them.
+    std::lock_guard lock(mutex_);
+    incremental_ = true;
+    received_.clear();
+  } else if (reply->type == server_.atoms[X11Atom::UTF8_STRING]) {
+    finishTransfer(bytesOf(reply));
+  } else {
+    finishTransfer(std::nullopt);
+  }
+  std::free(reply);
+  xcb_flush(server_.connection);
+}
+
+void X11Clipboard::takePiece() {
+  {
+    std::lock_guard lock(mutex_);
+    if (!incremental_) return;
+  }
+  xcb_get_property_reply_t* reply = takeProperty(server_, helper_);
+  xcb_flush(server_.connection);
+  if (!reply) return finishTransfer(std::nullopt);
+  const std::string piece = bytesOf(reply);
+  std::free(reply);
+  if (piece.empty()) {
+    std::string whole;
+    {
+      std::lock_guard lock(mutex_);
+      whole = std::move(received_);
+    }
+    return finishTransfer(std::move(whole));
+  }
+  std::lock_guard lock(mutex_);
+  received_ += piece;
+}
+
+void X11Clipboard::finishTransfer(std::optional<std::string> text) {
+  std::lock_guard lock(mutex_);
+  incremental_ = false;
+  if (transfersDone_ >= transfersAsked_) return; // nobody waits for it any more
+  result_ = std::move(text);
+  transfersDone_ = transfersAsked_;
+  transferred_.notify_all();
+}

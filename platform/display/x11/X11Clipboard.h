@@ -1,0 +1,51 @@
+// X11Clipboard: the desktop's CLIPBOARD selection (ICCCM section 2). Copying makes the display's
+// helper window the selection's owner, and the event thread hands the text to whoever asks for
+// it (UTF8_STRING, with TARGETS), until another client takes the selection over. Pasting asks
+// the owner to convert the selection to UTF8_STRING on the helper window and waits for the
+// answer, also when it comes in pieces (INCR).
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+
+struct X11Server;
+
+class X11Clipboard {
+public:
+  X11Clipboard(const X11Server& server, xcb_window_t helper) : server_(server), helper_(helper) {}
+
+  // Owns the clipboard with this text from time on (a server time; not CurrentTime, which a
+  // late request could overtake). False when the server gave the selection to someone else.
+  bool own(std::string utf8, xcb_timestamp_t time);
+  // The clipboard's text: ours when we own it, else the owner's, waited for up to limit;
+  // nullopt when there is no owner, it has no text, or it did not answer in time.
+  std::optional<std::string> read(xcb_timestamp_t time, std::chrono::milliseconds limit);
+  // Takes the selection events (and the pieces of a transfer to the helper window); false for
+  // any other event. On the event thread.
+  bool handleEvent(const xcb_generic_event_t* event);
+
+private:
+  void answerRequest(const xcb_selection_request_event_t* request);
+  void takeConversion(const xcb_selection_notify_event_t* notify);
+  void takePiece();
+  void finishTransfer(std::optional<std::string> text);
+
+  const X11Server& server_;
+  const xcb_window_t helper_;
+  std::mutex mutex_;
+  std::condition_variable transferred_;
+  // What we own, while the server says we own it.
+  bool owned_ = false;
+  std::string ownedText_;
+  // The transfer under way to the helper window: asked for, coming in pieces, and its result.
+  uint64_t transfersAsked_ = 0, transfersDone_ = 0;
+  bool incremental_ = false;
+  std::string received_;
+  std::optional<std::string> result_;
+};
