@@ -309,7 +309,7 @@ void X11Display::handleKey(const xcb_key_press_event_t* event, bool down) {
   if (!input.windowNumber) input.windowNumber = hostOfForeignPart(event->event);
   input.modifiers = X11Keyboard::modifiersOfState(event->state);
   keyboard_.describeKey(event->detail, input);
-  if (input.key == DisplayKey::Modifier) return;
+  if (input.key == DisplayKey::Modifier || !keyboard_.compose(event->detail, input)) return;
   client->displayReceivedInput(input);
 }
 

@@ -1,5 +1,6 @@
 #include "display/x11/X11Keyboard.h"
 
+#include <xkbcommon/xkbcommon-compose.h>
 #include <xkbcommon/xkbcommon-x11.h>
 #include <xkbcommon/xkbcommon.h>
 
@@ -7,6 +8,9 @@
 #define explicit explicit_
 #include <xcb/xkb.h>
 #undef explicit
+
+#include <cstdlib>
+#include <string>
 
 #include "display/x11/X11KeyCodes.h"
 
@@ -44,6 +48,8 @@ std::u16string utf16FromUtf8(const char* text) {
 } // namespace
 
 X11Keyboard::~X11Keyboard() {
+  xkb_compose_state_unref(compose_);
+  xkb_compose_table_unref(composeTable_);
   xkb_state_unref(state_);
   xkb_keymap_unref(keymap_);
   xkb_context_unref(context_);
@@ -61,7 +67,28 @@ bool X11Keyboard::open(xcb_connection_t* connection) {
   device_ = xkb_x11_get_core_keyboard_device_id(connection);
   if (!context_ || device_ < 0 || !loadKeymap()) return false;
   selectEvents();
+  loadComposeTable();
   return true;
+}
+
+void X11Keyboard::loadComposeTable() {
+  // The locale's table, as Xlib's input method picks it; a locale without one (C) gets the
+  // UTF-8 English table, whose sequences every Latin layout's dead keys use.
+  std::string locale;
+  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) {
+      locale = value;
+      break;
+    }
+  }
+  if (!locale.empty())
+    composeTable_ =
+        xkb_compose_table_new_from_locale(context_, locale.c_str(), XKB_COMPOSE_COMPILE_NO_FLAGS);
+  if (!composeTable_)
+    composeTable_ =
+        xkb_compose_table_new_from_locale(context_, "en_US.UTF-8", XKB_COMPOSE_COMPILE_NO_FLAGS);
+  if (composeTable_) compose_ = xkb_compose_state_new(composeTable_, XKB_COMPOSE_STATE_NO_FLAGS);
 }
 
 bool X11Keyboard::loadKeymap() {
@@ -134,6 +161,40 @@ unsigned X11Keyboard::modifiersOfState(uint16_t state) {
   if (state & XCB_MOD_MASK_1) modifiers |= DisplayModifierAlt;
   if (state & XCB_MOD_MASK_4) modifiers |= DisplayModifierSuper;
   return modifiers;
+}
+
+bool X11Keyboard::compose(xcb_keycode_t keycode, DisplayInput& input) {
+  if (input.kind == DisplayInput::Kind::KeyUp) {
+    const bool taken = composedKeysDown_.test(keycode);
+    composedKeysDown_.reset(keycode);
+    return !taken;
+  }
+  if (!compose_ || !state_ || input.key == DisplayKey::Modifier ||
+      (input.modifiers & (DisplayModifierControl | DisplayModifierAlt)))
+    return true;
+  if (xkb_compose_state_feed(compose_, xkb_state_key_get_one_sym(state_, keycode)) ==
+      XKB_COMPOSE_FEED_IGNORED)
+    return true;
+  switch (xkb_compose_state_get_status(compose_)) {
+  case XKB_COMPOSE_CANCELLED:
+    xkb_compose_state_reset(compose_);
+    [[fallthrough]];
+  case XKB_COMPOSE_COMPOSING:
+    composedKeysDown_.set(keycode);
+    return false;
+  case XKB_COMPOSE_COMPOSED: {
+    char text[64] = {};
+    xkb_compose_state_get_utf8(compose_, text, sizeof text);
+    xkb_compose_state_reset(compose_);
+    input.characters = utf16FromUtf8(text);
+    input.charactersIgnoringModifiers = input.characters;
+    input.key = input.characters.empty() ? DisplayKey::Other : DisplayKey::Character;
+    return true;
+  }
+  case XKB_COMPOSE_NOTHING:
+  default:
+    return true;
+  }
 }
 
 void X11Keyboard::describeKey(xcb_keycode_t keycode, DisplayInput& input) const {

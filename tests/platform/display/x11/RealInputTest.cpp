@@ -94,6 +94,13 @@ TEST_F(LiveDisplayTest, TypedTextReachesTheFocusedField) {
   ASSERT_TRUE(xdotool({"key", "BackSpace", "Left", "Y"}));
   EXPECT_TRUE(serveUntil([&] { return field->stringValue()->utf8() == "Yx"; }))
       << field->stringValue()->utf8();
+
+  // A dead key, then the Compose key with two more, compose as the locale's table says; a
+  // sequence that goes nowhere types nothing, and the key after it types again.
+  ASSERT_TRUE(xdotool({"key", "ctrl+a", "dead_acute", "e", "Multi_key", "o", "c", "dead_grave",
+                       "1", "z"}));
+  EXPECT_TRUE(serveUntil([&] { return field->stringValue()->utf8() == "é©z"; }))
+      << field->stringValue()->utf8();
 }
 
 class ContextMenuTest : public LiveDisplayTest {
