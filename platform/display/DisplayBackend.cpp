@@ -136,23 +136,37 @@ std::vector<DisplayIconImage> DisplayBackend::applicationIcon() {
 
 namespace {
 
-// The clipboard of a display without a desktop, shared by every display installed in turn.
-std::mutex ownClipboardMutex;
-std::optional<std::u16string>& ownClipboard() {
-  static auto* const text = new std::optional<std::u16string>(); // immortal: used during exit
-  return *text;
+// The clipboard and primary selection of a display without a desktop, shared by every display
+// installed in turn.
+struct OwnSelections {
+  std::mutex mutex;
+  std::optional<std::u16string> clipboard, primary;
+};
+OwnSelections& ownSelections() {
+  static auto* const selections = new OwnSelections(); // immortal: used during exit
+  return *selections;
 }
 
 } // namespace
 
 std::optional<std::u16string> DisplayBackend::clipboardText() {
-  std::lock_guard lock(ownClipboardMutex);
-  return ownClipboard();
+  std::lock_guard lock(ownSelections().mutex);
+  return ownSelections().clipboard;
 }
 
 void DisplayBackend::setClipboardText(std::u16string text) {
-  std::lock_guard lock(ownClipboardMutex);
-  ownClipboard() = std::move(text);
+  std::lock_guard lock(ownSelections().mutex);
+  ownSelections().clipboard = std::move(text);
+}
+
+std::optional<std::u16string> DisplayBackend::primarySelectionText() {
+  std::lock_guard lock(ownSelections().mutex);
+  return ownSelections().primary;
+}
+
+void DisplayBackend::setPrimarySelectionText(std::u16string text) {
+  std::lock_guard lock(ownSelections().mutex);
+  ownSelections().primary = std::move(text);
 }
 
 void DisplayBackend::windowDescribed(NSInteger, const DisplayWindow&) {}

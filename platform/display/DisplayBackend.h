@@ -123,6 +123,9 @@ public:
   virtual std::optional<std::u16string> clipboardText();
   // Puts text on the clipboard, for this application and every other one.
   virtual void setClipboardText(std::u16string text);
+  // The same for the primary selection: the text last selected, which a middle click pastes.
+  virtual std::optional<std::u16string> primarySelectionText();
+  virtual void setPrimarySelectionText(std::u16string text);
 
   // MARK: windows of other toolkits
   // Asks a foreign window's toolkit to close it, as a window manager's close button does; the

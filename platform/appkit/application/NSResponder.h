@@ -19,6 +19,9 @@ class NSResponder : public NSObject {
   virtual void mouseDragged(NSEvent* event);
   virtual void mouseMoved(NSEvent* event);
   virtual void rightMouseDown(NSEvent* event);
+  // The middle button (and any other but the left and right).
+  virtual void otherMouseDown(NSEvent* event);
+  virtual void otherMouseUp(NSEvent* event);
   virtual void rightMouseUp(NSEvent* event);
   virtual void scrollWheel(NSEvent* event);
   virtual void keyDown(NSEvent* event);

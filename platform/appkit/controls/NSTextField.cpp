@@ -1,10 +1,13 @@
 #include "appkit/controls/NSTextField.h"
 
 #include <algorithm>
+#include <optional>
+#include <string>
 
 #include "appkit/application/NSEvent.h"
 #include "appkit/views/KeyViewLoop.h"
 #include "appkit/windows/NSWindow.h"
+#include "display/DisplayBackend.h"
 #include "foundation/json/JsonWriter.h"
 
 NSTextField* NSTextField::initWithFrame(NSRect frame) {
@@ -136,6 +139,7 @@ void NSTextField::keyDown(NSEvent* event) {
   switch (editor_.interpretKey(characters, ignoring, event->modifierFlags())) {
   case FieldEditor::KeyResult::Handled:
     commitEditorText();
+    offerSelection();
     setNeedsDisplay(true);
     return;
   case FieldEditor::KeyResult::Return:
@@ -179,7 +183,36 @@ void NSTextField::mouseDown(NSEvent* event) {
     editor_.setSelectedRange(NSMakeRange(index, 0));
   }
   dragAnchor_ = editor_.selectedRange().location;
+  offerSelection();
   setNeedsDisplay(true);
+}
+
+void NSTextField::mouseUp(NSEvent* event) {
+  if (!editing_) return NSControl::mouseUp(event);
+  offerSelection(); // what the drag selected
+}
+
+void NSTextField::otherMouseDown(NSEvent* event) {
+  if (!editable_ || !isEnabled() || !window()) return NSControl::otherMouseDown(event);
+  Ref<NSTextField> protector(this);
+  if (!editing_ && !window()->makeFirstResponder(this)) return;
+  if (!editing_) return;
+  const std::optional<std::u16string> primary = DisplayBackend::current().primarySelectionText();
+  if (!primary) return;
+  const NSPoint point = convertPointFromView(event->locationInWindow(), nullptr);
+  editor_.setSelectedRange(NSMakeRange(indexForPoint(point), 0));
+  editor_.insertText(*primary);
+  commitEditorText();
+  setNeedsDisplay(true);
+}
+
+void NSTextField::offerSelection() {
+  const NSRange range = editor_.selectedRange();
+  if (range.length == 0) return offeredSelection_.clear();
+  std::u16string selected = editor_.text().substr(range.location, range.length);
+  if (selected == offeredSelection_) return;
+  offeredSelection_ = selected;
+  DisplayBackend::current().setPrimarySelectionText(std::move(selected));
 }
 
 void NSTextField::mouseDragged(NSEvent* event) {

@@ -64,6 +64,9 @@ class NSTextField : public NSControl {
   void keyDown(NSEvent* event) override;
   void mouseDown(NSEvent* event) override;
   void mouseDragged(NSEvent* event) override;
+  void mouseUp(NSEvent* event) override;
+  // A middle click pastes the desktop's primary selection where it lands, as X applications do.
+  void otherMouseDown(NSEvent* event) override;
   void viewWillMoveToWindow(NSWindow* window) override;
 
   void drawRect(NSRect dirtyRect) override;
@@ -89,5 +92,8 @@ private:
 
   // Stores the editor's text as the field's value after an edit.
   void commitEditorText();
+  // Makes the selected text the desktop's primary selection, when there is some and it changed.
+  void offerSelection();
+  std::u16string offeredSelection_;
   NSUInteger indexForPoint(NSPoint pointInView) const;
 };

@@ -161,6 +161,12 @@ void NSWindow::sendEvent(NSEvent* event) {
   case NSEventTypeRightMouseUp:
     if (Ref<NSView> view{viewForMouseEvent(event)}) view->rightMouseUp(event);
     return;
+  case NSEventTypeOtherMouseDown:
+    if (Ref<NSView> view{viewForMouseEvent(event)}) view->otherMouseDown(event);
+    return;
+  case NSEventTypeOtherMouseUp:
+    if (Ref<NSView> view{viewForMouseEvent(event)}) view->otherMouseUp(event);
+    return;
   case NSEventTypeMouseMoved:
     if (Ref<NSView> view{viewForMouseEvent(event)}) view->mouseMoved(event);
     return;

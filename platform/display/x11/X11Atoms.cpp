@@ -33,7 +33,8 @@ constexpr const char* kNames[] = {
     "CLIPBOARD",
     "TARGETS",
     "INCR",
-    "_BRIX_SELECTION",
+    "_BRIX_CLIPBOARD",
+    "_BRIX_PRIMARY",
     "_BRIX_WAKE_UP",
 };
 static_assert(std::size(kNames) == static_cast<std::size_t>(X11Atom::Count));

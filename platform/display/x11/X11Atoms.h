@@ -33,7 +33,8 @@ enum class X11Atom {
   CLIPBOARD,
   TARGETS,
   INCR,
-  BRIX_SELECTION, // where a selection's owner writes what we asked it for
+  BRIX_CLIPBOARD, // where the owner of CLIPBOARD writes what we asked it for
+  BRIX_PRIMARY,   // the same for PRIMARY
   BRIX_WAKE_UP,   // our own message that stops the event thread
   Count
 };

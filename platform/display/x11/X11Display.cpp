@@ -46,17 +46,30 @@ std::unique_ptr<DisplayBackend> X11Display::connect(std::string* why) {
   return display;
 }
 
-std::optional<std::u16string> X11Display::clipboardText() {
+std::optional<std::u16string> X11Display::selectionText(X11Selection& selection) {
   // Long enough for a busy owner, short enough that a dead one does not freeze a paste.
   constexpr std::chrono::milliseconds kOwnerLimit{1000};
-  std::optional<std::string> text = clipboard_->read(serverTime(), kOwnerLimit);
+  std::optional<std::string> text = selection.read(serverTime(), kOwnerLimit);
   if (!text) return std::nullopt;
   return NSUTF8ToUTF16(*text);
+}
+
+std::optional<std::u16string> X11Display::clipboardText() {
+  return selectionText(*clipboard_);
 }
 
 void X11Display::setClipboardText(std::u16string text) {
   if (!clipboard_->own(NSUTF16ToUTF8(text), serverTime()))
     NSLog("Another application took the clipboard as this one copied to it");
+}
+
+std::optional<std::u16string> X11Display::primarySelectionText() {
+  return selectionText(*primary_);
+}
+
+void X11Display::setPrimarySelectionText(std::u16string text) {
+  // Another application that selects at the same moment may win; nothing is lost by that.
+  primary_->own(NSUTF16ToUTF8(text), serverTime());
 }
 
 std::string X11Display::lostReason() const {
@@ -107,7 +120,10 @@ bool X11Display::open(std::string* why) {
   xcb_create_window(c, XCB_COPY_FROM_PARENT, helper_, server_.screen->root, -1, -1, 1, 1, 0,
                     XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
                     &helperEvents);
-  clipboard_ = std::make_unique<X11Clipboard>(server_, helper_);
+  clipboard_ = std::make_unique<X11Selection>(server_, helper_, server_.atoms[X11Atom::CLIPBOARD],
+                                              server_.atoms[X11Atom::BRIX_CLIPBOARD]);
+  primary_ = std::make_unique<X11Selection>(server_, helper_, XCB_ATOM_PRIMARY,
+                                            server_.atoms[X11Atom::BRIX_PRIMARY]);
   xcb_flush(c);
   // The windows another toolkit shows already are taken before anything else happens: the call
   // that opens the display may be one that looks for them.

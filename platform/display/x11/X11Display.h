@@ -30,9 +30,9 @@
 #include "display/DisplayBackend.h"
 #include "display/DisplayForeignWindow.h"
 #include "display/DisplayInput.h"
-#include "display/x11/X11Clipboard.h"
 #include "display/x11/X11Keyboard.h"
 #include "display/x11/X11Locking.h"
+#include "display/x11/X11Selection.h"
 #include "display/x11/X11Window.h"
 
 class X11Display : public DisplayBackend {
@@ -46,6 +46,8 @@ public:
   std::string lostReason() const override;
   std::optional<std::u16string> clipboardText() override;
   void setClipboardText(std::u16string text) override;
+  std::optional<std::u16string> primarySelectionText() override;
+  void setPrimarySelectionText(std::u16string text) override;
   NSRect screenFrame() const override;
   CGFloat backingScaleFactor() const override { return server_.scale; }
 
@@ -80,8 +82,9 @@ private:
   X11Server server_;
   X11Keyboard keyboard_;
   xcb_window_t helper_ = 0; // unmapped; receives the message that stops the event thread
-  // The desktop's clipboard, served from the helper window; made as the display opens.
-  std::unique_ptr<X11Clipboard> clipboard_;
+  // The desktop's CLIPBOARD and PRIMARY selections, served from the helper window; made as the
+  // display opens.
+  std::unique_ptr<X11Selection> clipboard_, primary_;
 
   mutable X11Mutex mutex_;
   std::map<NSInteger, std::unique_ptr<X11Window>> windows_ X11_GUARDED_BY(mutex_);
@@ -199,6 +202,8 @@ private:
   // focus offer late (AWT sets the focus itself when offered it) cannot take the focus back from
   // a window focused after the offer: the server ignores a focus change older than the last.
   xcb_timestamp_t serverTime();
+  // A selection's text from whichever client owns it.
+  std::optional<std::u16string> selectionText(X11Selection& selection);
 
   // X11DisplayEvents.cpp
   void runEvents();

@@ -109,7 +109,7 @@ bool X11Display::handleEvent(const xcb_generic_event_t* event) {
     keyboard_.handleXkbEvent(event);
     return true;
   }
-  if (clipboard_->handleEvent(event)) return true;
+  if (clipboard_->handleEvent(event) || primary_->handleEvent(event)) return true;
   if (type == XCB_PROPERTY_NOTIFY) {
     const auto* property = reinterpret_cast<const xcb_property_notify_event_t*>(event);
     if (property->window == helper_ && property->atom == server_.atoms[X11Atom::BRIX_WAKE_UP]) {

@@ -72,3 +72,29 @@ TEST_F(LiveDisplayTest, ControlVPastesWhatAnotherApplicationCopied) {
   serveUntil([&] { return outputOf("xclip -selection clipboard -o") == "pasted ✓"; });
   EXPECT_EQ(outputOf("xclip -selection clipboard -o"), "pasted ✓");
 }
+
+TEST_F(LiveDisplayTest, SelectedTextIsThePrimarySelectionAndAMiddleClickPastesIt) {
+  NSWindow* window = makeWindow("Primary", NSMakeRect(200, 200, 400, 200));
+  Ref<NSTextField> field =
+      adopted(NSTextField::alloc()->initWithFrame(NSMakeRect(20, 60, 300, 24)));
+  field->setStringValue(NSSTR("hello world"));
+  window->contentView()->addSubview(field.get());
+  ASSERT_TRUE(window->makeFirstResponder(field.get()));
+  ASSERT_TRUE(waitUntilShown(window));
+  ASSERT_TRUE(
+      serveUntil([&] { return focusedWindow() == display->xWindowOf(window->windowNumber()); }));
+  ASSERT_TRUE(xdotool({"key", "ctrl+a"}));
+  serveUntil([&] { return outputOf("xclip -selection primary -o") == "hello world"; });
+  EXPECT_EQ(outputOf("xclip -selection primary -o"), "hello world");
+
+  const std::string file = testing::TempDir() + "primary.txt";
+  std::ofstream(file, std::ios::binary) << "+mid ✓";
+  ASSERT_EQ(std::system(("xclip -selection primary -loops 1 -i " + file).c_str()), 0);
+  // Past the end of the text: the caret goes there, and the selection goes in.
+  const auto at = screenPoint(
+      window, field->convertPointToView(
+                  NSMakePoint(NSMaxX(field->bounds()) - 10, NSMidY(field->bounds())), nullptr));
+  ASSERT_TRUE(xdotool({"mousemove", at[0], at[1], "click", "2"}));
+  EXPECT_TRUE(serveUntil([&] { return field->stringValue()->utf8() == "hello world+mid ✓"; }))
+      << field->stringValue()->utf8();
+}

@@ -97,8 +97,8 @@ TEST_F(LiveDisplayTest, TypedTextReachesTheFocusedField) {
 
   // A dead key, then the Compose key with two more, compose as the locale's table says; a
   // sequence that goes nowhere types nothing, and the key after it types again.
-  ASSERT_TRUE(xdotool({"key", "ctrl+a", "dead_acute", "e", "Multi_key", "o", "c", "dead_grave",
-                       "1", "z"}));
+  ASSERT_TRUE(
+      xdotool({"key", "ctrl+a", "dead_acute", "e", "Multi_key", "o", "c", "dead_grave", "1", "z"}));
   EXPECT_TRUE(serveUntil([&] { return field->stringValue()->utf8() == "é©z"; }))
       << field->stringValue()->utf8();
 }

@@ -1,8 +1,9 @@
-// X11Clipboard: the desktop's CLIPBOARD selection (ICCCM section 2). Copying makes the display's
-// helper window the selection's owner, and the event thread hands the text to whoever asks for
-// it (UTF8_STRING, with TARGETS), until another client takes the selection over. Pasting asks
-// the owner to convert the selection to UTF8_STRING on the helper window and waits for the
-// answer, also when it comes in pieces (INCR).
+// X11Selection: one of the desktop's selections (ICCCM section 2): CLIPBOARD, which Copy and
+// Paste use, or PRIMARY, the text last selected, which a middle click pastes. Owning it makes the
+// display's helper window the selection's owner, and the event thread hands the text to whoever
+// asks for it (UTF8_STRING, with TARGETS), until another client takes the selection over.
+// Reading asks the owner to convert it to UTF8_STRING into a property of the helper window of
+// the selection's own, and waits for the answer, also when it comes in pieces (INCR).
 #pragma once
 
 #include <xcb/xcb.h>
@@ -16,14 +17,16 @@
 
 struct X11Server;
 
-class X11Clipboard {
+class X11Selection {
 public:
-  X11Clipboard(const X11Server& server, xcb_window_t helper) : server_(server), helper_(helper) {}
+  X11Selection(const X11Server& server, xcb_window_t helper, xcb_atom_t selection,
+               xcb_atom_t property)
+      : server_(server), helper_(helper), selection_(selection), property_(property) {}
 
-  // Owns the clipboard with this text from time on (a server time; not CurrentTime, which a
+  // Owns the selection with this text from time on (a server time; not CurrentTime, which a
   // late request could overtake). False when the server gave the selection to someone else.
   bool own(std::string utf8, xcb_timestamp_t time);
-  // The clipboard's text: ours when we own it, else the owner's, waited for up to limit;
+  // The selection's text: ours when we own it, else the owner's, waited for up to limit;
   // nullopt when there is no owner, it has no text, or it did not answer in time.
   std::optional<std::string> read(xcb_timestamp_t time, std::chrono::milliseconds limit);
   // Takes the selection events (and the pieces of a transfer to the helper window); false for
@@ -38,6 +41,7 @@ private:
 
   const X11Server& server_;
   const xcb_window_t helper_;
+  const xcb_atom_t selection_, property_;
   std::mutex mutex_;
   std::condition_variable transferred_;
   // What we own, while the server says we own it.

@@ -1,4 +1,4 @@
-#include "display/x11/X11Clipboard.h"
+#include "display/x11/X11Selection.h"
 
 #include <cstdlib>
 #include <vector>
@@ -11,13 +11,12 @@ namespace {
 // transfer is far smaller; a whole answer larger than this comes incrementally).
 constexpr uint32_t kReadWords = 16 * 1024 * 1024;
 
-// Reads and deletes the helper's transfer property.
-xcb_get_property_reply_t* takeProperty(const X11Server& server, xcb_window_t window) {
-  return xcb_get_property_reply(server.connection,
-                                xcb_get_property(server.connection, 1, window,
-                                                 server.atoms[X11Atom::BRIX_SELECTION],
-                                                 XCB_GET_PROPERTY_TYPE_ANY, 0, kReadWords),
-                                nullptr);
+// Reads and deletes a transfer property.
+xcb_get_property_reply_t* takeProperty(xcb_connection_t* c, xcb_window_t window,
+                                       xcb_atom_t property) {
+  return xcb_get_property_reply(
+      c, xcb_get_property(c, 1, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, kReadWords),
+      nullptr);
 }
 
 std::string bytesOf(xcb_get_property_reply_t* reply) {
@@ -27,17 +26,16 @@ std::string bytesOf(xcb_get_property_reply_t* reply) {
 
 } // namespace
 
-bool X11Clipboard::own(std::string utf8, xcb_timestamp_t time) {
+bool X11Selection::own(std::string utf8, xcb_timestamp_t time) {
   xcb_connection_t* c = server_.connection;
-  const xcb_atom_t clipboard = server_.atoms[X11Atom::CLIPBOARD];
   {
     std::lock_guard lock(mutex_);
     ownedText_ = std::move(utf8);
     owned_ = true;
   }
-  xcb_set_selection_owner(c, helper_, clipboard, time);
+  xcb_set_selection_owner(c, helper_, selection_, time);
   xcb_get_selection_owner_reply_t* owner =
-      xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, clipboard), nullptr);
+      xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection_), nullptr);
   const bool ours = owner && owner->owner == helper_;
   std::free(owner);
   if (!ours) {
@@ -47,18 +45,25 @@ bool X11Clipboard::own(std::string utf8, xcb_timestamp_t time) {
   return ours;
 }
 
-std::optional<std::string> X11Clipboard::read(xcb_timestamp_t time,
+std::optional<std::string> X11Selection::read(xcb_timestamp_t time,
                                               std::chrono::milliseconds limit) {
+  // Asked of the server, not of owned_: the news that another client took the selection may
+  // still be on its way to the event thread.
+  xcb_connection_t* c = server_.connection;
+  xcb_get_selection_owner_reply_t* owner =
+      xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection_), nullptr);
+  const xcb_window_t ownerWindow = owner ? owner->owner : XCB_NONE;
+  std::free(owner);
   std::unique_lock lock(mutex_);
-  if (owned_) return ownedText_;
+  if (ownerWindow == helper_ && owned_) return ownedText_;
+  if (ownerWindow == XCB_NONE) return std::nullopt;
   const uint64_t asked = ++transfersAsked_;
   incremental_ = false;
   received_.clear();
   result_.reset();
-  xcb_convert_selection(server_.connection, helper_, server_.atoms[X11Atom::CLIPBOARD],
-                        server_.atoms[X11Atom::UTF8_STRING], server_.atoms[X11Atom::BRIX_SELECTION],
+  xcb_convert_selection(c, helper_, selection_, server_.atoms[X11Atom::UTF8_STRING], property_,
                         time);
-  xcb_flush(server_.connection);
+  xcb_flush(c);
   if (!transferred_.wait_for(lock, limit, [&] { return transfersDone_ >= asked; })) {
     // An answer that comes later is dropped: it belongs to no transfer.
     transfersDone_ = asked;
@@ -68,14 +73,17 @@ std::optional<std::string> X11Clipboard::read(xcb_timestamp_t time,
   return std::move(result_);
 }
 
-bool X11Clipboard::handleEvent(const xcb_generic_event_t* event) {
+bool X11Selection::handleEvent(const xcb_generic_event_t* event) {
   switch (event->response_type & 0x7f) {
-  case XCB_SELECTION_REQUEST:
-    answerRequest(reinterpret_cast<const xcb_selection_request_event_t*>(event));
+  case XCB_SELECTION_REQUEST: {
+    const auto* request = reinterpret_cast<const xcb_selection_request_event_t*>(event);
+    if (request->selection != selection_) return false;
+    answerRequest(request);
     return true;
+  }
   case XCB_SELECTION_CLEAR: {
     const auto* clear = reinterpret_cast<const xcb_selection_clear_event_t*>(event);
-    if (clear->selection != server_.atoms[X11Atom::CLIPBOARD]) return false;
+    if (clear->selection != selection_) return false;
     std::lock_guard lock(mutex_);
     owned_ = false;
     ownedText_.clear();
@@ -83,14 +91,13 @@ bool X11Clipboard::handleEvent(const xcb_generic_event_t* event) {
   }
   case XCB_SELECTION_NOTIFY: {
     const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(event);
-    if (notify->requestor != helper_) return false;
+    if (notify->requestor != helper_ || notify->selection != selection_) return false;
     takeConversion(notify);
     return true;
   }
   case XCB_PROPERTY_NOTIFY: {
     const auto* property = reinterpret_cast<const xcb_property_notify_event_t*>(event);
-    if (property->window != helper_ || property->atom != server_.atoms[X11Atom::BRIX_SELECTION])
-      return false;
+    if (property->window != helper_ || property->atom != property_) return false;
     // Our own deletions report too; only a new piece counts.
     if (property->state == XCB_PROPERTY_NEW_VALUE) takePiece();
     return true;
@@ -100,7 +107,7 @@ bool X11Clipboard::handleEvent(const xcb_generic_event_t* event) {
   }
 }
 
-void X11Clipboard::answerRequest(const xcb_selection_request_event_t* request) {
+void X11Selection::answerRequest(const xcb_selection_request_event_t* request) {
   xcb_connection_t* c = server_.connection;
   const X11Atoms& atoms = server_.atoms;
   // An obsolete requestor names no property: the answer goes into the target's.
@@ -108,7 +115,7 @@ void X11Clipboard::answerRequest(const xcb_selection_request_event_t* request) {
   bool answered = false;
   {
     std::lock_guard lock(mutex_);
-    if (owned_ && request->selection == atoms[X11Atom::CLIPBOARD]) {
+    if (owned_) {
       if (request->target == atoms[X11Atom::TARGETS]) {
         const xcb_atom_t targets[] = {atoms[X11Atom::TARGETS], atoms[X11Atom::UTF8_STRING]};
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, request->requestor, property, XCB_ATOM_ATOM,
@@ -134,9 +141,9 @@ void X11Clipboard::answerRequest(const xcb_selection_request_event_t* request) {
   xcb_flush(c);
 }
 
-void X11Clipboard::takeConversion(const xcb_selection_notify_event_t* notify) {
+void X11Selection::takeConversion(const xcb_selection_notify_event_t* notify) {
   if (notify->property == XCB_NONE) return finishTransfer(std::nullopt);
-  xcb_get_property_reply_t* reply = takeProperty(server_, helper_);
+  xcb_get_property_reply_t* reply = takeProperty(server_.connection, helper_, property_);
   if (!reply) return finishTransfer(std::nullopt);
   if (reply->type == server_.atoms[X11Atom::INCR]) {
     // The pieces follow, each announced by a new value of the property, which deleting it above
@@ -153,12 +160,12 @@ void X11Clipboard::takeConversion(const xcb_selection_notify_event_t* notify) {
   xcb_flush(server_.connection);
 }
 
-void X11Clipboard::takePiece() {
+void X11Selection::takePiece() {
   {
     std::lock_guard lock(mutex_);
     if (!incremental_) return;
   }
-  xcb_get_property_reply_t* reply = takeProperty(server_, helper_);
+  xcb_get_property_reply_t* reply = takeProperty(server_.connection, helper_, property_);
   xcb_flush(server_.connection);
   if (!reply) return finishTransfer(std::nullopt);
   const std::string piece = bytesOf(reply);
@@ -175,7 +182,7 @@ void X11Clipboard::takePiece() {
   received_ += piece;
 }
 
-void X11Clipboard::finishTransfer(std::optional<std::string> text) {
+void X11Selection::finishTransfer(std::optional<std::string> text) {
   std::lock_guard lock(mutex_);
   incremental_ = false;
   if (transfersDone_ >= transfersAsked_) return; // nobody waits for it any more
