@@ -16,6 +16,7 @@
 #include "appkit/application/AppKitConstants.h"
 #include "appkit/application/NSResponder.h"
 #include "appkit/drawing/NSAppearance.h"
+#include "appkit/drawing/NSImage.h"
 #include "appkit/menus/NSMenu.h"
 #include "appkit/windows/NSWindow.h"
 
@@ -99,6 +100,11 @@ class NSApplication : public NSResponder {
   // modal; and no attached sheet blocks it).
   bool windowAcceptsInput(NSWindow* window) const;
 
+  // MARK: icon
+  // The icon alerts show: the one set, else the bundle's, else a generic application icon.
+  NSImage* applicationIconImage() const;
+  void setApplicationIconImage(NSImage* image) { iconImage_ = Ref<NSImage>(image); }
+
   // MARK: termination
   NSApplicationDelegate* delegate() const { return delegate_; }
   void setDelegate(NSApplicationDelegate* delegate) { delegate_ = delegate; }
@@ -149,6 +155,7 @@ private:
   Ref<NSMenu> mainMenu_;
   std::function<bool(NSEvent*)> mainMenuKeyEquivalents_;
   std::vector<ModalSession*> modalSessions_;
+  Ref<NSImage> iconImage_;
   NSApplicationDelegate* delegate_ = nullptr;
   bool awaitingTerminateReply_ = false;
   std::optional<bool> terminateReply_;

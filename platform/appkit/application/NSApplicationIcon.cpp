@@ -1,12 +1,13 @@
-// NSApplication: the application's icon as a live display shows it with every window (in a
-// window manager's title bars and window lists). The display reads no images itself: it asks for
-// the icon's pixels through the hook installed here when its first window opens.
+// NSApplication: the application's icon, which alerts show and a live display shows with every
+// window (in a window manager's title bars and window lists). The display reads no images itself:
+// it asks for the icon's pixels through the hook installed here when its first window opens.
 #include <cairo.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <vector>
 
+#include "appkit/application/NSApplication.h"
 #include "appkit/drawing/NSImage.h"
 #include "display/DisplayBackend.h"
 #include "foundation/runtime/NSAutoreleasePool.h"
@@ -69,3 +70,7 @@ const bool installed = [] {
 }();
 
 } // namespace
+
+NSImage* NSApplication::applicationIconImage() const {
+  return iconImage_ ? iconImage_.get() : NSImage::imageNamed(NSImageNameApplicationIcon);
+}

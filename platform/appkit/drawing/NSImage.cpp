@@ -98,6 +98,45 @@ NSImage* cautionImage() {
   return image;
 }
 
+// What an application without an icon of its own shows, as a desktop's generic application icon
+// does: a blue tile holding a window.
+NSImage* genericApplicationIcon() {
+  constexpr CGFloat kSize = 64, kScale = 2;
+  NSBitmapImageRep* bitmap =
+      NSBitmapImageRep::alloc()->initWithPixelsWide(kSize * kScale, kSize * kScale);
+  cairo_t* cairo = cairo_create(bitmap->cairoSurface());
+  cairo_scale(cairo, kScale, kScale);
+  const auto roundedRect = [cairo](double x, double y, double width, double height, double r) {
+    cairo_new_sub_path(cairo);
+    cairo_arc(cairo, x + width - r, y + r, r, -M_PI / 2, 0);
+    cairo_arc(cairo, x + width - r, y + height - r, r, 0, M_PI / 2);
+    cairo_arc(cairo, x + r, y + height - r, r, M_PI / 2, M_PI);
+    cairo_arc(cairo, x + r, y + r, r, M_PI, 3 * M_PI / 2);
+    cairo_close_path(cairo);
+  };
+  roundedRect(4, 4, 56, 56, 12);
+  cairo_pattern_t* fill = cairo_pattern_create_linear(0, 4, 0, 60);
+  cairo_pattern_add_color_stop_rgb(fill, 0, 0.36, 0.62, 0.96);
+  cairo_pattern_add_color_stop_rgb(fill, 1, 0.12, 0.40, 0.84);
+  cairo_set_source(cairo, fill);
+  cairo_fill(cairo);
+  cairo_pattern_destroy(fill);
+  // The window: a white pane under a lighter title bar.
+  roundedRect(14, 17, 36, 30, 3);
+  cairo_set_source_rgb(cairo, 1, 1, 1);
+  cairo_fill(cairo);
+  cairo_rectangle(cairo, 14, 23, 36, 2);
+  cairo_set_source_rgb(cairo, 0.12, 0.40, 0.84);
+  cairo_fill(cairo);
+  cairo_destroy(cairo);
+  cairo_surface_mark_dirty(bitmap->cairoSurface());
+  bitmap->setSize(NSMakeSize(kSize, kSize));
+  NSImage* image = NSImage::alloc()->initWithSize(NSMakeSize(kSize, kSize));
+  image->addRepresentation(bitmap);
+  bitmap->release();
+  return image;
+}
+
 } // namespace
 
 // MARK: creation
@@ -116,6 +155,11 @@ NSImage* NSImage::imageNamed(const NSString* name) {
     NSString* file = name->isEqualToString(NSImageNameApplicationIcon) ? applicationIconFile()
                                                                        : resourceFile(name);
     if (file) image = NSImage::alloc()->initWithContentsOfFile(file);
+    // Never an empty square where the application's icon belongs.
+    if (!image && name->isEqualToString(NSImageNameApplicationIcon)) {
+      image = genericApplicationIcon();
+      image->sourceName_ = retained(NSImageNameApplicationIcon);
+    }
   }
   // Only found images are remembered: a resource added later can still be found.
   if (image) cache->emplace(key, image);

@@ -23,8 +23,9 @@ typedef struct _PopplerDocument PopplerDocument;
 typedef struct _PopplerPage PopplerPage;
 
 // Names of the images that imageNamed knows besides the bundle's resources.
-extern NSString* const NSImageNameApplicationIcon; // the main bundle's icon
-extern NSString* const NSImageNameCaution;         // a warning triangle
+// The main bundle's icon; without one, a generic application icon.
+extern NSString* const NSImageNameApplicationIcon;
+extern NSString* const NSImageNameCaution; // a warning triangle
 
 class NSImage : public NSObject {
   NS_OBJECT_CLASS(NSImage)

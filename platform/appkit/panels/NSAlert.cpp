@@ -52,7 +52,7 @@ void NSAlert::setAlertStyle(NSAlertStyle style) {
 }
 
 NSImage* NSAlert::icon() const {
-  return icon_ ? icon_.get() : NSImage::imageNamed(NSImageNameApplicationIcon);
+  return icon_ ? icon_.get() : NSApplication::sharedApplication()->applicationIconImage();
 }
 
 void NSAlert::setIcon(NSImage* icon) {
