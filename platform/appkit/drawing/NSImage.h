@@ -46,6 +46,8 @@ class NSImage : public NSObject {
   bool isValid() const { return !bitmaps_.empty() || pdfPage_; }
   // The file name (without its folder) the image was loaded from, or nil.
   NSString* sourceName() const;
+  // Names an image made in memory for descriptions, as a file names the images read from it.
+  void setSourceName(const NSString* name) { sourceName_ = copiedStringOrEmpty(name); }
   void addRepresentation(NSBitmapImageRep* bitmap);
   NSUInteger representationCount() const;
   // The bitmap representations, largest first (a PDF image has none).
