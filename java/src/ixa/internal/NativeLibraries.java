@@ -10,6 +10,7 @@ import java.nio.file.LinkOption;
 import java.nio.file.NoSuchFileException;
 import java.nio.file.Path;
 import java.nio.file.StandardCopyOption;
+import java.nio.file.attribute.FileTime;
 import java.nio.file.attribute.PosixFilePermission;
 import java.nio.file.attribute.PosixFilePermissions;
 import java.security.MessageDigest;
@@ -32,7 +33,8 @@ import java.util.stream.Stream;
  * application that ships them on {@code java.library.path} (or a packager that installs them
  * system-wide) keeps full control. When that fails, the copies that the jar carries under {@code
  * ixa/native/<os>-<arch>/} are extracted to the user's cache ({@code $XDG_CACHE_HOME/ixa/native},
- * else {@code ~/.cache/ixa/native}), into one folder per content hash, and loaded from there with
+ * else {@code ~/.cache/ixa/native}), into one folder per set and content hash (the last few
+ * versions of each set are kept, the least recently used deleted), and loaded from there with
  * {@link System#load} in dependency order. A folder is written under a temporary name and renamed
  * into place in one step, so JVMs that start at the same time each see either nothing or the
  * complete folder; the folders are the user's own (mode 0700), and a folder that another user
@@ -122,7 +124,8 @@ public final class NativeLibraries {
               + ")");
     Index index = Index.parse(new String(indexBytes, StandardCharsets.UTF_8));
     if (index.requires != null) load(anchor, index.requires);
-    Path directory = extract(anchor, folder, index, hex(sha256(indexBytes)).substring(0, 32));
+    Path directory =
+        extract(anchor, folder, index, name + "-" + hex(sha256(indexBytes)).substring(0, 32));
     for (Index.Entry entry : index.entries) {
       Path library = directory.resolve(entry.file);
       try {
@@ -134,8 +137,9 @@ public final class NativeLibraries {
   }
 
   /**
-   * The folder that holds the set's libraries: the existing one when it is complete, else a new
-   * one written under a temporary name and renamed into place.
+   * The folder that holds the set's libraries ({@code <set>-<hash of its index>}): the existing
+   * one when it is complete, else a new one written under a temporary name and renamed into
+   * place, after which the set's folders of older versions beyond the last few are deleted.
    */
   static Path extract(Class<?> anchor, String folder, Index index, String hash)
       throws IOException {
@@ -145,7 +149,11 @@ public final class NativeLibraries {
     Path directory = root.resolve(hash);
     if (Files.isDirectory(directory, LinkOption.NOFOLLOW_LINKS)) {
       checkPrivate(directory);
-      if (complete(directory, index)) return directory;
+      if (complete(directory, index)) {
+        // Its time says when a version was last used: the least recent go first.
+        Files.setLastModifiedTime(directory, FileTime.fromMillis(System.currentTimeMillis()));
+        return directory;
+      }
       // An earlier extraction cannot leave a partial folder, so this one was changed by hand:
       // move it aside and write it anew.
       Path aside = Files.createTempDirectory(root, ".stale-" + hash + "-");
@@ -174,7 +182,48 @@ public final class NativeLibraries {
     checkPrivate(directory);
     if (!complete(directory, index))
       throw new IOException(directory + " does not hold the libraries the jar carries");
+    pruneOldVersions(root, hash.substring(0, hash.lastIndexOf('-') + 1), directory);
     return directory;
+  }
+
+  /** How many versions of a set the cache keeps, the one in use among them. */
+  static final int KEPT_VERSIONS = 3;
+
+  /**
+   * Deletes the set's folders (named {@code prefix<hash>}) beyond the {@link #KEPT_VERSIONS} used
+   * most recently, and the folders named by a hash alone that older versions of this class wrote.
+   * A JVM still running from a deleted folder keeps its libraries: they stay mapped.
+   */
+  private static void pruneOldVersions(Path root, String prefix, Path current) {
+    List<Path> versions = new ArrayList<>();
+    try (DirectoryStream<Path> entries = Files.newDirectoryStream(root)) {
+      for (Path entry : entries) {
+        String name = entry.getFileName().toString();
+        if (name.matches("[0-9a-f]{32}")) deleteQuietly(entry);
+        else if (name.startsWith(prefix) && !entry.equals(current)) versions.add(entry);
+      }
+    } catch (IOException unreadable) {
+      return;
+    }
+    versions.sort(Comparator.comparingLong(NativeLibraries::lastUsed).reversed());
+    for (Path old : versions.subList(Math.min(versions.size(), KEPT_VERSIONS - 1), versions.size()))
+      deleteQuietly(old);
+  }
+
+  private static long lastUsed(Path folder) {
+    try {
+      return Files.getLastModifiedTime(folder, LinkOption.NOFOLLOW_LINKS).toMillis();
+    } catch (IOException gone) {
+      return 0;
+    }
+  }
+
+  private static void deleteQuietly(Path folder) {
+    try {
+      deleteTree(folder);
+    } catch (IOException anotherJvmDeletedIt) {
+      // nothing left to do
+    }
   }
 
   private static void write(Class<?> anchor, String folder, Index.Entry entry, Path staging)

@@ -138,6 +138,28 @@ class SelfLoadingJarTest {
   }
 
   @Test
+  void theCacheKeepsOnlyTheLastFewVersions() throws Exception {
+    Path root = Files.createDirectories(cache.resolve("ixa").resolve("native"));
+    // Four older versions of the set, last used one after the other, and a folder that the
+    // loader of an older version named by its hash alone.
+    for (int i = 0; i < 4; i++) {
+      Path old = Files.createDirectories(root.resolve("brixdialogs-%032x".formatted(i)));
+      Files.setLastModifiedTime(old, FileTime.fromMillis(1_000_000_000L * (i + 1)));
+    }
+    Files.createDirectories(root.resolve("0123456789abcdef0123456789abcdef"));
+    runAtOnce(1, 0);
+    Set<String> left;
+    try (Stream<Path> folders = Files.list(root)) {
+      left = folders.map(folder -> folder.getFileName().toString()).collect(Collectors.toSet());
+    }
+    assertEquals(
+        3, left.stream().filter(name -> name.startsWith("brixdialogs-")).count(), left.toString());
+    assertTrue(left.contains("brixdialogs-%032x".formatted(3)), left.toString());
+    assertTrue(left.contains("brixdialogs-%032x".formatted(2)), left.toString());
+    assertFalse(left.contains("0123456789abcdef0123456789abcdef"), left.toString());
+  }
+
+  @Test
   void aJvmWithOnlyTheJarsShowsAndAnswersAnAlert() throws Exception {
     // A cache folder that others could write is made the user's own before it is used.
     Path root = cache.resolve("ixa").resolve("native");
