@@ -1,5 +1,9 @@
 package ixa;
 
+import static org.junit.jupiter.api.Assertions.assertEquals;
+import static org.junit.jupiter.api.Assertions.assertTrue;
+
+import ixa.internal.SelfCheck;
 import ixa.testing.ChildJvm;
 import java.util.Map;
 import org.junit.jupiter.api.Test;
@@ -19,6 +23,18 @@ class NoScreenTest {
             LIMIT_SECONDS,
             Map.of("DISPLAY", "", "BRIX_DISPLAY", ""),
             "DISPLAY is not set"));
+  }
+
+  @Test
+  void theSelfCheckOfTheJarSaysWhyItShowsNoAlert() throws Exception {
+    ChildJvm.Result result =
+        ChildJvm.run(SelfCheck.class, LIMIT_SECONDS, Map.of("DISPLAY", "", "BRIX_DISPLAY", ""));
+    assertEquals(1, result.exitStatus(), result.output());
+    assertTrue(result.output().contains("Display: none: DISPLAY is not set"), result.output());
+    assertTrue(
+        result.output().contains(
+            "No self-check alert: IxaDialogs.showMacDialog needs a screen: DISPLAY is not set"),
+        result.output());
   }
 
   @Test
