@@ -18,9 +18,10 @@ public final class NoBundleIconApplication {
     Screen.run(0);
     CompletableFuture<String> shown = CompletableFuture.supplyAsync(() -> {
       String screen = "";
+      // Looked at every 20 ms, leaving the main thread to the alert meanwhile.
       for (int i = 0; i < 2000 && !screen.contains("\"alert\":{"); i++) {
         screen = Screen.describe();
-        if (!screen.contains("\"alert\":{")) Screen.run(0.005);
+        if (!screen.contains("\"alert\":{")) pause();
       }
       Matcher image = Pattern.compile("\"image\":(\"[^\"]*\"|null)").matcher(screen);
       String found = image.find() ? image.group(1) : "none";
@@ -28,8 +29,16 @@ public final class NoBundleIconApplication {
       return found;
     });
     IxaDialogs.showMacDialog("No bundle", "", "OK", null);
-    System.out.println("ICON " + shown.get(10, TimeUnit.SECONDS));
+    System.out.println("ICON " + shown.get(60, TimeUnit.SECONDS));
     System.out.flush();
     System.exit(0);
+  }
+
+  private static void pause() {
+    try {
+      Thread.sleep(20);
+    } catch (InterruptedException e) {
+      Thread.currentThread().interrupt();
+    }
   }
 }

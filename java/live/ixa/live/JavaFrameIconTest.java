@@ -26,7 +26,7 @@ import org.junit.jupiter.api.Timeout;
  * An application without a bundle icon whose Swing frame carries an icon: its alerts show that
  * icon. A JVM of its own runs it, without the bundle the suite runs with.
  */
-@Timeout(90)
+@Timeout(150)
 class JavaFrameIconTest {
   @Test
   void anAlertShowsTheIconOfTheApplicationsFrame() throws Exception {
@@ -45,10 +45,10 @@ class JavaFrameIconTest {
     builder.environment()
         .computeIfPresent("ASAN_OPTIONS", (name, value) -> value + ":detect_leaks=0");
     Process process = builder.start();
-    boolean ended = process.waitFor(60, TimeUnit.SECONDS);
+    boolean ended = process.waitFor(120, TimeUnit.SECONDS);
     if (!ended) process.destroyForcibly().waitFor();
     String output = Files.readString(log.toPath(), StandardCharsets.UTF_8);
-    assertTrue(ended, "the application ended within 60 s: " + output);
+    assertTrue(ended, "the application ended within 120 s: " + output);
     assertEquals(0, process.exitValue(), output);
     assertTrue(output.contains("ICON \"Java frame icon\""), output);
   }
@@ -78,9 +78,10 @@ class JavaFrameIconTest {
     });
     CompletableFuture<String> shown = CompletableFuture.supplyAsync(() -> {
       String screen = "";
+      // Looked at every 20 ms, leaving the main thread to the alert meanwhile.
       for (int i = 0; i < 2000 && !screen.contains("\"alert\":{"); i++) {
         screen = Screen.describe();
-        if (!screen.contains("\"alert\":{")) Screen.run(0.005);
+        if (!screen.contains("\"alert\":{")) pause();
       }
       // The alert's panel is the front window: its icon is the first image described.
       Matcher image = Pattern.compile("\"image\":(\"[^\"]*\"|null)").matcher(screen);
@@ -89,8 +90,16 @@ class JavaFrameIconTest {
       return found;
     });
     IxaDialogs.showMacDialog("Iconic", "", "OK", null);
-    System.out.println("ICON " + shown.get(10, TimeUnit.SECONDS));
+    System.out.println("ICON " + shown.get(60, TimeUnit.SECONDS));
     System.out.flush();
     System.exit(0);
+  }
+
+  private static void pause() {
+    try {
+      Thread.sleep(20);
+    } catch (InterruptedException e) {
+      Thread.currentThread().interrupt();
+    }
   }
 }
