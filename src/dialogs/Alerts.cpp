@@ -11,7 +11,6 @@
 #include "appkit/panels/NSAlert.h"
 #include "bridge/NativeScope.h"
 #include "foundation/system/NSBundle.h"
-#include "system/JavaFrameIcon.h"
 
 namespace {
 
@@ -34,7 +33,6 @@ NSModalResponse runMessageAlert(JNIEnv* env, jstring message, jstring informativ
   alert->setInformativeText(informativeText);
   alert->setAlertStyle(NSAlertStyleWarning);
   alert->setIcon(adopted(getIcon()));
-  brix::adoptJavaFrameIcon(env);
   return alert->runModal();
 }
 
@@ -111,7 +109,6 @@ JNIEXPORT jstring JNICALL Java_ixa_IxaDialogs_showMacTextEntryDialog(JNIEnv* env
         alert->setInformativeText(informativeText);
         // No style and no icon: the alert keeps its defaults, the
         // application's own icon among them.
-        brix::adoptJavaFrameIcon(env);
         const Ref<NSTextField> field =
             adopted(NSTextField::alloc()->initWithFrame(kTextEntryFieldFrame));
         field->setStringValue(initial);
