@@ -231,10 +231,6 @@ private:
   Result delivered_;
 };
 
-} // namespace detail
-
-namespace detail {
-
 template <class Result, class Body, class... Args>
 Result runNative(JNIEnv* env, const char* name, Result neutral, JavaArguments<Args...> args,
                  Body&& body, ThreadRule rule) noexcept {

@@ -59,36 +59,14 @@ NSString* resourceFile(const NSString* name) {
   return nullptr;
 }
 
-// A warning triangle with an exclamation mark, drawn once at 64 points.
-NSImage* cautionImage() {
+// An image of 64 points drawn by draw at twice that many pixels, in points (origin top left).
+template <class Draw> NSImage* drawnImage(Draw draw) {
   constexpr CGFloat kSize = 64, kScale = 2;
   NSBitmapImageRep* bitmap =
       NSBitmapImageRep::alloc()->initWithPixelsWide(kSize * kScale, kSize * kScale);
   cairo_t* cairo = cairo_create(bitmap->cairoSurface());
   cairo_scale(cairo, kScale, kScale);
-  // The triangle, corners rounded by a thick round-joined stroke of the same colour.
-  cairo_move_to(cairo, 32, 8);
-  cairo_line_to(cairo, 58, 54);
-  cairo_line_to(cairo, 6, 54);
-  cairo_close_path(cairo);
-  cairo_set_line_join(cairo, CAIRO_LINE_JOIN_ROUND);
-  cairo_set_line_width(cairo, 6);
-  cairo_pattern_t* fill = cairo_pattern_create_linear(0, 6, 0, 58);
-  cairo_pattern_add_color_stop_rgb(fill, 0, 1.0, 0.84, 0.26);
-  cairo_pattern_add_color_stop_rgb(fill, 1, 0.98, 0.71, 0.07);
-  cairo_set_source(cairo, fill);
-  cairo_fill_preserve(cairo);
-  cairo_stroke(cairo);
-  cairo_pattern_destroy(fill);
-  // The mark: a bar and a dot.
-  cairo_set_source_rgb(cairo, 0.25, 0.22, 0.16);
-  cairo_set_line_cap(cairo, CAIRO_LINE_CAP_ROUND);
-  cairo_set_line_width(cairo, 5.5);
-  cairo_move_to(cairo, 32, 24);
-  cairo_line_to(cairo, 32, 40);
-  cairo_stroke(cairo);
-  cairo_arc(cairo, 32, 48, 3.2, 0, 2 * M_PI);
-  cairo_fill(cairo);
+  draw(cairo);
   cairo_destroy(cairo);
   cairo_surface_mark_dirty(bitmap->cairoSurface());
   bitmap->setSize(NSMakeSize(kSize, kSize));
@@ -98,43 +76,62 @@ NSImage* cautionImage() {
   return image;
 }
 
+// A warning triangle with an exclamation mark, drawn once at 64 points.
+NSImage* cautionImage() {
+  return drawnImage([](cairo_t* cairo) {
+    // The triangle, corners rounded by a thick round-joined stroke of the same colour.
+    cairo_move_to(cairo, 32, 8);
+    cairo_line_to(cairo, 58, 54);
+    cairo_line_to(cairo, 6, 54);
+    cairo_close_path(cairo);
+    cairo_set_line_join(cairo, CAIRO_LINE_JOIN_ROUND);
+    cairo_set_line_width(cairo, 6);
+    cairo_pattern_t* fill = cairo_pattern_create_linear(0, 6, 0, 58);
+    cairo_pattern_add_color_stop_rgb(fill, 0, 1.0, 0.84, 0.26);
+    cairo_pattern_add_color_stop_rgb(fill, 1, 0.98, 0.71, 0.07);
+    cairo_set_source(cairo, fill);
+    cairo_fill_preserve(cairo);
+    cairo_stroke(cairo);
+    cairo_pattern_destroy(fill);
+    // The mark: a bar and a dot.
+    cairo_set_source_rgb(cairo, 0.25, 0.22, 0.16);
+    cairo_set_line_cap(cairo, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_width(cairo, 5.5);
+    cairo_move_to(cairo, 32, 24);
+    cairo_line_to(cairo, 32, 40);
+    cairo_stroke(cairo);
+    cairo_arc(cairo, 32, 48, 3.2, 0, 2 * M_PI);
+    cairo_fill(cairo);
+  });
+}
+
 // What an application without an icon of its own shows, as a desktop's generic application icon
 // does: a blue tile holding a window.
 NSImage* genericApplicationIcon() {
-  constexpr CGFloat kSize = 64, kScale = 2;
-  NSBitmapImageRep* bitmap =
-      NSBitmapImageRep::alloc()->initWithPixelsWide(kSize * kScale, kSize * kScale);
-  cairo_t* cairo = cairo_create(bitmap->cairoSurface());
-  cairo_scale(cairo, kScale, kScale);
-  const auto roundedRect = [cairo](double x, double y, double width, double height, double r) {
-    cairo_new_sub_path(cairo);
-    cairo_arc(cairo, x + width - r, y + r, r, -M_PI / 2, 0);
-    cairo_arc(cairo, x + width - r, y + height - r, r, 0, M_PI / 2);
-    cairo_arc(cairo, x + r, y + height - r, r, M_PI / 2, M_PI);
-    cairo_arc(cairo, x + r, y + r, r, M_PI, 3 * M_PI / 2);
-    cairo_close_path(cairo);
-  };
-  roundedRect(4, 4, 56, 56, 12);
-  cairo_pattern_t* fill = cairo_pattern_create_linear(0, 4, 0, 60);
-  cairo_pattern_add_color_stop_rgb(fill, 0, 0.36, 0.62, 0.96);
-  cairo_pattern_add_color_stop_rgb(fill, 1, 0.12, 0.40, 0.84);
-  cairo_set_source(cairo, fill);
-  cairo_fill(cairo);
-  cairo_pattern_destroy(fill);
-  // The window: a white pane under a lighter title bar.
-  roundedRect(14, 17, 36, 30, 3);
-  cairo_set_source_rgb(cairo, 1, 1, 1);
-  cairo_fill(cairo);
-  cairo_rectangle(cairo, 14, 23, 36, 2);
-  cairo_set_source_rgb(cairo, 0.12, 0.40, 0.84);
-  cairo_fill(cairo);
-  cairo_destroy(cairo);
-  cairo_surface_mark_dirty(bitmap->cairoSurface());
-  bitmap->setSize(NSMakeSize(kSize, kSize));
-  NSImage* image = NSImage::alloc()->initWithSize(NSMakeSize(kSize, kSize));
-  image->addRepresentation(bitmap);
-  bitmap->release();
-  return image;
+  return drawnImage([](cairo_t* cairo) {
+    const auto roundedRect = [cairo](double x, double y, double width, double height, double r) {
+      cairo_new_sub_path(cairo);
+      cairo_arc(cairo, x + width - r, y + r, r, -M_PI / 2, 0);
+      cairo_arc(cairo, x + width - r, y + height - r, r, 0, M_PI / 2);
+      cairo_arc(cairo, x + r, y + height - r, r, M_PI / 2, M_PI);
+      cairo_arc(cairo, x + r, y + r, r, M_PI, 3 * M_PI / 2);
+      cairo_close_path(cairo);
+    };
+    roundedRect(4, 4, 56, 56, 12);
+    cairo_pattern_t* fill = cairo_pattern_create_linear(0, 4, 0, 60);
+    cairo_pattern_add_color_stop_rgb(fill, 0, 0.36, 0.62, 0.96);
+    cairo_pattern_add_color_stop_rgb(fill, 1, 0.12, 0.40, 0.84);
+    cairo_set_source(cairo, fill);
+    cairo_fill(cairo);
+    cairo_pattern_destroy(fill);
+    // The window: a white pane under a lighter title bar.
+    roundedRect(14, 17, 36, 30, 3);
+    cairo_set_source_rgb(cairo, 1, 1, 1);
+    cairo_fill(cairo);
+    cairo_rectangle(cairo, 14, 23, 36, 2);
+    cairo_set_source_rgb(cairo, 0.12, 0.40, 0.84);
+    cairo_fill(cairo);
+  });
 }
 
 } // namespace
