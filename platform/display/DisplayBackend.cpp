@@ -1,11 +1,14 @@
 #include "display/DisplayBackend.h"
 
 #include <atomic>
+#include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <string>
 
+#include "display/DisplayClient.h"
 #include "display/HeadlessDisplay.h"
 #include "display/x11/X11Display.h"
 #include "foundation/runloop/NSRunLoop.h"
@@ -167,6 +170,60 @@ std::optional<std::u16string> DisplayBackend::primarySelectionText() {
 void DisplayBackend::setPrimarySelectionText(std::u16string text) {
   std::lock_guard lock(ownSelections().mutex);
   ownSelections().primary = std::move(text);
+}
+
+namespace {
+
+struct DesktopLook {
+  std::mutex mutex;
+  DisplayAppearance appearance;
+};
+DesktopLook& desktopLook() {
+  static auto* const look = new DesktopLook(); // immortal: read during exit
+  return *look;
+}
+
+} // namespace
+
+std::optional<bool> DisplayAppearanceDarkFromEnvironment() {
+  const std::string chosen = environment("BRIX_APPEARANCE");
+  if (chosen == "dark") return true;
+  if (chosen == "light") return false;
+  return std::nullopt;
+}
+
+bool DisplayAppearanceThemeIsDark(const std::string& themeName) {
+  std::string lower(themeName);
+  for (char& c : lower)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  // GTK's own convention is a theme name with a "-dark" variant; some themes spell it otherwise.
+  return lower.find("dark") != std::string::npos;
+}
+
+double DisplayAppearanceSaneTextScale(double scale) {
+  return std::isfinite(scale) && scale >= 0.5 && scale <= 3 ? scale : 1;
+}
+
+DisplayAppearance DisplayBackend::appearance() const {
+  DisplayAppearance appearance;
+  {
+    std::lock_guard lock(desktopLook().mutex);
+    appearance = desktopLook().appearance;
+  }
+  if (std::optional<bool> dark = DisplayAppearanceDarkFromEnvironment()) appearance.dark = *dark;
+  return appearance;
+}
+
+void DisplayBackend::setAppearance(DisplayAppearance appearance) {
+  appearance.textScale = DisplayAppearanceSaneTextScale(appearance.textScale);
+  {
+    std::lock_guard lock(desktopLook().mutex);
+    if (desktopLook().appearance == appearance) return;
+    desktopLook().appearance = appearance;
+  }
+  NSRunLoop::mainRunLoop().performAsync([] {
+    if (DisplayClient* client = DisplayBackend::client()) client->displayAppearanceChanged();
+  });
 }
 
 void DisplayBackend::windowDescribed(NSInteger, const DisplayWindow&) {}

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "display/DisplayAppearance.h"
 #include "display/DisplayWindow.h"
 #include "foundation/values/NSGeometry.h"
 
@@ -126,6 +127,14 @@ public:
   // The same for the primary selection: the text last selected, which a middle click pastes.
   virtual std::optional<std::u16string> primarySelectionText();
   virtual void setPrimarySelectionText(std::u16string text);
+
+  // MARK: the desktop's look
+  // How the desktop wants applications to look now, BRIX_APPEARANCE applied; any thread.
+  DisplayAppearance appearance() const;
+  // Records a new look of the desktop; when it differs, the client hears of it on the main
+  // thread (displayAppearanceChanged). A live display calls this as the desktop's settings
+  // change; the simulated user does to try both looks.
+  void setAppearance(DisplayAppearance appearance);
 
   // MARK: windows of other toolkits
   // Asks a foreign window's toolkit to close it, as a window manager's close button does; the

@@ -32,6 +32,9 @@ public:
   // The toolkit destroyed the window.
   virtual void displayForeignWindowGone(uint64_t id) = 0;
 
+  // The desktop's look changed (DisplayBackend::appearance): dark or light, accent, text size.
+  virtual void displayAppearanceChanged() {}
+
   // The display can no longer show anything (its server went away): whatever waits for the
   // user's answer must end, as nobody can give it.
   virtual void displayLost() {}

@@ -131,6 +131,22 @@ extern "C" JNIEXPORT jstring JNICALL Java_ixa_testkit_Screen_clipboard(JNIEnv* e
   return text;
 }
 
+// static void setDesktopAppearance(boolean dark, double textScale)
+extern "C" JNIEXPORT void JNICALL Java_ixa_testkit_Screen_setDesktopAppearance(JNIEnv* env, jclass,
+                                                                               jboolean dark,
+                                                                               jdouble textScale) {
+  guarded(env, "Screen.setDesktopAppearance", [&] {
+    if (!(textScale >= 0.5 && textScale <= 3))
+      return throwJava(env, kIllegalArgument,
+                       "Screen.setDesktopAppearance: textScale must be from 0.5 to 3");
+    DisplayBackend& display = DisplayBackend::current();
+    DisplayAppearance look = display.appearance();
+    look.dark = dark;
+    look.textScale = textScale;
+    display.setAppearance(look);
+  });
+}
+
 // static void setClipboard(String text)
 extern "C" JNIEXPORT void JNICALL Java_ixa_testkit_Screen_setClipboard(JNIEnv* env, jclass,
                                                                        jstring text) {

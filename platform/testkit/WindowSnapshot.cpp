@@ -83,13 +83,15 @@ NSString* applicationName() {
   return NSString::stringWithCharacters(name.data(), name.size());
 }
 
-// The menu bar: translucent white across the top, with the application's name in bold.
+// The menu bar: translucent white (dark grey in the dark) across the top, with the application's
+// name in bold.
 void drawMenuBar(NSRect screen) {
   const NSRect bar =
       NSMakeRect(0, NSMaxY(screen) - kMenuBarHeight, screen.size.width, kMenuBarHeight);
-  ControlLook::rgb(246, 246, 246, 0.92)->setFill();
+  ControlLook::shade(ControlLook::rgb(246, 246, 246, 0.92), ControlLook::rgb(40, 40, 40, 0.92))
+      ->setFill();
   NSRectFill(bar);
-  ControlLook::rgb(0, 0, 0, 0.12)->setFill();
+  ControlLook::rgb(0, 0, 0, ControlLook::drawsDark() ? 0.5 : 0.12)->setFill();
   NSRectFill(NSMakeRect(0, bar.origin.y, bar.size.width, 1));
   NSString* name = applicationName();
   if (!name || name->length() == 0) return;

@@ -4,8 +4,12 @@ import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertFalse;
 import static org.junit.jupiter.api.Assertions.assertNotEquals;
 import static org.junit.jupiter.api.Assertions.assertNull;
+import static org.junit.jupiter.api.Assertions.assertThrows;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
+import ixa.testkit.Screen;
+import java.awt.image.BufferedImage;
+import java.io.ByteArrayInputStream;
 import java.io.File;
 import java.io.IOException;
 import java.net.URISyntaxException;
@@ -18,6 +22,7 @@ import java.util.List;
 import java.util.Map;
 import java.util.concurrent.TimeUnit;
 import java.util.stream.Stream;
+import javax.imageio.ImageIO;
 import org.junit.jupiter.api.AfterEach;
 import org.junit.jupiter.api.BeforeEach;
 import org.junit.jupiter.api.Test;
@@ -65,6 +70,37 @@ class SystemTest {
   }
 
   // --- getMiscMacInfo ---------------------------------------------------------------------------
+
+  @Test
+  void theHighlightColourAndTheWindowsFollowTheDesktopsScheme() throws IOException {
+    int window = Screen.openWindow("Scheme", 100, 100, 300, 200);
+    try {
+      Screen.setDesktopAppearance(true, 1);
+      Screen.run(0);
+      assertEquals(
+          "{\"R\":0.247000,\"G\":0.388000,\"B\":0.545000,\"A\":1.000000}",
+          IxaDialogs.getMiscMacInfo("HIGHLIGHTCOLOUR"));
+      assertTrue(middleBrightness(window) < 0.3, "a dark window");
+      Screen.setDesktopAppearance(false, 1);
+      Screen.run(0);
+      assertEquals(
+          "{\"R\":0.700000,\"G\":0.840000,\"B\":1.000000,\"A\":1.000000}",
+          IxaDialogs.getMiscMacInfo("HIGHLIGHTCOLOUR"));
+      assertTrue(middleBrightness(window) > 0.8, "a light window");
+      assertThrows(IllegalArgumentException.class, () -> Screen.setDesktopAppearance(true, 9));
+    } finally {
+      Screen.setDesktopAppearance(false, 1);
+      Screen.close(window);
+      Screen.run(0);
+    }
+  }
+
+  /** The brightness (0 to 1) of the pixel in the middle of the window's snapshot. */
+  private static double middleBrightness(int window) throws IOException {
+    BufferedImage image = ImageIO.read(new ByteArrayInputStream(Screen.snapshot(window, 1)));
+    int rgb = image.getRGB(image.getWidth() / 2, image.getHeight() / 2);
+    return ((rgb >> 16 & 0xff) + (rgb >> 8 & 0xff) + (rgb & 0xff)) / (3 * 255.0);
+  }
 
   @Test
   void exactKeysAnswerAndEveryOtherKeyGivesNull() {

@@ -76,7 +76,7 @@ void NSApplication::displayWindowsIfNeeded() {
 
 NSAppearance* NSApplication::effectiveAppearance() const {
   if (appearance_) return appearance_;
-  return NSAppearance::appearanceNamed(NSAppearanceNameAqua);
+  return NSAppearance::systemAppearance();
 }
 
 // MARK: bookkeeping for NSWindow

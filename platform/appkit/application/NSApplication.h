@@ -130,6 +130,11 @@ class NSApplication : public NSResponder {
   void windowWillClose(NSWindow* window);
   // Tells the display what every on-screen window is, then their order.
   void showScreenListOnDisplay();
+  // Takes the desktop's look from the display: the system appearance, the accent colour and the
+  // system fonts' text scale.
+  static void followDesktopAppearance();
+  // Marks every window for a full redraw (the look changed).
+  void redrawEveryWindow();
 
 protected:
   // terminate: (the application menu's Quit), for the responder chain.

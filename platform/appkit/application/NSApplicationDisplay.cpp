@@ -2,6 +2,9 @@
 // as the simulated user's do; moves, focus and close requests act on the windows.
 #include "appkit/application/NSApplication.h"
 #include "appkit/application/NSEventFromDisplayInput.h"
+#include "appkit/drawing/NSAppearance.h"
+#include "appkit/drawing/NSColor.h"
+#include "appkit/drawing/NSFont.h"
 #include "appkit/menus/MenuTrackingSession.h"
 #include "appkit/windows/NSHostedWindow.h"
 #include "display/DisplayBackend.h"
@@ -39,6 +42,12 @@ public:
     BRIX_ASSERT_MAIN_THREAD();
     NSWindow* window = NSApp ? NSApp->windowWithWindowNumber(windowNumber) : nullptr;
     if (window) Ref<NSWindow>(window)->performClose(nullptr);
+  }
+
+  void displayAppearanceChanged() override {
+    BRIX_ASSERT_MAIN_THREAD();
+    NSApplication::followDesktopAppearance();
+    if (NSApp) NSApp->redrawEveryWindow();
   }
 
   void displayNeedsRedraw(NSInteger windowNumber) override {
@@ -89,4 +98,22 @@ void NSApplication::listenToDisplay() {
   // The display opens with the application, not with its first window: a live display adopts
   // the windows another toolkit of this process shows from the start.
   DisplayBackend::current();
+  followDesktopAppearance();
+}
+
+void NSApplication::followDesktopAppearance() {
+  const DisplayAppearance look = DisplayBackend::current().appearance();
+  NSAppearance::setSystemAppearance(
+      NSAppearance::appearanceNamed(look.dark ? NSAppearanceNameDarkAqua : NSAppearanceNameAqua));
+  NSColor::setAccentColor(
+      look.accent
+          ? NSColor::colorWithSRGBRed((*look.accent)[0], (*look.accent)[1], (*look.accent)[2], 1)
+          : nullptr);
+  NSFont::setSystemTextScale(look.textScale);
+}
+
+void NSApplication::redrawEveryWindow() {
+  const std::vector<Ref<NSWindow>> windows(allWindows_.begin(), allWindows_.end());
+  for (const auto& window : windows)
+    if (!window->isDefunct()) window->frameView()->setNeedsDisplay(true);
 }

@@ -88,11 +88,15 @@ void NSButton::drawCheckOrRadio(NSRect bounds, bool radio) {
     (highlighted_ ? ControlLook::rgb(16, 88, 205) : ControlLook::accent())->setFill();
     shape->fill();
   } else {
-    (highlighted_ ? ControlLook::rgb(222, 222, 222) : NSColor::whiteColor())->setFill();
+    ControlLook::shade(highlighted_ ? ControlLook::rgb(222, 222, 222) : NSColor::whiteColor(),
+                       highlighted_ ? ControlLook::rgb(124, 124, 124)
+                                    : ControlLook::rgb(90, 90, 90))
+        ->setFill();
     shape->fill();
     NSBezierPath* border = ControlLook::alignedRoundedRect(NSInsetRect(box, 0.25, 0.25), radius);
     border->setLineWidth(0.5);
-    ControlLook::rgb(0, 0, 0, 0.35)->setStroke();
+    ControlLook::shade(ControlLook::rgb(0, 0, 0, 0.35), ControlLook::rgb(255, 255, 255, 0.2))
+        ->setStroke();
     border->stroke();
   }
   NSColor* mark = isEnabled() && (on || mixed) ? NSColor::whiteColor() : NSColor::grayColor();

@@ -84,7 +84,8 @@ void NSTextField::drawRect(NSRect) {
     offset = std::max<CGFloat>(0, caret.origin.x + 1 - rect.size.width);
     const NSRange selection = editor_.selectedRange();
     if (selection.length > 0 && !showPlaceholder) {
-      (focused ? NSColor::selectedTextBackgroundColor() : ControlLook::rgb(220, 220, 220))
+      (focused ? NSColor::selectedTextBackgroundColor()
+               : ControlLook::shade(ControlLook::rgb(220, 220, 220), ControlLook::rgb(70, 70, 70)))
           ->setFill();
       for (NSRect r : layout.selectionRectsForRange(selection))
         NSRectFill(NSOffsetRect(r, rect.origin.x - offset, rect.origin.y));

@@ -1,6 +1,7 @@
 #include "appkit/drawing/NSAppearance.h"
 
 #include <array>
+#include <atomic>
 
 namespace {
 
@@ -21,6 +22,10 @@ constexpr std::array kKnownAppearances{
     KnownAppearance{NSAppearanceNameAccessibilityHighContrastVibrantLight, true, false},
     KnownAppearance{NSAppearanceNameAccessibilityHighContrastVibrantDark, true, true},
 };
+
+// Appearances are immortal, so pointers to them may be shared between threads freely.
+std::atomic<NSAppearance*> desktopAppearance{nullptr};
+thread_local NSAppearance* drawingAppearance = nullptr;
 
 } // namespace
 
@@ -52,4 +57,26 @@ NSAppearance* NSAppearance::appearanceNamed(const NSString* name) {
 NSString* NSAppearance::description() const {
   return NSString::stringWithFormat("<%s: %p> %@", className(), static_cast<const void*>(this),
                                     name_);
+}
+
+NSAppearance* NSAppearance::systemAppearance() {
+  NSAppearance* appearance = desktopAppearance.load(std::memory_order_acquire);
+  return appearance ? appearance : appearanceNamed(NSAppearanceNameAqua);
+}
+
+void NSAppearance::setSystemAppearance(NSAppearance* appearance) {
+  desktopAppearance.store(appearance, std::memory_order_release);
+}
+
+NSAppearance* NSAppearance::currentDrawingAppearance() {
+  return drawingAppearance ? drawingAppearance : systemAppearance();
+}
+
+NSAppearanceDrawingScope::NSAppearanceDrawingScope(NSAppearance* appearance)
+    : previous_(drawingAppearance) {
+  if (appearance) drawingAppearance = appearance;
+}
+
+NSAppearanceDrawingScope::~NSAppearanceDrawingScope() {
+  drawingAppearance = previous_;
 }

@@ -30,6 +30,14 @@ class NSAppearance : public NSObject {
   static NSAppearance* appearanceNamed(std::string_view name);
   static NSAppearance* appearanceNamed(const NSString* name);
 
+  // The appearance drawing uses now: during a view's drawRect the view's effective appearance,
+  // elsewhere the system's. Catalogue colours (NSColor labelColor, ...) resolve against it.
+  static NSAppearance* currentDrawingAppearance();
+  // The appearance the desktop asks for (Aqua or DarkAqua), which windows without an appearance
+  // of their own inherit through NSApp; Aqua until the display says otherwise. Any thread.
+  static NSAppearance* systemAppearance();
+  static void setSystemAppearance(NSAppearance* appearance);
+
   NSString* name() const { return name_; }
   bool allowsVibrancy() const { return vibrant_; }
   bool isDark() const { return dark_; }
@@ -40,4 +48,17 @@ private:
   NSString* name_ = nullptr; // immortal, like the appearance itself
   bool vibrant_ = false;
   bool dark_ = false;
+};
+
+// Makes an appearance the current drawing appearance of this thread for the scope's life (a
+// view's drawing pass); nil leaves the current one as it is.
+class NSAppearanceDrawingScope {
+public:
+  explicit NSAppearanceDrawingScope(NSAppearance* appearance);
+  ~NSAppearanceDrawingScope();
+  NSAppearanceDrawingScope(const NSAppearanceDrawingScope&) = delete;
+  NSAppearanceDrawingScope& operator=(const NSAppearanceDrawingScope&) = delete;
+
+private:
+  NSAppearance* previous_;
 };

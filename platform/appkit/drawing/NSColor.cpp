@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 
+#include "appkit/drawing/NSAppearance.h"
 #include "appkit/drawing/NSGraphicsContext.h"
 #include "foundation/system/NSLog.h"
 
@@ -47,6 +48,26 @@ NSColor* NSColor::named(const char* name, CGFloat red, CGFloat green, CGFloat bl
   NSColor* color = make(NSColorSpaceID::Named, red, green, blue, alpha);
   color->catalogName_ = name;
   return color;
+}
+
+NSColor* NSColor::named(const char* name, Shade light, Shade dark) {
+  NSColor* color = named(name, light.red, light.green, light.blue, light.alpha);
+  color->hasDark_ = true;
+  color->darkComponents_[0] = dark.red;
+  color->darkComponents_[1] = dark.green;
+  color->darkComponents_[2] = dark.blue;
+  color->darkAlpha_ = clampUnit(dark.alpha);
+  return color;
+}
+
+const CGFloat* NSColor::liveComponents() const {
+  if (hasDark_ && NSAppearance::currentDrawingAppearance()->isDark()) return darkComponents_;
+  return components_;
+}
+
+CGFloat NSColor::liveAlpha() const {
+  if (hasDark_ && NSAppearance::currentDrawingAppearance()->isDark()) return darkAlpha_;
+  return alpha_;
 }
 
 NSColor* NSColor::colorWithCalibratedRed(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha) {
@@ -144,17 +165,17 @@ NSColor* NSColor::colorUsingColorSpace(const NSColorSpace* space) const {
   NSColorSpaceID target = space->spaceID();
   if (target == space_) return const_cast<NSColor*>(this);
   NSColor* converted = nullptr;
+  const CGFloat* c = liveComponents();
+  const CGFloat alpha = liveAlpha();
   switch (space->colorSpaceModel()) {
   case NSColorSpaceModelRGB:
     // Components convert as they are, extended range included; grey spreads to all three.
-    converted = isWhite() ? make(target, components_[0], components_[0], components_[0], alpha_)
-                          : make(target, components_[0], components_[1], components_[2], alpha_);
+    converted =
+        isWhite() ? make(target, c[0], c[0], c[0], alpha) : make(target, c[0], c[1], c[2], alpha);
     break;
   case NSColorSpaceModelGray: {
-    CGFloat white = isWhite() ? components_[0]
-                              : kLumaRed * components_[0] + kLumaGreen * components_[1] +
-                                    kLumaBlue * components_[2];
-    converted = make(target, white, 0, 0, alpha_);
+    CGFloat white = isWhite() ? c[0] : kLumaRed * c[0] + kLumaGreen * c[1] + kLumaBlue * c[2];
+    converted = make(target, white, 0, 0, alpha);
     break;
   }
   default:
@@ -180,6 +201,9 @@ NSColor* NSColor::colorUsingColorSpaceName(const NSString* name) const {
 NSColor* NSColor::colorWithAlphaComponent(CGFloat alpha) const {
   NSColor* copy = make(space_, components_[0], components_[1], components_[2], alpha);
   copy->catalogName_ = catalogName_;
+  copy->hasDark_ = hasDark_;
+  std::copy(std::begin(darkComponents_), std::end(darkComponents_), copy->darkComponents_);
+  copy->darkAlpha_ = copy->alpha_;
   return static_cast<NSColor*>(copy->autorelease());
 }
 
@@ -197,11 +221,13 @@ NSColor* NSColor::blendedColorWithFraction(CGFloat fraction, const NSColor* othe
 
 NSColor::RGBA NSColor::displayRGBA() const {
   // The display shows 0...1 only: extended components are limited here, not in the colour.
+  const CGFloat* c = liveComponents();
+  const CGFloat alpha = liveAlpha();
   if (isWhite()) {
-    CGFloat white = clampUnit(components_[0]);
-    return {white, white, white, alpha_};
+    CGFloat white = clampUnit(c[0]);
+    return {white, white, white, alpha};
   }
-  return {clampUnit(components_[0]), clampUnit(components_[1]), clampUnit(components_[2]), alpha_};
+  return {clampUnit(c[0]), clampUnit(c[1]), clampUnit(c[2]), alpha};
 }
 
 CGColorRef NSColor::CGColor() const {

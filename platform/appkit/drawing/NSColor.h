@@ -57,8 +57,10 @@ class NSColor : public NSObject {
   static NSColor* blueColor();   // RGB 0, 0, 1
   static NSColor* purpleColor(); // RGB 0.5, 0, 0.5
 
-  // System (named) colours of the light appearance. selectedControlColor follows the display's
-  // accent colour when one was supplied (setAccentColor), else macOS's default blue highlight.
+  // System (named) colours. Each has a light and a dark value, and takes the one of the
+  // appearance it is drawn or converted in (NSAppearance::currentDrawingAppearance), as AppKit's
+  // dynamic colours do. selectedControlColor follows the display's accent colour when one was
+  // supplied (setAccentColor), else macOS's default blue highlight.
   static NSColor* selectedControlColor();
   static NSColor* controlAccentColor();
   static NSColor* selectedTextBackgroundColor();
@@ -112,6 +114,10 @@ class NSColor : public NSObject {
     CGFloat red, green, blue, alpha;
   };
   RGBA displayRGBA() const;
+  // RGBA of a named colour in the light or in the dark appearance.
+  struct Shade {
+    CGFloat red, green, blue, alpha;
+  };
 
   // "NSCalibratedRGBColorSpace 1 0.5 0 1", as AppKit describes a colour.
   NSString* description() const override;
@@ -123,9 +129,18 @@ private:
   CGFloat components_[3] = {0, 0, 0}; // RGB, or white in [0]
   CGFloat alpha_ = 1;
   const char* catalogName_ = nullptr; // named colours only
+  // A named colour's values in a dark appearance.
+  bool hasDark_ = false;
+  CGFloat darkComponents_[3] = {0, 0, 0};
+  CGFloat darkAlpha_ = 1;
 
   static NSColor* make(NSColorSpaceID space, CGFloat c0, CGFloat c1, CGFloat c2, CGFloat alpha);
   static NSColor* named(const char* name, CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha);
+  static NSColor* named(const char* name, Shade light, Shade dark);
+  // The components and alpha to draw or convert with now: a named colour's dark values in a dark
+  // appearance, else the stored ones.
+  const CGFloat* liveComponents() const;
+  CGFloat liveAlpha() const;
   bool isRGB() const;
   bool isWhite() const;
   CGFloat rgbComponent(int index, const char* selector) const;

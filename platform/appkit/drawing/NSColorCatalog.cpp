@@ -1,15 +1,18 @@
-// NSColor's fixed colours and the system (catalogue) colours of the light appearance.
+// NSColor's fixed colours and the system (catalogue) colours, light and dark.
 #include <mutex>
 
 #include "appkit/drawing/NSColor.h"
 
 namespace {
 
-// macOS's light-appearance accent (the default blue) and the highlight behind selections.
-constexpr CGFloat kDefaultAccent[3] = {0.0, 0.478, 1.0};
-constexpr CGFloat kDefaultHighlight[3] = {0.70, 0.84, 1.00};
-// A selection highlight is the accent colour lightened this far toward white.
-constexpr CGFloat kHighlightWhiteFraction = 0.7;
+// macOS's accent (the default blue) and the highlight behind selections, light and dark.
+constexpr NSColor::Shade kDefaultAccent{0.0, 0.478, 1.0, 1},
+    kDefaultDarkAccent{0.039, 0.518, 1.0, 1};
+constexpr NSColor::Shade kDefaultHighlight{0.70, 0.84, 1.00, 1};
+constexpr NSColor::Shade kDefaultDarkHighlight{0.247, 0.388, 0.545, 1};
+// A selection highlight is the accent colour lightened this far toward white; in the dark, the
+// accent colour at this strength over black.
+constexpr CGFloat kHighlightWhiteFraction = 0.7, kDarkHighlightStrength = 0.55;
 
 std::mutex accentMutex;
 NSColor* suppliedAccent = nullptr; // retained; nil = the default accent
@@ -53,58 +56,63 @@ void NSColor::setAccentColor(NSColor* color) {
 
 NSColor* NSColor::controlAccentColor() {
   std::lock_guard lock(accentMutex);
-  if (suppliedAccent)
-    return static_cast<NSColor*>(named("controlAccentColor", suppliedAccent->components_[0],
-                                       suppliedAccent->components_[1],
-                                       suppliedAccent->components_[2], 1)
-                                     ->autorelease());
-  NS_SHARED_COLOR(
-      named("controlAccentColor", kDefaultAccent[0], kDefaultAccent[1], kDefaultAccent[2], 1));
+  if (suppliedAccent) {
+    const Shade accent{suppliedAccent->components_[0], suppliedAccent->components_[1],
+                       suppliedAccent->components_[2], 1};
+    return static_cast<NSColor*>(named("controlAccentColor", accent, accent)->autorelease());
+  }
+  NS_SHARED_COLOR(named("controlAccentColor", kDefaultAccent, kDefaultDarkAccent));
 }
 
 NSColor* NSColor::selectedControlColor() {
   std::lock_guard lock(accentMutex);
   if (suppliedAccent) {
+    const CGFloat* accent = suppliedAccent->components_;
     auto lighten = [](CGFloat c) {
       return c * (1 - kHighlightWhiteFraction) + kHighlightWhiteFraction;
     };
+    auto darken = [](CGFloat c) { return c * kDarkHighlightStrength; };
     return static_cast<NSColor*>(
-        named("selectedControlColor", lighten(suppliedAccent->components_[0]),
-              lighten(suppliedAccent->components_[1]), lighten(suppliedAccent->components_[2]), 1)
+        named("selectedControlColor",
+              Shade{lighten(accent[0]), lighten(accent[1]), lighten(accent[2]), 1},
+              Shade{darken(accent[0]), darken(accent[1]), darken(accent[2]), 1})
             ->autorelease());
   }
-  NS_SHARED_COLOR(named("selectedControlColor", kDefaultHighlight[0], kDefaultHighlight[1],
-                        kDefaultHighlight[2], 1));
+  NS_SHARED_COLOR(named("selectedControlColor", kDefaultHighlight, kDefaultDarkHighlight));
 }
 
 NSColor* NSColor::selectedTextBackgroundColor() {
   NSColor* highlight = selectedControlColor();
-  return static_cast<NSColor*>(named("selectedTextBackgroundColor", highlight->components_[0],
-                                     highlight->components_[1], highlight->components_[2], 1)
+  const CGFloat* light = highlight->components_;
+  const CGFloat* dark = highlight->darkComponents_;
+  return static_cast<NSColor*>(named("selectedTextBackgroundColor",
+                                     Shade{light[0], light[1], light[2], 1},
+                                     Shade{dark[0], dark[1], dark[2], 1})
                                    ->autorelease());
 }
 
-// The light appearance's system colours, as sRGB values.
+// The system colours as sRGB values, light and dark as macOS gives them.
 NSColor* NSColor::controlTextColor() {
-  NS_SHARED_COLOR(named("controlTextColor", 0, 0, 0, 0.85));
+  NS_SHARED_COLOR(named("controlTextColor", {0, 0, 0, 0.85}, {1, 1, 1, 0.85}));
 }
 NSColor* NSColor::disabledControlTextColor() {
-  NS_SHARED_COLOR(named("disabledControlTextColor", 0, 0, 0, 0.25));
+  NS_SHARED_COLOR(named("disabledControlTextColor", {0, 0, 0, 0.25}, {1, 1, 1, 0.25}));
 }
 NSColor* NSColor::windowBackgroundColor() {
-  NS_SHARED_COLOR(named("windowBackgroundColor", 0.925, 0.925, 0.925, 1));
+  NS_SHARED_COLOR(
+      named("windowBackgroundColor", {0.925, 0.925, 0.925, 1}, {0.196, 0.196, 0.196, 1}));
 }
 NSColor* NSColor::textBackgroundColor() {
-  NS_SHARED_COLOR(named("textBackgroundColor", 1, 1, 1, 1));
+  NS_SHARED_COLOR(named("textBackgroundColor", {1, 1, 1, 1}, {0.118, 0.118, 0.118, 1}));
 }
 NSColor* NSColor::labelColor() {
-  NS_SHARED_COLOR(named("labelColor", 0, 0, 0, 0.85));
+  NS_SHARED_COLOR(named("labelColor", {0, 0, 0, 0.85}, {1, 1, 1, 0.85}));
 }
 NSColor* NSColor::tertiaryLabelColor() {
-  NS_SHARED_COLOR(named("tertiaryLabelColor", 0, 0, 0, 0.26));
+  NS_SHARED_COLOR(named("tertiaryLabelColor", {0, 0, 0, 0.26}, {1, 1, 1, 0.25}));
 }
 NSColor* NSColor::alternateSelectedControlTextColor() {
-  NS_SHARED_COLOR(named("alternateSelectedControlTextColor", 1, 1, 1, 1));
+  NS_SHARED_COLOR(named("alternateSelectedControlTextColor", {1, 1, 1, 1}, {1, 1, 1, 1}));
 }
 
 #undef NS_SHARED_COLOR

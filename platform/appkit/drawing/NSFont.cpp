@@ -1,6 +1,7 @@
 #include "appkit/drawing/NSFont.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <map>
 #include <mutex>
@@ -11,7 +12,10 @@
 
 namespace {
 
-using FontKey = std::tuple<std::string, CGFloat, bool, bool>;
+using FontKey = std::tuple<std::string, CGFloat, bool, bool, double>;
+
+// How much larger than their point size the system fonts draw (the desktop's text scale).
+std::atomic<double> textScaleOfSystemFonts{1};
 
 // Fonts are shared like AppKit's. The cache is bounded so that a caller asking for endless
 // sizes cannot grow it without end; past the bound fonts are made afresh (and autoreleased).
@@ -56,7 +60,8 @@ CGFloat normalisedSize(CGFloat size) {
 } // namespace
 
 NSFont* NSFont::shared(const std::string& family, CGFloat size, bool bold, bool system) {
-  FontKey key{family, size, bold, system};
+  const double textScale = system ? textScaleOfSystemFonts.load() : 1;
+  FontKey key{family, size, bold, system, textScale};
   std::lock_guard lock(cacheMutex);
   auto& cache = fontCache();
   if (auto found = cache.find(key); found != cache.end()) return found->second;
@@ -68,13 +73,21 @@ NSFont* NSFont::shared(const std::string& family, CGFloat size, bool bold, bool 
   pango_font_description_set_family(font->description_, family.c_str());
   pango_font_description_set_weight(font->description_,
                                     bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-  pango_font_description_set_absolute_size(font->description_, size * PANGO_SCALE);
+  pango_font_description_set_absolute_size(font->description_, size * textScale * PANGO_SCALE);
   font->measure();
   if (cache.size() < kFontCacheLimit) {
     cache.emplace(key, font);
     return font;
   }
   return static_cast<NSFont*>(font->autorelease());
+}
+
+void NSFont::setSystemTextScale(double scale) {
+  textScaleOfSystemFonts = scale > 0 ? scale : 1;
+}
+
+double NSFont::systemTextScale() {
+  return textScaleOfSystemFonts;
 }
 
 void NSFont::measure() {

@@ -23,6 +23,12 @@ class NSFont : public NSObject {
   // family is not installed, as AppKit gives nil for unknown fonts.
   static NSFont* fontWithName(const NSString* name, CGFloat size);
 
+  // How much larger than their point size system fonts draw: the desktop's text scale, as the
+  // display reports it. Their pointSize stays as asked, so frames computed from point sizes stay
+  // as they are; text measured by layout grows. Fonts made before a change keep their size.
+  static void setSystemTextScale(double scale);
+  static double systemTextScale();
+
   static CGFloat systemFontSize() { return 13; }
   // The family behind the system font.
   static const char* systemFontFamily() { return "DejaVu Sans"; }

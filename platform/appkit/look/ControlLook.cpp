@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "appkit/drawing/NSAppearance.h"
 #include "appkit/drawing/NSBezierPath.h"
 #include "appkit/drawing/NSGradient.h"
 #include "appkit/drawing/NSGraphics.h"
@@ -12,6 +13,14 @@ namespace ControlLook {
 
 NSColor* rgb(int red, int green, int blue, CGFloat alpha) {
   return NSColor::colorWithSRGBRed(red / 255.0, green / 255.0, blue / 255.0, alpha);
+}
+
+bool drawsDark() {
+  return NSAppearance::currentDrawingAppearance()->isDark();
+}
+
+NSColor* shade(NSColor* light, NSColor* dark) {
+  return drawsDark() ? dark : light;
 }
 
 NSColor* accent() {
@@ -39,7 +48,7 @@ void drawPushButtonBezel(NSRect bezel, bool isDefault, bool highlighted, bool en
   const bool flipped = context->isFlipped();
   // A soft shadow one point below the bezel.
   NSRect shadowRect = NSOffsetRect(bezel, 0, flipped ? 0.5 : -0.5);
-  rgb(0, 0, 0, enabled ? 0.12 : 0.06)->setFill();
+  rgb(0, 0, 0, (enabled ? 0.12 : 0.06) * (drawsDark() ? 2.5 : 1))->setFill();
   alignedRoundedRect(shadowRect, kPushButtonCornerRadius)->fill();
 
   NSBezierPath* shape = alignedRoundedRect(bezel, kPushButtonCornerRadius);
@@ -49,12 +58,15 @@ void drawPushButtonBezel(NSRect bezel, bool isDefault, bool highlighted, bool en
     Ref<NSGradient> gradient = adopted(NSGradient::alloc()->initWithStartingColor(top, bottom));
     gradient->drawInBezierPath(shape, flipped ? 90 : 270);
   } else {
-    (highlighted ? rgb(222, 222, 222) : NSColor::whiteColor())->setFill();
+    shade(highlighted ? rgb(222, 222, 222) : NSColor::whiteColor(),
+          highlighted ? rgb(124, 124, 124) : rgb(101, 101, 101))
+        ->setFill();
     shape->fill();
     NSBezierPath* border =
         alignedRoundedRect(NSInsetRect(bezel, 0.25, 0.25), kPushButtonCornerRadius - 0.25);
     border->setLineWidth(0.5);
-    rgb(0, 0, 0, enabled ? 0.22 : 0.12)->setStroke();
+    shade(rgb(0, 0, 0, enabled ? 0.22 : 0.12), rgb(255, 255, 255, enabled ? 0.14 : 0.07))
+        ->setStroke();
     border->stroke();
   }
 }
@@ -65,7 +77,8 @@ void drawTextFieldBezel(NSRect rect, bool focused, bool enabled) {
   const NSRect aligned = NSBackingAlignedRect(rect);
   NSBezierPath* border = NSBezierPath::bezierPathWithRect(NSStrokeRectInside(aligned, 1));
   border->setLineWidth(1);
-  rgb(0, 0, 0, enabled ? 0.26 : 0.14)->setStroke();
+  shade(rgb(0, 0, 0, enabled ? 0.26 : 0.14), rgb(255, 255, 255, enabled ? 0.24 : 0.12))
+      ->setStroke();
   border->stroke();
   if (!focused) return;
   NSColor* ring = accent()->colorWithAlphaComponent(0.55);
@@ -85,11 +98,11 @@ void drawPlainBorder(NSRect rect) {
 void drawProgressTrack(NSRect rect) {
   if (!NSGraphicsContext::currentContext()) return;
   const CGFloat radius = rect.size.height / 2;
-  rgb(0, 0, 0, 0.09)->setFill();
+  shade(rgb(0, 0, 0, 0.09), rgb(255, 255, 255, 0.12))->setFill();
   alignedRoundedRect(rect, radius)->fill();
   NSBezierPath* border = alignedRoundedRect(NSInsetRect(rect, 0.25, 0.25), radius - 0.25);
   border->setLineWidth(0.5);
-  rgb(0, 0, 0, 0.12)->setStroke();
+  shade(rgb(0, 0, 0, 0.12), rgb(255, 255, 255, 0.1))->setStroke();
   border->stroke();
 }
 

@@ -1,8 +1,8 @@
-// ControlLook: the shared pieces of the platform's standard look, a clean light style after
-// current macOS: push-button bezels, text-field bezels, focus rings, progress tracks, and the
-// colours they use. Everything draws into the current graphics context in the caller's user
-// space (either orientation) and keeps to the device-pixel grid, so edges are sharp at scale 1
-// and 2. Nothing is drawn when there is no current context.
+// ControlLook: the shared pieces of the platform's standard look, a clean style after current
+// macOS, light or dark by the appearance drawn in: push-button bezels, text-field bezels, focus
+// rings, progress tracks, and the colours they use. Everything draws into the current graphics
+// context in the caller's user space (either orientation) and keeps to the device-pixel grid, so
+// edges are sharp at scale 1 and 2. Nothing is drawn when there is no current context.
 #pragma once
 
 #include "appkit/drawing/NSColor.h"
@@ -22,6 +22,10 @@ constexpr CGFloat kFocusRingWidth = 3;
 
 // An sRGB colour from 8-bit components.
 NSColor* rgb(int red, int green, int blue, CGFloat alpha = 1);
+// Whether drawing happens in a dark appearance now (NSAppearance::currentDrawingAppearance).
+bool drawsDark();
+// The light or the dark colour, by the appearance drawing happens in now.
+NSColor* shade(NSColor* light, NSColor* dark);
 // The accent colour of default buttons, focus rings and determinate progress.
 NSColor* accent();
 

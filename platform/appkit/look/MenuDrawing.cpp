@@ -30,7 +30,10 @@ constexpr CGFloat kFontSize = 14;
 constexpr CGFloat kHighlightInset = 5, kHighlightRadius = 4;
 
 CGFloat rowHeight(const NSMenuItem* item) {
-  return item->isSeparatorItem() ? kSeparatorHeight : kItemHeight;
+  // Rows grow with the desktop's text, never shrink below the standard height.
+  return item->isSeparatorItem()
+             ? kSeparatorHeight
+             : std::round(kItemHeight * std::max(1.0, NSFont::systemTextScale()));
 }
 
 // The name a Linux desktop gives a key in a shortcut: letters in upper case, the keys that type
@@ -226,7 +229,8 @@ CGFloat screenY(const Placement& placement, const Scroll& scroll, CGFloat offset
 // arrow, over the accent colour when it is highlighted.
 void drawRow(const NSMenuItem* item, NSRect row, bool highlighted) {
   if (item->isSeparatorItem()) {
-    ControlLook::rgb(0, 0, 0, 0.1)->setFill();
+    ControlLook::shade(ControlLook::rgb(0, 0, 0, 0.1), ControlLook::rgb(255, 255, 255, 0.14))
+        ->setFill();
     NSRectFill(NSMakeRect(row.origin.x + 10, NSMidY(row), row.size.width - 20, 1));
     return;
   }
@@ -375,10 +379,11 @@ void NSDrawOpenMenu(const NSMenu* menu, NSRect screen) {
   NSRect frame = placement.frame;
   frame.origin.x -= screen.origin.x;
   frame.origin.y -= screen.origin.y;
-  ControlLook::rgb(0, 0, 0, 0.18)->setFill();
+  ControlLook::rgb(0, 0, 0, ControlLook::drawsDark() ? 0.5 : 0.18)->setFill();
   NSBezierPath::bezierPathWithRoundedRect(NSOffsetRect(frame, 0, -2), kCornerRadius, kCornerRadius)
       ->fill();
-  ControlLook::rgb(250, 250, 250, 0.98)->setFill();
+  ControlLook::shade(ControlLook::rgb(250, 250, 250, 0.98), ControlLook::rgb(44, 44, 46, 0.98))
+      ->setFill();
   NSBezierPath::bezierPathWithRoundedRect(frame, kCornerRadius, kCornerRadius)->fill();
   // The rows show between the scroll arrows.
   const CGFloat viewTop = NSMaxY(frame) - (scroll.top ? kScrollArrowBandHeight : 0);

@@ -53,15 +53,17 @@ void NSDrawThemeFrame(const NSThemeFrame* view) {
   const CGFloat height = window->titleBarHeight();
   const NSRect bar = NSMakeRect(0, NSMaxY(bounds) - height, bounds.size.width, height);
   if (looksActive(window)) {
+    const bool dark = ControlLook::drawsDark();
     Ref<NSGradient> gradient = adopted(NSGradient::alloc()->initWithStartingColor(
-        ControlLook::rgb(236, 236, 236), ControlLook::rgb(222, 222, 222)));
+        dark ? ControlLook::rgb(62, 62, 62) : ControlLook::rgb(236, 236, 236),
+        dark ? ControlLook::rgb(52, 52, 52) : ControlLook::rgb(222, 222, 222)));
     gradient->drawInRect(bar, 270);
   } else {
-    ControlLook::rgb(246, 246, 246)->setFill();
+    ControlLook::shade(ControlLook::rgb(246, 246, 246), ControlLook::rgb(44, 44, 44))->setFill();
     NSRectFill(bar);
   }
   // The separator under the title bar, one device pixel high.
-  ControlLook::rgb(0, 0, 0, 0.14)->setFill();
+  ControlLook::rgb(0, 0, 0, ControlLook::drawsDark() ? 0.6 : 0.14)->setFill();
   const NSRect line = NSBackingAlignedRect(NSMakeRect(0, bar.origin.y - 0.5, bar.size.width, 0.5));
   NSRectFill(line.size.height > 0 ? line : NSMakeRect(0, bar.origin.y - 1, bar.size.width, 1));
 }

@@ -114,7 +114,7 @@ void drawWheel(NSRect rect, double brightness) {
 }
 
 void drawMagnifier(NSRect rect) {
-  NSColor::colorWithCalibratedWhite(0.35, 1)->set();
+  NSColor::labelColor()->set();
   const NSPoint centre{rect.origin.x + 11, rect.origin.y + rect.size.height / 2 + 2};
   NSBezierPath* lens =
       NSBezierPath::bezierPathWithOvalInRect(NSMakeRect(centre.x - 6, centre.y - 6, 12, 12));
@@ -180,7 +180,7 @@ void NSColorPanelContentView::drawRect(NSRect) {
   const NSColor::RGBA rgba = colour->displayRGBA();
   const HSV hsv = hsvFromRGB(rgba.red, rgba.green, rgba.blue);
 
-  NSColor::colorWithCalibratedWhite(0.925, 1)->set();
+  NSColor::windowBackgroundColor()->set();
   NSRectFill(bounds());
 
   // The well: the current colour, framed.

@@ -151,6 +151,7 @@ void NSView::displayPass(bool force) {
   if (drawSelf) {
     needsDisplay_ = false;
     ++displayCount_;
+    NSAppearanceDrawingScope appearance(effectiveAppearance());
     drawRect(bounds());
   }
   // drawRect may change the tree; walk a snapshot that keeps the subviews alive.

@@ -34,6 +34,7 @@ void NSDrawViewHierarchy(NSView* view) {
   NSRectClip(bounds);
   const bool translucent = view->alphaValue() < 1;
   if (translucent) cairo_push_group(cairo);
+  NSAppearanceDrawingScope appearance(view->effectiveAppearance());
   paintLayerBackground(view);
   view->drawRect(bounds);
   // drawRect may change the tree; draw from a copy that keeps the subviews alive.

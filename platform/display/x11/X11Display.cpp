@@ -27,14 +27,17 @@ double scaleNamed(const char* name) {
 }
 
 // BRIX_SCALE, else what Java's windows follow: its sun.java2d.uiScale when a Java VM runs here
-// and sets one (it wins over GDK_SCALE in Java too), else GDK_SCALE, else 1. Java ignores
-// Xft.dpi, so we do too: our windows and Java's must agree.
-double scaleFromEnvironment() {
+// and sets one (it wins over GDK_SCALE in Java too), else GDK_SCALE, else the desktop's window
+// scale (a settings daemon's, which a desktop's own toolkits follow), else 1. Java ignores
+// Xft.dpi for its windows, so we do too: our windows and Java's must agree; Xft.dpi sizes text
+// only (X11DesktopSettings::appearance).
+double scaleFromEnvironment(const X11DesktopSettings& settings) {
   if (const double scale = scaleNamed("BRIX_SCALE")) return scale;
   if (const double scale = DisplayBackend::toolkitScale();
       std::isfinite(scale) && scale >= 0.5 && scale <= 8)
     return scale;
   if (const double scale = scaleNamed("GDK_SCALE")) return scale;
+  if (const double scale = settings.windowScale()) return scale;
   return 1;
 }
 
@@ -103,7 +106,9 @@ bool X11Display::open(std::string* why) {
     return false;
   }
   server_.atoms.intern(c);
-  server_.scale = scaleFromEnvironment();
+  desktopSettings_.open(c, server_.screen->root, screenNumber, server_.atoms[X11Atom::MANAGER]);
+  setAppearance(desktopSettings_.appearance());
+  server_.scale = scaleFromEnvironment(desktopSettings_);
   server_.screenHeightPoints = server_.screen->height_in_pixels / server_.scale;
   server_.maxRequestBytes = xcb_get_maximum_request_length(c) * 4;
   server_.windowManager.open(c, server_.screen->root, screenNumber, server_.atoms);

@@ -30,6 +30,7 @@
 #include "display/DisplayBackend.h"
 #include "display/DisplayForeignWindow.h"
 #include "display/DisplayInput.h"
+#include "display/x11/X11DesktopSettings.h"
 #include "display/x11/X11Keyboard.h"
 #include "display/x11/X11Locking.h"
 #include "display/x11/X11Selection.h"
@@ -85,6 +86,7 @@ private:
   // The desktop's CLIPBOARD and PRIMARY selections, served from the helper window; made as the
   // display opens.
   std::unique_ptr<X11Selection> clipboard_, primary_;
+  X11DesktopSettings desktopSettings_;
 
   mutable X11Mutex mutex_;
   std::map<NSInteger, std::unique_ptr<X11Window>> windows_ X11_GUARDED_BY(mutex_);

@@ -120,6 +120,8 @@ bool X11Display::handleEvent(const xcb_generic_event_t* event) {
       return true;
     }
   }
+  // The desktop's settings change in events that others may need too (the root's properties).
+  if (desktopSettings_.handleEvent(event)) setAppearance(desktopSettings_.appearance());
   if (server_.windowManager.mayHaveChanged(event)) followWindowManager();
   if (handleForeignEvent(event)) return true;
   switch (type) {

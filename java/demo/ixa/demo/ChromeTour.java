@@ -57,7 +57,7 @@ public final class ChromeTour {
   }
 
   /** Closes the colour panel as its close button would; the library itself never closes it. */
-  private static void closeColourPanel() {
+  static void closeColourPanel() {
     Matcher panel =
         Pattern.compile("\\{\"number\":(\\d+),\"title\":\"Colors\",\"class\":\"NSColorPanel\"")
             .matcher(Screen.describe());

@@ -20,7 +20,7 @@ public final class ControlsTour {
   private static final double SCALE = 2;
 
   /** Something the simulated user does on its own thread. */
-  private interface UserStep {
+  interface UserStep {
     void run() throws Exception;
   }
 
@@ -105,7 +105,7 @@ public final class ControlsTour {
     System.out.println("  the sheet's Rename reached Java with \"" + received[0] + "\"");
   }
 
-  private static CompletableFuture<Void> actAsUser(UserStep step) {
+  static CompletableFuture<Void> actAsUser(UserStep step) {
     CompletableFuture<Void> done = new CompletableFuture<>();
     Thread user =
         new Thread(
@@ -125,7 +125,7 @@ public final class ControlsTour {
     return done;
   }
 
-  private static void finish(CompletableFuture<Void> step) {
+  static void finish(CompletableFuture<Void> step) {
     try {
       step.get(30, TimeUnit.SECONDS);
     } catch (ExecutionException failed) {
@@ -135,7 +135,7 @@ public final class ControlsTour {
     }
   }
 
-  private static void waitForAlert() throws InterruptedException {
+  static void waitForAlert() throws InterruptedException {
     for (int i = 0; i < 2000; i++) {
       if (Screen.describe().contains("\"alert\":{")) return;
       Thread.sleep(5);

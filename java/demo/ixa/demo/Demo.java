@@ -23,6 +23,7 @@ public final class Demo {
     SheetsTour.run(gallery);
     if (SwingTour.canRun()) SwingTour.run(gallery);
     ChromeTour.run(gallery);
+    DarkTour.run(gallery);
     systemTour();
     System.out.println("Gallery: " + gallery.writeIndex().toAbsolutePath());
   }

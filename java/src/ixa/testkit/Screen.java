@@ -142,4 +142,15 @@ public final class Screen {
    * @param text the text
    */
   public static native void setClipboard(String text);
+
+  /**
+   * Changes the desktop's look, as a user who switches the desktop to its dark scheme or enlarges
+   * its text does: windows redraw in the new look once the main thread runs ({@link #run}). On a
+   * live display the desktop's own settings may change it back when they change.
+   *
+   * @param dark the dark appearance, else the light one
+   * @param textScale the desktop's text size against the standard one, from 0.5 to 3 (1: standard)
+   * @throws IllegalArgumentException for a text scale outside 0.5 to 3
+   */
+  public static native void setDesktopAppearance(boolean dark, double textScale);
 }

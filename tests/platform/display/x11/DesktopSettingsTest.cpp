@@ -1,0 +1,135 @@
+// The desktop's settings: a real settings daemon (xsettingsd, a separate process) that starts,
+// changes its settings and quits while the display runs, and the X resources' Xft.dpi.
+#include <signal.h>
+
+#include <fstream>
+
+#include "LiveDisplayFixture.h"
+#include "appkit/drawing/NSAppearance.h"
+#include "appkit/drawing/NSFont.h"
+#include "display/x11/X11DesktopSettings.h"
+
+using namespace live_test;
+
+namespace {
+
+// xsettingsd serving the settings in its configuration file's syntax, until stopped.
+class SettingsDaemon {
+public:
+  explicit SettingsDaemon(const std::string& settings) : file_(testing::TempDir() + "xsettings") {
+    write(settings);
+    std::vector<std::string> arguments{"xsettingsd", "-c", file_};
+    std::vector<char*> argv;
+    for (auto& argument : arguments)
+      argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    if (posix_spawnp(&pid_, "xsettingsd", nullptr, nullptr, argv.data(), environ) != 0) pid_ = 0;
+  }
+  ~SettingsDaemon() { stop(); }
+  bool started() const { return pid_ > 0; }
+  // New settings, which the daemon reads again on SIGHUP.
+  void change(const std::string& settings) {
+    write(settings);
+    kill(pid_, SIGHUP);
+  }
+  void stop() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+    pid_ = 0;
+  }
+
+private:
+  std::string file_;
+  pid_t pid_ = 0;
+  void write(const std::string& settings) { std::ofstream(file_, std::ios::trunc) << settings; }
+};
+
+// The bytes of an _XSETTINGS_SETTINGS property, as a daemon of either byte order writes them.
+std::vector<uint8_t> settingsBytes(bool bigEndian) {
+  std::vector<uint8_t> bytes;
+  auto card = [&](uint32_t value, int width) {
+    for (int i = 0; i < width; ++i) {
+      const int shift = 8 * (bigEndian ? width - 1 - i : i);
+      bytes.push_back(static_cast<uint8_t>(value >> shift));
+    }
+  };
+  auto text = [&](const std::string& value) {
+    bytes.insert(bytes.end(), value.begin(), value.end());
+    while (bytes.size() % 4)
+      bytes.push_back(0);
+  };
+  auto header = [&](uint8_t type, const std::string& name) {
+    bytes.push_back(type);
+    bytes.push_back(0);
+    card(static_cast<uint32_t>(name.size()), 2);
+    text(name);
+    card(7, 4); // last change serial
+  };
+  bytes.push_back(bigEndian ? 1 : 0);
+  bytes.insert(bytes.end(), 3, 0);
+  card(42, 4); // serial
+  card(3, 4);  // settings
+  header(0, "Xft/DPI");
+  card(147456, 4);
+  header(1, "Net/ThemeName");
+  card(12, 4);
+  text("Adwaita-dark");
+  header(2, "Gtk/Colour");
+  for (uint32_t component : {0xffffu, 0x8000u, 0u, 0xffffu})
+    card(component, 2);
+  return bytes;
+}
+
+} // namespace
+
+TEST(DesktopSettingsParsing, ReadsEitherByteOrderAndRefusesBrokenLists) {
+  for (bool bigEndian : {false, true}) {
+    const std::vector<uint8_t> bytes = settingsBytes(bigEndian);
+    std::optional<X11SettingMap> settings = X11ParseSettings(bytes.data(), bytes.size());
+    ASSERT_TRUE(settings.has_value()) << bigEndian;
+    EXPECT_EQ(std::get<int32_t>(settings->at("Xft/DPI")), 147456);
+    EXPECT_EQ(std::get<std::string>(settings->at("Net/ThemeName")), "Adwaita-dark");
+    EXPECT_EQ((std::get<std::array<uint16_t, 4>>(settings->at("Gtk/Colour"))),
+              (std::array<uint16_t, 4>{0xffff, 0x8000, 0, 0xffff}));
+    // Cut anywhere, the list is refused rather than read past its end.
+    for (std::size_t size = 0; size < bytes.size(); size += 3)
+      EXPECT_FALSE(X11ParseSettings(bytes.data(), size).has_value()) << size;
+  }
+  EXPECT_EQ(X11ResourceDpi("Xcursor.size:\t24\nXft.dpi:\t144\n"), 144);
+  EXPECT_EQ(X11ResourceDpi("Xft.dpix:\t144\nXft.dpi:\tlarge\n"), 0);
+  EXPECT_TRUE(DisplayAppearanceThemeIsDark("Arc-Dark"));
+  EXPECT_FALSE(DisplayAppearanceThemeIsDark("Adwaita"));
+}
+
+TEST_F(LiveDisplayTest, TheLookFollowsASettingsDaemonThatStartsChangesAndQuits) {
+  ASSERT_FALSE(display->appearance().dark);
+  SettingsDaemon daemon("Net/ThemeName \"Adwaita-dark\"\nXft/DPI 122880\n");
+  ASSERT_TRUE(daemon.started());
+  // The application hears of it: windows without an appearance of their own turn dark.
+  ASSERT_TRUE(serveUntil([] { return NSAppearance::systemAppearance()->isDark(); }));
+  EXPECT_DOUBLE_EQ(display->appearance().textScale, 1.25);
+  EXPECT_DOUBLE_EQ(NSFont::systemTextScale(), 1.25);
+  NSWindow* window = makeWindow("Look", NSMakeRect(200, 200, 300, 160));
+  EXPECT_TRUE(window->effectiveAppearance()->isDark());
+
+  daemon.change("Net/ThemeName \"Adwaita\"\nXft/DPI 98304\n");
+  ASSERT_TRUE(serveUntil([] { return !NSAppearance::systemAppearance()->isDark(); }));
+  EXPECT_DOUBLE_EQ(display->appearance().textScale, 1);
+
+  // Without a daemon, the X resources' Xft.dpi sizes the text.
+  daemon.change("Net/ThemeName \"Adwaita-dark\"\n");
+  ASSERT_TRUE(serveUntil([] { return NSAppearance::systemAppearance()->isDark(); }));
+  const std::string resources = "Xft.dpi:\t144\n";
+  xcb_change_property(connection, XCB_PROP_MODE_REPLACE, root, XCB_ATOM_RESOURCE_MANAGER,
+                      XCB_ATOM_STRING, 8, static_cast<uint32_t>(resources.size()),
+                      resources.data());
+  xcb_flush(connection);
+  daemon.stop();
+  EXPECT_TRUE(serveUntil([&] {
+    return !NSAppearance::systemAppearance()->isDark() && NSFont::systemTextScale() == 1.5;
+  })) << display->appearance().textScale;
+  xcb_delete_property(connection, root, XCB_ATOM_RESOURCE_MANAGER);
+  xcb_flush(connection);
+  EXPECT_TRUE(serveUntil([] { return NSFont::systemTextScale() == 1; }));
+}
