@@ -75,6 +75,17 @@ void X11Display::setPrimarySelectionText(std::u16string text) {
   primary_->own(NSUTF16ToUTF8(text), serverTime());
 }
 
+void X11Display::refreshAppearance() {
+  std::lock_guard lock(appearanceMutex_);
+  DisplayAppearance look = desktopSettings_.appearance();
+  if (portal_) {
+    const DesktopPortalLook portal = portal_->look();
+    if (portal.dark) look.dark = *portal.dark;
+    if (portal.accent) look.accent = portal.accent;
+  }
+  setAppearance(look);
+}
+
 std::string X11Display::lostReason() const {
   return connectionLost_ ? "the connection to the X server was lost" : std::string();
 }
@@ -107,7 +118,12 @@ bool X11Display::open(std::string* why) {
   }
   server_.atoms.intern(c);
   desktopSettings_.open(c, server_.screen->root, screenNumber, server_.atoms[X11Atom::MANAGER]);
-  setAppearance(desktopSettings_.appearance());
+  portal_ =
+      std::make_unique<DesktopPortal>([this](const DesktopPortalLook&) { refreshAppearance(); });
+  // A portal that answers at once decides the look of the first window; a slow one redraws it.
+  constexpr std::chrono::milliseconds kPortalWait{150};
+  portal_->waitForFirstAnswer(kPortalWait);
+  refreshAppearance();
   server_.scale = scaleFromEnvironment(desktopSettings_);
   server_.screenHeightPoints = server_.screen->height_in_pixels / server_.scale;
   server_.maxRequestBytes = xcb_get_maximum_request_length(c) * 4;

@@ -27,6 +27,7 @@
 #include <thread>
 #include <vector>
 
+#include "display/DesktopPortal.h"
 #include "display/DisplayBackend.h"
 #include "display/DisplayForeignWindow.h"
 #include "display/DisplayInput.h"
@@ -87,6 +88,12 @@ private:
   // display opens.
   std::unique_ptr<X11Selection> clipboard_, primary_;
   X11DesktopSettings desktopSettings_;
+  std::mutex appearanceMutex_;
+  // The settings portal's view of the look, which wins over XSETTINGS where it has one. Goes
+  // first, as its thread reports through the members above.
+  std::unique_ptr<DesktopPortal> portal_;
+  // Combines what the settings daemon and the portal say and reports it (any thread).
+  void refreshAppearance();
 
   mutable X11Mutex mutex_;
   std::map<NSInteger, std::unique_ptr<X11Window>> windows_ X11_GUARDED_BY(mutex_);

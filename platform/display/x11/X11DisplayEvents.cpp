@@ -121,7 +121,7 @@ bool X11Display::handleEvent(const xcb_generic_event_t* event) {
     }
   }
   // The desktop's settings change in events that others may need too (the root's properties).
-  if (desktopSettings_.handleEvent(event)) setAppearance(desktopSettings_.appearance());
+  if (desktopSettings_.handleEvent(event)) refreshAppearance();
   if (server_.windowManager.mayHaveChanged(event)) followWindowManager();
   if (handleForeignEvent(event)) return true;
   switch (type) {
