@@ -245,6 +245,8 @@ void DisplayBackend::presentWindowRect(NSInteger windowNumber, NSRect) {
 
 void DisplayBackend::windowDragStarted(NSInteger) {}
 
+void DisplayBackend::windowPointerShapeChanged(NSInteger, DisplayPointerShape) {}
+
 void DisplayBackend::askForeignWindowToClose(uint64_t) {}
 
 void DisplayBackend::reportForeignWindowsFoundAtOpen() {}

@@ -29,6 +29,9 @@ struct DisplayIconImage {
   std::vector<uint32_t> pixels;
 };
 
+// The pointer's shape over a part of a window: the arrow, or the I-beam over text one can select.
+enum class DisplayPointerShape { Arrow, Text };
+
 class DisplayBackend {
 public:
   virtual ~DisplayBackend() = default;
@@ -112,6 +115,10 @@ public:
   // when the transition has finished.
   virtual void beginFullScreenTransition(NSInteger windowNumber, bool entering,
                                          std::function<void()> completion) = 0;
+
+  // The pointer moved over a part of the window that wants another shape of it; a live display
+  // shows it (except over the window's resizable edges, which show their resize arrows).
+  virtual void windowPointerShapeChanged(NSInteger windowNumber, DisplayPointerShape shape);
 
   // The user pressed the window's title bar where no control lies: a live display moves the
   // window with the pointer until the button is released.

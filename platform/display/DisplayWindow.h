@@ -32,6 +32,9 @@ struct DisplayWindow {
   CGFloat titleBarHeight = 0;
   // Whether the user may resize the window by its edges.
   bool resizable = false;
+  // The radius of the window's rounded corners, in points (0: square): a live display cuts the
+  // corners off its window, so that what lies behind shows there.
+  CGFloat cornerRadius = 0;
   // A window of another toolkit in this process (a Java frame) that this window hosts: the
   // display keeps it inside this window at hostedRect (window coordinates, points) and tells it
   // where it is on screen, as a window manager's frame does. 0 for none.

@@ -45,6 +45,7 @@ class NSTextField : public NSControl {
   bool drawsBackground() const { return drawsBackground_; }
   void setDrawsBackground(bool flag);
   void setEnabled(bool flag) override;
+  bool showsTextPointer() const override { return selectable_ && isEnabled(); }
 
   // MARK: colours
   NSColor* textColor() const { return textColor_; }

@@ -276,6 +276,10 @@ void drawScrollArrow(NSRect band, bool pointsUp) {
 
 } // namespace
 
+CGFloat NSOpenMenuCornerRadius() {
+  return kCornerRadius;
+}
+
 NSRect NSOpenMenuFrame(const NSMenu* menu) {
   return placementOf(menu).frame;
 }

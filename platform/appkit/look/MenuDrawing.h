@@ -16,6 +16,8 @@ class NSMenuItem;
 // the pop-up location, moved up or down onto the screen's visible frame when it would leave it;
 // a menu taller than the visible frame fills its height.
 NSRect NSOpenMenuFrame(const NSMenu* menu);
+// The radius of an open menu's rounded corners.
+CGFloat NSOpenMenuCornerRadius();
 // Where a submenu of an open menu opens: the top-left corner (screen coordinates) that puts it
 // beside item's row, its first row level with it, on the right of the menu unless it would
 // leave the screen there, and wholly on the screen's height.

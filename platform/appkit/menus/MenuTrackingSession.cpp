@@ -75,6 +75,7 @@ void MenuTrackingSession::place(NSMenuItem* item, NSPoint location, NSView* view
   DisplayWindow popUp;
   popUp.frame = NSOpenMenuFrame(menu_);
   popUp.kind = DisplayWindowKind::PopUpMenu;
+  popUp.cornerRadius = NSOpenMenuCornerRadius();
   NSWindow* owner =
       view && view->window() ? view->window() : NSApplication::sharedApplication()->keyWindow();
   popUp.owner = owner ? owner->windowNumber() : 0;
@@ -239,6 +240,7 @@ NSMenu* MenuTrackingSession::openSubmenu(std::size_t depth, NSMenuItem* item) {
   DisplayWindow popUp;
   popUp.frame = NSOpenMenuFrame(submenu);
   popUp.kind = DisplayWindowKind::PopUpMenu;
+  popUp.cornerRadius = NSOpenMenuCornerRadius();
   popUp.owner = parent->tracking_.popUpNumber;
   display_.popUpOpened(tracking.popUpNumber, popUp);
   submenu->drawPopUp();

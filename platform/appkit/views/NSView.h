@@ -109,6 +109,9 @@ class NSView : public NSResponder {
   // coordinates; nil when the point is outside or the view is hidden.
   virtual NSView* hitTest(NSPoint point);
   bool mouseInRect(NSPoint point, NSRect rect) const;
+  // Whether the pointer turns into the I-beam over the view, as it does over text one can select
+  // (AppKit's cursor rectangles, reduced to the one shape besides the arrow that we show).
+  virtual bool showsTextPointer() const { return false; }
 
   // Key equivalents go to the subviews, front to back, until one handles the event.
   bool performKeyEquivalent(NSEvent* event) override;

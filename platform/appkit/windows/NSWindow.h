@@ -224,6 +224,8 @@ private:
   // Not retained; a responder that has gone reads as nil, which means the window itself.
   Weak<NSResponder> firstResponder_;
   Weak<NSView> mouseTrackingView_;
+  // Whether the display was last told to show the I-beam over the window.
+  bool showsTextPointer_ = false;
   bool viewsNeedDisplay_ = false;
   // What changed in the display's picture since it was last drawn (window coordinates).
   std::vector<NSRect> pictureDamage_;

@@ -7,6 +7,7 @@
 
 #include "appkit/application/NSApplication.h"
 #include "appkit/drawing/NSGraphicsContext.h"
+#include "appkit/look/WindowChromeLook.h"
 #include "appkit/windows/NSPanel.h"
 #include "appkit/windows/NSWindow.h"
 #include "appkit/windows/NSWindowDrawing.h"
@@ -54,6 +55,7 @@ DisplayWindow NSWindow::displayDescription() const {
     description.titleBarHeight = titleBarHeight_;
   description.resizable =
       (styleMask_ & NSWindowStyleMaskResizable) && !(styleMask_ & NSWindowStyleMaskFullScreen);
+  description.cornerRadius = NSWindowCornerRadius(this);
   describeHostedContent(description);
   return description;
 }

@@ -167,9 +167,16 @@ void NSWindow::sendEvent(NSEvent* event) {
   case NSEventTypeOtherMouseUp:
     if (Ref<NSView> view{viewForMouseEvent(event)}) view->otherMouseUp(event);
     return;
-  case NSEventTypeMouseMoved:
-    if (Ref<NSView> view{viewForMouseEvent(event)}) view->mouseMoved(event);
+  case NSEventTypeMouseMoved: {
+    Ref<NSView> view(viewForMouseEvent(event));
+    if (const bool text = view && view->showsTextPointer(); text != showsTextPointer_) {
+      showsTextPointer_ = text;
+      DisplayBackend::current().windowPointerShapeChanged(
+          number_, text ? DisplayPointerShape::Text : DisplayPointerShape::Arrow);
+    }
+    if (view) view->mouseMoved(event);
     return;
+  }
   case NSEventTypeScrollWheel:
     if (Ref<NSView> view{viewForMouseEvent(event)}) view->scrollWheel(event);
     return;

@@ -2,6 +2,7 @@
 #include "display/x11/X11Display.h"
 
 #include <cairo.h>
+#include <xcb/shape.h>
 
 #include <algorithm>
 #include <chrono>
@@ -86,6 +87,15 @@ void X11Display::refreshAppearance() {
   setAppearance(look);
 }
 
+void X11Display::windowPointerShapeChanged(NSInteger windowNumber, DisplayPointerShape shape) {
+  X11Lock lock(mutex_);
+  X11Window* window = windowLocked(windowNumber);
+  if (!window) return;
+  window->setContentPointer(shape == DisplayPointerShape::Text ? X11PointerShape::Text
+                                                               : X11PointerShape::Arrow);
+  window->showPointer(cursors_);
+}
+
 std::string X11Display::lostReason() const {
   return connectionLost_ ? "the connection to the X server was lost" : std::string();
 }
@@ -118,6 +128,7 @@ bool X11Display::open(std::string* why) {
   }
   server_.atoms.intern(c);
   desktopSettings_.open(c, server_.screen->root, screenNumber, server_.atoms[X11Atom::MANAGER]);
+  cursors_.open(c, server_.screen);
   portal_ =
       std::make_unique<DesktopPortal>([this](const DesktopPortalLook&) { refreshAppearance(); });
   // A portal that answers at once decides the look of the first window; a slow one redraws it.
@@ -127,6 +138,8 @@ bool X11Display::open(std::string* why) {
   server_.scale = scaleFromEnvironment(desktopSettings_);
   server_.screenHeightPoints = server_.screen->height_in_pixels / server_.scale;
   server_.maxRequestBytes = xcb_get_maximum_request_length(c) * 4;
+  const xcb_query_extension_reply_t* shape = xcb_get_extension_data(c, &xcb_shape_id);
+  server_.hasShapes = shape && shape->present;
   server_.windowManager.open(c, server_.screen->root, screenNumber, server_.atoms);
   server_.windowManagerRuns = server_.windowManager.follow();
   server_.gc = xcb_generate_id(c);

@@ -58,6 +58,7 @@ public:
   void windowFrameChanged(NSInteger windowNumber, NSRect frame) override;
   void windowWillBeDestroyed(NSInteger windowNumber) override;
   void windowBecameKey(NSInteger windowNumber) override;
+  void windowPointerShapeChanged(NSInteger windowNumber, DisplayPointerShape shape) override;
   cairo_surface_t* windowSurface(NSInteger windowNumber, bool* isNew) override;
   void presentWindow(NSInteger windowNumber) override;
   void presentWindowRect(NSInteger windowNumber, NSRect dirty) override;
@@ -88,6 +89,7 @@ private:
   // display opens.
   std::unique_ptr<X11Selection> clipboard_, primary_;
   X11DesktopSettings desktopSettings_;
+  X11Cursors cursors_;
   std::mutex appearanceMutex_;
   // The settings portal's view of the look, which wins over XSETTINGS where it has one. Goes
   // first, as its thread reports through the members above.

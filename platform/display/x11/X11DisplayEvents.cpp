@@ -59,6 +59,18 @@ unsigned edgesAt(int x, int y, int w, int h, double scale) {
   return edges;
 }
 
+// The resize arrow of the edges; Arrow on none.
+X11PointerShape edgePointer(unsigned edges) {
+  using enum X11PointerShape;
+  if (edges & kTop)
+    return edges & kLeft ? ResizeTopLeft : edges & kRight ? ResizeTopRight : ResizeTop;
+  if (edges & kBottom)
+    return edges & kLeft ? ResizeBottomLeft : edges & kRight ? ResizeBottomRight : ResizeBottom;
+  if (edges & kLeft) return ResizeLeft;
+  if (edges & kRight) return ResizeRight;
+  return Arrow;
+}
+
 // _NET_WM_MOVERESIZE's direction for the edges.
 uint32_t moveResizeDirection(unsigned edges) {
   constexpr uint32_t kTopLeft = 0, kTopSide = 1, kTopRight = 2, kRightSide = 3, kBottomRight = 4,
@@ -196,6 +208,15 @@ void X11Display::handlePointer(const xcb_generic_event_t* event) {
     if (type == XCB_BUTTON_PRESS && !wheel) {
       lastPress_ = {pointer->root_x, pointer->root_y, pointer->event_x, pointer->event_y};
       lastPressWindow_ = number;
+    }
+    // Over a resizable window's edges the pointer shows where a press would resize it.
+    if (type == XCB_MOTION_NOTIFY && !heldButton(pointer->state) && !window->isPopUp()) {
+      const X11Rect rect = window->rect();
+      window->setEdgePointer(window->description().resizable
+                                 ? edgePointer(edgesAt(pointer->event_x, pointer->event_y,
+                                                       rect.width, rect.height, server_.scale))
+                                 : X11PointerShape::Arrow);
+      window->showPointer(cursors_);
     }
   }
   if (wheel) {

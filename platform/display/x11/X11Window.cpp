@@ -1,6 +1,7 @@
 #include "display/x11/X11Window.h"
 
 #include <cairo.h>
+#include <xcb/shape.h>
 
 #include <algorithm>
 #include <cmath>
@@ -65,6 +66,7 @@ X11Window::X11Window(const X11Server& server, NSInteger number, const DisplayWin
   setTitle(description.title);
   setType();
   setOwner(owner);
+  applyShape();
 }
 
 X11Window::~X11Window() {
@@ -169,6 +171,7 @@ void X11Window::describe(const DisplayWindow& description, xcb_window_t owner) {
        !server_.windowManager.changeState(id_, X11Atom::_NET_WM_STATE_MODAL, description.modal)))
     setState();
   if (owner != owner_) setOwner(owner);
+  applyShape();
 }
 
 void X11Window::map() {
@@ -229,7 +232,48 @@ bool X11Window::moveTo(NSRect frame) {
                        XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
                            XCB_CONFIG_WINDOW_HEIGHT,
                        values);
+  applyShape();
   return true;
+}
+
+void X11Window::serverMoved(X11Rect rect) {
+  rect_ = rect;
+  applyShape();
+}
+
+void X11Window::applyShape() {
+  const CGFloat radius = description_.cornerRadius;
+  if (!server_.hasShapes ||
+      (rect_.width == shapedWidth_ && rect_.height == shapedHeight_ && radius == shapedRadius_))
+    return;
+  const bool wasShaped = shapedRadius_ > 0;
+  shapedWidth_ = rect_.width;
+  shapedHeight_ = rect_.height;
+  shapedRadius_ = radius;
+  xcb_connection_t* c = server_.connection;
+  const int r = std::min(
+      {static_cast<int>(std::lround(radius * server_.scale)), rect_.width / 2, rect_.height / 2});
+  if (r <= 0) {
+    // Square again (full screen): the shape goes, and the window is its whole rectangle.
+    if (wasShaped) xcb_shape_mask(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, id_, 0, 0, XCB_NONE);
+    return;
+  }
+  // One rectangle per pixel row of the corners, inset to where the arc crosses the row's middle,
+  // and one for the straight part between them.
+  std::vector<xcb_rectangle_t> rows;
+  rows.reserve(static_cast<std::size_t>(2 * r + 1));
+  for (int y = 0; y < r; ++y) {
+    const double dy = r - y - 0.5;
+    const int inset = static_cast<int>(std::lround(r - std::sqrt(double(r) * r - dy * dy)));
+    const auto width = static_cast<uint16_t>(std::max(0, rect_.width - 2 * inset));
+    rows.push_back({static_cast<int16_t>(inset), static_cast<int16_t>(y), width, 1});
+    rows.push_back(
+        {static_cast<int16_t>(inset), static_cast<int16_t>(rect_.height - 1 - y), width, 1});
+  }
+  rows.push_back({0, static_cast<int16_t>(r), static_cast<uint16_t>(rect_.width),
+                  static_cast<uint16_t>(rect_.height - 2 * r)});
+  xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_UNSORTED, id_,
+                       0, 0, static_cast<uint32_t>(rows.size()), rows.data());
 }
 
 cairo_surface_t* X11Window::surface(bool* isNew) {
@@ -277,4 +321,14 @@ void X11Window::upload(X11Rect area) {
                   static_cast<int16_t>(x0), static_cast<int16_t>(top), 0,
                   server_.screen->root_depth, static_cast<uint32_t>(band.size()), band.data());
   }
+}
+
+void X11Window::showPointer(X11Cursors& cursors) {
+  const X11PointerShape shape =
+      edgePointer_ != X11PointerShape::Arrow ? edgePointer_ : contentPointer_;
+  if (shape == shownPointer_) return;
+  shownPointer_ = shape;
+  const uint32_t cursor = cursors.cursor(shape);
+  xcb_change_window_attributes(server_.connection, id_, XCB_CW_CURSOR, &cursor);
+  xcb_flush(server_.connection);
 }

@@ -11,6 +11,7 @@
 
 #include "display/DisplayWindow.h"
 #include "display/x11/X11Atoms.h"
+#include "display/x11/X11Cursors.h"
 #include "display/x11/X11WindowManager.h"
 
 typedef struct _cairo_surface cairo_surface_t;
@@ -26,6 +27,8 @@ struct X11Server {
   double scale = 1;
   // The screen's height in points, which turns AppKit's y (up from the bottom) into X's.
   double screenHeightPoints = 0;
+  // Whether the server cuts windows to shapes (the SHAPE extension), for rounded corners.
+  bool hasShapes = false;
   // The largest PutImage request, in bytes.
   uint32_t maxRequestBytes = 0;
   // Whether a window manager runs: the event thread follows one that starts, leaves or is
@@ -77,8 +80,14 @@ public:
   // Moves and resizes the X window to the frame when its pixels differ; true when it did.
   bool moveTo(NSRect frame);
   // Records where the X server says the window is.
-  void serverMoved(X11Rect rect) { rect_ = rect; }
+  void serverMoved(X11Rect rect);
   X11Rect rect() const { return rect_; }
+
+  // The shape the window's content asks for where the pointer is, and the resize shape of the
+  // edge the pointer is on (Arrow: on none); showPointer shows the edge's, else the content's.
+  void setContentPointer(X11PointerShape shape) { contentPointer_ = shape; }
+  void setEdgePointer(X11PointerShape shape) { edgePointer_ = shape; }
+  void showPointer(X11Cursors& cursors);
 
   // The picture, sized to the window's pixels; isNew when it was just made (and holds nothing).
   cairo_surface_t* surface(bool* isNew);
@@ -98,6 +107,8 @@ private:
   bool mapped_ = false;
   bool fullScreen_ = false;
   cairo_surface_t* surface_ = nullptr;
+  X11PointerShape contentPointer_ = X11PointerShape::Arrow, edgePointer_ = X11PointerShape::Arrow;
+  X11PointerShape shownPointer_ = X11PointerShape::Count; // none set yet
   bool drawn_ = false;
 
   void setTitle(const std::string& title);
@@ -106,4 +117,8 @@ private:
   // _NET_WM_STATE, which a window manager reads as the window is mapped.
   void setState();
   void setFixedProperties();
+  // Cuts the window's corners to its rounded outline, when its size or radius changed.
+  void applyShape();
+  int shapedWidth_ = 0, shapedHeight_ = 0;
+  CGFloat shapedRadius_ = 0;
 };
