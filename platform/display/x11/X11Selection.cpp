@@ -19,6 +19,12 @@ xcb_get_property_reply_t* takeProperty(xcb_connection_t* c, xcb_window_t window,
       nullptr);
 }
 
+// The largest text handed over whole, and the size of each piece of a larger one: far below the
+// smallest request a server must take (256 KiB without BIG-REQUESTS).
+constexpr std::size_t kPieceBytes = 128 * 1024;
+// A requestor that has not taken a piece for this long is forgotten when the next one starts.
+constexpr std::chrono::seconds kOutgoingLimit{30};
+
 std::string bytesOf(xcb_get_property_reply_t* reply) {
   const auto* bytes = static_cast<const char*>(xcb_get_property_value(reply));
   return std::string(bytes, static_cast<std::size_t>(xcb_get_property_value_length(reply)));
@@ -97,6 +103,7 @@ bool X11Selection::handleEvent(const xcb_generic_event_t* event) {
   }
   case XCB_PROPERTY_NOTIFY: {
     const auto* property = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+    if (property->state == XCB_PROPERTY_DELETE && sendNextPiece(property)) return true;
     if (property->window != helper_ || property->atom != property_) return false;
     // Our own deletions report too; only a new piece counts.
     if (property->state == XCB_PROPERTY_NEW_VALUE) takePiece();
@@ -121,6 +128,25 @@ void X11Selection::answerRequest(const xcb_selection_request_event_t* request) {
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, request->requestor, property, XCB_ATOM_ATOM,
                             32, 2, targets);
         answered = true;
+      } else if (request->target == atoms[X11Atom::UTF8_STRING] &&
+                 ownedText_.size() > kPieceBytes) {
+        // INCR: the property says how much is coming; the requestor deletes it to ask for the
+        // first piece, which needs its property changes to come to us.
+        const auto now = std::chrono::steady_clock::now();
+        std::erase_if(outgoing_, [&](const auto& entry) {
+          return now - entry.second.started > kOutgoingLimit;
+        });
+        xcb_get_window_attributes_reply_t* attributes = xcb_get_window_attributes_reply(
+            c, xcb_get_window_attributes(c, request->requestor), nullptr);
+        const uint32_t formerEvents = attributes ? attributes->your_event_mask : 0;
+        std::free(attributes);
+        outgoing_[{request->requestor, property}] = {ownedText_, 0, now, formerEvents};
+        const uint32_t events = formerEvents | XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(c, request->requestor, XCB_CW_EVENT_MASK, &events);
+        const auto size = static_cast<uint32_t>(ownedText_.size());
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, request->requestor, property,
+                            atoms[X11Atom::INCR], 32, 1, &size);
+        answered = true;
       } else if (request->target == atoms[X11Atom::UTF8_STRING]) {
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, request->requestor, property,
                             atoms[X11Atom::UTF8_STRING], 8,
@@ -139,6 +165,27 @@ void X11Selection::answerRequest(const xcb_selection_request_event_t* request) {
   xcb_send_event(c, 0, request->requestor, XCB_EVENT_MASK_NO_EVENT,
                  reinterpret_cast<const char*>(&notify));
   xcb_flush(c);
+}
+
+bool X11Selection::sendNextPiece(const xcb_property_notify_event_t* deleted) {
+  auto found = outgoing_.find({deleted->window, deleted->atom});
+  if (found == outgoing_.end()) return false;
+  Outgoing& transfer = found->second;
+  const std::size_t size = std::min(kPieceBytes, transfer.text.size() - transfer.sent);
+  xcb_connection_t* c = server_.connection;
+  // The last piece is an empty one.
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, deleted->window, deleted->atom,
+                      server_.atoms[X11Atom::UTF8_STRING], 8, static_cast<uint32_t>(size),
+                      transfer.text.data() + transfer.sent);
+  transfer.sent += size;
+  if (size == 0) {
+    // Only what we listened to before still comes to us.
+    const uint32_t events = transfer.formerEvents;
+    xcb_change_window_attributes(c, deleted->window, XCB_CW_EVENT_MASK, &events);
+    outgoing_.erase(found);
+  }
+  xcb_flush(c);
+  return true;
 }
 
 void X11Selection::takeConversion(const xcb_selection_notify_event_t* notify) {

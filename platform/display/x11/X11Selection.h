@@ -2,6 +2,8 @@
 // Paste use, or PRIMARY, the text last selected, which a middle click pastes. Owning it makes the
 // display's helper window the selection's owner, and the event thread hands the text to whoever
 // asks for it (UTF8_STRING, with TARGETS), until another client takes the selection over.
+// A text larger than one piece goes to its requestor in pieces (INCR), each written when the
+// requestor has deleted the one before, so that no request exceeds what the server takes.
 // Reading asks the owner to convert it to UTF8_STRING into a property of the helper window of
 // the selection's own, and waits for the answer, also when it comes in pieces (INCR).
 #pragma once
@@ -13,7 +15,9 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <map>
 #include <string>
+#include <utility>
 
 struct X11Server;
 
@@ -38,6 +42,19 @@ private:
   void takeConversion(const xcb_selection_notify_event_t* notify);
   void takePiece();
   void finishTransfer(std::optional<std::string> text);
+  // Writes the next piece of an outgoing transfer once the requestor took the last; false when
+  // the event belongs to none.
+  bool sendNextPiece(const xcb_property_notify_event_t* deleted);
+
+  // A text going to a requestor in pieces, known by the requestor's window and property.
+  struct Outgoing {
+    std::string text;
+    std::size_t sent = 0;
+    std::chrono::steady_clock::time_point started;
+    // What we listened to on the requestor's window before (it may be a window we watch).
+    uint32_t formerEvents = 0;
+  };
+  std::map<std::pair<xcb_window_t, xcb_atom_t>, Outgoing> outgoing_; // event thread only
 
   const X11Server& server_;
   const xcb_window_t helper_;

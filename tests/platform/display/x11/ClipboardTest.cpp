@@ -50,8 +50,11 @@ TEST_F(LiveDisplayTest, TheClipboardGoesToAndComesFromOtherApplications) {
   const std::optional<std::u16string> received = display->clipboardText();
   ASSERT_TRUE(received.has_value());
   EXPECT_EQ(NSUTF16ToUTF8(*received), large);
+  // Back in pieces too (more than one piece of ours), every byte in its place.
   display->setClipboardText(NSUTF8ToUTF16(large));
-  EXPECT_EQ(outputOf("xclip -selection clipboard -o").size(), large.size());
+  const std::string pasted = outputOf("xclip -selection clipboard -o");
+  EXPECT_EQ(pasted.size(), large.size());
+  EXPECT_TRUE(pasted == large);
 }
 
 TEST_F(LiveDisplayTest, ControlVPastesWhatAnotherApplicationCopied) {
