@@ -96,6 +96,7 @@ void X11Display::considerForeignWindow(xcb_window_t window, bool justShown) {
   X11PropertyReply pid;
   X11ReadProperty(c, window, server_.atoms[X11Atom::_NET_WM_PID], 1, pid);
   if (X11CardinalAt(pid, 0) != static_cast<uint32_t>(getpid())) return;
+  server_.windowManager.learnClassFrom(window);
   xcb_get_geometry_reply_t* geometry =
       xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr);
   if (!geometry) return;

@@ -13,9 +13,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <optional>
-#include <map>
 #include <string>
 #include <utility>
 

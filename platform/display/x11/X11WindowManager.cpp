@@ -203,11 +203,35 @@ void X11WindowManager::learnApplicationIcon() {
   });
 }
 
+void X11WindowManager::learnClassFrom(xcb_window_t toolkitWindow) {
+  xcb_connection_t* c = connection_;
+  xcb_get_property_reply_t* reply = xcb_get_property_reply(
+      c, xcb_get_property(c, 0, toolkitWindow, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256),
+      nullptr);
+  if (!reply) return;
+  const std::string value(static_cast<const char*>(xcb_get_property_value(reply)),
+                          static_cast<std::size_t>(xcb_get_property_value_length(reply)));
+  std::free(reply);
+  // "instance\0class\0": the class is what a taskbar groups by.
+  const std::size_t end = value.find('\0');
+  if (end == std::string::npos) return;
+  std::string windowClass = value.substr(end + 1);
+  windowClass = windowClass.substr(0, windowClass.find('\0'));
+  if (windowClass.empty()) return;
+  std::lock_guard lock(classMutex_);
+  toolkitClass_ = std::move(windowClass);
+}
+
 void X11WindowManager::describeApplication(xcb_window_t window, bool withIcon) const {
   xcb_connection_t* c = connection_;
   const X11Atoms& atoms = *atoms_;
   // Instance and class, each ending in a NUL.
-  std::string instanceAndClass = name_ + '\0' + name_ + '\0';
+  std::string windowClass;
+  {
+    std::lock_guard lock(classMutex_);
+    windowClass = toolkitClass_.empty() ? name_ : toolkitClass_;
+  }
+  std::string instanceAndClass = name_ + '\0' + windowClass + '\0';
   xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
                       static_cast<uint32_t>(instanceAndClass.size()), instanceAndClass.data());
   // A process id means something only with the machine it runs on.

@@ -62,7 +62,11 @@ public:
   const std::string& applicationName() const { return name_; }
   // Asks for the application's icon the first time (main thread); later calls do nothing.
   void learnApplicationIcon();
-  // Writes WM_CLASS, _NET_WM_PID, WM_CLIENT_MACHINE and, when withIcon, _NET_WM_ICON on a new
+  // Takes the class of WM_CLASS from a window of this process's toolkit (a Java frame), so that
+  // windows made from now on group with the toolkit's in a taskbar and in Alt+Tab (any thread).
+  void learnClassFrom(xcb_window_t toolkitWindow);
+  // Writes WM_CLASS (the application's name as instance; the toolkit's class once learned, else
+  // the name, as class), _NET_WM_PID, WM_CLIENT_MACHINE and, when withIcon, _NET_WM_ICON on a new
   // window.
   void describeApplication(xcb_window_t window, bool withIcon) const;
   // Writes _NET_WM_USER_TIME as the window is about to be mapped: the time of the input that led
@@ -78,6 +82,8 @@ private:
   xcb_window_t selectionOwner_ = XCB_NONE;
   xcb_window_t checkWindow_ = XCB_NONE;
   std::string name_;
+  mutable std::mutex classMutex_;
+  std::string toolkitClass_;
   std::once_flag iconAsked_;
   // _NET_WM_ICON's items: width, height and the pixels of each image in turn.
   std::vector<uint32_t> icon_;

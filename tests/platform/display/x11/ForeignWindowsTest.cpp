@@ -128,6 +128,24 @@ TEST_F(ForeignWindowsTest, AShownWindowOfThisProcessIsHostedUnderATitleBarOfOurs
   EXPECT_EQ(focusedWindow(), doc) << "the key window's keyboard focus goes to the hosted window";
 }
 
+TEST_F(ForeignWindowsTest, OurWindowsTakeTheToolkitsWindowClassToGroupWithItsWindows) {
+  const xcb_window_t frame = makeForeign("Frame", 300, 200, 400, 200, /*show=*/false);
+  const char wmClass[] = "sun-awt-X11-XFramePeer\0p-Frm";
+  xcb_change_property(connection, XCB_PROP_MODE_REPLACE, frame, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING,
+                      8, sizeof wmClass, wmClass);
+  xcb_map_window(connection, frame);
+  xcb_flush(connection);
+  NSHostedWindow* host = waitForHost(frame);
+  ASSERT_NE(host, nullptr);
+  const std::string hostClass =
+      textProperty(display->xWindowOf(host->windowNumber()), XCB_ATOM_WM_CLASS);
+  // The instance stays the application's name; the class is the toolkit's.
+  const std::size_t end = hostClass.find('\0');
+  ASSERT_NE(end, std::string::npos);
+  EXPECT_FALSE(hostClass.substr(0, end).empty());
+  EXPECT_EQ(hostClass.substr(end + 1), std::string("p-Frm", 6)) << hostClass;
+}
+
 TEST_F(ForeignWindowsTest, HelperWindowsPopUpsAndOtherProcessesWindowsAreNotAdopted) {
   const xcb_window_t hidden = makeForeign("hidden helper", 10, 10, 16, 16, /*show=*/false);
   const xcb_window_t popUp = makeForeign("pop-up", 20, 20, 50, 50, true, getpid(), true);

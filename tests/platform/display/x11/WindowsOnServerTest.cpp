@@ -42,10 +42,10 @@ TEST_F(LiveDisplayTest, AWindowIsAnUndecoratedTopLevelWithItsTitleAndFrame) {
   // The display hears of the new title on the run loop.
   serveUntil([&] { return textProperty(id, atom("_NET_WM_NAME")) == "Renamed"; });
   EXPECT_EQ(textProperty(id, atom("_NET_WM_NAME")), "Renamed");
-  // Untitled, it goes by the application's name: WM_CLASS's class, which is not empty.
+  // Untitled, it goes by the application's name: WM_CLASS's instance, which is not empty.
   window->setTitle(NSSTR(""));
   const std::string wmClass = textProperty(id, XCB_ATOM_WM_CLASS);
-  const std::string applicationName = wmClass.substr(wmClass.find('\0') + 1);
+  const std::string applicationName = wmClass.substr(0, wmClass.find('\0'));
   ASSERT_FALSE(applicationName.c_str()[0] == '\0') << "WM_CLASS names the application";
   serveUntil([&] { return textProperty(id, atom("_NET_WM_NAME")) != "Renamed"; });
   EXPECT_STREQ(textProperty(id, atom("_NET_WM_NAME")).c_str(), applicationName.c_str());
