@@ -13,6 +13,10 @@ struct DisplayAppearance {
   std::optional<std::array<double, 3>> accent;
   // The desktop's text size against the platform's (1: the same, 1.25: a quarter larger).
   double textScale = 1;
+  // How text is smoothed, as the desktop's font settings say; unset: the platform's own.
+  std::optional<bool> antialias;
+  std::string hintStyle;     // "hintnone", "hintslight", "hintmedium" or "hintfull"
+  std::string subpixelOrder; // "none", "rgb", "bgr", "vrgb" or "vbgr"
   bool operator==(const DisplayAppearance&) const = default;
 };
 

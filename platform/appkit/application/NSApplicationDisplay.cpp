@@ -6,6 +6,7 @@
 #include "appkit/drawing/NSColor.h"
 #include "appkit/drawing/NSFont.h"
 #include "appkit/menus/MenuTrackingSession.h"
+#include "appkit/rendering/PangoSupport.h"
 #include "appkit/windows/NSHostedWindow.h"
 #include "display/DisplayBackend.h"
 #include "display/DisplayClient.h"
@@ -110,6 +111,7 @@ void NSApplication::followDesktopAppearance() {
           ? NSColor::colorWithSRGBRed((*look.accent)[0], (*look.accent)[1], (*look.accent)[2], 1)
           : nullptr);
   NSFont::setSystemTextScale(look.textScale);
+  NSSetTextSmoothing(look.antialias, look.hintStyle, look.subpixelOrder);
 }
 
 void NSApplication::redrawEveryWindow() {

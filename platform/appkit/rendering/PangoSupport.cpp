@@ -5,14 +5,64 @@
 #include "foundation/strings/NSStringEncoding.h"
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
 
 namespace {
+
+// The desktop's text smoothing, and how often it changed, which each thread's context checks.
+struct TextSmoothing {
+  std::optional<bool> antialias;
+  std::string hintStyle, subpixelOrder;
+};
+std::mutex smoothingMutex;
+TextSmoothing smoothing; // under smoothingMutex
+std::atomic<unsigned> smoothingGeneration{0};
+
+cairo_hint_style_t hintStyleNamed(const std::string& name) {
+  if (name == "hintnone") return CAIRO_HINT_STYLE_NONE;
+  if (name == "hintmedium") return CAIRO_HINT_STYLE_MEDIUM;
+  if (name == "hintfull") return CAIRO_HINT_STYLE_FULL;
+  return CAIRO_HINT_STYLE_SLIGHT;
+}
+
+cairo_subpixel_order_t subpixelOrderNamed(const std::string& name) {
+  if (name == "rgb") return CAIRO_SUBPIXEL_ORDER_RGB;
+  if (name == "bgr") return CAIRO_SUBPIXEL_ORDER_BGR;
+  if (name == "vrgb") return CAIRO_SUBPIXEL_ORDER_VRGB;
+  if (name == "vbgr") return CAIRO_SUBPIXEL_ORDER_VBGR;
+  return CAIRO_SUBPIXEL_ORDER_DEFAULT;
+}
+
+// Unhinted metrics and unrounded positions always: text keeps its width at every scale factor
+// and under every smoothing; the rest follows the desktop.
+void applySmoothing(PangoContext* context) {
+  TextSmoothing wanted;
+  {
+    std::lock_guard lock(smoothingMutex);
+    wanted = smoothing;
+  }
+  cairo_font_options_t* options = cairo_font_options_create();
+  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+  cairo_font_options_set_hint_style(options, hintStyleNamed(wanted.hintStyle));
+  const cairo_subpixel_order_t order = subpixelOrderNamed(wanted.subpixelOrder);
+  cairo_antialias_t antialias = CAIRO_ANTIALIAS_GRAY;
+  if (wanted.antialias == false)
+    antialias = CAIRO_ANTIALIAS_NONE;
+  else if (order != CAIRO_SUBPIXEL_ORDER_DEFAULT)
+    antialias = CAIRO_ANTIALIAS_SUBPIXEL;
+  cairo_font_options_set_antialias(options, antialias);
+  cairo_font_options_set_subpixel_order(options, order);
+  pango_cairo_context_set_font_options(context, options);
+  cairo_font_options_destroy(options);
+}
 
 // The per-thread font map and context. Pango's font maps are not meant to be shared between
 // threads, so each thread that draws text gets its own, released when the thread ends.
 struct ThreadPango {
   PangoFontMap* fontMap = nullptr;
   PangoContext* context = nullptr;
+  unsigned generation = 0; // of the smoothing applied
 
   ThreadPango() {
     fontMap = pango_cairo_font_map_new();
@@ -20,12 +70,8 @@ struct ThreadPango {
     pango_cairo_context_set_resolution(context, 72);
     // Unhinted metrics and unrounded positions: text keeps its width at every scale factor.
     pango_context_set_round_glyph_positions(context, FALSE);
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    pango_cairo_context_set_font_options(context, options);
-    cairo_font_options_destroy(options);
+    generation = smoothingGeneration.load();
+    applySmoothing(context);
   }
   ~ThreadPango() {
     g_object_unref(context);
@@ -54,7 +100,23 @@ void prepareTextOnTheMainThread() {
 
 PangoContext* NSPangoContext() {
   thread_local ThreadPango pango;
+  if (const unsigned now = smoothingGeneration.load(); now != pango.generation) {
+    pango.generation = now;
+    applySmoothing(pango.context);
+  }
   return pango.context;
+}
+
+void NSSetTextSmoothing(std::optional<bool> antialias, const std::string& hintStyle,
+                        const std::string& subpixelOrder) {
+  {
+    std::lock_guard lock(smoothingMutex);
+    if (smoothing.antialias == antialias && smoothing.hintStyle == hintStyle &&
+        smoothing.subpixelOrder == subpixelOrder)
+      return;
+    smoothing = {antialias, hintStyle, subpixelOrder};
+  }
+  ++smoothingGeneration;
 }
 
 NSUTF8Mapping NSMapUTF16ToUTF8(std::u16string_view text) {

@@ -6,6 +6,7 @@
 
 #include <pango/pangocairo.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,11 @@
 
 // The calling thread's context for measuring and laying out text.
 PangoContext* NSPangoContext();
+// How text is smoothed from now on, on every thread, as the desktop's font settings say: an
+// empty antialias, hint style ("hintnone" ... "hintfull") or subpixel order ("rgb", "bgr",
+// "vrgb", "vbgr", "none") keeps the platform's own choice (greyscale, slight hinting).
+void NSSetTextSmoothing(std::optional<bool> antialias, const std::string& hintStyle,
+                        const std::string& subpixelOrder);
 
 // Pango units to points and back.
 inline CGFloat NSFromPangoUnits(int units) {

@@ -232,6 +232,25 @@ DisplayAppearance X11DesktopSettings::appearance() const {
     if (const auto* value = std::get_if<int32_t>(&found->second); value && *value > 0)
       dpi = *value / 1024.0 / (scale > 0 ? scale : 1);
   if (dpi == 0) dpi = resourceDpi_;
+  auto number = [&](const char* name) -> std::optional<int32_t> {
+    auto found = settings_.find(name);
+    if (found == settings_.end()) return std::nullopt;
+    const auto* value = std::get_if<int32_t>(&found->second);
+    return value ? std::optional<int32_t>(*value) : std::nullopt;
+  };
+  auto text = [&](const char* name) -> std::string {
+    auto found = settings_.find(name);
+    const auto* value =
+        found == settings_.end() ? nullptr : std::get_if<std::string>(&found->second);
+    return value ? *value : std::string();
+  };
+  // -1 stands for "the default" in Xft's integer settings.
+  if (std::optional<int32_t> antialias = number("Xft/Antialias"); antialias && *antialias >= 0)
+    appearance.antialias = *antialias != 0;
+  appearance.hintStyle = text("Xft/HintStyle");
+  if (std::optional<int32_t> hinting = number("Xft/Hinting"); hinting && *hinting == 0)
+    appearance.hintStyle = "hintnone";
+  appearance.subpixelOrder = text("Xft/RGBA");
   if (dpi > 0) appearance.textScale = DisplayAppearanceSaneTextScale(dpi / 96);
   return appearance;
 }

@@ -7,6 +7,7 @@
 #include "LiveDisplayFixture.h"
 #include "appkit/drawing/NSAppearance.h"
 #include "appkit/drawing/NSFont.h"
+#include "appkit/rendering/PangoSupport.h"
 #include "display/x11/X11DesktopSettings.h"
 
 using namespace live_test;
@@ -81,6 +82,31 @@ std::vector<uint8_t> settingsBytes(bool bigEndian) {
   return bytes;
 }
 
+// Whether text drawn now has edges between black and white (antialiased), as opposed to only
+// black and white pixels.
+bool textHasGreyEdges() {
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 120, 40);
+  cairo_t* cairo = cairo_create(surface);
+  cairo_set_source_rgb(cairo, 1, 1, 1);
+  cairo_paint(cairo);
+  cairo_set_source_rgb(cairo, 0, 0, 0);
+  PangoLayout* layout = pango_layout_new(NSPangoContext());
+  PangoFontDescription* font = pango_font_description_from_string("DejaVu Sans 20px");
+  pango_layout_set_font_description(layout, font);
+  pango_layout_set_text(layout, "Ragx", -1);
+  pango_cairo_show_layout(cairo, layout);
+  pango_font_description_free(font);
+  g_object_unref(layout);
+  cairo_destroy(cairo);
+  cairo_surface_flush(surface);
+  bool grey = false;
+  const unsigned char* data = cairo_image_surface_get_data(surface);
+  for (int i = 0; i < cairo_image_surface_get_stride(surface) * 40; i += 4)
+    grey = grey || (data[i] != 0 && data[i] != 255);
+  cairo_surface_destroy(surface);
+  return grey;
+}
+
 } // namespace
 
 TEST(DesktopSettingsParsing, ReadsEitherByteOrderAndRefusesBrokenLists) {
@@ -113,13 +139,18 @@ TEST_F(LiveDisplayTest, TheLookFollowsASettingsDaemonThatStartsChangesAndQuits) 
   NSWindow* window = makeWindow("Look", NSMakeRect(200, 200, 300, 160));
   EXPECT_TRUE(window->effectiveAppearance()->isDark());
 
-  daemon.change("Net/ThemeName \"Adwaita\"\nXft/DPI 98304\n");
+  EXPECT_TRUE(textHasGreyEdges());
+
+  // Light, standard text size, text without smoothing.
+  daemon.change("Net/ThemeName \"Adwaita\"\nXft/DPI 98304\nXft/Antialias 0\n");
   ASSERT_TRUE(serveUntil([] { return !NSAppearance::systemAppearance()->isDark(); }));
   EXPECT_DOUBLE_EQ(display->appearance().textScale, 1);
+  EXPECT_FALSE(textHasGreyEdges());
 
   // Without a daemon, the X resources' Xft.dpi sizes the text.
   daemon.change("Net/ThemeName \"Adwaita-dark\"\n");
   ASSERT_TRUE(serveUntil([] { return NSAppearance::systemAppearance()->isDark(); }));
+  EXPECT_TRUE(textHasGreyEdges());
   const std::string resources = "Xft.dpi:\t144\n";
   xcb_change_property(connection, XCB_PROP_MODE_REPLACE, root, XCB_ATOM_RESOURCE_MANAGER,
                       XCB_ATOM_STRING, 8, static_cast<uint32_t>(resources.size()),
