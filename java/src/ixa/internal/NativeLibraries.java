@@ -23,6 +23,8 @@ import java.util.List;
 import java.util.Locale;
 import java.util.Set;
 import java.util.stream.Stream;
+import java.util.zip.CRC32;
+import java.util.zip.CRC32C;
 
 /**
  * Loads the native libraries behind the {@code ixa} and {@code ixa.testkit} classes. Not part of
@@ -124,8 +126,7 @@ public final class NativeLibraries {
               + ")");
     Index index = Index.parse(new String(indexBytes, StandardCharsets.UTF_8));
     if (index.requires != null) load(anchor, index.requires);
-    Path directory =
-        extract(anchor, folder, index, name + "-" + hex(sha256(indexBytes)).substring(0, 32));
+    Path directory = extract(anchor, folder, index, name + "-" + folderId(indexBytes));
     for (Index.Entry entry : index.entries) {
       Path library = directory.resolve(entry.file);
       try {
@@ -167,7 +168,10 @@ public final class NativeLibraries {
     sweepLeftovers(root);
     Path staging = Files.createTempDirectory(root, ".partial-" + hash + "-");
     try {
-      for (Index.Entry entry : index.entries) write(anchor, folder, entry, staging);
+      StringBuilder checksums = new StringBuilder();
+      for (Index.Entry entry : index.entries)
+        checksums.append(write(anchor, folder, entry, staging)).append('\n');
+      Files.writeString(staging.resolve(CHECKSUMS), checksums, StandardCharsets.UTF_8);
       try {
         Files.move(staging, directory, StandardCopyOption.ATOMIC_MOVE);
       } catch (IOException notMoved) {
@@ -226,7 +230,11 @@ public final class NativeLibraries {
     }
   }
 
-  private static void write(Class<?> anchor, String folder, Index.Entry entry, Path staging)
+  /**
+   * Copies one library out of the jar, checked against the index's SHA-256; returns its line of
+   * the folder's checksums file.
+   */
+  private static String write(Class<?> anchor, String folder, Index.Entry entry, Path staging)
       throws IOException {
     String path = folder + entry.file;
     MessageDigest digest = sha256Digest();
@@ -245,17 +253,64 @@ public final class NativeLibraries {
     if (size != entry.size || !hex(digest.digest()).equals(entry.sha256))
       throw new IOException(path + " in the jar does not match its index (a damaged jar?)");
     Files.setPosixFilePermissions(target, PosixFilePermissions.fromString("r-x------"));
+    return checksumLine(entry, crc32c(Files.readAllBytes(target)));
   }
 
-  /** Every library is there with the content the index names (a few milliseconds to check). */
+  /**
+   * The file in each folder that records, for every library, the index's line and a CRC-32C of
+   * the copy as it was written after its SHA-256 was checked.
+   */
+  static final String CHECKSUMS = "checksums";
+
+  private static String checksumLine(Index.Entry entry, long crc) {
+    return entry.sha256 + " " + entry.size + " " + Long.toHexString(crc) + " " + entry.file;
+  }
+
+  /**
+   * Every library is there with the content the index names: the folder's checksums file was
+   * written for this index, and each copy still has the size and the CRC-32C it was written
+   * with. A CRC is checked rather than the SHA-256 because a JVM's first SHA-256 costs about a
+   * hundred milliseconds of every start (its provider and code are cold); the SHA-256 is checked
+   * once, as the copy is written, and a CRC finds a copy changed by accident or by hand since.
+   */
   private static boolean complete(Path directory, Index index) throws IOException {
-    for (Index.Entry entry : index.entries) {
+    Path checksums = directory.resolve(CHECKSUMS);
+    if (!Files.isRegularFile(checksums, LinkOption.NOFOLLOW_LINKS)) return false;
+    List<String> lines = Files.readAllLines(checksums, StandardCharsets.UTF_8);
+    if (lines.size() != index.entries.size()) return false;
+    for (int i = 0; i < lines.size(); i++) {
+      Index.Entry entry = index.entries.get(i);
+      String[] fields = lines.get(i).split(" ");
+      if (fields.length != 4) return false;
       Path file = directory.resolve(entry.file);
       if (!Files.isRegularFile(file, LinkOption.NOFOLLOW_LINKS) || Files.size(file) != entry.size)
         return false;
-      if (!hex(sha256(Files.readAllBytes(file))).equals(entry.sha256)) return false;
+      long crc;
+      try {
+        crc = Long.parseLong(fields[2], 16);
+      } catch (NumberFormatException notOurs) {
+        return false;
+      }
+      if (!lines.get(i).equals(checksumLine(entry, crc))) return false;
+      if (crc32c(Files.readAllBytes(file)) != crc) return false;
     }
     return true;
+  }
+
+  private static long crc32c(byte[] bytes) {
+    CRC32C crc = new CRC32C();
+    crc.update(bytes);
+    return crc.getValue();
+  }
+
+  /**
+   * The folder's name for an index: two different checksums of its bytes (64 bits). An index of
+   * another version that gave the same name is still told apart, by the checksums file.
+   */
+  private static String folderId(byte[] indexBytes) {
+    CRC32 crc = new CRC32();
+    crc.update(indexBytes);
+    return String.format(Locale.ROOT, "%08x%08x", crc.getValue(), crc32c(indexBytes));
   }
 
   /**
@@ -324,10 +379,6 @@ public final class NativeLibraries {
     } catch (NoSuchAlgorithmException e) {
       throw new IllegalStateException("every JVM provides SHA-256", e);
     }
-  }
-
-  private static byte[] sha256(byte[] bytes) {
-    return sha256Digest().digest(bytes);
   }
 
   private static String hex(byte[] bytes) {
