@@ -157,7 +157,9 @@ void NSWindow::finishFullScreenTransition(bool entering) {
     styleMask_ &= ~NSWindowStyleMaskFullScreen;
     setFrame(frameBeforeFullScreen_, false);
   }
-  // The style changed even where the size did not: the title bar comes or goes.
+  // The style changed even where the size did not: the title bar comes or goes, and with it the
+  // rounded corners and the resizable edges the display knows of.
   layoutFrameView();
   frameView_->setNeedsDisplay(true);
+  if (isVisible()) DisplayBackend::current().windowDescribed(number_, displayDescription());
 }

@@ -57,25 +57,32 @@ TEST_F(LiveDisplayTest, ThePointerIsAnIBeamOverTextAndAnArrowAtTheEdges) {
   EXPECT_EQ(cursorAt(NSMakePoint(350, 30)), plain) << "the arrow comes back";
 }
 
-TEST_F(LiveDisplayTest, RoundedCornersAreCutOffTheWindow) {
+TEST_F(LiveDisplayTest, RoundedCornersAreCutOffTheWindowAndComeBackAfterFullScreen) {
   NSWindow* window = makeWindow("Corners", NSMakeRect(200, 200, 400, 200));
   ASSERT_TRUE(waitUntilShown(window));
   const xcb_window_t id = display->xWindowOf(window->windowNumber());
-  auto* shape = xcb_shape_get_rectangles_reply(
-      connection, xcb_shape_get_rectangles(connection, id, XCB_SHAPE_SK_BOUNDING), nullptr);
-  ASSERT_NE(shape, nullptr);
+  // Whether the window's shape covers the pixel (x, y) of the window.
   auto covers = [&](int x, int y) {
-    const xcb_rectangle_t* rows = xcb_shape_get_rectangles_rectangles(shape);
-    for (int i = 0; i < xcb_shape_get_rectangles_rectangles_length(shape); ++i)
-      if (x >= rows[i].x && x < rows[i].x + rows[i].width && y >= rows[i].y &&
-          y < rows[i].y + rows[i].height)
-        return true;
-    return false;
+    auto* shape = xcb_shape_get_rectangles_reply(
+        connection, xcb_shape_get_rectangles(connection, id, XCB_SHAPE_SK_BOUNDING), nullptr);
+    bool inside = false;
+    const xcb_rectangle_t* rows = shape ? xcb_shape_get_rectangles_rectangles(shape) : nullptr;
+    for (int i = 0; shape && i < xcb_shape_get_rectangles_rectangles_length(shape); ++i)
+      inside = inside || (x >= rows[i].x && x < rows[i].x + rows[i].width && y >= rows[i].y &&
+                          y < rows[i].y + rows[i].height);
+    std::free(shape);
+    return inside;
   };
   EXPECT_FALSE(covers(0, 0));
   EXPECT_FALSE(covers(399, 199));
   EXPECT_TRUE(covers(200, 0));
   EXPECT_TRUE(covers(0, 100));
   EXPECT_TRUE(covers(200, 100));
-  std::free(shape);
+  // Full screen is square to its corners; back in its frame, the corners are cut again.
+  window->toggleFullScreen(nullptr);
+  ASSERT_TRUE(serveUntil([&] { return window->isFullScreen(); }));
+  EXPECT_TRUE(serveUntil([&] { return covers(0, 0); }));
+  window->toggleFullScreen(nullptr);
+  ASSERT_TRUE(serveUntil([&] { return !window->isFullScreen(); }));
+  EXPECT_TRUE(serveUntil([&] { return !covers(0, 0) && covers(200, 0); }));
 }
