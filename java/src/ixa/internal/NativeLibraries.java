@@ -310,7 +310,9 @@ public final class NativeLibraries {
   private static String folderId(byte[] indexBytes) {
     CRC32 crc = new CRC32();
     crc.update(indexBytes);
-    return String.format(Locale.ROOT, "%08x%08x", crc.getValue(), crc32c(indexBytes));
+    long both = crc.getValue() << 32 | crc32c(indexBytes);
+    String hex = Long.toHexString(both);
+    return "0".repeat(16 - hex.length()) + hex;
   }
 
   /**
@@ -402,13 +404,15 @@ public final class NativeLibraries {
       String requires = null;
       List<Entry> entries = new ArrayList<>();
       for (String line : text.split("\n")) {
-        String[] fields = line.trim().split("\\s+");
+        String[] fields = fields(line);
         if (fields.length == 2 && fields[0].equals("requires")) {
           requires = fields[1];
         } else if (fields.length == 3
-            && fields[0].matches("[0-9a-f]{64}")
-            && fields[1].matches("[0-9]{1,12}")
-            && fields[2].matches("[A-Za-z0-9._+-]+")
+            && fields[0].length() == 64
+            && only(fields[0], "0123456789abcdef")
+            && fields[1].length() <= 12
+            && only(fields[1], "0123456789")
+            && only(fields[2], "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789._+-")
             && !fields[2].startsWith(".")) {
           entries.add(new Entry(fields[0], Long.parseLong(fields[1]), fields[2]));
         } else if (!line.isBlank()) {
@@ -417,6 +421,32 @@ public final class NativeLibraries {
       }
       if (entries.isEmpty()) throw new IOException("the native library index lists no library");
       return new Index(requires, entries);
+    }
+
+    // The index is read by plain loops, not regular expressions: this runs in every
+    // application's first call, where Java's regular expressions cost milliseconds to start.
+
+    /** The line's fields, split at runs of blanks. */
+    private static String[] fields(String line) {
+      List<String> fields = new ArrayList<>();
+      int start = -1;
+      for (int i = 0; i <= line.length(); i++) {
+        boolean blank = i == line.length() || Character.isWhitespace(line.charAt(i));
+        if (!blank && start < 0) start = i;
+        if (blank && start >= 0) {
+          fields.add(line.substring(start, i));
+          start = -1;
+        }
+      }
+      return fields.toArray(new String[0]);
+    }
+
+    /** Whether the text is not empty and holds only the allowed characters. */
+    private static boolean only(String text, String allowed) {
+      if (text.isEmpty()) return false;
+      for (int i = 0; i < text.length(); i++)
+        if (allowed.indexOf(text.charAt(i)) < 0) return false;
+      return true;
     }
   }
 }
