@@ -138,6 +138,12 @@ TEST_F(LiveDisplayTest, TheLookFollowsASettingsDaemonThatStartsChangesAndQuits) 
   EXPECT_DOUBLE_EQ(NSFont::systemTextScale(), 1.25);
   NSWindow* window = makeWindow("Look", NSMakeRect(200, 200, 300, 160));
   EXPECT_TRUE(window->effectiveAppearance()->isDark());
+  // The brightness of the window's content in its middle, as the server shows it.
+  auto middleOnScreen = [&] {
+    const uint32_t pixel = screenshot(350, 900 - 280, 1, 1).at(0);
+    return ((pixel >> 16 & 0xff) + (pixel >> 8 & 0xff) + (pixel & 0xff)) / 3;
+  };
+  EXPECT_TRUE(serveUntil([&] { return middleOnScreen() < 80; })) << middleOnScreen();
 
   EXPECT_TRUE(textHasGreyEdges());
 
@@ -146,6 +152,8 @@ TEST_F(LiveDisplayTest, TheLookFollowsASettingsDaemonThatStartsChangesAndQuits) 
   ASSERT_TRUE(serveUntil([] { return !NSAppearance::systemAppearance()->isDark(); }));
   EXPECT_DOUBLE_EQ(display->appearance().textScale, 1);
   EXPECT_FALSE(textHasGreyEdges());
+  // The open window is drawn anew in the light look.
+  EXPECT_TRUE(serveUntil([&] { return middleOnScreen() > 200; })) << middleOnScreen();
 
   // Without a daemon, the X resources' Xft.dpi sizes the text.
   daemon.change("Net/ThemeName \"Adwaita-dark\"\n");
