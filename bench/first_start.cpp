@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include "PrivateXvfb.h"
+
 extern char** environ;
 
 namespace {
@@ -144,19 +146,8 @@ BENCHMARK_CAPTURE(FirstAlertDrawn, swing_edt, "swing-edt")
 } // namespace
 
 int main(int argc, char** argv) {
-  const std::string scripts = std::string(BRIX_SOURCE_DIR) + "/tests/xvfb/";
-  if (std::system((scripts + "start " + xvfbState + " >/dev/null").c_str()) != 0) {
-    std::fprintf(stderr, "Xvfb could not be started\n");
-    return 1;
-  }
-  char name[64] = {};
-  if (FILE* file = std::fopen((xvfbState + "/display").c_str(), "r")) {
-    if (!std::fgets(name, sizeof name, file)) name[0] = '\0';
-    std::fclose(file);
-  }
-  name[std::strcspn(name, "\r\n")] = '\0';
-  setenv("DISPLAY", name, 1);
-  setenv("BRIX_DISPLAY", "x11", 1);
+  PrivateXvfb xvfb(xvfbState);
+  if (!xvfb.started()) return 1;
   server = xcb_connect(nullptr, nullptr);
   int status = 1;
   if (!xcb_connection_has_error(server)) {
@@ -171,6 +162,6 @@ int main(int argc, char** argv) {
     status = 0;
   }
   xcb_disconnect(server);
-  if (std::system((scripts + "stop " + xvfbState).c_str()) != 0) status = 1;
+  if (!xvfb.stop()) status = 1;
   return status;
 }

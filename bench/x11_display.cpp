@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "OnMainThread.h"
+#include "PrivateXvfb.h"
 #include "appkit/application/NSApplication.h"
 #include "appkit/controls/NSButton.h"
 #include "appkit/controls/NSTextField.h"
@@ -244,25 +245,11 @@ BENCHMARK(AlertShown)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecon
 // The benchmarks run on an Xvfb of their own, started before the display is first used and
 // stopped at the end whatever DISPLAY was.
 int main(int argc, char** argv) {
-  const std::string scripts = std::string(BRIX_SOURCE_DIR) + "/tests/xvfb/";
-  if (std::system((scripts + "start " + xvfbState + " >/dev/null").c_str()) != 0) {
-    std::fprintf(stderr, "Xvfb could not be started\n");
-    return 1;
-  }
-  FILE* file = std::fopen((xvfbState + "/display").c_str(), "r");
-  char name[64] = {};
-  if (file) {
-    if (!std::fgets(name, sizeof name, file)) name[0] = '\0';
-    std::fclose(file);
-  }
-  std::string display = name;
-  while (!display.empty() && (display.back() == '\n' || display.back() == '\r'))
-    display.pop_back();
-  setenv("DISPLAY", display.c_str(), 1);
-  setenv("BRIX_DISPLAY", "x11", 1);
+  PrivateXvfb xvfb(xvfbState);
+  if (!xvfb.started()) return 1;
   int status = 0;
   if (!liveDisplay()) {
-    std::fprintf(stderr, "the X11 display did not open on %s\n", display.c_str());
+    std::fprintf(stderr, "the X11 display did not open on %s\n", xvfb.display().c_str());
     status = 1;
   } else {
     benchmark::Initialize(&argc, argv);
@@ -274,6 +261,6 @@ int main(int argc, char** argv) {
       return 0;
     });
   }
-  if (std::system((scripts + "stop " + xvfbState).c_str()) != 0) status = 1;
+  if (!xvfb.stop()) status = 1;
   return status;
 }

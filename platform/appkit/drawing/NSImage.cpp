@@ -3,6 +3,7 @@
 #include <poppler.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -76,6 +77,16 @@ template <class Draw> NSImage* drawnImage(Draw draw) {
   return image;
 }
 
+// Makes a gradient from top (at y0) down to bottom (at y1) the source; the source keeps it alive.
+void setVerticalGradient(cairo_t* cairo, double y0, double y1, std::array<double, 3> top,
+                         std::array<double, 3> bottom) {
+  cairo_pattern_t* fill = cairo_pattern_create_linear(0, y0, 0, y1);
+  cairo_pattern_add_color_stop_rgb(fill, 0, top[0], top[1], top[2]);
+  cairo_pattern_add_color_stop_rgb(fill, 1, bottom[0], bottom[1], bottom[2]);
+  cairo_set_source(cairo, fill);
+  cairo_pattern_destroy(fill);
+}
+
 // A warning triangle with an exclamation mark, drawn once at 64 points.
 NSImage* cautionImage() {
   return drawnImage([](cairo_t* cairo) {
@@ -86,13 +97,9 @@ NSImage* cautionImage() {
     cairo_close_path(cairo);
     cairo_set_line_join(cairo, CAIRO_LINE_JOIN_ROUND);
     cairo_set_line_width(cairo, 6);
-    cairo_pattern_t* fill = cairo_pattern_create_linear(0, 6, 0, 58);
-    cairo_pattern_add_color_stop_rgb(fill, 0, 1.0, 0.84, 0.26);
-    cairo_pattern_add_color_stop_rgb(fill, 1, 0.98, 0.71, 0.07);
-    cairo_set_source(cairo, fill);
+    setVerticalGradient(cairo, 6, 58, {1.0, 0.84, 0.26}, {0.98, 0.71, 0.07});
     cairo_fill_preserve(cairo);
     cairo_stroke(cairo);
-    cairo_pattern_destroy(fill);
     // The mark: a bar and a dot.
     cairo_set_source_rgb(cairo, 0.25, 0.22, 0.16);
     cairo_set_line_cap(cairo, CAIRO_LINE_CAP_ROUND);
@@ -118,12 +125,8 @@ NSImage* genericApplicationIcon() {
       cairo_close_path(cairo);
     };
     roundedRect(4, 4, 56, 56, 12);
-    cairo_pattern_t* fill = cairo_pattern_create_linear(0, 4, 0, 60);
-    cairo_pattern_add_color_stop_rgb(fill, 0, 0.36, 0.62, 0.96);
-    cairo_pattern_add_color_stop_rgb(fill, 1, 0.12, 0.40, 0.84);
-    cairo_set_source(cairo, fill);
+    setVerticalGradient(cairo, 4, 60, {0.36, 0.62, 0.96}, {0.12, 0.40, 0.84});
     cairo_fill(cairo);
-    cairo_pattern_destroy(fill);
     // The window: a white pane under a lighter title bar.
     roundedRect(14, 17, 36, 30, 3);
     cairo_set_source_rgb(cairo, 1, 1, 1);

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <memory>
 
+#include "display/x11/X11ClientWindows.h"
+
 namespace {
 
 // Reads the property's numbers in the byte order its first byte names, never past the end.
@@ -49,16 +51,13 @@ enum SettingType : uint8_t { kInteger = 0, kString = 1, kColor = 2 };
 template <class Reply> using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
 
 // A property of a window as bytes; empty when it has none (or the window is gone).
-std::string propertyBytes(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property,
-                          xcb_atom_t type) {
+std::string propertyBytes(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property) {
   if (window == XCB_NONE || property == XCB_NONE) return {};
-  ReplyPtr<xcb_get_property_reply_t> reply(
-      xcb_get_property_reply(c, xcb_get_property(c, 0, window, property, type, 0, 1 << 20),
-                             nullptr),
-      &std::free);
-  if (!reply || reply->format != 8) return {};
-  return std::string(static_cast<const char*>(xcb_get_property_value(reply.get())),
-                     xcb_get_property_value_length(reply.get()));
+  X11PropertyReply reply;
+  X11ReadProperty(c, window, property, 1 << 20, reply);
+  if (!reply.reply || reply.reply->format != 8) return {};
+  return std::string(static_cast<const char*>(reply.value()),
+                     static_cast<std::size_t>(reply.length()));
 }
 
 xcb_atom_t internAtom(xcb_connection_t* c, const std::string& name) {
@@ -158,7 +157,7 @@ void X11DesktopSettings::reread() {
     const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
     xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &events);
   }
-  const std::string bytes = propertyBytes(c, window, settingsAtom_, settingsAtom_);
+  const std::string bytes = propertyBytes(c, window, settingsAtom_);
   std::optional<X11SettingMap> parsed =
       X11ParseSettings(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
   std::lock_guard lock(mutex_);
@@ -167,8 +166,7 @@ void X11DesktopSettings::reread() {
 }
 
 void X11DesktopSettings::readResources() {
-  const double dpi =
-      X11ResourceDpi(propertyBytes(connection_, root_, XCB_ATOM_RESOURCE_MANAGER, XCB_ATOM_STRING));
+  const double dpi = X11ResourceDpi(propertyBytes(connection_, root_, XCB_ATOM_RESOURCE_MANAGER));
   std::lock_guard lock(mutex_);
   resourceDpi_ = dpi;
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "display/DisplayBackend.h"
+#include "display/x11/X11ClientWindows.h"
 #include "display/x11/X11Errors.h"
 
 namespace {
@@ -204,14 +205,11 @@ void X11WindowManager::learnApplicationIcon() {
 }
 
 void X11WindowManager::learnClassFrom(xcb_window_t toolkitWindow) {
-  xcb_connection_t* c = connection_;
-  xcb_get_property_reply_t* reply = xcb_get_property_reply(
-      c, xcb_get_property(c, 0, toolkitWindow, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256),
-      nullptr);
-  if (!reply) return;
-  const std::string value(static_cast<const char*>(xcb_get_property_value(reply)),
-                          static_cast<std::size_t>(xcb_get_property_value_length(reply)));
-  std::free(reply);
+  X11PropertyReply reply;
+  X11ReadProperty(connection_, toolkitWindow, XCB_ATOM_WM_CLASS, 256, reply);
+  if (!reply.reply || reply.reply->format != 8) return;
+  const std::string value(static_cast<const char*>(reply.value()),
+                          static_cast<std::size_t>(reply.length()));
   // "instance\0class\0": the class is what a taskbar groups by.
   const std::size_t end = value.find('\0');
   if (end == std::string::npos) return;
