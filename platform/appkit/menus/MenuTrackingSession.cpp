@@ -1,5 +1,7 @@
 #include "appkit/menus/MenuTrackingSession.h"
 
+#include <cwctype>
+
 #include "appkit/application/NSApplication.h"
 #include "appkit/application/NSEvent.h"
 #include "appkit/application/NSScreen.h"
@@ -172,10 +174,54 @@ void MenuTrackingSession::handleKey(NSEvent* event) {
     }
   } else if (choosesOrOpens(key) && highlighted) {
     menu_->chooseItemDuringTracking(highlighted);
+  } else if (key == NSKey::Home || key == NSKey::End) {
+    NSMenuItem* edge = neighbour(active, nullptr, key == NSKey::Home);
+    active->scrollItemToVisibleDuringTracking(edge);
+    highlight(depth, edge);
   } else if (NSMenuItem* match = menu_->itemForKeyEquivalent(event->charactersIgnoringModifiers(),
                                                              event->modifierFlags())) {
     menu_->chooseItemDuringTracking(match);
+  } else if (NSMenuItem* typed = typeSelect(active, highlighted, event)) {
+    active->scrollItemToVisibleDuringTracking(typed);
+    highlight(depth, typed);
   }
+}
+
+NSMenuItem* MenuTrackingSession::typeSelect(const NSMenu* menu, const NSMenuItem* highlighted,
+                                            NSEvent* event) {
+  // Letters typed without Command or Control pick the item whose title begins with them; a pause
+  // starts a new word, and the same letter again moves on to the next item it begins.
+  const NSString* characters = event->characters();
+  if (!characters || characters->length() == 0 ||
+      (event->modifierFlags() & (NSEventModifierFlagCommand | NSEventModifierFlagControl)))
+    return nullptr;
+  for (char16_t c : characters->utf16())
+    if (c < 0x20 || c == 0x7f || (c >= 0xF700 && c <= 0xF8FF)) return nullptr;
+  if (event->timestamp() - lastTypedAt_ > kTypeSelectPause) typed_.clear();
+  lastTypedAt_ = event->timestamp();
+  for (char16_t c : characters->utf16())
+    typed_.push_back(static_cast<char16_t>(std::towlower(c)));
+  const bool oneLetterAgain =
+      typed_.size() > 1 && typed_.find_first_not_of(typed_[0]) == std::u16string::npos;
+  const std::u16string_view prefix =
+      oneLetterAgain ? std::u16string_view(typed_).substr(0, 1) : std::u16string_view(typed_);
+
+  const auto& items = menu->items();
+  const auto count = static_cast<NSInteger>(items.size());
+  NSInteger from = 0;
+  for (NSInteger i = 0; i < count; ++i)
+    if (items[i].get() == highlighted) from = oneLetterAgain ? i + 1 : i;
+  for (NSInteger step = 0; step < count; ++step) {
+    NSMenuItem* item = items[(from + step) % count].get();
+    if (item->isSeparatorItem() || !item->isEnabled() || !item->title()) continue;
+    const std::u16string_view title = item->title()->utf16();
+    if (title.size() < prefix.size()) continue;
+    bool begins = true;
+    for (std::size_t i = 0; i < prefix.size() && begins; ++i)
+      begins = static_cast<char16_t>(std::towlower(title[i])) == prefix[i];
+    if (begins) return item;
+  }
+  return nullptr;
 }
 
 void MenuTrackingSession::handlePointerMove(NSEvent* event) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "appkit/look/MenuDrawing.h"
@@ -60,6 +61,8 @@ private:
   // Highlights item in the menu at depth: its submenu opens, any other closes.
   void highlight(std::size_t depth, NSMenuItem* item);
   Hit hitOf(NSEvent* event) const;
+  // The item of menu that the letters typed so far (with this key's) pick, if any.
+  NSMenuItem* typeSelect(const NSMenu* menu, const NSMenuItem* highlighted, NSEvent* event);
   // The pointer rests on the scroll arrow of the hit menu, or on none: that menu scrolls
   // steadily, every other stops.
   void autoscrollFor(const Hit& hit);
@@ -68,4 +71,8 @@ private:
   DisplayBackend& display_;
   const bool live_;
   std::vector<Ref<NSMenu>> menus_;
+  // The letters typed for type selection, and when the last came (the events' time).
+  static constexpr NSTimeInterval kTypeSelectPause = 1.0;
+  std::u16string typed_;
+  NSTimeInterval lastTypedAt_ = -1e9;
 };

@@ -491,6 +491,59 @@ TEST_F(MenuScrolling, ATallMenuKeepsToTheScreenAndScrollsByWheelArrowAndKeys) {
   });
 }
 
+// A key typed at a moment (seconds) into the open menu.
+void typeKey(char16_t key, NSTimeInterval at) {
+  NSString* characters = NSString::stringWithCharacters(&key, 1);
+  NSRunLoop::mainRunLoop().postEvent(NSEvent::keyEventWithType(
+      NSEventTypeKeyDown, NSZeroPoint, 0, at, 0, nullptr, characters, characters, false, 0));
+  NSRunLoop::mainRunLoop().runPending();
+}
+
+TEST_F(MenuScrolling, HomeEndAndTypedLettersPickEnabledItems) {
+  NSMenu* tall = menuOf(200);
+  whileOpen(tall, NSMakePoint(200, 700), [&] {
+    typeKey(NSKey::End, 1);
+    EXPECT_EQ(tall->trackingState().highlightedItem.get(), tall->itemAtIndex(199));
+    const NSRange shown = NSOpenMenuVisibleItems(tall);
+    EXPECT_EQ(shown.location + shown.length, 200u);
+    typeKey(NSKey::Home, 2);
+    EXPECT_EQ(tall->trackingState().highlightedItem.get(), tall->itemAtIndex(0));
+    EXPECT_EQ(firstShown(tall), 0u);
+  });
+
+  NSMenu* m = menu("Edit");
+  for (const char* title : {"Copy", "Cut", "-", "Delete", "Duplicate", "Paste"}) {
+    if (title[0] == '-') {
+      m->addItem(NSMenuItem::separatorItem());
+      continue;
+    }
+    NSMenuItem* item =
+        m->addItemWithTitle(NSString::stringWithUTF8String(title), sel("clickItem:"), NSSTR(""));
+    item->setTarget(target);
+    item->setEnabled(std::string_view(title) != "Delete");
+  }
+  m->setAutoenablesItems(false);
+  auto highlighted = [&] { return m->trackingState().highlightedItem.get(); };
+  EXPECT_TRUE(whileOpen(m, NSMakePoint(100, 500), [&] {
+    typeKey(u'd', 10); // Delete is disabled
+    EXPECT_EQ(highlighted(), m->itemAtIndex(4));
+    typeKey(u'p', 10.2); // "dp" begins no title: the highlight stays
+    EXPECT_EQ(highlighted(), m->itemAtIndex(4));
+    typeKey(u'C', 12); // after a pause, a new word; any case
+    EXPECT_EQ(highlighted(), m->itemAtIndex(0));
+    typeKey(u'c', 12.1); // the same letter again: the next item it begins, round again
+    EXPECT_EQ(highlighted(), m->itemAtIndex(1));
+    typeKey(u'c', 12.2);
+    EXPECT_EQ(highlighted(), m->itemAtIndex(0));
+    typeKey(u'c', 14);
+    typeKey(u'u', 14.1);
+    EXPECT_EQ(highlighted(), m->itemAtIndex(1));
+    typeKey(NSKey::Return, 14.2);
+  }));
+  EXPECT_EQ(target->clicks, 1);
+  EXPECT_EQ(target->lastSender, m->itemAtIndex(1));
+}
+
 TEST_F(MenuScrolling, TheSimulatedUserScrollsToAnItemOutOfViewBeforeChoosingIt) {
   NSMenu* m = menuOf(200);
   bool shownWhenChosen = false;
