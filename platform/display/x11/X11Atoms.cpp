@@ -36,6 +36,7 @@ constexpr const char* kNames[] = {
     "_BRIX_CLIPBOARD",
     "_BRIX_PRIMARY",
     "_BRIX_WAKE_UP",
+    "_BRIX_PEN_LATE",
 };
 static_assert(std::size(kNames) == static_cast<std::size_t>(X11Atom::Count));
 

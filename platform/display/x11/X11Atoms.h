@@ -36,6 +36,7 @@ enum class X11Atom {
   BRIX_CLIPBOARD, // where the owner of CLIPBOARD writes what we asked it for
   BRIX_PRIMARY,   // the same for PRIMARY
   BRIX_WAKE_UP,   // our own message that stops the event thread
+  BRIX_PEN_LATE,  // our own message: a caught window has waited long enough for its extents
   Count
 };
 

@@ -2,6 +2,7 @@
 #include "display/x11/X11Display.h"
 
 #include <cairo.h>
+#include <xcb/res.h>
 #include <xcb/shape.h>
 
 #include <algorithm>
@@ -140,6 +141,15 @@ bool X11Display::open(std::string* why) {
   server_.maxRequestBytes = xcb_get_maximum_request_length(c) * 4;
   const xcb_query_extension_reply_t* shape = xcb_get_extension_data(c, &xcb_shape_id);
   server_.hasShapes = shape && shape->present;
+  // Whose a new window is (see catchNewForeignWindow): X-Resource 1.2 and later answer it.
+  const xcb_query_extension_reply_t* resources = xcb_get_extension_data(c, &xcb_res_id);
+  if (resources && resources->present) {
+    xcb_res_query_version_reply_t* version =
+        xcb_res_query_version_reply(c, xcb_res_query_version(c, 1, 2), nullptr);
+    knowsClientPids_ = version && (version->server_major > 1 ||
+                                   (version->server_major == 1 && version->server_minor >= 2));
+    std::free(version);
+  }
   server_.windowManager.open(c, server_.screen->root, screenNumber, server_.atoms);
   server_.windowManagerRuns = server_.windowManager.follow();
   server_.gc = xcb_generate_id(c);
@@ -173,6 +183,8 @@ void X11Display::followWindowManager() {
   // as it finds them, and one that leaves gives them back to the root. What changes is how the
   // display treats windows shown from now on (see watchNewForeignWindow).
   const bool runs = server_.windowManager.follow();
+  // A new manager frames windows its own way.
+  knowsFramedExtents_ = false;
   if (runs == server_.windowManagerRuns.exchange(runs)) return;
   NSLog(runs ? "A window manager has started; it manages the application's windows"
              : "The window manager has left; the application's windows stay where they are");

@@ -16,6 +16,7 @@
 
 #include <xcb/xcb.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -171,6 +172,27 @@ private:
   // New top-levels of this process that a window manager is about to show: each is taken back
   // from it once it has.
   std::set<xcb_window_t> watched_ X11_GUARDED_BY(mutex_);
+  // While a window manager runs, new top-levels of this process are caught as they are created
+  // and kept in the pen, an unmapped window of ours, until the application hosts them: their
+  // toolkit's map requests then come to us, and the manager never shows them in a frame of its
+  // own. Created on the first need; the server's X-Resource extension tells whose a new window is.
+  xcb_window_t pen_ X11_GUARDED_BY(eventThread_) = XCB_NONE;
+  bool knowsClientPids_ = false;
+  struct Penned {
+    bool shown = false;  // its toolkit has asked to map it
+    bool mapped = false; // someone else (a window manager that saw it first) mapped it in the pen
+    std::chrono::steady_clock::time_point shownAt;
+  };
+  std::map<xcb_window_t, Penned> penned_ X11_GUARDED_BY(eventThread_);
+  // The frame extents the running manager gave the last frame with a title bar it framed, learnt
+  // from a window taken back from it (the event thread, and the opener before it starts): a
+  // caught window is given them before the manager has answered its toolkit's question, for the
+  // toolkit takes its insets from what is there as it learns of its new parent.
+  std::array<uint32_t, 4> framedExtents_{};
+  bool knowsFramedExtents_ = false;
+  // How long a shown window waits in the pen for the window manager's answer to its toolkit's
+  // question about frame extents (the toolkit keeps that answer as its insets).
+  static constexpr std::chrono::milliseconds kPennedExtentsWait{250};
   // Foreign windows found while the display opens, not reported yet; the scan itself runs before
   // the event thread starts.
   std::vector<DisplayForeignWindow> foundAtOpen_ X11_GUARDED_BY(mutex_);
@@ -238,7 +260,16 @@ private:
   void adoptForeignWindowsShown();
   // justShown: the toolkit has just shown it (it is not one found shown at the start).
   void considerForeignWindow(xcb_window_t window, bool justShown = false);
+  // Follows a foreign window from now on, as it is (found shown, taken back or caught).
+  void trackForeignWindow(xcb_window_t window, Foreign foreign);
   void watchNewForeignWindow(xcb_window_t window);
+  // Whether a window is one this display created (its id is in our connection's range).
+  bool isOurOwn(xcb_window_t window) const;
+  // X11DisplayForeignCatch.cpp
+  bool catchNewForeignWindow(xcb_window_t window) X11_REQUIRES(eventThread_);
+  bool handlePennedEvent(const xcb_generic_event_t* event) X11_REQUIRES(eventThread_);
+  void adoptPennedWhenFramed(xcb_window_t window, bool late) X11_REQUIRES(eventThread_);
+  void askAgainForLatePenned() X11_REQUIRES(eventThread_);
   void noteForeignUserTime(xcb_window_t window);
   void giveBackFocusOnceHosted(NSInteger host) X11_REQUIRES(eventThread_);
   // Whether the event thread may move the focus from a host into its window once more now.

@@ -384,7 +384,11 @@ void X11Display::handleExpose(const xcb_expose_event_t* event) {
       X11Lock lock(mutex_);
       X11Window* window = windowLocked(number);
       if (!window) return;
-      if (focusNow) focusLocked(window, XCB_CURRENT_TIME);
+      if (focusNow) {
+        focusLocked(window, XCB_CURRENT_TIME);
+        // The manager is told too: it raises the window it kept below the one it thought active.
+        server_.windowManager.restoreActivation(window->id());
+      }
       // The picture is kept, so an exposed part is uploaded again without drawing anything.
       if (window->hasPicture()) {
         window->upload(area);

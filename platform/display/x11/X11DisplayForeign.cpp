@@ -55,10 +55,11 @@ void X11Display::adoptForeignWindowsShown() {
 
 void X11Display::watchNewForeignWindow(xcb_window_t window) {
   xcb_connection_t* c = server_.connection;
-  if (!server_.windowManagerRuns || window == helper_ || numberOf(window)) return;
+  if (!server_.windowManagerRuns || isOurOwn(window) || numberOf(window)) return;
   // A new top-level of any client is followed until the window manager has shown it in its
   // frame: one of this process (its toolkit writes _NET_WM_PID only after creating it) is then
-  // taken back from the manager.
+  // taken back from the manager, unless it was caught before the manager saw it (see
+  // catchNewForeignWindow).
   const uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
   // A short-lived window may be gone already: that error is expected, not reported.
   xcb_discard_reply(
@@ -68,6 +69,7 @@ void X11Display::watchNewForeignWindow(xcb_window_t window) {
     X11Lock lock(mutex_);
     watched_.insert(window);
   }
+  if (catchNewForeignWindow(window)) return;
   // The manager may have shown it before we asked to hear of it.
   xcb_get_window_attributes_reply_t* attributes =
       xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
@@ -118,6 +120,12 @@ void X11Display::considerForeignWindow(xcb_window_t window, bool justShown) {
     X11ReadProperty(c, window, server_.atoms[X11Atom::_NET_FRAME_EXTENTS], 4, extents);
     for (int i = 0; i < 4; ++i)
       foreign.managerExtents[i] = X11CardinalAt(extents, i);
+    // What this manager gives a frame with a title bar: a new window caught later gets the same.
+    if (foreign.managerExtents[2] > 0) {
+      std::copy(std::begin(foreign.managerExtents), std::end(foreign.managerExtents),
+                framedExtents_.begin());
+      knowsFramedExtents_ = true;
+    }
     // A window the toolkit has just shown takes the keyboard, as the manager would have given it,
     // unless its toolkit said it must not (a user time of 0).
     X11PropertyReply userTime;
@@ -134,6 +142,11 @@ void X11Display::considerForeignWindow(xcb_window_t window, bool justShown) {
     foreign.withdrawn = true;
     foreign.focusToGiveBack = focused;
   }
+  trackForeignWindow(window, foreign);
+}
+
+void X11Display::trackForeignWindow(xcb_window_t window, Foreign foreign) {
+  xcb_connection_t* c = server_.connection;
   {
     X11Lock lock(mutex_);
     watched_.erase(window);

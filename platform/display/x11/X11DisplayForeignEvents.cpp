@@ -29,6 +29,7 @@ bool X11Display::handleForeignEvent(const xcb_generic_event_t* event) {
         client->displayForeignWindowChanged(description);
     });
   };
+  if (handlePennedEvent(event)) return true;
   switch (type) {
   case XCB_CREATE_NOTIFY: {
     const auto* create = reinterpret_cast<const xcb_create_notify_event_t*>(event);

@@ -8,6 +8,7 @@
 // class, process and icon, and the time of the input that led to each.
 #include <unistd.h>
 
+#include <algorithm>
 #include <string_view>
 #include <utility>
 
@@ -15,6 +16,7 @@
 #include "appkit/application/AppKitConstants.h"
 #include "appkit/menus/NSMenu.h"
 #include "appkit/panels/NSAlert.h"
+#include "appkit/windows/NSHostedWindow.h"
 
 using namespace live_test;
 
@@ -85,6 +87,65 @@ protected:
 };
 
 } // namespace
+
+// A frame of another toolkit of this process (as a Java VM's are), made by the test's own
+// connection, unmapped; the test hears of its reparenting.
+xcb_window_t makeToolkitFrame(xcb_connection_t* c, xcb_window_t root, xcb_atom_t pidAtom) {
+  const xcb_window_t window = xcb_generate_id(c);
+  const uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+  xcb_create_window(c, XCB_COPY_FROM_PARENT, window, root, 200, 150, 300, 200, 0,
+                    XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
+                    &events);
+  const auto pid = static_cast<uint32_t>(getpid());
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, pidAtom, XCB_ATOM_CARDINAL, 32, 1, &pid);
+  xcb_flush(c);
+  return window;
+}
+
+TEST_F(WindowManagerTest, AToolkitsNewFrameIsHostedWithoutTheManagerEverFramingIt) {
+  // The first frame is shown in the manager's frame and taken back from it, which tells the
+  // display the manager's frame extents; the next one is caught as it is created.
+  const xcb_window_t first = makeToolkitFrame(connection, root, atom("_NET_WM_PID"));
+  xcb_map_window(connection, first);
+  xcb_flush(connection);
+  ASSERT_TRUE(serveUntil([&] { return NSHostedWindow::windowHosting(first) != nullptr; }));
+  const xcb_window_t second = makeToolkitFrame(connection, root, atom("_NET_WM_PID"));
+  serveUntil([&] { return parentOf(second) != root; });
+  xcb_map_window(connection, second);
+  xcb_flush(connection);
+  ASSERT_TRUE(serveUntil([&] { return NSHostedWindow::windowHosting(second) != nullptr; }));
+  ASSERT_TRUE(serveUntil([&] { return isViewable(second); }));
+
+  // Every parent each had: the manager's frames are its windows, ours are the display's.
+  const uint32_t idMask = xcb_get_setup(connection)->resource_id_mask;
+  const xcb_window_t host = parentOf(second);
+  auto byTheManager = [&](xcb_window_t parent) {
+    return parent != root && (parent & ~idMask) != (host & ~idMask);
+  };
+  std::vector<xcb_window_t> firstParents, secondParents;
+  while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
+    if ((event->response_type & 0x7f) == XCB_REPARENT_NOTIFY) {
+      const auto* reparent = reinterpret_cast<xcb_reparent_notify_event_t*>(event);
+      (reparent->window == first ? firstParents : secondParents).push_back(reparent->parent);
+    }
+    std::free(event);
+  }
+  EXPECT_TRUE(std::any_of(firstParents.begin(), firstParents.end(), byTheManager))
+      << "the first was in the manager's frame";
+  EXPECT_FALSE(secondParents.empty());
+  EXPECT_TRUE(std::none_of(secondParents.begin(), secondParents.end(), byTheManager))
+      << "the second never was";
+  EXPECT_EQ(secondParents.back(), host);
+  // Its toolkit learnt the same insets as for the first.
+  EXPECT_EQ(itemsProperty(second, atom("_NET_FRAME_EXTENTS")),
+            itemsProperty(first, atom("_NET_FRAME_EXTENTS")));
+  for (xcb_window_t window : {first, second})
+    xcb_destroy_window(connection, window);
+  xcb_flush(connection);
+  EXPECT_TRUE(serveUntil([&] {
+    return !NSHostedWindow::windowHosting(first) && !NSHostedWindow::windowHosting(second);
+  }));
+}
 
 TEST_F(WindowManagerTest, TheManagerFramesOurWindowWithoutDecorations) {
   ASSERT_FALSE(itemsProperty(root, atom("_NET_SUPPORTING_WM_CHECK")).empty()) << "openbox runs";
