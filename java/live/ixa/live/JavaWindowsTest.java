@@ -31,7 +31,6 @@ import java.util.function.BooleanSupplier;
 import java.util.function.Supplier;
 import org.junit.jupiter.api.AfterEach;
 import org.junit.jupiter.api.BeforeEach;
-import org.junit.jupiter.api.Tag;
 import org.junit.jupiter.api.Test;
 import org.junit.jupiter.api.Timeout;
 import org.junit.jupiter.api.extension.ExtendWith;
@@ -95,11 +94,7 @@ class JavaWindowsTest {
         .getAsJsonArray("windows").size());
   }
 
-  // Under a window manager (openbox, with the sanitizers) the frame shown again after it was a
-  // sheet now and then keeps a window after Java disposes of it: the window-manager suites leave
-  // this case out until that is found (it runs on the bare server).
   @Test
-  @Tag("unsettled-under-window-manager")
   void aFrameTitledSheetifyBecomesDocsSheetAndAnOrdinaryWindowAgain() throws Exception {
     SwingApp marked = SwingApp.show("SHEETIFY", new Point(700, 300));
     CountDownLatch closing = closingOf(marked);
