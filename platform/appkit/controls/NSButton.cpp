@@ -103,6 +103,36 @@ bool NSButton::isDefaultButton() const {
   return window() && NSWindowDefaultButtonCell(window()) == NSControl::cell();
 }
 
+bool NSButton::acceptsFirstResponder() const {
+  return isEnabled() && !isHiddenOrHasHiddenAncestor();
+}
+
+bool NSButton::becomeFirstResponder() {
+  setNeedsDisplay(true);
+  return true;
+}
+
+bool NSButton::resignFirstResponder() {
+  setNeedsDisplay(true);
+  return true;
+}
+
+bool NSButton::showsFocusRing() const {
+  return window() && window()->firstResponder() == this && windowIsKey() && isEnabled();
+}
+
+void NSButton::keyDown(NSEvent* event) {
+  const std::u16string_view key =
+      event->charactersIgnoringModifiers() ? event->charactersIgnoringModifiers()->utf16() : u"";
+  const NSEventModifierFlags flags = event->modifierFlags() & kKeyEquivalentModifiers;
+  if (key == u" " && flags == 0 && isEnabled()) {
+    Ref<NSButton> protector(this); // its action may close the window
+    performClick(this);
+    return;
+  }
+  NSControl::keyDown(event);
+}
+
 bool NSButton::performKeyEquivalent(NSEvent* event) {
   if (!event || event->type() != NSEventTypeKeyDown || isHiddenOrHasHiddenAncestor()) return false;
   if (!isEnabled() || !window() || !NSApp || !NSApp->windowAcceptsInput(window())) return false;

@@ -83,6 +83,13 @@ class NSButton : public NSControl {
   NSEventModifierFlags keyEquivalentModifierMask() const { return keyEquivalentModifierMask_; }
   void setKeyEquivalentModifierMask(NSEventModifierFlags mask);
   bool performKeyEquivalent(NSEvent* event) override;
+  // The keyboard reaches an enabled button through Tab (a focus ring shows it), and Space
+  // presses it; a click does not move the focus to it.
+  bool acceptsFirstResponder() const override;
+  bool becomesFirstResponderOnClick() const override { return false; }
+  bool becomeFirstResponder() override;
+  bool resignFirstResponder() override;
+  void keyDown(NSEvent* event) override;
   // Whether Return presses this button: key equivalent "\r" without modifiers, or the window's
   // default button cell.
   bool isDefaultButton() const;
@@ -120,5 +127,7 @@ private:
   bool eventIsInside(NSEvent* event) const;
   void drawPushButton(NSRect bounds);
   void drawCheckOrRadio(NSRect bounds, bool radio);
+  // Whether the keyboard is on this button in the key window: it shows the focus ring.
+  bool showsFocusRing() const;
   void drawTitle(NSRect rect, NSColor* color, NSTextAlignment alignment);
 };

@@ -53,6 +53,7 @@ void NSButton::drawPushButton(NSRect bounds) {
     content = ControlLook::pushButtonBezelRect(bounds, isFlipped());
     ControlLook::drawPushButtonBezel(content, isDefault, pressed, isEnabled(), key);
   }
+  if (showsFocusRing()) ControlLook::drawFocusRing(bordered_ ? content : bounds, 5);
   NSColor* color = !isEnabled()                      ? NSColor::disabledControlTextColor()
                    : (isDefault && key && bordered_) ? NSColor::alternateSelectedControlTextColor()
                                                      : NSColor::controlTextColor();
@@ -99,6 +100,7 @@ void NSButton::drawCheckOrRadio(NSRect bounds, bool radio) {
         ->setStroke();
     border->stroke();
   }
+  if (showsFocusRing()) ControlLook::drawFocusRing(box, radius);
   NSColor* mark = isEnabled() && (on || mixed) ? NSColor::whiteColor() : NSColor::grayColor();
   if (radio && on) {
     mark->setFill();

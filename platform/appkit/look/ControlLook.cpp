@@ -89,6 +89,16 @@ void drawTextFieldBezel(NSRect rect, bool focused, bool enabled) {
   ringPath->stroke();
 }
 
+void drawFocusRing(NSRect shape, CGFloat radius) {
+  if (!NSGraphicsContext::currentContext()) return;
+  const CGFloat outset = kFocusRingWidth / 2;
+  NSBezierPath* ring = NSBezierPath::bezierPathWithRoundedRect(
+      NSInsetRect(NSBackingAlignedRect(shape), -outset, -outset), radius + outset, radius + outset);
+  ring->setLineWidth(kFocusRingWidth);
+  accent()->colorWithAlphaComponent(0.55)->setStroke();
+  ring->stroke();
+}
+
 void drawPlainBorder(NSRect rect) {
   if (!NSGraphicsContext::currentContext()) return;
   NSColor::blackColor()->setFill();

@@ -36,6 +36,9 @@ void drawPushButtonBezel(NSRect bezel, bool isDefault, bool highlighted, bool en
 // The flat, square-cornered bezel of an editable text field; focused adds the focus ring inside
 // the rectangle.
 void drawTextFieldBezel(NSRect rect, bool focused, bool enabled);
+// The keyboard focus ring around a control's shape (a rounded rectangle of that corner radius),
+// drawn just outside it.
+void drawFocusRing(NSRect shape, CGFloat radius);
 // A plain one-point black border (bordered, not bezeled).
 void drawPlainBorder(NSRect rect);
 // A rounded progress track, and its filled part from the left up to fraction (0...1).

@@ -112,6 +112,9 @@ class NSView : public NSResponder {
   // Whether the pointer turns into the I-beam over the view, as it does over text one can select
   // (AppKit's cursor rectangles, reduced to the one shape besides the arrow that we show).
   virtual bool showsTextPointer() const { return false; }
+  // Whether a click on the view makes it first responder when it accepts that (a button, which
+  // the keyboard reaches through Tab, does not: a click keeps the focus where it was).
+  virtual bool becomesFirstResponderOnClick() const { return true; }
 
   // Key equivalents go to the subviews, front to back, until one handles the event.
   bool performKeyEquivalent(NSEvent* event) override;

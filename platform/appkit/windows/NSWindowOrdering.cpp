@@ -1,6 +1,8 @@
 // NSWindow: ordering on and off the screen, closing, key and main status, responders, events.
 #include "appkit/application/NSApplication.h"
 #include "appkit/application/NSEvent.h"
+#include "appkit/controls/FieldEditor.h"
+#include "appkit/views/KeyViewLoop.h"
 #include "appkit/windows/NSPanel.h"
 #include "appkit/windows/NSWindow.h"
 #include "display/DisplayBackend.h"
@@ -134,7 +136,9 @@ void NSWindow::sendEvent(NSEvent* event) {
   case NSEventTypeLeftMouseDown: {
     Ref<NSView> view(viewForMouseEvent(event));
     if (!view) return;
-    if (view.get() != firstResponder() && view->acceptsFirstResponder()) makeFirstResponder(view);
+    if (view.get() != firstResponder() && view->acceptsFirstResponder() &&
+        view->becomesFirstResponderOnClick())
+      makeFirstResponder(view);
     // A press on the title bar where no control lies moves the window on a live display.
     const bool onTitleBar = (styleMask_ & NSWindowStyleMaskTitled) &&
                             event->locationInWindow().y >= frame_.size.height - titleBarHeight_;
@@ -196,6 +200,15 @@ void NSWindow::sendEvent(NSEvent* event) {
 
 void NSWindow::keyDown(NSEvent* event) {
   NSString* characters = event ? event->charactersIgnoringModifiers() : nullptr;
+  // Tab and Shift-Tab that no view took move the focus along the key-view loop.
+  if (characters && characters->length() == 1 &&
+      (characters->characterAtIndex(0) == NSKey::Tab ||
+       characters->characterAtIndex(0) == NSKey::Backtab)) {
+    const bool back = characters->characterAtIndex(0) == NSKey::Backtab ||
+                      (event->modifierFlags() & NSEventModifierFlagShift);
+    NSWindowSelectKeyView(this, ns_cast<NSView>(firstResponder()), !back);
+    return;
+  }
   const bool isReturnOrEscape =
       characters && characters->length() == 1 &&
       (characters->characterAtIndex(0) == u'\r' || characters->characterAtIndex(0) == u'\x03' ||

@@ -10,6 +10,7 @@
 #include "appkit/panels/NSAlert.h"
 #include "foundation/runloop/NSRunLoop.h"
 #include "foundation/runtime/NSAutoreleasePool.h"
+#include "testkit/MenuUser.h"
 #include "testkit/SimulatedUser.h"
 
 using namespace controls_test;
@@ -159,6 +160,38 @@ TEST(AlertRunModal, EscapePressesCancelAndTypedTextReachesTheAccessoryField) {
     waitForAlert();
     SimulatedUser::pressKey(u"Return");
   });
+  EXPECT_EQ(response, NSAlertFirstButtonReturn);
+}
+
+TEST(AlertRunModal, TabReachesTheButtonsInVisualOrderAndSpacePressesTheFocusedOne) {
+  NSAutoreleasePool pool;
+  Ref<NSAlert> alert = makeAlert({"Save", "Cancel", "Don't Save"});
+  auto focusedTitle = [&] {
+    auto* button = ns_cast<NSButton>(alert->window()->firstResponder());
+    return button ? text(button->title()) : std::u16string();
+  };
+  // Left to right on screen: Don't Save, then Cancel and Save at the right.
+  std::vector<std::u16string> focused;
+  NSModalResponse response = runWhile(alert, [&] {
+    waitForAlert();
+    for (int i = 0; i < 3; ++i) {
+      SimulatedUser::pressKey(u"Tab");
+      focused.push_back(focusedTitle());
+    }
+    SimulatedUser::pressKey(u"Tab"); // round again
+    SimulatedUser::pressKey(u"Space");
+  });
+  EXPECT_EQ(focused, (std::vector<std::u16string>{u"Don't Save", u"Cancel", u"Save"}));
+  EXPECT_EQ(response, NSAlertThirdButtonReturn);
+  // Shift-Tab goes the other way; Return still presses the default button, wherever the focus is.
+  response = runWhile(alert, [&] {
+    waitForAlert();
+    MenuUser::pressShortcut(u"Tab", {u"Shift"});
+    MenuUser::pressShortcut(u"Tab", {u"Shift"});
+    focused = {focusedTitle()};
+    SimulatedUser::pressKey(u"Return");
+  });
+  EXPECT_EQ(focused, (std::vector<std::u16string>{u"Cancel"}));
   EXPECT_EQ(response, NSAlertFirstButtonReturn);
 }
 
