@@ -204,6 +204,9 @@ X11Display::~X11Display() {
     xcb_flush(server_.connection);
     events_.join();
   }
+  // The event thread has ended: what it kept is ours now.
+  eventThread_.claim();
+  releasePenned();
   {
     X11Lock lock(mutex_);
     windows_.clear();

@@ -262,7 +262,7 @@ private:
   void considerForeignWindow(xcb_window_t window, bool justShown = false);
   // Follows a foreign window from now on, as it is (found shown, taken back or caught).
   void trackForeignWindow(xcb_window_t window, Foreign foreign);
-  void watchNewForeignWindow(xcb_window_t window);
+  void watchNewForeignWindow(xcb_window_t window) X11_REQUIRES(eventThread_);
   // Whether a window is one this display created (its id is in our connection's range).
   bool isOurOwn(xcb_window_t window) const;
   // X11DisplayForeignCatch.cpp
@@ -270,6 +270,7 @@ private:
   bool handlePennedEvent(const xcb_generic_event_t* event) X11_REQUIRES(eventThread_);
   void adoptPennedWhenFramed(xcb_window_t window, bool late) X11_REQUIRES(eventThread_);
   void askAgainForLatePenned() X11_REQUIRES(eventThread_);
+  void releasePenned() X11_REQUIRES(eventThread_);
   void noteForeignUserTime(xcb_window_t window);
   void giveBackFocusOnceHosted(NSInteger host) X11_REQUIRES(eventThread_);
   // Whether the event thread may move the focus from a host into its window once more now.

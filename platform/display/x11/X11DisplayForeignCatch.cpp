@@ -48,7 +48,7 @@ bool X11Display::isOurOwn(xcb_window_t window) const {
 bool X11Display::catchNewForeignWindow(xcb_window_t window) {
   if (!knowsClientPids_) return false;
   xcb_connection_t* c = server_.connection;
-  // One round trip for all three questions: the toolkit is about to map the window.
+  // One round trip for every question: the toolkit is about to map the window.
   const xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
   const auto idsCookie = xcb_res_query_client_ids(c, 1, &spec);
   const auto attributesCookie = xcb_get_window_attributes(c, window);
@@ -121,7 +121,7 @@ bool X11Display::handlePennedEvent(const xcb_generic_event_t* event) {
     // toolkit as it would on the root); the host is made around where it is once it is shown.
     const auto* request = reinterpret_cast<const xcb_configure_request_event_t*>(event);
     if (request->parent != pen_ || !penned_.count(request->window)) return false;
-    uint32_t values[7];
+    uint32_t values[5];
     uint16_t mask = 0;
     int n = 0;
     auto grant = [&](uint16_t bit, uint32_t value) {
@@ -237,4 +237,18 @@ void X11Display::askAgainForLatePenned() {
     if (penned.shown && now - penned.shownAt >= kPennedExtentsWait) late.push_back(window);
   for (xcb_window_t window : late)
     adoptPennedWhenFramed(window, true);
+}
+
+void X11Display::releasePenned() {
+  // Destroying the pen would destroy the windows in it with it: they go back to the root first,
+  // as the toolkit made them.
+  xcb_connection_t* c = server_.connection;
+  for (const auto& [window, penned] : penned_) {
+    // The pen is at the root's origin: a window keeps its place.
+    xcb_get_geometry_reply_t* at = xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr);
+    if (at) xcb_reparent_window(c, window, server_.screen->root, at->x, at->y);
+    std::free(at);
+  }
+  penned_.clear();
+  xcb_flush(c);
 }
