@@ -242,6 +242,7 @@ void X11Display::askAgainForLatePenned() {
 void X11Display::releasePenned() {
   // Destroying the pen would destroy the windows in it with it: they go back to the root first,
   // as the toolkit made them.
+  if (penned_.empty()) return;
   xcb_connection_t* c = server_.connection;
   for (const auto& [window, penned] : penned_) {
     // The pen is at the root's origin: a window keeps its place.
