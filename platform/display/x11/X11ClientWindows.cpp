@@ -1,5 +1,6 @@
 #include "display/x11/X11ClientWindows.h"
 
+#include <algorithm>
 #include <thread>
 
 namespace {
@@ -64,17 +65,33 @@ void X11SendConfigureNotify(const X11Server& server, xcb_window_t window, X11Rec
                  reinterpret_cast<const char*>(&event));
 }
 
-void X11SendProtocolMessage(const X11Server& server, xcb_window_t window, X11Atom protocol,
-                            xcb_timestamp_t time) {
+void X11SendClientMessage(const X11Server& server, xcb_window_t window, X11Atom type,
+                          const std::array<uint32_t, 5>& data) {
   xcb_client_message_event_t message{};
   message.response_type = XCB_CLIENT_MESSAGE;
   message.format = 32;
   message.window = window;
-  message.type = server.atoms[X11Atom::WM_PROTOCOLS];
-  message.data.data32[0] = server.atoms[protocol];
-  message.data.data32[1] = time;
+  message.type = server.atoms[type];
+  std::copy(data.begin(), data.end(), message.data.data32);
   xcb_send_event(server.connection, 0, window, XCB_EVENT_MASK_NO_EVENT,
                  reinterpret_cast<const char*>(&message));
+}
+
+void X11SendProtocolMessage(const X11Server& server, xcb_window_t window, X11Atom protocol,
+                            xcb_timestamp_t time) {
+  X11SendClientMessage(server, window, X11Atom::WM_PROTOCOLS, {server.atoms[protocol], time});
+}
+
+bool X11AsksForNoDecorations(const X11PropertyReply& motifHints) {
+  // flags, functions, decorations, ...; bit 1 of flags says decorations is set.
+  constexpr uint32_t kDecorationsSet = 2;
+  return (X11CardinalAt(motifHints, 0) & kDecorationsSet) && X11CardinalAt(motifHints, 2) == 0;
+}
+
+bool X11MayTakeFocusWhenShown(const X11Server& server, xcb_window_t window) {
+  X11PropertyReply userTime;
+  X11ReadProperty(server.connection, window, server.atoms[X11Atom::_NET_WM_USER_TIME], 1, userTime);
+  return !userTime.reply || userTime.reply->type == XCB_NONE || X11CardinalAt(userTime, 0) != 0;
 }
 
 xcb_window_t X11ParentOf(xcb_connection_t* c, xcb_window_t window) {

@@ -5,6 +5,7 @@
 
 #include <xcb/xcb.h>
 
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -35,9 +36,17 @@ bool X11HasFocusWithin(xcb_connection_t* c, xcb_window_t window);
 // Tells a hosted window where it is on the root, as a window manager tells its clients (a
 // synthetic ConfigureNotify: the real ones the server sends are relative to our frame).
 void X11SendConfigureNotify(const X11Server& server, xcb_window_t window, X11Rect onRoot);
+// Sends a client message of that type to whoever made the window (no other client hears it).
+void X11SendClientMessage(const X11Server& server, xcb_window_t window, X11Atom type,
+                          const std::array<uint32_t, 5>& data = {});
 // Sends one of the WM_PROTOCOLS messages a window manager sends its clients.
 void X11SendProtocolMessage(const X11Server& server, xcb_window_t window, X11Atom protocol,
                             xcb_timestamp_t time);
+// Whether a window's _MOTIF_WM_HINTS (a reply of at least three words) ask for no decorations.
+bool X11AsksForNoDecorations(const X11PropertyReply& motifHints);
+// Whether the toolkit lets a window it has just shown take the keyboard: not when its
+// _NET_WM_USER_TIME is 0 (EWMH), as a window manager decides.
+bool X11MayTakeFocusWhenShown(const X11Server& server, xcb_window_t window);
 
 // The client inside a window manager's frame: the first window at most three levels below it
 // that carries WM_STATE, or the frame itself when it is a client; XCB_NONE when none is.

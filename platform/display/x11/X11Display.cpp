@@ -194,13 +194,7 @@ X11Display::~X11Display() {
   stopGrabbing();
   if (events_.joinable()) {
     // The event thread ends when our own message comes back to us.
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = helper_;
-    message.type = server_.atoms[X11Atom::BRIX_WAKE_UP];
-    xcb_send_event(server_.connection, 0, helper_, XCB_EVENT_MASK_NO_EVENT,
-                   reinterpret_cast<const char*>(&message));
+    X11SendClientMessage(server_, helper_, X11Atom::BRIX_WAKE_UP);
     xcb_flush(server_.connection);
     events_.join();
   }

@@ -26,9 +26,6 @@ namespace {
 constexpr uint32_t kForeignEvents = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_FOCUS_CHANGE |
                                     XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE;
 
-// _MOTIF_WM_HINTS: flags, functions, decorations, ...; bit 1 of flags says decorations is set.
-constexpr uint32_t kMotifHintsDecorations = 2;
-
 } // namespace
 
 // MARK: finding them
@@ -128,11 +125,8 @@ void X11Display::considerForeignWindow(xcb_window_t window, bool justShown) {
     }
     // A window the toolkit has just shown takes the keyboard, as the manager would have given it,
     // unless its toolkit said it must not (a user time of 0).
-    X11PropertyReply userTime;
-    X11ReadProperty(c, window, server_.atoms[X11Atom::_NET_WM_USER_TIME], 1, userTime);
-    const bool mayTakeFocus =
-        !userTime.reply || userTime.reply->type == XCB_NONE || X11CardinalAt(userTime, 0) != 0;
-    const bool focused = X11HasFocusWithin(c, window) || (justShown && mayTakeFocus);
+    const bool focused =
+        X11HasFocusWithin(c, window) || (justShown && X11MayTakeFocusWhenShown(server_, window));
     if (!X11WithdrawFromWindowManager(server_, window)) {
       NSLog("The window manager did not let a window of this process go within %lld ms; it "
             "stays the manager's",
@@ -286,8 +280,7 @@ DisplayForeignWindow X11Display::describeForeign(xcb_window_t window, const Fore
   description.dialog = description.owner != 0;
   X11PropertyReply motif;
   X11ReadProperty(c, window, server_.atoms[X11Atom::_MOTIF_WM_HINTS], 5, motif);
-  description.undecorated =
-      (X11CardinalAt(motif, 0) & kMotifHintsDecorations) && X11CardinalAt(motif, 2) == 0;
+  description.undecorated = X11AsksForNoDecorations(motif);
   const double s = server_.scale;
   description.insets = {foreign.managerExtents[0] / s, foreign.managerExtents[1] / s,
                         foreign.managerExtents[2] / s, foreign.managerExtents[3] / s};

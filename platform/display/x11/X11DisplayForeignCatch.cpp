@@ -17,9 +17,6 @@
 
 namespace {
 
-// _MOTIF_WM_HINTS: flags, functions, decorations, ...; bit 1 of flags says decorations is set.
-constexpr uint32_t kMotifHintsDecorations = 2;
-
 // What the pen hears of the windows in it: their map requests, and their changes.
 constexpr uint32_t kPenEvents =
     XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
@@ -77,9 +74,7 @@ bool X11Display::catchNewForeignWindow(xcb_window_t window) {
   // (the pen): the manager's, or ours, which are the same. Until a window taken back from this
   // manager has told us its extents, new windows are taken back too.
   const bool answered = extents.reply && extents.reply->type != XCB_NONE && extents.length() >= 16;
-  const bool decorated =
-      !(X11CardinalAt(motif, 0) & kMotifHintsDecorations) || X11CardinalAt(motif, 2) != 0;
-  if (!answered && decorated) {
+  if (!answered && !X11AsksForNoDecorations(motif)) {
     if (!knowsFramedExtents_) return false;
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, window,
                         server_.atoms[X11Atom::_NET_FRAME_EXTENTS], XCB_ATOM_CARDINAL, 32, 4,
@@ -191,13 +186,7 @@ void X11Display::adoptPennedWhenFramed(xcb_window_t window, bool late) {
     // have exactly those: it waits for them a little (the main thread wakes us when that is up).
     NSRunLoop::mainRunLoop().scheduleMainQueueBlock(
         NSRunLoop::Clock::now() + kPennedExtentsWait, [this, pen = pen_] {
-          xcb_client_message_event_t message{};
-          message.response_type = XCB_CLIENT_MESSAGE;
-          message.format = 32;
-          message.window = pen;
-          message.type = server_.atoms[X11Atom::BRIX_PEN_LATE];
-          xcb_send_event(server_.connection, 0, pen, XCB_EVENT_MASK_NO_EVENT,
-                         reinterpret_cast<const char*>(&message));
+          X11SendClientMessage(server_, pen, X11Atom::BRIX_PEN_LATE);
           xcb_flush(server_.connection);
         });
     return;
@@ -222,10 +211,7 @@ void X11Display::adoptPennedWhenFramed(xcb_window_t window, bool late) {
   foreign.withdrawn = !penned.mapped;
   // Just shown, it takes the keyboard as a manager would give it, unless its toolkit said it must
   // not (a user time of 0).
-  X11PropertyReply userTime;
-  X11ReadProperty(c, window, server_.atoms[X11Atom::_NET_WM_USER_TIME], 1, userTime);
-  foreign.focusToGiveBack =
-      !userTime.reply || userTime.reply->type == XCB_NONE || X11CardinalAt(userTime, 0) != 0;
+  foreign.focusToGiveBack = X11MayTakeFocusWhenShown(server_, window);
   server_.windowManager.learnClassFrom(window);
   trackForeignWindow(window, foreign);
 }
